@@ -1,0 +1,33 @@
+// Program entry: chooses the mode from the command line and runs the one main window.
+#include "app/arg_count.h"
+#include "batch/frm_main_1.h"
+#include "single/frm_main.h"
+#include "win/app_window.h"
+
+#include <commctrl.h>
+
+#include <memory>
+
+int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int)
+{
+    INITCOMMONCONTROLSEX icc{sizeof(icc), ICC_WIN95_CLASSES | ICC_STANDARD_CLASSES};
+    ::InitCommonControlsEx(&icc);
+
+    std::unique_ptr<win::Window> mainWindow;
+    bool created = false;
+    if (folimar::IsSingleJobCommandLine(::GetCommandLineA())) {
+        auto window = std::make_unique<folimar::TfrmMain>();
+        created = window->Create();
+        mainWindow = std::move(window);
+    } else {
+        auto window = std::make_unique<folimar::TfrmMain_1>();
+        created = window->Create();
+        mainWindow = std::move(window);
+    }
+    if (!created)
+        return 1;
+    win::SetAppMainWindow(mainWindow->Handle());
+    int code = win::RunMessageLoop(mainWindow.get());
+    win::SetAppMainWindow(nullptr);
+    return code;
+}

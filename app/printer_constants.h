@@ -1,0 +1,27 @@
+// Names shared with the virtual printer and its port, and the product's fixed file names.
+#pragma once
+
+namespace folimar {
+
+inline constexpr char kPrinterName[] = "Quorvel Virtual Printer";
+inline constexpr char kAppTitle[] = "Quorvel Folimar";
+
+// Folders below the user's application-data folder; each ends in a backslash.
+inline constexpr char kDataFolderName[] = "QUORPSFILES\\";
+inline constexpr char kSpoolFolderName[] = "QUORPSFILES\\TEMP\\";
+
+inline constexpr char kSettingsFileName[] = "folimar.ini";
+inline constexpr char kHelpFileName[] = "folimar.chm";
+inline constexpr char kDestNoteFileName[] = "~dest.tmp";
+inline constexpr char kStripTempFileName[] = "~tmp.~";
+inline constexpr char kPsTempFileName[] = "~tmpps.ps";
+inline constexpr char kCapturedJobPattern[] = "*.~ps";
+inline constexpr char kBatchMutexName[] = "FOLIMAR_MUTEX";
+
+// Arguments of the port's command line, counted from 1 with the job file first.
+inline constexpr int kJobFileArg = 1;
+inline constexpr int kCompanionFileArg = 3;
+inline constexpr int kDocTitleArg = 7;
+inline constexpr int kJobCommandLineArgs = 8;
+
+} // namespace folimar

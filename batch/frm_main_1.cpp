@@ -1,0 +1,29 @@
+// The batch window.
+#include "batch/frm_main_1.h"
+
+#include "app/printer_constants.h"
+
+namespace folimar {
+
+bool TfrmMain_1::Create()
+{
+    static const HBRUSH background = ::CreateSolidBrush(RGB(240, 240, 240));
+    if (!RegisterClassOnce(kClassName, background))
+        return false;
+    constexpr DWORD style = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_CLIPCHILDREN;
+    if (!CreateCentred(kClassName, kAppTitle, style, WS_EX_CONTROLPARENT, kClientWidth, kClientHeight))
+        return false;
+    ::ShowWindow(Handle(), SW_SHOW);
+    return true;
+}
+
+LRESULT TfrmMain_1::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam)
+{
+    if (msg == WM_DESTROY) {
+        ::PostQuitMessage(0);
+        return 0;
+    }
+    return DefaultProc(msg, wParam, lParam);
+}
+
+} // namespace folimar

@@ -1,0 +1,85 @@
+// The Ghostscript run and its output callbacks.
+#include "render/gsapi.h"
+
+#include "render/gs_library.h"
+#include "render/library_path.h"
+#include "render/page_marker.h"
+#include "win/app_window.h"
+
+namespace folimar {
+
+int GsStdin(void*, char*, int) { return 0; }
+
+int GsStderr(void*, const char*, int) { return 0; }
+
+int GsStdout(void*, const char* str, int len)
+{
+    try {
+        if (str && len > 0) {
+            int page = ScanPageMarker(str, static_cast<size_t>(len));
+            if (page != 0)
+                ::PostMessageA(win::GetAppMainWindow(), WM_PAGE_PROGRESS,
+                               static_cast<WPARAM>(static_cast<INT_PTR>(page)), 0);
+        }
+    } catch (...) {
+        // Nothing may unwind into the library.
+    }
+    return len;
+}
+
+bool RunGhostscript(int argc, char** argv)
+{
+    const GsApi* gs = LoadGsApi();
+    if (!gs)
+        return false;
+    void* instance = nullptr;
+    if (gs->new_instance(&instance, nullptr) != 0)
+        return false;
+
+    struct InstanceGuard {
+        const GsApi* gs;
+        void* instance;
+        ~InstanceGuard() { gs->delete_instance(instance); }
+    } guard{gs, instance};
+
+    if (gs->set_stdio(instance, GsStdin, GsStdout, GsStderr) != 0)
+        return false;
+    int code = gs->init_with_args(instance, argc, argv);
+    gs->exit(instance);
+    return code == 0;
+}
+
+std::vector<std::string> BuildPdfWriteArguments(const std::string& psPath, const std::string& pdfPath)
+{
+    return {
+        "ps2pdf",
+        "-dNOPAUSE",
+        "-dBATCH",
+        "-dSAFER",
+        "-sDEVICE=pdfwrite",
+        "-sOutputFile=" + EscapeOutputFileName(pdfPath),
+        "-c",
+        // Ghostscript 10 no longer defines .setpdfwrite; older versions still want it.
+        "/.setpdfwrite where {pop .setpdfwrite} if",
+        "-f",
+        "-q",
+        psPath,
+    };
+}
+
+bool ConvertPsToPdf(const std::string& psFile, const std::string& pdfFile)
+{
+    std::optional<std::string> psPath = ToLibraryPath(psFile);
+    std::optional<std::string> pdfPath = ToLibraryPath(pdfFile);
+    if (!psPath || !pdfPath)
+        return false;
+    std::vector<std::string> args = BuildPdfWriteArguments(*psPath, *pdfPath);
+    std::vector<char*> argv;
+    argv.reserve(args.size() + 1);
+    for (std::string& a : args)
+        argv.push_back(a.data());
+    argv.push_back(nullptr);
+    return RunGhostscript(static_cast<int>(args.size()), argv.data());
+}
+
+} // namespace folimar

@@ -1,0 +1,47 @@
+// Path forms for the Ghostscript library.
+#include "render/library_path.h"
+
+#include <windows.h>
+
+#include <vector>
+
+namespace folimar {
+
+std::optional<std::string> ToLibraryPath(const std::string& windowsPath)
+{
+#ifdef __WINE__
+    // Wine maps only absolute paths, and only below an existing folder.
+    char full[MAX_PATH + 1] = {};
+    DWORD length = ::GetFullPathNameA(windowsPath.c_str(), MAX_PATH, full, nullptr);
+    if (length == 0 || length > MAX_PATH)
+        return std::nullopt;
+    int units = ::MultiByteToWideChar(CP_ACP, 0, full, -1, nullptr, 0);
+    if (units <= 0)
+        return std::nullopt;
+    // Not std::wstring: Winelib's WCHAR is 16 bits, the C++ library's wchar_t is not.
+    std::vector<WCHAR> wide(static_cast<size_t>(units), 0);
+    ::MultiByteToWideChar(CP_ACP, 0, full, -1, wide.data(), units);
+    char* unixPath = wine_get_unix_file_name(wide.data());
+    if (!unixPath)
+        return std::nullopt;
+    std::string result(unixPath);
+    ::HeapFree(::GetProcessHeap(), 0, unixPath);
+    return result;
+#else
+    return windowsPath;
+#endif
+}
+
+std::string EscapeOutputFileName(const std::string& path)
+{
+    std::string out;
+    out.reserve(path.size());
+    for (char c : path) {
+        out += c;
+        if (c == '%')
+            out += '%';
+    }
+    return out;
+}
+
+} // namespace folimar

@@ -1,0 +1,7 @@
+#!/usr/bin/env bash
+# Configures and builds the Winelib build in ${FOLIMAR_BUILD_DIR:-build}.
+set -euo pipefail
+top=$(cd "$(dirname "$0")/.." && pwd)
+build=${FOLIMAR_BUILD_DIR:-$top/build}
+cmake -S "$top" -B "$build" -DCMAKE_TOOLCHAIN_FILE="$top/cmake/winelib.cmake" >/dev/null
+cmake --build "$build" -j"$(nproc)"

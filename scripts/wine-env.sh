@@ -1,0 +1,3 @@
+# Sourced: the environment of every Wine run of the project (quiet, no installer pop-ups).
+export WINEDEBUG=-all
+export WINEDLLOVERRIDES="mscoree=;mshtml="

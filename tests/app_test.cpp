@@ -1,0 +1,1 @@
+#include "tests/gtest_win.h"

@@ -1,0 +1,28 @@
+// Message-pumping wait on a kernel handle.
+#include "win/thread_wait.h"
+
+namespace win {
+
+bool WaitPumpingMessages(HANDLE handle)
+{
+    for (;;) {
+        DWORD r = ::MsgWaitForMultipleObjects(1, &handle, FALSE, INFINITE, QS_ALLINPUT);
+        if (r == WAIT_OBJECT_0)
+            return true;
+        if (r != WAIT_OBJECT_0 + 1)
+            return false;
+        MSG msg;
+        while (::PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+            if (msg.message == WM_QUIT) {
+                // Keep the quit request for the outer loop once the wait is over.
+                ::PostQuitMessage(static_cast<int>(msg.wParam));
+                ::WaitForSingleObject(handle, INFINITE);
+                return true;
+            }
+            ::TranslateMessage(&msg);
+            ::DispatchMessageA(&msg);
+        }
+    }
+}
+
+} // namespace win
