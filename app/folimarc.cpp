@@ -1,5 +1,6 @@
 // folimarc: the console converter. Renders one PostScript job into a PDF and shows the
 // pages as Ghostscript reaches them.
+#include "render/gs_library.h"
 #include "render/gsapi.h"
 #include "win/app_window.h"
 #include "win/error_text.h"
@@ -79,6 +80,9 @@ int main(int argc, char** argv)
     Job job{argv[1], argv[2]};
     if (!folimar::FileExists(job.input))
         return Fail("cannot read the job " + job.input + ": " + win::SystemErrorText(::GetLastError()));
+    std::string searched;
+    if (!folimar::LoadGsApi(&searched))
+        return Fail("Ghostscript was not found; looked in: " + searched);
     DWORD error = 0;
     if (!CanWriteInto(FolderOf(job.output), &error))
         return Fail("cannot write " + job.output + ": " + win::SystemErrorText(error));
