@@ -1,7 +1,7 @@
 // A uniquely named temporary folder for one test, removed with everything in it.
 #pragma once
 
-#include <windows.h>
+#include "win/handle.h"
 
 #include <string>
 #include <string_view>
@@ -32,8 +32,8 @@ private:
     static void RemoveTree(const std::string& folder)
     {
         WIN32_FIND_DATAA fd;
-        HANDLE find = ::FindFirstFileA((folder + "*").c_str(), &fd);
-        if (find != INVALID_HANDLE_VALUE) {
+        win::FindHandle find(::FindFirstFileA((folder + "*").c_str(), &fd));
+        if (find) {
             do {
                 std::string name = fd.cFileName;
                 if (name == "." || name == "..")
@@ -45,8 +45,7 @@ private:
                     ::SetFileAttributesA(full.c_str(), FILE_ATTRIBUTE_NORMAL);
                     ::DeleteFileA(full.c_str());
                 }
-            } while (::FindNextFileA(find, &fd));
-            ::FindClose(find);
+            } while (::FindNextFileA(find.get(), &fd));
         }
         ::SetFileAttributesA(folder.c_str(), FILE_ATTRIBUTE_NORMAL);
         ::RemoveDirectoryA(folder.c_str());
@@ -58,26 +57,21 @@ private:
 // Whole-file helpers for tests that work on real files.
 inline bool WriteFileBytes(const std::string& path, std::string_view bytes)
 {
-    HANDLE h = ::CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (h == INVALID_HANDLE_VALUE)
-        return false;
+    win::UniqueHandle h(
+        ::CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
     DWORD written = 0;
-    BOOL ok = ::WriteFile(h, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
-    ::CloseHandle(h);
-    return ok && written == bytes.size();
+    return h && ::WriteFile(h.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) &&
+           written == bytes.size();
 }
 
 inline std::string ReadFileBytes(const std::string& path)
 {
-    HANDLE h = ::CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
-    if (h == INVALID_HANDLE_VALUE)
-        return {};
+    win::UniqueHandle h(::CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
     std::string data;
     char buf[65536];
     DWORD n = 0;
-    while (::ReadFile(h, buf, sizeof buf, &n, nullptr) && n > 0)
+    while (h && ::ReadFile(h.get(), buf, sizeof buf, &n, nullptr) && n > 0)
         data.append(buf, n);
-    ::CloseHandle(h);
     return data;
 }
 
