@@ -30,22 +30,26 @@ int GsStdout(void*, const char* str, int len)
 bool RunGhostscript(int argc, char** argv)
 {
     const GsApi* gs = LoadGsApi();
-    if (!gs)
-        return false;
+    return gs && RunGhostscriptWith(*gs, argc, argv);
+}
+
+bool RunGhostscriptWith(const GsApi& gs, int argc, char** argv)
+{
     void* instance = nullptr;
-    if (gs->new_instance(&instance, nullptr) != 0)
+    if (gs.new_instance(&instance, nullptr) != 0)
         return false;
 
+    // The instance is deleted on every way out, also when an error escapes the library.
     struct InstanceGuard {
-        const GsApi* gs;
+        const GsApi& gs;
         void* instance;
-        ~InstanceGuard() { gs->delete_instance(instance); }
+        ~InstanceGuard() { gs.delete_instance(instance); }
     } guard{gs, instance};
 
-    if (gs->set_stdio(instance, GsStdin, GsStdout, GsStderr) != 0)
+    if (gs.set_stdio(instance, GsStdin, GsStdout, GsStderr) != 0)
         return false;
-    int code = gs->init_with_args(instance, argc, argv);
-    gs->exit(instance);
+    int code = gs.init_with_args(instance, argc, argv);
+    gs.exit(instance);
     return code == 0;
 }
 

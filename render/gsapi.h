@@ -18,6 +18,10 @@ bool ConvertPsToPdf(const std::string& psFile, const std::string& pdfFile);
 // One library instance from creation to deletion over the given arguments.
 bool RunGhostscript(int argc, char** argv);
 
+struct GsApi;
+// The same run through the given library calls.
+bool RunGhostscriptWith(const GsApi& gs, int argc, char** argv);
+
 int GsStdin(void* caller, char* buf, int len);
 int GsStdout(void* caller, const char* str, int len);
 int GsStderr(void* caller, const char* str, int len);

@@ -1,1 +1,142 @@
+// Mode choice, the port's command line and the proposed PDF path.
 #include "tests/gtest_win.h"
+
+#include "app/arg_count.h"
+#include "single/job_cmdline.h"
+
+#include <string>
+
+using namespace folimar;
+
+namespace {
+
+struct CountCase {
+    const char* line;
+    int count;
+};
+
+class ArgumentCount : public ::testing::TestWithParam<CountCase> {};
+
+TEST_P(ArgumentCount, CountsArgumentsAfterTheFirst)
+{
+    EXPECT_EQ(CountArguments(GetParam().line), GetParam().count) << GetParam().line;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Lines, ArgumentCount,
+    ::testing::Values(
+        CountCase{"", 0}, CountCase{"   ", 0}, CountCase{"\"C:\\Program Files\\folimar.exe\"", 0},
+        CountCase{"folimar.exe", 0}, CountCase{"folimar.exe a b c", 3},
+        // The port's line: the job file stands where the program name would.
+        CountCase{"\"C:\\spool\\job.ps\" \"a2\" \"C:\\spool\\job.inf\" \"a4\" \"a5\" \"a6\" \"Report\" \"a8\"", 7},
+        CountCase{"\"job.ps\" \"a\" \"b\" \"c\" \"d\" \"e\" \"f\"", 6},
+        CountCase{"\"job.ps\" \"a\" \"b\" \"c\" \"d\" \"e\"", 5},
+        // Two empty arguments are not counted: the batch window opens.
+        CountCase{"\"job.ps\" \"\" \"b\" \"c\" \"d\" \"\" \"f\" \"g\"", 5},
+        // Quotes group spaces; tabs and control characters separate.
+        CountCase{"p \"a b c\"\t\"d e\"\x01x", 3}, CountCase{"p a\"b c\"d", 1},
+        // An unclosed quote runs to the end of the line.
+        CountCase{"p \"a b", 1}, CountCase{"p \"\" a", 1}));
+
+TEST(ModeChoice, SixArgumentsMeanSingleJob)
+{
+    EXPECT_TRUE(IsSingleJobCommandLine("\"j\" \"1\" \"2\" \"3\" \"4\" \"5\" \"6\""));
+    EXPECT_FALSE(IsSingleJobCommandLine("\"j\" \"1\" \"2\" \"3\" \"4\" \"5\""));
+}
+
+TEST(ExtractQuotedArg, ReturnsTheNextQuotedStretchWithItsQuotes)
+{
+    EXPECT_EQ(ExtractQuotedArg("\"a b\" \"c\"", 0), "\"a b\"");
+    EXPECT_EQ(ExtractQuotedArg("\"a b\" \"c\"", 6), "\"c\"");
+    EXPECT_EQ(ExtractQuotedArg("x  \"c\"", 0), "\"c\"");
+    EXPECT_EQ(ExtractQuotedArg("\"unclosed", 0), "\"unclosed\"");
+    EXPECT_EQ(ExtractQuotedArg("no quotes", 0), "\"\"");
+    EXPECT_EQ(ExtractQuotedArg("\"a\"", 10), "\"\"");
+}
+
+constexpr char kProgram[] = "C:\\Program Files\\Folimar\\folimar.exe";
+
+struct SplitCase {
+    const char* name;
+    const char* line;
+    const char* job;
+    const char* companion;
+    const char* title;
+};
+
+class JobCommandLine : public ::testing::TestWithParam<SplitCase> {};
+
+TEST_P(JobCommandLine, Splits)
+{
+    const SplitCase& c = GetParam();
+    TJobCommandLine cmd = SplitJobCommandLine(c.line, kProgram);
+    EXPECT_EQ(cmd.FJobFile, c.job);
+    EXPECT_EQ(cmd.FCompanionFile, c.companion);
+    EXPECT_EQ(cmd.FDocTitle, c.title);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Lines, JobCommandLine,
+    ::testing::Values(
+        SplitCase{"port", "\"C:\\spool\\job.ps\" \"2\" \"C:\\spool\\job.inf\" \"4\" \"5\" \"6\" \"Report: Q1/Q2\" \"8\"",
+                  "\"C:\\spool\\job.ps\"", "C:\\spool\\job.inf", "Report: Q1/Q2"},
+        SplitCase{"trimmed", "  \t\"j.ps\" \"2\" \"c.inf\" \"4\" \"5\" \"6\" \"T\" \"8\" \r\n", "\"j.ps\"", "c.inf", "T"},
+        // The skip finds the next quote past two spaces; the offset then lags one behind.
+        SplitCase{"two spaces", "\"j.ps\"  \"2\" \"c.inf\" \"4\" \"5\" \"6\" \"T\" \"8\"", "\"j.ps\"", "c.inf", "T"},
+        SplitCase{"short", "\"j.ps\" \"2\" \"c.inf\" \"4\"", "\"j.ps\"", "c.inf", ""},
+        SplitCase{"job only", "\"j.ps\"", "\"j.ps\"", "", ""},
+        SplitCase{"own path quoted", "\"C:\\Program Files\\Folimar\\folimar.exe\"", "\"\"", "", ""},
+        SplitCase{"own path bare", "C:\\Program Files\\Folimar\\folimar.exe  ", "\"\"", "", ""},
+        SplitCase{"empty", "", "\"\"", "", ""}),
+    [](const auto& info) {
+        std::string n = info.param.name;
+        for (char& ch : n)
+            if (!isalnum(static_cast<unsigned char>(ch)))
+                ch = '_';
+        return n;
+    });
+
+struct NameCase {
+    const char* title;
+    const char* fileName;
+};
+
+class TitleFileName : public ::testing::TestWithParam<NameCase> {};
+
+TEST_P(TitleFileName, ReplacesAndCuts) { EXPECT_EQ(TitleToFileName(GetParam().title), GetParam().fileName); }
+
+INSTANTIATE_TEST_SUITE_P(
+    Titles, TitleFileName,
+    ::testing::Values(NameCase{"Report: Q1/Q2", "Report_ Q1-Q2"}, NameCase{"a\\b/c:d*e?f<g>h\"i|j", "a-b-c_def(g)h'i-j"},
+                      NameCase{"*?*?", ""}, NameCase{"Caf\xE9 menu", "Caf\xE9 menu"},
+                      NameCase{"trailing dots. ", "trailing dots. "},
+                      // 31 characters: the first 30 are kept, after the replacements.
+                      NameCase{"abcdefghijklmnopqrstuvwxyz0123", "abcdefghijklmnopqrstuvwxyz0123"},
+                      NameCase{"abcdefghijklmnopqrstuvwxyz01234", "abcdefghijklmnopqrstuvwxyz0123"},
+                      NameCase{"**abcdefghijklmnopqrstuvwxyz01234", "abcdefghijklmnopqrstuvwxyz0123"},
+                      // Non-ASCII bytes of the ANSI code page count once each.
+                      NameCase{"\xE9\xE9\xE9\xE9\xE9\xE9\xE9\xE9\xE9\xE9\xE9\xE9\xE9\xE9\xE9\xE9\xE9\xE9\xE9\xE9"
+                               "\xE9\xE9\xE9\xE9\xE9\xE9\xE9\xE9\xE9\xE9\xE9\xE9",
+                               "\xE9\xE9\xE9\xE9\xE9\xE9\xE9\xE9\xE9\xE9\xE9\xE9\xE9\xE9\xE9\xE9\xE9\xE9\xE9\xE9"
+                               "\xE9\xE9\xE9\xE9\xE9\xE9\xE9\xE9\xE9\xE9"}));
+
+TEST(TitleLabel, CutsAfterThirtyBytes)
+{
+    EXPECT_EQ(TitleLabelCaption("short"), "short");
+    EXPECT_EQ(TitleLabelCaption(std::string(30, 'x')), std::string(30, 'x'));
+    EXPECT_EQ(TitleLabelCaption(std::string(31, 'x')), std::string(30, 'x') + "...");
+}
+
+TEST(OutputName, JoinsFolderNameAndExtension)
+{
+    std::string docs = InitialFolderFromDocuments("C:\\users\\me\\Documents\\");
+    EXPECT_EQ(docs, "C:\\users\\me\\Documents");
+    EXPECT_EQ(MakeOutputName("Report: Q1/Q2", docs), "C:\\users\\me\\Documents\\Report_ Q1-Q2.pdf");
+    EXPECT_EQ(MakeOutputName("*?", docs), "C:\\users\\me\\Documents\\.pdf");
+    EXPECT_EQ(MakeOutputName("", docs), "");
+    // A drive root keeps its backslash, so the name follows a second one.
+    EXPECT_EQ(InitialFolderFromDocuments("C:\\"), "C:\\");
+    EXPECT_EQ(MakeOutputName("Report", InitialFolderFromDocuments("C:\\")), "C:\\\\Report.pdf");
+}
+
+} // namespace
