@@ -1,0 +1,28 @@
+// A uniquely named folder under the user's temporary folder, removed with its content.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace win {
+
+class TempFolder {
+public:
+    TempFolder(); // valid() tells whether the folder could be made
+    ~TempFolder();
+    TempFolder(const TempFolder&) = delete;
+    TempFolder& operator=(const TempFolder&) = delete;
+
+    bool valid() const { return !path_.empty(); }
+    // The folder, ending in a backslash.
+    const std::string& path() const { return path_; }
+    std::string operator/(std::string_view name) const { return path_ + std::string(name); }
+
+private:
+    std::string path_;
+};
+
+// Deletes a folder and everything below it, read-only files included.
+void RemoveTree(const std::string& folderWithBackslash);
+
+} // namespace win
