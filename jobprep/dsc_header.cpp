@@ -1,0 +1,158 @@
+// The DSC header parser: keyword search, value decoding and the creation-date form.
+#include "jobprep/dsc_header.h"
+
+#include <utility>
+
+namespace folimar {
+
+namespace {
+
+bool IsOctalDigit(char c)
+{
+    return c >= '0' && c <= '7';
+}
+
+// The value of one hex digit, or -1.
+int HexDigitValue(char c)
+{
+    if (c >= '0' && c <= '9')
+        return c - '0';
+    if (c >= 'A' && c <= 'F')
+        return c - 'A' + 10;
+    if (c >= 'a' && c <= 'f')
+        return c - 'a' + 10;
+    return -1;
+}
+
+// A short month or day gets a leading zero.
+std::string PadTwo(std::string_view part)
+{
+    return part.size() < 2 ? "0" + std::string(part) : std::string(part);
+}
+
+} // namespace
+
+std::string AsciiUpper(std::string_view text)
+{
+    std::string upper(text);
+    for (char& c : upper)
+        if (c >= 'a' && c <= 'z')
+            c = static_cast<char>(c - 'a' + 'A');
+    return upper;
+}
+
+std::string_view TrimControlAndSpace(std::string_view s)
+{
+    auto isBlank = [](char c) { return static_cast<unsigned char>(c) <= 0x20; };
+    while (!s.empty() && isBlank(s.front()))
+        s.remove_prefix(1);
+    while (!s.empty() && isBlank(s.back()))
+        s.remove_suffix(1);
+    return s;
+}
+
+int32_t OctalToInt(std::string_view digits)
+{
+    // Unsigned arithmetic: a long run wraps like the 32-bit integer it is kept in.
+    uint32_t value = 0;
+    uint32_t weight = 1;
+    for (size_t i = digits.size(); i-- > 0;) {
+        value += static_cast<uint32_t>(digits[i] - '0') * weight;
+        weight *= 8;
+    }
+    return static_cast<int32_t>(value);
+}
+
+std::string DecodeOctalEscapes(std::string_view s)
+{
+    std::string out;
+    out.reserve(s.size());
+    size_t i = 0;
+    while (i < s.size()) {
+        if (s[i] == '\\' && i + 1 < s.size() && IsOctalDigit(s[i + 1])) {
+            size_t end = i + 1;
+            while (end < s.size() && IsOctalDigit(s[end]))
+                ++end;
+            out += static_cast<char>(static_cast<uint8_t>(OctalToInt(s.substr(i + 1, end - i - 1))));
+            i = end;
+        } else {
+            out += s[i++];
+        }
+    }
+    return out;
+}
+
+std::string DecodeHexValue(std::string value)
+{
+    const size_t len = value.size();
+    if (len < 4 || len % 2 != 0 || value.front() != '<' || value.back() != '>')
+        return value;
+    std::string bytes;
+    bytes.reserve(len / 2 - 1);
+    for (size_t i = 1; i + 1 < len; i += 2) {
+        int hi = HexDigitValue(value[i]);
+        int lo = HexDigitValue(value[i + 1]);
+        if (hi < 0 || lo < 0)
+            return value;
+        bytes += static_cast<char>(hi * 16 + lo);
+    }
+    return std::string(TrimControlAndSpace(bytes));
+}
+
+void ReadDscComment(std::string_view text, std::string_view upperText, std::string_view keyword, TPSElement& element)
+{
+    element = TPSElement{};
+    const size_t pos = upperText.find(AsciiUpper(keyword));
+    if (pos == std::string_view::npos)
+        return;
+    element.Position = static_cast<int32_t>(pos);
+
+    std::string raw;
+    size_t i = pos + keyword.size();
+    for (; i < text.size() && text[i] != '\n'; ++i)
+        if (text[i] != '\r') // dropped, and does not end the value
+            raw += text[i];
+    element.LineEnd = static_cast<int32_t>(i);
+
+    std::string_view trimmed = TrimControlAndSpace(raw);
+    if (trimmed.empty())
+        return;
+    element.Value = DecodeHexValue(DecodeOctalEscapes(trimmed));
+}
+
+std::string NormaliseCreationDate(std::string value, std::string_view localNow)
+{
+    if (value.empty())
+        return std::string(localNow);
+    const size_t s1 = value.find('/');
+    if (s1 == std::string::npos || s1 == 0)
+        return value;
+    const size_t s2 = value.find('/', s1 + 1);
+    if (s2 == std::string::npos || s2 == s1 + 1)
+        return value;
+    const size_t s3 = value.find(' ', s2 + 1);
+    if (s3 == std::string::npos || s3 == s2 + 1)
+        return value;
+
+    std::string_view v(value);
+    std::string time(v.substr(s3 + 1));
+    std::erase(time, ':');
+    return std::string(v.substr(s2 + 1, s3 - s2 - 1)) + PadTwo(v.substr(0, s1)) +
+           PadTwo(v.substr(s1 + 1, s2 - s1 - 1)) + time;
+}
+
+bool ParseDscHeader(std::string_view bytes, std::string_view localNow, TPSHeaderInfo& info)
+{
+    if (bytes.empty())
+        return false;
+    std::string_view text = bytes.substr(0, kDscHeaderSize);
+    text = text.substr(0, text.find('\0'));
+    const std::string upperText = AsciiUpper(text);
+
+    for (const TDscKeyword& k : kDscKeywords)
+        ReadDscComment(text, upperText, k.Keyword, info.*k.Field);
+    info.CreationDate.Value = NormaliseCreationDate(std::move(info.CreationDate.Value), localNow);
+    return true;
+}
+
+} // namespace folimar
