@@ -30,12 +30,31 @@ std::string PadTwo(std::string_view part)
     return part.size() < 2 ? "0" + std::string(part) : std::string(part);
 }
 
+// The time fields without their colons. A one-digit field gets a leading zero, so that
+// "9:07:03" gives the PDF digits 090703 and not the unreadable 90703.
+std::string JoinTimeFields(std::string_view time)
+{
+    std::string out;
+    out.reserve(time.size() + 3);
+    size_t start = 0;
+    for (;;) {
+        size_t colon = time.find(':', start);
+        std::string_view field = time.substr(start, colon == std::string_view::npos ? colon : colon - start);
+        if (field.size() == 1 && field[0] >= '0' && field[0] <= '9')
+            out += '0';
+        out += field;
+        if (colon == std::string_view::npos)
+            return out;
+        start = colon + 1;
+    }
+}
+
 } // namespace
 
 std::string AsciiUpper(std::string_view text)
 {
     std::string upper(text);
-    for (char& c : upper)
+    for (char &c : upper)
         if (c >= 'a' && c <= 'z')
             c = static_cast<char>(c - 'a' + 'A');
     return upper;
@@ -99,7 +118,7 @@ std::string DecodeHexValue(std::string value)
     return std::string(TrimControlAndSpace(bytes));
 }
 
-void ReadDscComment(std::string_view text, std::string_view upperText, std::string_view keyword, TPSElement& element)
+void ReadDscComment(std::string_view text, std::string_view upperText, std::string_view keyword, TPSElement &element)
 {
     element = TPSElement{};
     const size_t pos = upperText.find(AsciiUpper(keyword));
@@ -135,13 +154,12 @@ std::string NormaliseCreationDate(std::string value, std::string_view localNow)
         return value;
 
     std::string_view v(value);
-    std::string time(v.substr(s3 + 1));
-    std::erase(time, ':');
+    std::string time = JoinTimeFields(v.substr(s3 + 1));
     return std::string(v.substr(s2 + 1, s3 - s2 - 1)) + PadTwo(v.substr(0, s1)) +
            PadTwo(v.substr(s1 + 1, s2 - s1 - 1)) + time;
 }
 
-bool ParseDscHeader(std::string_view bytes, std::string_view localNow, TPSHeaderInfo& info)
+bool ParseDscHeader(std::string_view bytes, std::string_view localNow, TPSHeaderInfo &info)
 {
     if (bytes.empty())
         return false;
@@ -149,7 +167,7 @@ bool ParseDscHeader(std::string_view bytes, std::string_view localNow, TPSHeader
     text = text.substr(0, text.find('\0'));
     const std::string upperText = AsciiUpper(text);
 
-    for (const TDscKeyword& k : kDscKeywords)
+    for (const TDscKeyword &k : kDscKeywords)
         ReadDscComment(text, upperText, k.Keyword, info.*k.Field);
     info.CreationDate.Value = NormaliseCreationDate(std::move(info.CreationDate.Value), localNow);
     return true;
