@@ -54,7 +54,7 @@ std::string JoinTimeFields(std::string_view time)
 std::string AsciiUpper(std::string_view text)
 {
     std::string upper(text);
-    for (char &c : upper)
+    for (char& c : upper)
         if (c >= 'a' && c <= 'z')
             c = static_cast<char>(c - 'a' + 'A');
     return upper;
@@ -118,7 +118,7 @@ std::string DecodeHexValue(std::string value)
     return std::string(TrimControlAndSpace(bytes));
 }
 
-void ReadDscComment(std::string_view text, std::string_view upperText, std::string_view keyword, TPSElement &element)
+void ReadDscComment(std::string_view text, std::string_view upperText, std::string_view keyword, TPSElement& element)
 {
     element = TPSElement{};
     const size_t pos = upperText.find(AsciiUpper(keyword));
@@ -159,7 +159,7 @@ std::string NormaliseCreationDate(std::string value, std::string_view localNow)
            PadTwo(v.substr(s1 + 1, s2 - s1 - 1)) + time;
 }
 
-bool ParseDscHeader(std::string_view bytes, std::string_view localNow, TPSHeaderInfo &info)
+bool ParseDscHeader(std::string_view bytes, std::string_view localNow, TPSHeaderInfo& info)
 {
     if (bytes.empty())
         return false;
@@ -167,7 +167,7 @@ bool ParseDscHeader(std::string_view bytes, std::string_view localNow, TPSHeader
     text = text.substr(0, text.find('\0'));
     const std::string upperText = AsciiUpper(text);
 
-    for (const TDscKeyword &k : kDscKeywords)
+    for (const TDscKeyword& k : kDscKeywords)
         ReadDscComment(text, upperText, k.Keyword, info.*k.Field);
     info.CreationDate.Value = NormaliseCreationDate(std::move(info.CreationDate.Value), localNow);
     return true;

@@ -41,7 +41,7 @@ TEST_F(UnicodeHexStringTest, EncodesAnsiTextAsUtf16BigEndianWithMark)
         {"Q1/Q2 (draft)", "<FEFF00510031002F0051003200200028006400720061006600740029>"},
         {"", "<FEFF>"},
     };
-    for (const TextCase &c : cases)
+    for (const TextCase& c : cases)
         EXPECT_EQ(folimar::UnicodeHexString(c.in), c.out) << c.in;
 }
 
@@ -56,7 +56,7 @@ TEST(DocInfoFragmentTest, PostScriptDate)
         {"2010010590703)", "(D:2010010590703\\)+08'00')"},
         {"a\\b", "(D:a\\\\b+08'00')"},
     };
-    for (const TextCase &c : cases)
+    for (const TextCase& c : cases)
         EXPECT_EQ(folimar::PostScriptDate(c.in, "+08'00'"), c.out) << c.in;
 }
 
@@ -83,7 +83,7 @@ TEST(DocInfoFragmentTest, TypicalJobByteForByte)
 TEST(DocInfoFragmentTest, EveryFieldInItsPlace)
 {
     // A stand-in encoder shows which field lands on which line.
-    auto tag = [](const std::string &s) { return "<" + s + ">"; };
+    auto tag = [](const std::string& s) { return "<" + s + ">"; };
     const TPDFDocInfo info{"A", "1", "C", "K", "2", "S", "T"};
     const std::string fragment = folimar::BuildDocInfoFragment(info, "-05'00'", +tag);
     EXPECT_EQ(fragment, "\r/pdfmark where {pop} {userdict /pdfmark /cleartomark load put} ifelse\r[\r\r\r"
@@ -103,7 +103,7 @@ TEST(DocInfoFragmentTest, EmptyRecordGivesEmptyStrings)
 class DocInfoFileTest : public testing::Test {
 protected:
     // The ModDate digits of the one fragment in text, or empty.
-    static std::string ModDateIn(const std::string &text)
+    static std::string ModDateIn(const std::string& text)
     {
         const std::string key = "\r/ModDate (D:";
         const size_t at = text.find(key);
@@ -134,7 +134,7 @@ TEST_F(DocInfoFileTest, DocInfoFromHeader)
 TEST_F(DocInfoFileTest, DocInfoFromMissingOrEmptyJobKeepsTheRecord)
 {
     ASSERT_TRUE(WriteFileBytes(job_, ""));
-    for (const std::string &name : {job_, dir_ / "missing.ps"}) {
+    for (const std::string& name : {job_, dir_ / "missing.ps"}) {
         TPDFDocInfo info{"a", "b", "c", "d", "e", "f", "g"};
         const TPDFDocInfo before = info;
         folimar::DocInfoFromHeader(name, info);
@@ -185,7 +185,7 @@ TEST_F(DocInfoFileTest, OtherDateFormKeptAndEscaped)
         {"%%CreationDate: Tue Jan 05 09:07:03 2010\n", "\r/CreationDate (D:Tue Jan 05 09:07:03 2010" + offset_ + ")\r"},
         {"%%CreationDate: (1/5/2010 9:07:03\n", "\r/CreationDate (D:2010\\(105090703" + offset_ + ")\r"},
     };
-    for (const TextCase &c : cases) {
+    for (const TextCase& c : cases) {
         ASSERT_TRUE(WriteFileBytes(job_, "%!PS\n" + c.in));
         folimar::AppendDocInfo(job_);
         EXPECT_NE(ReadFileBytes(job_).find(c.out), std::string::npos) << c.in;
@@ -242,10 +242,10 @@ TEST_F(DocInfoFileTest, JobHeldOpenElsewhereRaisesBeforeWriting)
 #if defined(__WINE__)
 // Runs a command line through the Unix shell and returns what it printed (a Winelib program
 // calls the C library of Linux).
-std::string RunUnix(const std::string &command)
+std::string RunUnix(const std::string& command)
 {
     std::string out;
-    FILE *pipe = ::popen(command.c_str(), "r");
+    FILE* pipe = ::popen(command.c_str(), "r");
     if (!pipe)
         return out;
     char buf[4096];
@@ -257,7 +257,7 @@ std::string RunUnix(const std::string &command)
 }
 
 // The value pdfinfo prints for key ("Title:" etc.), without the padding before it.
-std::string InfoValue(const std::string &info, const std::string &key)
+std::string InfoValue(const std::string& info, const std::string& key)
 {
     const size_t at = info.find("\n" + key);
     if (at == std::string::npos)
@@ -268,12 +268,12 @@ std::string InfoValue(const std::string &info, const std::string &key)
 #endif
 
 struct RenderCase {
-    const char *name;
+    const char* name;
     std::string creationDate; // the job's comment
     std::string pdfDate;      // what the PDF records, as pdfinfo -rawdates prints it; the offset follows
 };
 
-void PrintTo(const RenderCase &c, std::ostream *os)
+void PrintTo(const RenderCase& c, std::ostream* os)
 {
     *os << c.name;
 }
@@ -284,7 +284,7 @@ class DocInfoRenderTest : public DocInfoFileTest, public testing::WithParamInter
 TEST_P(DocInfoRenderTest, PdfCarriesTheDocumentInformation)
 {
     FOLIMAR_REQUIRE_GHOSTSCRIPT();
-    const RenderCase &c = GetParam();
+    const RenderCase& c = GetParam();
     ASSERT_TRUE(WriteFileBytes(
         job_, "%!PS-Adobe-3.0\n%%Title: Caf\\351 Q1/Q2\n%%For: user01\n%%CreationDate: " + c.creationDate +
                   "\n%%Pages: 1\n%%EndComments\n"
@@ -314,6 +314,6 @@ INSTANTIATE_TEST_SUITE_P(Cases, DocInfoRenderTest,
                              RenderCase{"two_digit_fields", "01/05/2010 09:07:03", "20100105090703"},
                              // An unbalanced parenthesis in the date must not break the job.
                              RenderCase{"unbalanced_parenthesis", "1/5/2010 9:07:03)", "20100105090703)"}),
-                         [](const testing::TestParamInfo<RenderCase> &info) { return std::string(info.param.name); });
+                         [](const testing::TestParamInfo<RenderCase>& info) { return std::string(info.param.name); });
 
 } // namespace

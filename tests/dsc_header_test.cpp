@@ -19,7 +19,7 @@ namespace {
 constexpr char kNow[] = "20200102030405";
 
 // Prints an element in failure messages with its bytes visible.
-std::string Show(const TPSElement &e)
+std::string Show(const TPSElement& e)
 {
     std::string s = "{" + std::to_string(e.Position) + ", " + std::to_string(e.LineEnd) + ", \"";
     for (unsigned char c : e.Value) {
@@ -35,13 +35,13 @@ std::string Show(const TPSElement &e)
 }
 
 struct CommentCase {
-    const char *name;
+    const char* name;
     std::string bytes;
     TPSElement TPSHeaderInfo::*field;
     TPSElement expected;
 };
 
-void PrintTo(const CommentCase &c, std::ostream *os)
+void PrintTo(const CommentCase& c, std::ostream* os)
 {
     *os << c.name;
 }
@@ -50,10 +50,10 @@ class DscCommentTest : public testing::TestWithParam<CommentCase> {};
 
 TEST_P(DscCommentTest, FillsTheElement)
 {
-    const CommentCase &c = GetParam();
+    const CommentCase& c = GetParam();
     TPSHeaderInfo info;
     ASSERT_TRUE(folimar::ParseDscHeader(c.bytes, kNow, info));
-    const TPSElement &got = info.*c.field;
+    const TPSElement& got = info.*c.field;
     EXPECT_EQ(got, c.expected) << "got " << Show(got) << ", expected " << Show(c.expected);
 }
 
@@ -118,7 +118,7 @@ INSTANTIATE_TEST_SUITE_P(
                     {0, 32, "20100105090703"}},
         CommentCase{"creation_date_missing", "%!PS\n", &TPSHeaderInfo::CreationDate, {0, -1, kNow}},
         CommentCase{"creation_date_empty", "%%CreationDate:  \n", &TPSHeaderInfo::CreationDate, {0, 17, kNow}}),
-    [](const testing::TestParamInfo<CommentCase> &info) { return std::string(info.param.name); });
+    [](const testing::TestParamInfo<CommentCase>& info) { return std::string(info.param.name); });
 
 // Each field takes its own keyword in a realistic header, and keywords that begin alike
 // (%%Pages: and %%PageOrder:, %%Document...) do not take each other's values.
@@ -147,13 +147,13 @@ TEST(DscHeaderTest, EveryFieldHasItsKeyword)
         {&TPSHeaderInfo::EndComments, "%%EndComments", ""},
     };
     std::string text;
-    for (const Line &l : lines)
+    for (const Line& l : lines)
         text += l.text + "\r\n";
 
     TPSHeaderInfo info;
     ASSERT_TRUE(folimar::ParseDscHeader(text, kNow, info));
-    for (const Line &l : lines) {
-        const TPSElement &e = info.*l.field;
+    for (const Line& l : lines) {
+        const TPSElement& e = info.*l.field;
         SCOPED_TRACE(l.text);
         EXPECT_EQ(e.Position, static_cast<int32_t>(text.find(l.text)));
         EXPECT_EQ(e.LineEnd, static_cast<int32_t>(text.find('\n', e.Position)));
@@ -199,7 +199,7 @@ TEST(DscHeaderTest, OctalToInt)
         {"37777777777", -1},  // wraps in 32 bits
         {"1000000000000", 0}, // 8^12 wraps to 0
     };
-    for (const OctalCase &c : cases)
+    for (const OctalCase& c : cases)
         EXPECT_EQ(folimar::OctalToInt(c.digits), c.value) << c.digits;
 }
 
@@ -222,7 +222,7 @@ TEST(DscHeaderTest, DecodeOctalEscapes)
         {"\\3511", "\x49"}, // the whole run counts: 3511 octal = 1865, modulo 256 = 0x49
         {"\\101\\102", "AB"},
     };
-    for (const DecodeCase &c : cases)
+    for (const DecodeCase& c : cases)
         EXPECT_EQ(folimar::DecodeOctalEscapes(c.in), c.out) << c.in;
 }
 
@@ -246,7 +246,7 @@ TEST(DscHeaderTest, NormaliseCreationDate)
         {"D:20100105090703", "D:20100105090703"}, // already a PDF date
         {"", kNow},
     };
-    for (const DecodeCase &c : cases)
+    for (const DecodeCase& c : cases)
         EXPECT_EQ(folimar::NormaliseCreationDate(c.in, kNow), c.out) << c.in;
 }
 
@@ -299,7 +299,7 @@ TEST_F(DscHeaderFileTest, MissingCreationDateIsTheLocalTime)
 TEST_F(DscHeaderFileTest, MissingOrEmptyFileLeavesTheRecordAsItWas)
 {
     ASSERT_TRUE(testing_support::WriteFileBytes(job_, ""));
-    for (const std::string &name : {job_, dir_ / "missing.ps", dir_.path()}) {
+    for (const std::string& name : {job_, dir_ / "missing.ps", dir_.path()}) {
         TPSHeaderInfo info;
         info.Title = {7, 9, "kept"};
         const TPSHeaderInfo before = info;
@@ -320,7 +320,7 @@ TEST_F(DscHeaderFileTest, JobHeldOpenElsewhereRaisesTheSystemError)
     try {
         folimar::ReadDscHeader(job_, info);
         FAIL() << "no error raised";
-    } catch (const folimar::JobFileError &e) {
+    } catch (const folimar::JobFileError& e) {
         EXPECT_EQ(e.code(), static_cast<DWORD>(ERROR_SHARING_VIOLATION));
         EXPECT_EQ(e.fileName(), job_);
         const std::string what = e.what();
