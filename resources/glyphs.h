@@ -1,0 +1,43 @@
+// The product's pictures (button glyphs, logo, banner), drawn at run time with GDI.
+#pragma once
+
+#include "win/handle.h"
+
+#include <windows.h>
+
+#include <cstdint>
+#include <vector>
+
+namespace folimar {
+
+// A picture as 32-bit pixels 0x00RRGGBB, rows top to bottom (the layout of a top-down DIB).
+struct Pixels {
+    int width = 0;
+    int height = 0;
+    std::vector<uint32_t> data;
+};
+
+// Each output pixel is the average of a factor x factor block: drawing large and shrinking
+// gives smooth edges that plain GDI does not draw.
+Pixels Downsample(const Pixels& large, int factor);
+
+// The disabled form: grey, and faded halfway towards the background colour.
+Pixels Disabled(const Pixels& picture, COLORREF background);
+
+uint32_t ToPixel(COLORREF color);
+
+enum class Glyph { Convert, Cancel, Browse };
+
+// Size of a glyph in pixels.
+SIZE GlyphSize(Glyph glyph);
+
+// The glyph on the given background colour, in its normal or disabled form.
+win::Bitmap MakeGlyph(Glyph glyph, COLORREF background, bool disabled);
+
+// The product logo on white, sized for the single-job window's banner panel.
+win::Bitmap MakeLogo(int width, int height);
+
+// The about window's banner.
+win::Bitmap MakeBanner(int width, int height);
+
+} // namespace folimar

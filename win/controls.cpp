@@ -1,0 +1,118 @@
+// Child controls, the form font, tool tips and notification forwarding for container controls.
+#include "win/controls.h"
+
+#include <commctrl.h>
+
+#include <vector>
+
+namespace win {
+
+HWND CreateChild(HWND parent, const char* className, const char* text, DWORD style, const Bounds& bounds, int id,
+                 HFONT font, DWORD exStyle)
+{
+    HWND hwnd = ::CreateWindowExA(exStyle, className, text, WS_CHILD | style, bounds.left, bounds.top, bounds.width,
+                                  bounds.height, parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
+                                  ::GetModuleHandleA(nullptr), nullptr);
+    if (hwnd && font)
+        ::SendMessageA(hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
+    return hwnd;
+}
+
+Font CreateFormFont(bool bold, bool underline)
+{
+    // A positive height asks for the cell height: 13 pixels is the 8-point size of this face.
+    return Font(::CreateFontA(13, 0, 0, 0, bold ? FW_BOLD : FW_NORMAL, FALSE, underline ? TRUE : FALSE, FALSE,
+                              DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
+                              DEFAULT_PITCH | FF_SWISS, "MS Sans Serif"));
+}
+
+namespace {
+
+constexpr UINT_PTR kForwardSubclassId = 1;
+
+LRESULT CALLBACK ForwardProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR)
+{
+    switch (msg) {
+    case WM_COMMAND:
+    case WM_NOTIFY:
+    case WM_DRAWITEM:
+    case WM_CTLCOLORSTATIC:
+    case WM_CTLCOLOREDIT:
+    case WM_CTLCOLORBTN:
+        return ::SendMessageA(::GetParent(hwnd), msg, wParam, lParam);
+    case WM_ERASEBKGND: {
+        // Group boxes leave their inside unpainted; use the colour the parent gives the container.
+        HDC dc = reinterpret_cast<HDC>(wParam);
+        auto brush = reinterpret_cast<HBRUSH>(
+            ::SendMessageA(::GetParent(hwnd), WM_CTLCOLORSTATIC, wParam, reinterpret_cast<LPARAM>(hwnd)));
+        if (!brush)
+            break;
+        RECT rc;
+        ::GetClientRect(hwnd, &rc);
+        ::FillRect(dc, &rc, brush);
+        return 1;
+    }
+    case WM_NCDESTROY:
+        ::RemoveWindowSubclass(hwnd, ForwardProc, kForwardSubclassId);
+        break;
+    }
+    return ::DefSubclassProc(hwnd, msg, wParam, lParam);
+}
+
+} // namespace
+
+bool ForwardChildNotifications(HWND container)
+{
+    return ::SetWindowSubclass(container, ForwardProc, kForwardSubclassId, 0) != FALSE;
+}
+
+std::string GetText(HWND control)
+{
+    int length = ::GetWindowTextLengthA(control);
+    if (length <= 0)
+        return {};
+    std::vector<char> buf(static_cast<size_t>(length) + 1, '\0');
+    int n = ::GetWindowTextA(control, buf.data(), length + 1);
+    return std::string(buf.data(), static_cast<size_t>(n > 0 ? n : 0));
+}
+
+bool Hints::Create(HWND owner)
+{
+    tooltip_ = ::CreateWindowExA(WS_EX_TOPMOST, TOOLTIPS_CLASSA, nullptr, WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX,
+                                 CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, owner, nullptr,
+                                 ::GetModuleHandleA(nullptr), nullptr);
+    return tooltip_ != nullptr;
+}
+
+namespace {
+
+TOOLINFOA ToolFor(HWND control, const std::string& text)
+{
+    TOOLINFOA ti{};
+    ti.cbSize = sizeof(ti);
+    ti.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
+    ti.hwnd = ::GetParent(control);
+    ti.uId = reinterpret_cast<UINT_PTR>(control);
+    ti.lpszText = const_cast<char*>(text.c_str()); // the tool tip copies the text
+    return ti;
+}
+
+} // namespace
+
+void Hints::Add(HWND control, const std::string& text)
+{
+    if (!tooltip_ || !control)
+        return;
+    TOOLINFOA ti = ToolFor(control, text);
+    ::SendMessageA(tooltip_, TTM_ADDTOOLA, 0, reinterpret_cast<LPARAM>(&ti));
+}
+
+void Hints::Update(HWND control, const std::string& text)
+{
+    if (!tooltip_ || !control)
+        return;
+    TOOLINFOA ti = ToolFor(control, text);
+    ::SendMessageA(tooltip_, TTM_UPDATETIPTEXTA, 0, reinterpret_cast<LPARAM>(&ti));
+}
+
+} // namespace win
