@@ -1,1 +1,419 @@
-int main() { return 0; }
+// The end-to-end test driver: starts the program and works its windows from outside, as a user would.
+//
+// Each command prints its result on standard output and exits 0, or explains on standard error
+// and exits 1. Run without arguments for the list of commands.
+//
+// Started with FOLIMAR_TESTDRIVER_RECORD=FILE in its environment it only appends its own command
+// line to FILE and exits 0: tests name it as the program the printer port starts, to see the
+// exact command line the port gives. With FOLIMAR_TESTDRIVER_HOLD=FILE as well, it then waits
+// (at most a minute) until FILE exists and appends "released", so a test can tell that the port
+// did not wait for it.
+#include "tools/driver_args.h"
+#include "tools/wine_paths.h"
+#include "win/error_text.h"
+#include "win/handle.h"
+
+#include <cstdio>
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace {
+
+using driver::Command;
+using driver::ControlSpec;
+
+constexpr DWORD kPollMs = 100;
+constexpr UINT kSendTimeoutMs = 5000;
+constexpr char kMessageBoxClass[] = "#32770";
+constexpr int kMessageBoxTextId = 0xFFFF; // the static text of a system message box
+
+int Fail(const std::string &what)
+{
+    std::fprintf(stderr, "folimar_testdriver: %s\n", what.c_str());
+    return 1;
+}
+
+int FailWithError(const std::string &what)
+{
+    return Fail(what + ": " + win::SystemErrorText(::GetLastError()));
+}
+
+// Calls find until it returns a true value or timeoutMs has passed; returns its last result.
+template <class Find> auto WaitFor(int timeoutMs, Find find) -> decltype(find())
+{
+    const DWORD start = ::GetTickCount();
+    for (;;) {
+        auto found = find();
+        if (found || ::GetTickCount() - start >= static_cast<DWORD>(timeoutMs))
+            return found;
+        ::Sleep(kPollMs);
+    }
+}
+
+std::string ClassOf(HWND hwnd)
+{
+    char name[256] = {};
+    int n = ::GetClassNameA(hwnd, name, sizeof name);
+    return std::string(name, n > 0 ? n : 0);
+}
+
+// The window's text from its own window procedure: for controls of another process the cached
+// caption that GetWindowTextA reads can be out of date.
+std::string TextOf(HWND hwnd)
+{
+    DWORD_PTR length = 0;
+    if (!::SendMessageTimeoutA(hwnd, WM_GETTEXTLENGTH, 0, 0, SMTO_ABORTIFHUNG, kSendTimeoutMs, &length))
+        return {};
+    std::vector<char> text(length + 1, '\0');
+    DWORD_PTR copied = 0;
+    if (!::SendMessageTimeoutA(hwnd, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(text.data()), SMTO_ABORTIFHUNG,
+                               kSendTimeoutMs, &copied))
+        return {};
+    return std::string(text.data(), std::min<size_t>(copied, length));
+}
+
+DWORD ProcessOf(HWND hwnd)
+{
+    DWORD pid = 0;
+    ::GetWindowThreadProcessId(hwnd, &pid);
+    return pid;
+}
+
+bool InProcess(HWND hwnd, const Command &command)
+{
+    return !command.pid || ProcessOf(hwnd) == *command.pid;
+}
+
+BOOL CALLBACK CollectWindow(HWND hwnd, LPARAM param)
+{
+    reinterpret_cast<std::vector<HWND> *>(param)->push_back(hwnd);
+    return TRUE;
+}
+
+// The first visible top-level window that match accepts, or null.
+HWND FindTopLevel(const std::function<bool(HWND)> &match)
+{
+    std::vector<HWND> windows;
+    ::EnumWindows(CollectWindow, reinterpret_cast<LPARAM>(&windows));
+    for (HWND hwnd : windows) {
+        if (::IsWindowVisible(hwnd) && match(hwnd))
+            return hwnd;
+    }
+    return nullptr;
+}
+
+// Every control below parent, in the window manager's order (creation order unless re-ordered).
+std::vector<HWND> ControlsOf(HWND parent)
+{
+    std::vector<HWND> controls;
+    ::EnumChildWindows(parent, CollectWindow, reinterpret_cast<LPARAM>(&controls));
+    return controls;
+}
+
+HWND FindControlNow(HWND parent, const ControlSpec &spec)
+{
+    int seen = 0;
+    for (HWND control : ControlsOf(parent)) {
+        switch (spec.kind) {
+        case ControlSpec::Kind::Id:
+            if (::GetDlgCtrlID(control) == spec.id)
+                return control;
+            break;
+        case ControlSpec::Kind::ClassIndex:
+            if (ClassOf(control) == spec.className && ++seen == spec.index)
+                return control;
+            break;
+        case ControlSpec::Kind::Text:
+            if (driver::WithoutAccessMarks(TextOf(control)) == spec.text)
+                return control;
+            break;
+        }
+    }
+    return nullptr;
+}
+
+// The window a command names ("0x..." or a class), waiting for it to appear.
+HWND FindWindowNamed(const Command &command, const std::string &name)
+{
+    driver::WindowSpec spec = driver::ParseWindowSpec(name);
+    if (spec.handle) {
+        HWND hwnd = reinterpret_cast<HWND>(spec.handle);
+        return ::IsWindow(hwnd) ? hwnd : nullptr;
+    }
+    return WaitFor(command.timeoutMs, [&] {
+        return FindTopLevel([&](HWND hwnd) { return ClassOf(hwnd) == spec.className && InProcess(hwnd, command); });
+    });
+}
+
+HWND FindMessageBox(const Command &command)
+{
+    return WaitFor(command.timeoutMs, [&] {
+        return FindTopLevel([&](HWND hwnd) { return ClassOf(hwnd) == kMessageBoxClass && InProcess(hwnd, command); });
+    });
+}
+
+// A control of the window named by the command's first operand; fails with a message.
+HWND FindControl(const Command &command, HWND &window)
+{
+    window = FindWindowNamed(command, command.operands[0]);
+    if (!window) {
+        Fail("no window " + command.operands[0]);
+        return nullptr;
+    }
+    ControlSpec spec = driver::ParseControlSpec(command.operands[1]);
+    HWND control = WaitFor(command.timeoutMs, [&] { return FindControlNow(window, spec); });
+    if (!control)
+        Fail("no control '" + command.operands[1] + "' in " + command.operands[0]);
+    return control;
+}
+
+win::UniqueHandle OpenForExit(DWORD pid)
+{
+    return win::UniqueHandle(::OpenProcess(SYNCHRONIZE | PROCESS_QUERY_LIMITED_INFORMATION, FALSE, pid));
+}
+
+int ReportExit(HANDLE process, int timeoutMs)
+{
+    if (::WaitForSingleObject(process, static_cast<DWORD>(timeoutMs)) != WAIT_OBJECT_0)
+        return Fail("the process is still running after " + std::to_string(timeoutMs / 1000) + " s");
+    DWORD code = 0;
+    if (!::GetExitCodeProcess(process, &code))
+        return FailWithError("GetExitCodeProcess");
+    std::printf("exit=%lu\n", static_cast<unsigned long>(code));
+    return 0;
+}
+
+// Posts msg to target; with --wait-exit, holds the process of window from before the message
+// (so its exit code survives) and reports it when the process has ended.
+int PostAndMaybeWait(const Command &command, HWND window, HWND target, UINT msg)
+{
+    win::UniqueHandle process;
+    if (command.waitExit && !(process = OpenForExit(ProcessOf(window))))
+        return FailWithError("cannot watch the window's process");
+    if (!::PostMessageA(target, msg, 0, 0))
+        return FailWithError("PostMessage");
+    return command.waitExit ? ReportExit(process.get(), command.timeoutMs) : 0;
+}
+
+// A user cannot press what is hidden or disabled; neither can the driver.
+int Click(const Command &command, HWND window, HWND control)
+{
+    if (!::IsWindowVisible(control) || !::IsWindowEnabled(control))
+        return Fail("the control is hidden or disabled");
+    return PostAndMaybeWait(command, window, control, BM_CLICK);
+}
+
+int Launch(const Command &command)
+{
+    std::string program = porttool::WindowsPathOf(command.operands[0]);
+    std::string line;
+    if (command.name == "launch-raw") {
+        line = command.operands[1];
+    } else {
+        std::vector<std::string> words(command.operands);
+        words[0] = program;
+        line = driver::QuotedCommandLine(words);
+    }
+    std::vector<char> buffer(line.begin(), line.end());
+    buffer.push_back('\0');
+    std::string folder = porttool::FolderOf(program);
+    STARTUPINFOA startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION info{};
+    // Detached: the program must not hold the caller's output open after the driver has ended.
+    if (!::CreateProcessA(program.c_str(), buffer.data(), nullptr, nullptr, FALSE, DETACHED_PROCESS, nullptr,
+                          folder.empty() ? nullptr : folder.c_str(), &startup, &info))
+        return FailWithError("cannot start " + program);
+    win::UniqueHandle process(info.hProcess);
+    win::UniqueHandle thread(info.hThread);
+    std::printf("pid=%lu\n", static_cast<unsigned long>(info.dwProcessId));
+    return 0;
+}
+
+int WaitWindow(const Command &command)
+{
+    HWND hwnd = command.title.empty() ? FindWindowNamed(command, command.operands[0]) : WaitFor(command.timeoutMs, [&] {
+        return FindTopLevel([&](HWND h) { return TextOf(h) == command.title && InProcess(h, command); });
+    });
+    if (!hwnd)
+        return Fail("no visible window " + (command.title.empty() ? command.operands[0] : "'" + command.title + "'") +
+                    " within " + std::to_string(command.timeoutMs / 1000) + " s");
+    RECT client{};
+    ::GetClientRect(hwnd, &client);
+    std::printf("hwnd=0x%llx\nclass=%s\ncaption=%s\nclient=%ldx%ld\npid=%lu\n",
+                static_cast<unsigned long long>(reinterpret_cast<uintptr_t>(hwnd)), ClassOf(hwnd).c_str(),
+                driver::OneLine(TextOf(hwnd)).c_str(), static_cast<long>(client.right),
+                static_cast<long>(client.bottom), static_cast<unsigned long>(ProcessOf(hwnd)));
+    return 0;
+}
+
+int Children(const Command &command)
+{
+    HWND window = FindWindowNamed(command, command.operands[0]);
+    if (!window)
+        return Fail("no window " + command.operands[0]);
+    for (HWND control : ControlsOf(window)) {
+        RECT r{};
+        ::GetWindowRect(control, &r);
+        ::MapWindowPoints(HWND_DESKTOP, window, reinterpret_cast<POINT *>(&r), 2);
+        std::printf("id=%d class=%s enabled=%d visible=%d rect=%ld,%ld,%ld,%ld text=%s\n", ::GetDlgCtrlID(control),
+                    ClassOf(control).c_str(), ::IsWindowEnabled(control) ? 1 : 0, ::IsWindowVisible(control) ? 1 : 0,
+                    static_cast<long>(r.left), static_cast<long>(r.top), static_cast<long>(r.right - r.left),
+                    static_cast<long>(r.bottom - r.top), driver::OneLine(TextOf(control)).c_str());
+    }
+    return 0;
+}
+
+int Text(const Command &command)
+{
+    HWND window = nullptr;
+    HWND control = FindControl(command, window);
+    if (!control)
+        return 1;
+    std::printf("%s\n", driver::OneLine(TextOf(control)).c_str());
+    return 0;
+}
+
+int Enabled(const Command &command)
+{
+    HWND window = nullptr;
+    HWND control = FindControl(command, window);
+    if (!control)
+        return 1;
+    std::printf("%s\n", ::IsWindowEnabled(control) ? "enabled" : "disabled");
+    return 0;
+}
+
+int ClickControl(const Command &command)
+{
+    HWND window = nullptr;
+    HWND control = FindControl(command, window);
+    return control ? Click(command, window, control) : 1;
+}
+
+int WaitMessageBox(const Command &command)
+{
+    HWND box = FindMessageBox(command);
+    if (!box)
+        return Fail("no message box within " + std::to_string(command.timeoutMs / 1000) + " s");
+    std::string text;
+    std::string buttons;
+    if (HWND label = ::GetDlgItem(box, kMessageBoxTextId))
+        text = TextOf(label);
+    for (HWND control : ControlsOf(box)) {
+        if (::lstrcmpiA(ClassOf(control).c_str(), "Button") == 0 && ::IsWindowVisible(control))
+            buttons += (buttons.empty() ? "" : "|") + driver::WithoutAccessMarks(TextOf(control));
+    }
+    std::printf("caption=%s\ntext=%s\nbuttons=%s\npid=%lu\n", driver::OneLine(TextOf(box)).c_str(),
+                driver::OneLine(text).c_str(), buttons.c_str(), static_cast<unsigned long>(ProcessOf(box)));
+    return 0;
+}
+
+int AnswerMessageBox(const Command &command)
+{
+    HWND box = FindMessageBox(command);
+    if (!box)
+        return Fail("no message box within " + std::to_string(command.timeoutMs / 1000) + " s");
+    ControlSpec spec;
+    spec.kind = ControlSpec::Kind::Text;
+    spec.text = driver::WithoutAccessMarks(command.operands[0]);
+    HWND button = FindControlNow(box, spec);
+    if (!button)
+        return Fail("the message box has no button '" + command.operands[0] + "'");
+    return Click(command, box, button);
+}
+
+int Close(const Command &command)
+{
+    HWND window = FindWindowNamed(command, command.operands[0]);
+    if (!window)
+        return Fail("no window " + command.operands[0]);
+    return PostAndMaybeWait(command, window, window, WM_CLOSE);
+}
+
+int WaitExit(const Command &command)
+{
+    win::UniqueHandle process = OpenForExit(*command.pid);
+    if (!process)
+        return FailWithError("no running process " + std::to_string(*command.pid));
+    return ReportExit(process.get(), command.timeoutMs);
+}
+
+int Kill(const Command &command)
+{
+    win::UniqueHandle process(::OpenProcess(PROCESS_TERMINATE, FALSE, *command.pid));
+    if (!process || !::TerminateProcess(process.get(), 1))
+        return FailWithError("cannot end process " + std::to_string(*command.pid));
+    return 0;
+}
+
+std::string EnvironmentValue(const char *name)
+{
+    char value[MAX_PATH + 1] = {};
+    DWORD n = ::GetEnvironmentVariableA(name, value, sizeof value);
+    return n > 0 && n < sizeof value ? std::string(value, n) : std::string();
+}
+
+bool AppendLine(const std::string &path, const std::string &line)
+{
+    win::UniqueHandle file(::CreateFileA(path.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ, nullptr, OPEN_ALWAYS,
+                                         FILE_ATTRIBUTE_NORMAL, nullptr));
+    std::string data = line + "\n";
+    DWORD written = 0;
+    return file && ::WriteFile(file.get(), data.data(), static_cast<DWORD>(data.size()), &written, nullptr) &&
+           written == data.size();
+}
+
+int Record(const std::string &recordFile)
+{
+    if (!AppendLine(recordFile, ::GetCommandLineA()))
+        return 1;
+    std::string hold = EnvironmentValue("FOLIMAR_TESTDRIVER_HOLD");
+    if (hold.empty())
+        return 0;
+    constexpr int kHoldMs = 60000;
+    bool released = WaitFor(kHoldMs, [&] { return ::GetFileAttributesA(hold.c_str()) != INVALID_FILE_ATTRIBUTES; });
+    return AppendLine(recordFile, released ? "released" : "not released") ? 0 : 1;
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    std::string recordFile = EnvironmentValue("FOLIMAR_TESTDRIVER_RECORD");
+    if (!recordFile.empty())
+        return Record(recordFile);
+
+    std::string error;
+    std::optional<Command> command = driver::ParseCommand(std::vector<std::string>(argv + 1, argv + argc), error);
+    if (!command) {
+        std::fprintf(stderr, "folimar_testdriver: %s\n%s", error.c_str(), driver::Usage());
+        return 1;
+    }
+    static const struct {
+        const char *name;
+        int (*run)(const Command &);
+    } kHandlers[] = {
+        {"launch", Launch},
+        {"launch-raw", Launch},
+        {"wait-window", WaitWindow},
+        {"children", Children},
+        {"text", Text},
+        {"enabled", Enabled},
+        {"click", ClickControl},
+        {"wait-msgbox", WaitMessageBox},
+        {"answer-msgbox", AnswerMessageBox},
+        {"close", Close},
+        {"wait-exit", WaitExit},
+        {"kill", Kill},
+    };
+    for (const auto &handler : kHandlers) {
+        if (command->name == handler.name) {
+            int code = handler.run(*command);
+            std::fflush(stdout);
+            return code;
+        }
+    }
+    return Fail("no handler for " + command->name);
+}

@@ -1,0 +1,223 @@
+// The test driver's command line.
+#include "tools/driver_args.h"
+
+#include <algorithm>
+#include <charconv>
+
+namespace driver {
+
+namespace {
+
+enum Option : unsigned { kPid = 1, kTitle = 2, kTimeout = 4, kWaitExit = 8, kRest = 16 };
+
+struct CommandRule {
+    const char *name;
+    size_t minOperands;
+    size_t maxOperands;
+    unsigned options;
+};
+
+constexpr size_t kAny = ~size_t{0};
+
+constexpr CommandRule kRules[] = {
+    {"launch", 1, kAny, kRest},
+    {"launch-raw", 2, 2, kRest},
+    {"wait-window", 0, 1, kPid | kTitle | kTimeout},
+    {"children", 1, 1, kPid | kTimeout},
+    {"text", 2, 2, kPid | kTimeout},
+    {"enabled", 2, 2, kPid | kTimeout},
+    {"click", 2, 2, kPid | kTimeout | kWaitExit},
+    {"wait-msgbox", 0, 0, kPid | kTimeout},
+    {"answer-msgbox", 1, 1, kPid | kTimeout | kWaitExit},
+    {"close", 1, 1, kPid | kTimeout | kWaitExit},
+    {"wait-exit", 1, 1, kTimeout},
+    {"kill", 1, 1, 0},
+};
+
+template <class T> bool ParseNumber(std::string_view text, T &value, int base = 10)
+{
+    if (text.empty())
+        return false;
+    auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value, base);
+    return ec == std::errc() && end == text.data() + text.size();
+}
+
+bool AllDigits(std::string_view text)
+{
+    return !text.empty() && std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; });
+}
+
+// Applies one option at args[i] (advancing i past its value); false with error set when it is
+// unknown, not allowed for the command, or its value is missing or malformed.
+bool ApplyOption(const CommandRule &rule, const std::vector<std::string> &args, size_t &i, Command &command,
+                 std::string &error)
+{
+    const std::string &option = args[i];
+    auto value = [&](std::string &out) {
+        if (i + 1 >= args.size()) {
+            error = option + " needs a value";
+            return false;
+        }
+        out = args[++i];
+        return true;
+    };
+    std::string text;
+    if (option == "--pid" && (rule.options & kPid)) {
+        uint32_t pid = 0;
+        if (!value(text))
+            return false;
+        if (!ParseNumber(text, pid) || pid == 0) {
+            error = "--pid needs a process id, not '" + text + "'";
+            return false;
+        }
+        command.pid = pid;
+    } else if (option == "--title" && (rule.options & kTitle)) {
+        return value(command.title);
+    } else if (option == "--timeout" && (rule.options & kTimeout)) {
+        int seconds = 0;
+        if (!value(text))
+            return false;
+        if (!ParseNumber(text, seconds) || seconds < 0 || seconds > 3600) {
+            error = "--timeout needs whole seconds (0 to 3600), not '" + text + "'";
+            return false;
+        }
+        command.timeoutMs = seconds * 1000;
+    } else if (option == "--wait-exit" && (rule.options & kWaitExit)) {
+        command.waitExit = true;
+    } else {
+        error = "option " + option + " is not known to " + rule.name;
+        return false;
+    }
+    return true;
+}
+
+} // namespace
+
+std::optional<Command> ParseCommand(const std::vector<std::string> &args, std::string &error)
+{
+    error.clear();
+    if (args.empty()) {
+        error = "no command";
+        return std::nullopt;
+    }
+    const auto *rule =
+        std::find_if(std::begin(kRules), std::end(kRules), [&](const CommandRule &r) { return args[0] == r.name; });
+    if (rule == std::end(kRules)) {
+        error = "unknown command '" + args[0] + "'";
+        return std::nullopt;
+    }
+    Command command;
+    command.name = rule->name;
+    for (size_t i = 1; i < args.size(); ++i) {
+        const std::string &arg = args[i];
+        if ((rule->options & kRest) || arg.rfind("--", 0) != 0)
+            command.operands.push_back(arg);
+        else if (!ApplyOption(*rule, args, i, command, error))
+            return std::nullopt;
+    }
+    if (command.operands.size() < rule->minOperands || command.operands.size() > rule->maxOperands) {
+        error = std::string(rule->name) + ": wrong number of operands";
+        return std::nullopt;
+    }
+    if (command.name == "wait-window" && command.operands.empty() == command.title.empty()) {
+        error = "wait-window needs either a window class or --title TEXT";
+        return std::nullopt;
+    }
+    if (command.name == "wait-exit" || command.name == "kill") {
+        uint32_t pid = 0;
+        if (!ParseNumber(command.operands[0], pid) || pid == 0) {
+            error = command.name + " needs a process id, not '" + command.operands[0] + "'";
+            return std::nullopt;
+        }
+        command.pid = pid;
+    }
+    return command;
+}
+
+WindowSpec ParseWindowSpec(std::string_view text)
+{
+    WindowSpec spec;
+    uintptr_t handle = 0;
+    if (text.size() > 2 && (text.substr(0, 2) == "0x" || text.substr(0, 2) == "0X") &&
+        ParseNumber(text.substr(2), handle, 16) && handle != 0)
+        spec.handle = handle;
+    else
+        spec.className = std::string(text);
+    return spec;
+}
+
+ControlSpec ParseControlSpec(std::string_view text)
+{
+    ControlSpec spec;
+    if (AllDigits(text) && ParseNumber(text, spec.id)) {
+        spec.kind = ControlSpec::Kind::Id;
+        return spec;
+    }
+    size_t hash = text.rfind('#');
+    if (hash != std::string_view::npos && hash > 0 && AllDigits(text.substr(hash + 1)) &&
+        ParseNumber(text.substr(hash + 1), spec.index) && spec.index > 0) {
+        spec.kind = ControlSpec::Kind::ClassIndex;
+        spec.className = std::string(text.substr(0, hash));
+        return spec;
+    }
+    spec.kind = ControlSpec::Kind::Text;
+    spec.text = WithoutAccessMarks(text);
+    return spec;
+}
+
+std::string WithoutAccessMarks(std::string_view text)
+{
+    std::string out;
+    for (size_t i = 0; i < text.size(); ++i) {
+        if (text[i] == '&' && i + 1 < text.size())
+            ++i; // "&x" is x, "&&" is &
+        out += text[i];
+    }
+    return out;
+}
+
+std::string QuotedCommandLine(const std::vector<std::string> &words)
+{
+    std::string line;
+    for (const std::string &word : words)
+        line += (line.empty() ? "\"" : " \"") + word + "\"";
+    return line;
+}
+
+std::string OneLine(std::string_view text)
+{
+    std::string out;
+    for (char c : text) {
+        if (c == '\n')
+            out += "\\n";
+        else if (c == '\r')
+            out += "\\r";
+        else
+            out += c;
+    }
+    return out;
+}
+
+const char *Usage()
+{
+    return "usage: folimar_testdriver COMMAND ...\n"
+           "  launch PROGRAM [ARG...]            start PROGRAM with \"PROGRAM\" \"ARG\"...; prints pid=N\n"
+           "  launch-raw PROGRAM COMMAND_LINE    start PROGRAM with COMMAND_LINE as it is; prints pid=N\n"
+           "  wait-window CLASS|--title TEXT [--pid N] [--timeout S]\n"
+           "                                     wait for a visible top-level window; prints hwnd=, class=,\n"
+           "                                     caption=, client=WxH, pid=\n"
+           "  children WINDOW                    list the window's controls: id, class, state, text\n"
+           "  text WINDOW CONTROL                print the control's text\n"
+           "  enabled WINDOW CONTROL             print enabled or disabled\n"
+           "  click WINDOW CONTROL [--wait-exit] post BM_CLICK to an enabled control\n"
+           "  wait-msgbox [--pid N]              wait for a message box; prints caption=, text=, buttons=\n"
+           "  answer-msgbox BUTTON [--wait-exit] click a message box button (Yes, No, OK...)\n"
+           "  close WINDOW [--wait-exit]         post WM_CLOSE\n"
+           "  wait-exit PID [--timeout S]        wait for a running process to end; prints exit=N\n"
+           "  kill PID                           end a process\n"
+           "WINDOW is a window class or a handle 0x...; CONTROL a control id, CLASS#N or the control's text.\n"
+           "Window commands wait up to --timeout seconds (default 30) for what they name; --pid N narrows\n"
+           "them to one process; --wait-exit then waits for the window's process and prints exit=N.\n";
+}
+
+} // namespace driver

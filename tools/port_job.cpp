@@ -1,0 +1,175 @@
+// The printer port's pure logic: the job title, the companion text and the program's command line.
+#include "tools/port_job.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <iterator>
+
+namespace porttool {
+
+namespace {
+
+bool IsOctal(char c)
+{
+    return c >= '0' && c <= '7';
+}
+
+char AsciiUpper(char c)
+{
+    return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c;
+}
+
+size_t FindNoCase(std::string_view text, std::string_view keyword)
+{
+    auto it = std::search(text.begin(), text.end(), keyword.begin(), keyword.end(),
+                          [](char a, char b) { return AsciiUpper(a) == AsciiUpper(b); });
+    return it == text.end() ? std::string_view::npos : static_cast<size_t>(it - text.begin());
+}
+
+std::string_view Trim(std::string_view s)
+{
+    while (!s.empty() && static_cast<unsigned char>(s.front()) <= 0x20)
+        s.remove_prefix(1);
+    while (!s.empty() && static_cast<unsigned char>(s.back()) <= 0x20)
+        s.remove_suffix(1);
+    return s;
+}
+
+// The content of a PostScript string literal without its parentheses: \ddd (one to three octal
+// digits) is one byte, \n \r \t \b \f are control bytes, any other escaped byte stands for itself.
+std::string DecodeStringLiteral(std::string_view body)
+{
+    std::string out;
+    for (size_t i = 0; i < body.size(); ++i) {
+        char c = body[i];
+        if (c != '\\' || i + 1 == body.size()) {
+            out += c;
+            continue;
+        }
+        char e = body[++i];
+        if (IsOctal(e)) {
+            int value = 0;
+            size_t end = std::min(body.size(), i + 3);
+            for (; i < end && IsOctal(body[i]); ++i)
+                value = value * 8 + (body[i] - '0');
+            --i;
+            out += static_cast<char>(value & 0xFF);
+            continue;
+        }
+        switch (e) {
+        case 'n':
+            out += '\n';
+            break;
+        case 'r':
+            out += '\r';
+            break;
+        case 't':
+            out += '\t';
+            break;
+        case 'b':
+            out += '\b';
+            break;
+        case 'f':
+            out += '\f';
+            break;
+        default:
+            out += e;
+            break;
+        }
+    }
+    return out;
+}
+
+std::string QuotedArgument(std::string_view value)
+{
+    std::string arg = "\"";
+    for (char c : value)
+        arg += c == '"' ? '\'' : c;
+    return arg + "\"";
+}
+
+} // namespace
+
+std::string DscTitle(std::string_view header)
+{
+    header = header.substr(0, std::min(header.size(), kHeaderBytes));
+    header = header.substr(0, header.find('\0'));
+    constexpr std::string_view kKeyword = "%%Title:";
+    size_t at = FindNoCase(header, kKeyword);
+    if (at == std::string_view::npos)
+        return {};
+    std::string_view rest = header.substr(at + kKeyword.size());
+    rest = rest.substr(0, rest.find('\n'));
+    std::string line;
+    std::copy_if(rest.begin(), rest.end(), std::back_inserter(line), [](char c) { return c != '\r'; });
+    std::string_view value = Trim(line);
+    if (value.size() < 2 || value.front() != '(' || value.back() != ')')
+        return std::string(value);
+    // A title is one line of text: escaped control bytes would break the companion file.
+    std::string title = DecodeStringLiteral(value.substr(1, value.size() - 2));
+    std::replace_if(
+        title.begin(), title.end(), [](char c) { return static_cast<unsigned char>(c) < 0x20; }, ' ');
+    return title;
+}
+
+std::string JobCommandLine(const PortJob &job)
+{
+    const std::string args[] = {job.jobFile,  job.printer, job.companionFile, job.user, std::to_string(job.size),
+                                job.received, job.title,   job.dataType};
+    std::string line;
+    for (const std::string &arg : args) {
+        if (!line.empty())
+            line += ' ';
+        line += QuotedArgument(arg);
+    }
+    return line;
+}
+
+std::string CompanionText(const PortJob &job)
+{
+    return "[Job]\r\n"
+           "Printer=" +
+           job.printer +
+           "\r\n"
+           "Document=" +
+           job.title +
+           "\r\n"
+           "JobFile=" +
+           job.jobFile +
+           "\r\n"
+           "Size=" +
+           std::to_string(job.size) +
+           "\r\n"
+           "User=" +
+           job.user +
+           "\r\n"
+           "Received=" +
+           job.received +
+           "\r\n"
+           "DataType=" +
+           job.dataType + "\r\n";
+}
+
+std::string JobFileStem(std::string_view received, uint32_t processId, int n)
+{
+    char pid[16];
+    std::snprintf(pid, sizeof pid, "%x", processId);
+    std::string stem = "job-" + std::string(received.substr(0, 8)) + "-" + std::string(received.substr(8)) + "-" + pid;
+    if (n > 0)
+        stem += "-" + std::to_string(n);
+    return stem;
+}
+
+std::string ShellQuote(std::string_view word)
+{
+    std::string quoted = "'";
+    for (char c : word) {
+        if (c == '\'')
+            quoted += "'\\''";
+        else
+            quoted += c;
+    }
+    return quoted + "'";
+}
+
+} // namespace porttool

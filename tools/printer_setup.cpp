@@ -1,0 +1,194 @@
+// Defines "Quorvel Virtual Printer" in the current Wine prefix, printing into the project's port.
+//
+//   printer_setup.exe [--default] PROGRAM
+//
+// The printer's port is "|folimar_port.exe PROGRAM": Wine pipes each job into the port (found
+// beside this program), which starts PROGRAM for it. Running it again is harmless: a printer
+// already set up this way is left as it is, one with another port or driver is defined anew.
+// --default also makes it the default printer.
+#include "app/printer_constants.h"
+#include "render/library_path.h"
+#include "tools/port_job.h"
+#include "tools/wine_paths.h"
+#include "win/error_text.h"
+#include "win/handle.h"
+
+#include <winspool.h>
+
+#include <cstdio>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace {
+
+struct PrinterTraits {
+    using Type = HANDLE;
+    static Type Invalid() { return nullptr; }
+    static bool Valid(Type h) { return h != nullptr; }
+    static void Close(Type h) { ::ClosePrinter(h); }
+};
+using Printer = win::Scoped<PrinterTraits>;
+
+// Wine's PostScript driver; "winprint" because with "wineps" as print processor EndDoc fails.
+constexpr char kDriverName[] = "Wine PostScript Driver";
+constexpr char kDriverFile[] = "wineps.drv";
+constexpr char kPrintProcessor[] = "winprint";
+constexpr char kDataType[] = "RAW";
+constexpr char kPpdFileName[] = "quorvel-virtual-printer.ppd";
+constexpr char kPortProgramName[] = "folimar_port.exe";
+
+int Fail(const std::string &what, DWORD error = ::GetLastError())
+{
+    std::fprintf(stderr, "printer_setup: %s: %s\n", what.c_str(), win::SystemErrorText(error).c_str());
+    return 1;
+}
+
+// The port runs in another folder: it needs the program's full path.
+std::string FullPath(const std::string &path)
+{
+    char full[MAX_PATH + 1] = {};
+    DWORD n = ::GetFullPathNameA(path.c_str(), MAX_PATH, full, nullptr);
+    return n > 0 && n <= MAX_PATH ? std::string(full, n) : std::string();
+}
+
+std::string ModuleFolder()
+{
+    char path[MAX_PATH + 1] = {};
+    DWORD n = ::GetModuleFileNameA(nullptr, path, MAX_PATH);
+    return porttool::FolderOf(std::string(path, n));
+}
+
+// The port: the port program beside this one, by its Unix path since /bin/sh runs it.
+std::string PortName(const std::string &program)
+{
+    std::optional<std::string> port = folimar::ToLibraryPath(ModuleFolder() + kPortProgramName);
+    if (!port)
+        return {};
+    return "|" + porttool::ShellQuote(*port) + " " + porttool::ShellQuote(program);
+}
+
+// Wine's generic PPD, a resource of its spooler, written to a file: without a PPD the
+// PostScript driver makes no device context.
+bool WriteGenericPpd(const std::string &path)
+{
+    HMODULE spooler = ::GetModuleHandleA("winspool.drv");
+    HRSRC resource = spooler ? ::FindResourceA(spooler, MAKEINTRESOURCEA(1), "PPDFILE") : nullptr;
+    HGLOBAL loaded = resource ? ::LoadResource(spooler, resource) : nullptr;
+    const void *data = loaded ? ::LockResource(loaded) : nullptr;
+    if (!data)
+        return false;
+    DWORD size = ::SizeofResource(spooler, resource);
+    win::UniqueHandle file(
+        ::CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    DWORD written = 0;
+    return file && ::WriteFile(file.get(), data, size, &written, nullptr) && written == size;
+}
+
+bool AddDriver()
+{
+    char temp[MAX_PATH + 1] = {};
+    std::string ppd = std::string(temp, ::GetTempPathA(MAX_PATH, temp)) + kPpdFileName;
+    if (!WriteGenericPpd(ppd))
+        return false;
+    DRIVER_INFO_3A driver{};
+    driver.cVersion = 3;
+    driver.pName = const_cast<char *>(kDriverName);
+    driver.pDriverPath = const_cast<char *>(kDriverFile);
+    driver.pConfigFile = const_cast<char *>(kDriverFile);
+    driver.pDataFile = ppd.data();
+    driver.pDefaultDataType = const_cast<char *>(kDataType);
+    // The spooler copies the PPD into its driver folder.
+    BOOL added = ::AddPrinterDriverExA(nullptr, 3, reinterpret_cast<BYTE *>(&driver),
+                                       APD_COPY_NEW_FILES | APD_COPY_FROM_DIRECTORY);
+    DWORD error = ::GetLastError();
+    ::DeleteFileA(ppd.c_str());
+    ::SetLastError(error);
+    return added;
+}
+
+struct Existing {
+    bool found = false;
+    bool same = false; // same port and driver
+    bool isDefault = false;
+};
+
+Existing Examine(const std::string &port)
+{
+    Existing existing;
+    Printer printer;
+    if (!::OpenPrinterA(const_cast<char *>(folimar::kPrinterName), printer.put(), nullptr))
+        return existing;
+    existing.found = true;
+    DWORD needed = 0;
+    ::GetPrinterA(printer.get(), 2, nullptr, 0, &needed);
+    std::vector<BYTE> buffer(needed);
+    if (needed && ::GetPrinterA(printer.get(), 2, buffer.data(), needed, &needed)) {
+        const auto *info = reinterpret_cast<const PRINTER_INFO_2A *>(buffer.data());
+        existing.same = info->pPortName && port == info->pPortName && info->pDriverName &&
+                        std::string(kDriverName) == info->pDriverName;
+    }
+    char name[MAX_PATH + 1] = {};
+    DWORD size = sizeof name;
+    existing.isDefault = ::GetDefaultPrinterA(name, &size) && std::string(name) == folimar::kPrinterName;
+    return existing;
+}
+
+bool DeleteExisting()
+{
+    PRINTER_DEFAULTSA access{nullptr, nullptr, PRINTER_ALL_ACCESS};
+    Printer printer;
+    return ::OpenPrinterA(const_cast<char *>(folimar::kPrinterName), printer.put(), &access) &&
+           ::DeletePrinter(printer.get());
+}
+
+bool AddVirtualPrinter(const std::string &port)
+{
+    PRINTER_INFO_2A info{};
+    info.pPrinterName = const_cast<char *>(folimar::kPrinterName);
+    info.pPortName = const_cast<char *>(port.c_str());
+    info.pDriverName = const_cast<char *>(kDriverName);
+    info.pPrintProcessor = const_cast<char *>(kPrintProcessor);
+    info.pDatatype = const_cast<char *>(kDataType);
+    info.Attributes = PRINTER_ATTRIBUTE_LOCAL;
+    Printer printer(::AddPrinterA(nullptr, 2, reinterpret_cast<BYTE *>(&info)));
+    return printer.valid();
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    std::vector<std::string> args(argv + 1, argv + argc);
+    bool makeDefault = !args.empty() && args.front() == "--default";
+    if (makeDefault)
+        args.erase(args.begin());
+    if (args.size() != 1 || args[0].rfind("--", 0) == 0) {
+        std::fprintf(stderr, "usage: printer_setup.exe [--default] PROGRAM\n");
+        return 1;
+    }
+    const std::string program = FullPath(porttool::WindowsPathOf(args[0]));
+    const std::string port = PortName(program);
+    if (program.empty() || port.empty())
+        return Fail("cannot map the paths of " + args[0] + " and " + kPortProgramName, ERROR_BAD_PATHNAME);
+
+    Existing existing = Examine(port);
+    const char *state = "unchanged";
+    if (!existing.same) {
+        if (!AddDriver())
+            return Fail("cannot add the driver \"" + std::string(kDriverName) + "\"");
+        if (existing.found && !DeleteExisting())
+            return Fail("cannot replace the printer");
+        if (!AddVirtualPrinter(port))
+            return Fail("cannot add the printer");
+        state = existing.found ? "replaced" : "added";
+    }
+    // Deleting a printer also drops it as the default.
+    if ((makeDefault || (existing.isDefault && !existing.same)) && !::SetDefaultPrinterA(folimar::kPrinterName))
+        return Fail("cannot make the printer the default");
+
+    char device[1024] = {};
+    ::GetProfileStringA("Devices", folimar::kPrinterName, "", device, sizeof device);
+    std::printf("printer=%s\nstate=%s\ndevices=%s\n", folimar::kPrinterName, state, device);
+    return 0;
+}
