@@ -4,6 +4,7 @@ set -euo pipefail
 packages=(
   cmake make g++ wine64 wine64-tools libwine-dev libgs-dev ghostscript
   libgtest-dev libbenchmark-dev poppler-utils xvfb xauth imagemagick
+  clang libclang-rt-14-dev
 )
 missing=()
 for p in "${packages[@]}"; do
