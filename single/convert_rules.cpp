@@ -1,0 +1,65 @@
+// The single-job window's rules over strings and numbers.
+#include "single/convert_rules.h"
+
+#include <algorithm>
+#include <string_view>
+
+namespace folimar {
+
+namespace {
+
+constexpr std::string_view kPathDelimiters = "\\/:";
+
+bool IsBlank(const std::string& text)
+{
+    return std::all_of(text.begin(), text.end(), [](char c) { return static_cast<unsigned char>(c) <= 32; });
+}
+
+} // namespace
+
+bool ConvertEnabled(const std::string& jobFile, bool busy, bool jobExists, const std::string& outputText)
+{
+    return !jobFile.empty() && !busy && jobExists && !IsBlank(outputText);
+}
+
+std::string OverwriteQuestion(const std::string& pdfPath)
+{
+    return "\"" + pdfPath + "\" aleady exists, overwrite it?";
+}
+
+std::string FileNamePart(const std::string& path)
+{
+    size_t cut = path.find_last_of(kPathDelimiters);
+    return cut == std::string::npos ? path : path.substr(cut + 1);
+}
+
+std::string FolderPart(const std::string& path)
+{
+    size_t cut = path.find_last_of(kPathDelimiters);
+    return cut == std::string::npos ? std::string() : path.substr(0, cut + 1);
+}
+
+TBarState StartBar(int32_t pageCount)
+{
+    if (pageCount <= 0)
+        return {true, 1, 0};
+    return {false, pageCount, 0};
+}
+
+TBarState PageProgress(const TBarState& bar, int64_t page)
+{
+    if (page == -1)
+        return {false, bar.max, bar.max};
+    if (bar.marquee || page <= 0)
+        return bar; // without a page count a page number says nothing about how far along we are
+    return {false, bar.max, static_cast<int32_t>(std::min<int64_t>(page, bar.max))};
+}
+
+TBarState FinishBar(const TBarState& bar)
+{
+    if (bar.marquee)
+        return {false, bar.max, bar.max};
+    return bar;
+}
+
+} // namespace folimar

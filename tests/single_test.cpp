@@ -1,0 +1,252 @@
+// The single-job window's rules and its conversion worker on real jobs.
+#include "tests/gtest_win.h"
+
+#include "render/gsapi.h"
+#include "single/conversion_worker.h"
+#include "single/convert_rules.h"
+#include "tests/gs_available.h"
+#include "tests/pdf_info.h"
+#include "tests/temp_dir.h"
+#include "win/app_window.h"
+#include "win/handle.h"
+
+#include <string>
+#include <vector>
+
+using namespace folimar;
+using testing_support::ReadFileBytes;
+using testing_support::TempDir;
+using testing_support::WriteFileBytes;
+
+namespace {
+
+// ---- Rules without a window ----
+
+struct EnabledCase {
+    const char* name;
+    const char* jobFile;
+    bool busy;
+    bool jobExists;
+    const char* output;
+    bool enabled;
+};
+
+class ConvertEnabledRule : public ::testing::TestWithParam<EnabledCase> {};
+
+TEST_P(ConvertEnabledRule, NeedsJobIdleAndPath)
+{
+    const EnabledCase& c = GetParam();
+    EXPECT_EQ(ConvertEnabled(c.jobFile, c.busy, c.jobExists, c.output), c.enabled);
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, ConvertEnabledRule,
+                         ::testing::Values(EnabledCase{"all_hold", "\"C:\\job.ps\"", false, true, "C:\\a.pdf", true},
+                                           EnabledCase{"no_job", "", false, true, "C:\\a.pdf", false},
+                                           EnabledCase{"busy", "\"C:\\job.ps\"", true, true, "C:\\a.pdf", false},
+                                           EnabledCase{"job_gone", "\"C:\\job.ps\"", false, false, "C:\\a.pdf", false},
+                                           EnabledCase{"empty_path", "\"C:\\job.ps\"", false, true, "", false},
+                                           EnabledCase{"blank_path", "\"C:\\job.ps\"", false, true, " \t\r\n ", false},
+                                           EnabledCase{"padded_path", "\"C:\\job.ps\"", false, true, "  C:\\a.pdf  ",
+                                                       true}),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+TEST(OverwriteQuestion, QuotesThePathAndKeepsTheProductWording)
+{
+    EXPECT_EQ(OverwriteQuestion("C:\\out\\a b.pdf"), "\"C:\\out\\a b.pdf\" aleady exists, overwrite it?");
+}
+
+struct PathCase {
+    const char* path;
+    const char* folder;
+    const char* name;
+};
+
+class PathParts : public ::testing::TestWithParam<PathCase> {};
+
+TEST_P(PathParts, SplitAtTheLastDelimiter)
+{
+    EXPECT_EQ(FolderPart(GetParam().path), GetParam().folder);
+    EXPECT_EQ(FileNamePart(GetParam().path), GetParam().name);
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, PathParts,
+                         ::testing::Values(PathCase{"C:\\Users\\me\\Report.pdf", "C:\\Users\\me\\", "Report.pdf"},
+                                           PathCase{"C:\\Report.pdf", "C:\\", "Report.pdf"},
+                                           PathCase{"C:Report.pdf", "C:", "Report.pdf"},
+                                           PathCase{"Z:/tmp/x.pdf", "Z:/tmp/", "x.pdf"},
+                                           PathCase{"Report.pdf", "", "Report.pdf"},
+                                           PathCase{"C:\\folder\\", "C:\\folder\\", ""}, PathCase{"", "", ""}));
+
+// A conversion's progress bar, message by message.
+struct BarCase {
+    const char* name;
+    int32_t pageCount;
+    std::vector<int64_t> pages; // WM_PAGE_PROGRESS values, in order
+    bool finished;              // the worker has ended
+    TBarState expected;
+};
+
+class ProgressBar : public ::testing::TestWithParam<BarCase> {};
+
+TEST_P(ProgressBar, FollowsPagesOrRunsIndeterminate)
+{
+    const BarCase& c = GetParam();
+    TBarState bar = StartBar(c.pageCount);
+    for (int64_t page : c.pages)
+        bar = PageProgress(bar, page);
+    if (c.finished)
+        bar = FinishBar(bar);
+    EXPECT_EQ(bar, c.expected);
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, ProgressBar,
+                         ::testing::Values(BarCase{"start_with_count", 12, {}, false, {false, 12, 0}},
+                                           BarCase{"pages_move_the_bar", 12, {1, 2, 5}, false, {false, 12, 5}},
+                                           // The last-page marker fills the bar even when page markers were missed.
+                                           BarCase{"last_page_fills", 12, {1, 2, -1}, false, {false, 12, 12}},
+                                           BarCase{
+                                               "end_without_last_page_keeps_position", 12, {3}, true, {false, 12, 3}},
+                                           BarCase{"page_beyond_count_is_full", 3, {7}, false, {false, 3, 3}},
+                                           BarCase{"no_count_is_marquee", 0, {}, false, {true, 1, 0}},
+                                           BarCase{"negative_count_is_marquee", -5, {}, false, {true, 1, 0}},
+                                           BarCase{"marquee_ignores_pages", 0, {1, 2, 3}, false, {true, 1, 0}},
+                                           BarCase{"marquee_ends_full_at_last_page", 0, {1, -1}, false, {false, 1, 1}},
+                                           BarCase{"marquee_ends_full_at_the_end", 0, {1, 2}, true, {false, 1, 1}}),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+TEST(ProgressBar, LatePageAfterTheEndOfAMarqueeKeepsItFull)
+{
+    TBarState bar = FinishBar(StartBar(0));
+    EXPECT_EQ(PageProgress(bar, 40), (TBarState{false, 1, 1}));
+}
+
+// ---- The worker on real jobs ----
+
+// Three pages, each announcing itself on standard output as a printer driver's job would.
+constexpr char kThreePageJob[] = "%!PS-Adobe-3.0\n"
+                                 "%%Title: Worker test\n"
+                                 "%%Creator: single_test\n"
+                                 "%%Pages: 3\n"
+                                 "%%EndComments\n"
+                                 "/Helvetica findfont 20 scalefont setfont\n"
+                                 "(%%[Page: 1]%%) = flush 72 700 moveto (one) show showpage\n"
+                                 "(%%[Page: 2]%%) = flush 72 700 moveto (two) show showpage\n"
+                                 "(%%[Page: 3]%%) = flush 72 700 moveto (three) show showpage\n"
+                                 "(%%[LastPage]%%) = flush\n"
+                                 "%%EOF\n";
+
+// Fails inside the library: an undefined name on the first page.
+constexpr char kBrokenJob[] = "%!PS-Adobe-3.0\n"
+                              "%%Title: Broken\n"
+                              "%%EndComments\n"
+                              "thisisnotapostscriptoperator\n"
+                              "showpage\n";
+
+constexpr char kDocInfoMark[] = "/DOCINFO pdfmark";
+
+// Collects WM_PAGE_PROGRESS posted to the application's main window while the worker runs.
+class WorkerTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        FOLIMAR_REQUIRE_GHOSTSCRIPT();
+        ASSERT_TRUE(folder.valid());
+        WNDCLASSA wc{};
+        wc.lpfnWndProc = RecordProc;
+        wc.hInstance = ::GetModuleHandleA(nullptr);
+        wc.lpszClassName = "SingleTestProgress";
+        ::RegisterClassA(&wc);
+        window.reset(
+            ::CreateWindowExA(0, wc.lpszClassName, "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, wc.hInstance, nullptr));
+        ASSERT_TRUE(window);
+        pages().clear();
+        win::SetAppMainWindow(window.get());
+    }
+    void TearDown() override { win::SetAppMainWindow(nullptr); }
+
+    // Runs the worker as the window does: started at once, awaited while messages are handled.
+    DWORD Convert(const std::string& job, const std::string& pdf)
+    {
+        TConvertParams params{job.c_str(), pdf.c_str()};
+        win::UniqueHandle thread = StartConversionWorker(params);
+        EXPECT_TRUE(thread);
+        if (!thread)
+            return 0;
+        DWORD code = WaitForConversionWorker(thread.get());
+        // Messages posted just before the thread ended may still wait in the queue.
+        MSG msg;
+        while (::PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE))
+            ::DispatchMessageA(&msg);
+        return code;
+    }
+
+    static std::vector<int64_t>& pages()
+    {
+        static std::vector<int64_t> seen;
+        return seen;
+    }
+
+    static LRESULT CALLBACK RecordProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
+    {
+        if (msg == WM_PAGE_PROGRESS) {
+            pages().push_back(static_cast<INT_PTR>(wParam));
+            return 0;
+        }
+        return ::DefWindowProcA(hwnd, msg, wParam, lParam);
+    }
+
+    TempDir folder;
+    win::UniqueWindow window;
+};
+
+TEST_F(WorkerTest, ConvertsAJobWithItsDocumentInformationAndReportsEveryPage)
+{
+    std::string job = folder / "job.ps", pdf = folder / "out file.pdf";
+    ASSERT_TRUE(WriteFileBytes(job, kThreePageJob));
+    EXPECT_EQ(Convert(job, pdf), 1u);
+    EXPECT_NE(ReadFileBytes(job).find(kDocInfoMark), std::string::npos);
+    EXPECT_EQ(testing_support::PdfInfoField(pdf, "Pages"), "3");
+    EXPECT_EQ(testing_support::PdfInfoField(pdf, "Title"), "Worker test");
+    EXPECT_EQ(pages(), (std::vector<int64_t>{1, 2, 3, -1}));
+}
+
+TEST_F(WorkerTest, AJobTheLibraryRejectsFailsAfterItsDocumentInformationWasAppended)
+{
+    std::string job = folder / "broken.ps";
+    ASSERT_TRUE(WriteFileBytes(job, kBrokenJob));
+    EXPECT_EQ(Convert(job, folder / "broken.pdf"), 0u);
+    EXPECT_NE(ReadFileBytes(job).find(kDocInfoMark), std::string::npos);
+}
+
+TEST_F(WorkerTest, AJobWhoseHeaderCannotBeReadFailsWithoutRendering)
+{
+    std::string job = folder / "locked.ps", pdf = folder / "locked.pdf";
+    ASSERT_TRUE(WriteFileBytes(job, kThreePageJob));
+    // Held open without sharing: the document information step cannot read it. The library
+    // (which opens files outside Windows' sharing rules) could, so a PDF would show it ran.
+    win::UniqueHandle lock(
+        ::CreateFileA(job.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr));
+    ASSERT_TRUE(lock);
+    EXPECT_EQ(Convert(job, pdf), 0u);
+    lock.reset();
+    EXPECT_EQ(::GetFileAttributesA(pdf.c_str()), INVALID_FILE_ATTRIBUTES);
+    EXPECT_EQ(ReadFileBytes(job), kThreePageJob);
+    EXPECT_TRUE(pages().empty());
+}
+
+TEST_F(WorkerTest, AReadOnlyJobIsConvertedWithoutItsDocumentInformation)
+{
+    std::string job = folder / "readonly.ps", pdf = folder / "readonly.pdf";
+    ASSERT_TRUE(WriteFileBytes(job, kThreePageJob));
+    ASSERT_TRUE(::SetFileAttributesA(job.c_str(), FILE_ATTRIBUTE_READONLY));
+    EXPECT_EQ(Convert(job, pdf), 1u);
+    EXPECT_EQ(ReadFileBytes(job), kThreePageJob);
+    EXPECT_EQ(testing_support::PdfInfoField(pdf, "Pages"), "3");
+}
+
+TEST_F(WorkerTest, AMissingJobFails)
+{
+    EXPECT_EQ(Convert(folder / "missing.ps", folder / "missing.pdf"), 0u);
+}
+
+} // namespace
