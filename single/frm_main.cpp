@@ -1,13 +1,23 @@
-// The single-job window.
+// The single-job window: its controls, creation, idle rule and the small handlers.
 #include "single/frm_main.h"
 
 #include "app/printer_constants.h"
+#include "app/product_info.h"
+#include "dialogs/about.h"
 #include "jobprep/common.h"
+#include "render/gsapi.h"
 #include "single/job_cmdline.h"
+
+#include <commctrl.h>
+#include <shellapi.h>
 
 namespace folimar {
 
 namespace {
+
+constexpr COLORREF kBackground = RGB(240, 240, 240);
+constexpr COLORREF kWhite = RGB(255, 255, 255);
+constexpr UINT_PTR kEditSubclassId = 1;
 
 std::string ProgramPath()
 {
@@ -16,33 +26,266 @@ std::string ProgramPath()
     return std::string(path, n);
 }
 
+HCURSOR SystemCursor(LPCSTR id)
+{
+    return ::LoadCursorA(nullptr, id);
+}
+
 } // namespace
 
 bool TfrmMain::Create()
 {
-    static const HBRUSH background = ::CreateSolidBrush(RGB(240, 240, 240));
-    if (!RegisterClassOnce(kClassName, background))
+    static const win::Brush background(::CreateSolidBrush(kBackground));
+    if (!RegisterClassOnce(kClassName, background.get()))
         return false;
     constexpr DWORD style = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_CLIPCHILDREN;
     if (!CreateCentred(kClassName, kAppTitle, style, WS_EX_CONTROLPARENT, kClientWidth, kClientHeight))
         return false;
+    FFont = win::CreateFormFont();
+    FLinkFont = win::CreateFormFont(false, true);
+    FWhite.reset(::CreateSolidBrush(kWhite));
+    CreateControls();
     FormCreate();
     return true;
 }
 
+void TfrmMain::CreateControls()
+{
+    HWND form = Handle();
+    HFONT font = FFont.get();
+
+    Panel1 = win::CreateChild(form, "STATIC", "", WS_VISIBLE | WS_CLIPCHILDREN | SS_OWNERDRAW, {0, 0, 403, 52},
+                              idPanel1, font, WS_EX_CONTROLPARENT);
+    win::ForwardChildNotifications(Panel1);
+    FLogo = MakeLogo(160, 44);
+    Image1 =
+        win::CreateChild(Panel1, "STATIC", "", WS_VISIBLE | SS_BITMAP | SS_NOTIFY, {1, 1, 160, 44}, idImage1, nullptr);
+    ::SendMessageA(Image1, STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(FLogo.get()));
+    SpeedButton2.Create(Panel1, idSpeedButton2, {344, 13, 48, 20}, "About", FLinkFont.get(),
+                        PictureButton::Layout::Link, kWhite, std::nullopt);
+
+    GroupBox1 = win::CreateChild(form, "BUTTON", "Output file name", WS_VISIBLE | WS_CLIPCHILDREN | BS_GROUPBOX,
+                                 {16, 67, 369, 68}, idGroupBox1, font, WS_EX_CONTROLPARENT);
+    win::ForwardChildNotifications(GroupBox1);
+    Edit1 = win::CreateChild(GroupBox1, "EDIT", "", WS_VISIBLE | WS_TABSTOP | ES_READONLY | ES_AUTOHSCROLL,
+                             {19, 20, 289, 21}, idEdit1, font, WS_EX_CLIENTEDGE);
+    ::SetWindowSubclass(Edit1, Edit1Proc, kEditSubclassId, reinterpret_cast<DWORD_PTR>(this));
+    SpeedButton1.Create(GroupBox1, idSpeedButton1, {315, 15, 36, 29}, "", font, PictureButton::Layout::Glyph,
+                        kBackground, Glyph::Browse);
+    ProgressBar1 = win::CreateChild(GroupBox1, PROGRESS_CLASSA, "", 0, {19, 44, 289, 17}, idProgressBar1, nullptr);
+
+    sbConvert.Create(form, idSbConvert, {80, 144, 57, 57}, "Convert", font, PictureButton::Layout::GlyphAboveCaption,
+                     kBackground, Glyph::Convert);
+    sbCancel.Create(form, idSbCancel, {272, 144, 57, 57}, "Cancel", font, PictureButton::Layout::GlyphAboveCaption,
+                    kBackground, Glyph::Cancel);
+    Label1 = win::CreateChild(form, "STATIC", "", SS_NOPREFIX, {75, 67, 310, 14}, idLabel1, font);
+
+    FHints.Create(form);
+    FHints.Add(Image1, kProductWebPage);
+    FHints.Add(SpeedButton2.Handle(), "about us");
+    FHints.Add(Edit1, "filename");
+    FHints.Add(SpeedButton1.Handle(), "browse");
+    FHints.Add(sbConvert.Handle(), "start conversion");
+    FHints.Add(sbCancel.Handle(), "exit application");
+    FHints.Add(Label1, "");
+}
+
 void TfrmMain::FormCreate()
 {
+    ::SetWindowTextA(Handle(), kAppTitle);
+    FBackground.reset(::CreateSolidBrush(kBackground));
+    FInitialFolder = InitialFolderFromDocuments(GetMyDocumentsFolder());
+
     TJobCommandLine cmd = SplitJobCommandLine(::GetCommandLineA(), ProgramPath());
     FJobFile = cmd.FJobFile;
     FCompanionFile = cmd.FCompanionFile;
     FDocTitle = cmd.FDocTitle;
-    FOutputName = MakeOutputName(FDocTitle, InitialFolderFromDocuments(GetMyDocumentsFolder()));
-    ::ShowWindow(Handle(), SW_SHOW);
+    ::SetWindowTextA(Label1, TitleLabelCaption(FDocTitle).c_str());
+    FHints.Update(Label1, FDocTitle);
+    if (!FDocTitle.empty())
+        SetOutputPath(MakeOutputName(FDocTitle, FInitialFolder));
+
+    ::SetWindowPos(Handle(), HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_SHOWWINDOW);
+    ::SetFocus(Edit1);
+}
+
+void TfrmMain::ApplicationEvents1Idle()
+{
+    const bool jobExists = !FJobFile.empty() && FileExists(StripQuotes(FJobFile));
+    SetEnabled(sbConvert.Handle(), ConvertEnabled(FJobFile, FBusy, jobExists, win::GetText(Edit1)));
+    SetEnabled(sbCancel.Handle(), !FBusy);
+    SetEnabled(SpeedButton1.Handle(), !FBusy);
+    SetEnabled(Edit1, !FBusy);
+    SetCloseBoxEnabled(!FBusy);
+}
+
+void TfrmMain::sbCancelClick()
+{
+    Close();
+}
+
+void TfrmMain::SpeedButton2Click()
+{
+    TfrmAbout about;
+    about.ShowModal(Handle());
+}
+
+void TfrmMain::Label4Click()
+{
+    ::ShellExecuteA(Handle(), "open", kProductWebPage, nullptr, nullptr, SW_SHOW);
+}
+
+void TfrmMain::FormDestroy()
+{
+    // After Cancel or the close box the job goes; the companion file stays for the port.
+    if (!FJobFile.empty()) {
+        std::string job = StripQuotes(FJobFile);
+        if (FileExists(job))
+            ::DeleteFileA(job.c_str());
+    }
+}
+
+void TfrmMain::Close()
+{
+    ::PostMessageA(Handle(), WM_CLOSE, 0, 0);
+}
+
+void TfrmMain::SetEnabled(HWND control, bool enabled)
+{
+    if (control && (::IsWindowEnabled(control) != FALSE) != enabled)
+        ::EnableWindow(control, enabled ? TRUE : FALSE);
+}
+
+void TfrmMain::SetCloseBoxEnabled(bool enabled)
+{
+    if (enabled == FCloseBoxEnabled)
+        return;
+    FCloseBoxEnabled = enabled;
+    ::EnableMenuItem(::GetSystemMenu(Handle(), FALSE), SC_CLOSE, MF_BYCOMMAND | (enabled ? MF_ENABLED : MF_GRAYED));
+}
+
+void TfrmMain::SetOutputPath(const std::string& path)
+{
+    ::SetWindowTextA(Edit1, path.c_str());
+    FHints.Update(Edit1, path);
+}
+
+int TfrmMain::Box(const std::string& text, const char* caption, UINT flags)
+{
+    return ::MessageBoxA(Handle(), text.c_str(), caption, flags);
+}
+
+void TfrmMain::OnCommand(int id, int code, HWND control)
+{
+    // A control that looks disabled does nothing, also when a click reaches it some other way.
+    if (!control || !::IsWindowEnabled(control))
+        return;
+    switch (id) {
+    case idSbConvert:
+        if (code == BN_CLICKED)
+            btnConvertClick();
+        break;
+    case idSbCancel:
+        if (code == BN_CLICKED)
+            sbCancelClick();
+        break;
+    case idSpeedButton1:
+        if (code == BN_CLICKED)
+            SpeedButton1Click();
+        break;
+    case idSpeedButton2:
+        if (code == BN_CLICKED)
+            SpeedButton2Click();
+        break;
+    case idImage1:
+        if (code == STN_CLICKED)
+            Label4Click();
+        break;
+    }
+}
+
+LRESULT TfrmMain::OnColor(HDC dc, HWND control)
+{
+    if (control == Panel1 || (control == Edit1 && ::IsWindowEnabled(Edit1))) {
+        // The banner is white, and so is the read-only path field while it can be used.
+        ::SetBkColor(dc, kWhite);
+        return reinterpret_cast<LRESULT>(FWhite.get());
+    }
+    ::SetBkColor(dc, kBackground);
+    return reinterpret_cast<LRESULT>(FBackground.get());
+}
+
+bool TfrmMain::OnSetCursor(HWND control)
+{
+    if (FBusy) {
+        ::SetCursor(SystemCursor(reinterpret_cast<LPCSTR>(IDC_WAIT)));
+        return true;
+    }
+    if (control == Image1 || control == SpeedButton2.Handle()) {
+        ::SetCursor(SystemCursor(reinterpret_cast<LPCSTR>(IDC_HAND)));
+        return true;
+    }
+    return false;
+}
+
+void TfrmMain::OnDrawItem(const DRAWITEMSTRUCT& item)
+{
+    if (item.hwndItem == Panel1) {
+        RECT rc = item.rcItem;
+        ::FillRect(item.hDC, &rc, FWhite.get());
+        ::DrawEdge(item.hDC, &rc, BDR_RAISEDINNER, BF_RECT);
+        return;
+    }
+    for (const PictureButton* button : {&SpeedButton2, &SpeedButton1, &sbConvert, &sbCancel}) {
+        if (item.hwndItem == button->Handle()) {
+            button->Draw(item);
+            return;
+        }
+    }
+}
+
+LRESULT CALLBACK TfrmMain::Edit1Proc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR self)
+{
+    if (msg == WM_NCDESTROY)
+        ::RemoveWindowSubclass(hwnd, Edit1Proc, kEditSubclassId);
+    LRESULT result = ::DefSubclassProc(hwnd, msg, wParam, lParam);
+    if (msg == WM_LBUTTONDBLCLK) {
+        try {
+            reinterpret_cast<TfrmMain*>(self)->SpeedButton1Click(); // a double click browses
+        } catch (...) {
+            // No C++ exception may unwind into the system.
+        }
+    }
+    return result;
 }
 
 LRESULT TfrmMain::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam)
 {
-    if (msg == WM_DESTROY) {
+    switch (msg) {
+    case WM_COMMAND:
+        OnCommand(LOWORD(wParam), HIWORD(wParam), reinterpret_cast<HWND>(lParam));
+        return 0;
+    case WM_CTLCOLORSTATIC:
+    case WM_CTLCOLOREDIT:
+        return OnColor(reinterpret_cast<HDC>(wParam), reinterpret_cast<HWND>(lParam));
+    case WM_DRAWITEM:
+        OnDrawItem(*reinterpret_cast<const DRAWITEMSTRUCT*>(lParam));
+        return TRUE;
+    case WM_SETCURSOR:
+        if (OnSetCursor(reinterpret_cast<HWND>(wParam)))
+            return TRUE;
+        break;
+    case WM_PAGE_PROGRESS:
+        WMPageProgress(wParam);
+        return 0;
+    case WM_CLOSE:
+        // While the worker runs the window must stay: the worker reads the job and the path from it.
+        if (FBusy)
+            return 0;
+        ::DestroyWindow(Handle());
+        return 0;
+    case WM_DESTROY:
+        FormDestroy();
         ::PostQuitMessage(0);
         return 0;
     }

@@ -1,0 +1,172 @@
+// The single-job window's conversion: browse with the write test, Convert, progress and clean-up.
+#include "single/frm_main.h"
+
+#include "app/printer_constants.h"
+#include "jobprep/common.h"
+#include "jobprep/strip_fonts.h"
+#include "single/conversion_worker.h"
+#include "win/error_text.h"
+
+#include <commctrl.h>
+#include <commdlg.h>
+#include <shellapi.h>
+
+#include <exception>
+#include <optional>
+#include <vector>
+
+namespace folimar {
+
+namespace {
+
+constexpr size_t kFileBufferSize = 1024;
+constexpr size_t kTempNameBufferSize = 1025;
+
+} // namespace
+
+void TfrmMain::SpeedButton1Click()
+{
+    std::vector<char> file(kFileBufferSize, '\0');
+    std::string name = FileNamePart(win::GetText(Edit1));
+    name.copy(file.data(), file.size() - 1);
+
+    OPENFILENAMEA ofn{};
+    ofn.lStructSize = sizeof(ofn);
+    ofn.hwndOwner = Handle();
+    ofn.lpstrFilter = "PDF Files\0*.pdf\0";
+    ofn.lpstrFile = file.data();
+    ofn.nMaxFile = static_cast<DWORD>(file.size());
+    ofn.lpstrInitialDir = FInitialFolder.c_str();
+    ofn.lpstrTitle = "Input file name";
+    ofn.lpstrDefExt = "pdf";
+    ofn.Flags = OFN_EXPLORER | OFN_OVERWRITEPROMPT | OFN_HIDEREADONLY | OFN_ENABLESIZING;
+    if (!::GetSaveFileNameA(&ofn))
+        return;
+    std::string chosen = file.data();
+
+    // The write test: a uniquely named empty file in the chosen folder.
+    std::string folder = FolderPart(chosen);
+    std::vector<char> probe(kTempNameBufferSize, '\0');
+    if (::GetTempFileNameA(folder.c_str(), "~", 0, probe.data()) != 0) {
+        ::DeleteFileA(probe.data());
+        SetOutputPath(chosen);
+        return;
+    }
+    DWORD error = ::GetLastError();
+    ::SetWindowTextA(Edit1, "");
+    Box(win::SystemErrorText(error, 1024), "Error", MB_OK | MB_ICONERROR);
+}
+
+void TfrmMain::btnConvertClick()
+{
+    const std::string jobPath = StripQuotes(FJobFile);
+    const std::string pdfPath = win::GetText(Edit1);
+    if (FileExists(pdfPath) &&
+        Box(OverwriteQuestion(pdfPath), "confirm overwrite", MB_YESNO | MB_ICONQUESTION) != IDYES)
+        return;
+
+    BeginBusy();
+    std::optional<std::string> error;
+    try {
+        ConvertJob(jobPath, pdfPath);
+    } catch (const std::exception& e) {
+        error = e.what();
+    } catch (...) {
+        error = "An unexpected error occurred.";
+    }
+    CleanUp();
+    // The top-level report of an error raised by the conversion steps (a job that cannot be
+    // read): shown while the window is still there to own it; the program ends after it.
+    if (error)
+        Box(*error, kAppTitle, MB_OK | MB_ICONERROR);
+    Close();
+}
+
+void TfrmMain::BeginBusy()
+{
+    FBusy = true;
+    ::SetCursor(::LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(IDC_WAIT)));
+    // The idle rule does not run while the worker is awaited, so the controls are set here.
+    SetEnabled(sbConvert.Handle(), false);
+    SetEnabled(sbCancel.Handle(), false);
+    SetEnabled(SpeedButton1.Handle(), false);
+    SetEnabled(Edit1, false);
+    SetCloseBoxEnabled(false);
+}
+
+void TfrmMain::ConvertJob(const std::string& jobPath, const std::string& pdfPath)
+{
+    int32_t pageCount = 0; // stays 0 when the job gives no usable count
+    StripFontsAndCountPages(jobPath, pageCount);
+    ShowBar(StartBar(pageCount));
+    ::ShowWindow(ProgressBar1, SW_SHOW);
+    ::RedrawWindow(Handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
+
+    TConvertParams params{jobPath.c_str(), pdfPath.c_str()};
+    win::UniqueHandle worker = StartConversionWorker(params);
+    if (!worker) {
+        DWORD code = ::GetLastError();
+        Box(win::SystemErrorText(code), "Failed", MB_OK | MB_ICONERROR);
+        return;
+    }
+    DWORD exitCode = WaitForConversionWorker(worker.get());
+    worker.reset();
+    ShowBar(FinishBar(FBar));
+    ReportOutcome(exitCode, pdfPath);
+}
+
+void TfrmMain::ReportOutcome(DWORD exitCode, const std::string& pdfPath)
+{
+    if (exitCode == 0) {
+        Box("An unknown error occurred, the conversion failed.", "Failed", MB_OK | MB_ICONERROR);
+        return;
+    }
+    Box("The coversion completed!", "success", MB_OK | MB_ICONINFORMATION);
+    SHELLEXECUTEINFOA sei{};
+    sei.cbSize = sizeof(sei);
+    sei.fMask = SEE_MASK_NOCLOSEPROCESS | SEE_MASK_FLAG_NO_UI;
+    sei.hwnd = Handle();
+    sei.lpVerb = "open";
+    sei.lpFile = pdfPath.c_str();
+    sei.nShow = SW_SHOW;
+    if (!::ShellExecuteExA(&sei)) {
+        DWORD code = ::GetLastError();
+        Box(win::SystemErrorText(code, 260), "Error", MB_OK | MB_ICONERROR);
+    }
+    win::UniqueHandle process(sei.hProcess);
+}
+
+void TfrmMain::CleanUp()
+{
+    ::DeleteFileA(StripQuotes(FJobFile).c_str());
+    if (!FCompanionFile.empty())
+        ::DeleteFileA(FCompanionFile.c_str());
+    FJobFile.clear();
+    ::SetCursor(::LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(IDC_ARROW)));
+    FBusy = false;
+}
+
+void TfrmMain::WMPageProgress(WPARAM wParam)
+{
+    ShowBar(PageProgress(FBar, static_cast<INT_PTR>(wParam)));
+}
+
+void TfrmMain::ShowBar(const TBarState& bar)
+{
+    FBar = bar;
+    LONG_PTR style = ::GetWindowLongPtrA(ProgressBar1, GWL_STYLE);
+    if (bar.marquee) {
+        if (!(style & PBS_MARQUEE))
+            ::SetWindowLongPtrA(ProgressBar1, GWL_STYLE, style | PBS_MARQUEE);
+        ::SendMessageA(ProgressBar1, PBM_SETMARQUEE, TRUE, 30);
+        return;
+    }
+    if (style & PBS_MARQUEE) {
+        ::SendMessageA(ProgressBar1, PBM_SETMARQUEE, FALSE, 0);
+        ::SetWindowLongPtrA(ProgressBar1, GWL_STYLE, style & ~static_cast<LONG_PTR>(PBS_MARQUEE));
+    }
+    ::SendMessageA(ProgressBar1, PBM_SETRANGE32, 0, bar.max);
+    ::SendMessageA(ProgressBar1, PBM_SETPOS, static_cast<WPARAM>(bar.position), 0);
+}
+
+} // namespace folimar

@@ -1,0 +1,124 @@
+// Flat picture buttons: drawn by their parent, with a raised edge under the mouse and a sunken one when pressed.
+#include "single/picture_button.h"
+
+#include <commctrl.h>
+
+namespace folimar {
+
+namespace {
+
+constexpr UINT_PTR kHoverSubclassId = 1;
+constexpr int kGlyphCaptionGap = 3;
+constexpr COLORREF kLinkColor = RGB(0, 0, 255);
+
+} // namespace
+
+bool PictureButton::Create(HWND parent, int id, const win::Bounds& bounds, const char* caption, HFONT font,
+                           Layout layout, COLORREF background, std::optional<Glyph> glyph)
+{
+    font_ = font;
+    layout_ = layout;
+    background_ = background;
+    if (glyph) {
+        normal_ = MakeGlyph(*glyph, background, false);
+        disabled_ = MakeGlyph(*glyph, background, true);
+        glyphSize_ = GlyphSize(*glyph);
+    }
+    hwnd_ = win::CreateChild(parent, "BUTTON", caption, WS_VISIBLE | BS_OWNERDRAW, bounds, id, font);
+    if (!hwnd_)
+        return false;
+    ::SetWindowSubclass(hwnd_, HoverProc, kHoverSubclassId, reinterpret_cast<DWORD_PTR>(this));
+    return true;
+}
+
+LRESULT CALLBACK PictureButton::HoverProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR self)
+{
+    auto* button = reinterpret_cast<PictureButton*>(self);
+    switch (msg) {
+    case WM_MOUSEMOVE:
+        if (!button->hot_) {
+            button->hot_ = true;
+            TRACKMOUSEEVENT tme{sizeof(tme), TME_LEAVE, hwnd, 0};
+            ::TrackMouseEvent(&tme);
+            ::InvalidateRect(hwnd, nullptr, FALSE);
+        }
+        break;
+    case WM_MOUSELEAVE:
+        button->hot_ = false;
+        ::InvalidateRect(hwnd, nullptr, FALSE);
+        break;
+    case WM_NCDESTROY:
+        ::RemoveWindowSubclass(hwnd, HoverProc, kHoverSubclassId);
+        button->hwnd_ = nullptr;
+        break;
+    }
+    return ::DefSubclassProc(hwnd, msg, wParam, lParam);
+}
+
+void PictureButton::DrawCaption(HDC dc, RECT rc, bool disabled) const
+{
+    std::string caption = win::GetText(hwnd_);
+    win::SelectedObject font(dc, font_);
+    ::SetBkMode(dc, TRANSPARENT);
+    constexpr UINT format = DT_CENTER | DT_TOP | DT_SINGLELINE | DT_NOPREFIX;
+    if (disabled) {
+        // The engraved look of a disabled caption: a white copy one pixel down and right.
+        RECT shadow = rc;
+        ::OffsetRect(&shadow, 1, 1);
+        ::SetTextColor(dc, RGB(255, 255, 255));
+        ::DrawTextA(dc, caption.c_str(), -1, &shadow, format);
+        ::SetTextColor(dc, ::GetSysColor(COLOR_GRAYTEXT));
+    } else {
+        ::SetTextColor(dc, layout_ == Layout::Link ? kLinkColor : ::GetSysColor(COLOR_BTNTEXT));
+    }
+    ::DrawTextA(dc, caption.c_str(), -1, &rc, format);
+}
+
+void PictureButton::Draw(const DRAWITEMSTRUCT& item) const
+{
+    HDC dc = item.hDC;
+    RECT rc = item.rcItem;
+    const bool pressed = (item.itemState & ODS_SELECTED) != 0;
+    const bool disabled = (item.itemState & ODS_DISABLED) != 0;
+    win::Brush background(::CreateSolidBrush(background_));
+    ::FillRect(dc, &rc, background.get());
+    if (!disabled && (pressed || hot_))
+        ::DrawEdge(dc, &rc, pressed ? BDR_SUNKENOUTER : BDR_RAISEDINNER, BF_RECT);
+    const int shift = pressed ? 1 : 0;
+    const int width = rc.right - rc.left, height = rc.bottom - rc.top;
+
+    int textHeight = 0;
+    if (layout_ != Layout::Glyph) {
+        win::SelectedObject font(item.hDC, font_);
+        TEXTMETRICA tm{};
+        ::GetTextMetricsA(dc, &tm);
+        textHeight = tm.tmHeight;
+    }
+    int contentHeight = 0;
+    switch (layout_) {
+    case Layout::Glyph:
+        contentHeight = glyphSize_.cy;
+        break;
+    case Layout::GlyphAboveCaption:
+        contentHeight = glyphSize_.cy + kGlyphCaptionGap + textHeight;
+        break;
+    case Layout::Link:
+        contentHeight = textHeight;
+        break;
+    }
+    const int top = rc.top + (height - contentHeight) / 2 + shift;
+
+    const win::Bitmap& glyph = disabled ? disabled_ : normal_;
+    if (layout_ != Layout::Link && glyph) {
+        win::MemoryDc memory;
+        win::SelectedObject bitmap(memory.get(), glyph.get());
+        ::BitBlt(dc, rc.left + (width - glyphSize_.cx) / 2 + shift, top, glyphSize_.cx, glyphSize_.cy, memory.get(), 0,
+                 0, SRCCOPY);
+    }
+    if (layout_ != Layout::Glyph) {
+        const int textTop = layout_ == Layout::Link ? top : top + glyphSize_.cy + kGlyphCaptionGap;
+        DrawCaption(dc, {rc.left + shift, textTop, rc.right + shift, textTop + textHeight}, disabled);
+    }
+}
+
+} // namespace folimar
