@@ -5,6 +5,7 @@ packages=(
   cmake make g++ wine64 wine64-tools libwine-dev libgs-dev ghostscript
   libgtest-dev libbenchmark-dev poppler-utils xvfb xauth imagemagick
   clang libclang-rt-14-dev
+  g++-mingw-w64-x86-64-posix googletest python3
 )
 missing=()
 for p in "${packages[@]}"; do
