@@ -47,12 +47,17 @@ void TfrmMain::SpeedButton1Click()
     // The write test: a uniquely named empty file in the chosen folder.
     std::string folder = FolderPart(chosen);
     std::vector<char> probe(kTempNameBufferSize, '\0');
-    if (::GetTempFileNameA(folder.c_str(), "~", 0, probe.data()) != 0) {
+    UINT unique = ::GetTempFileNameA(folder.c_str(), "~", 0, probe.data());
+    DWORD error = ::GetLastError();
+    // Wine returns the number even when the file could not be created, so the file itself is
+    // the proof that the folder can be written.
+    if (unique != 0 && FileExists(probe.data())) {
         ::DeleteFileA(probe.data());
         SetOutputPath(chosen);
         return;
     }
-    DWORD error = ::GetLastError();
+    if (error == ERROR_SUCCESS)
+        error = ERROR_CANNOT_MAKE; // a failure must never read as success
     ::SetWindowTextA(Edit1, "");
     Box(win::SystemErrorText(error, 1024), "Error", MB_OK | MB_ICONERROR);
 }
