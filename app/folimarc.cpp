@@ -1,48 +1,41 @@
-// folimarc: the console converter. Renders one PostScript job into a PDF and shows the
-// pages as Ghostscript reaches them.
+// folimarc: the console converter. Prepares one PostScript job as single-job mode does (page
+// count, font program removal, document information) on a working copy, renders it into a
+// PDF and shows the pages as Ghostscript reaches them.
+#include "jobprep/common.h"
+#include "jobprep/job_error.h"
+#include "jobprep/strip_fonts.h"
 #include "render/gs_library.h"
 #include "render/gsapi.h"
+#include "single/conversion_worker.h"
 #include "win/app_window.h"
 #include "win/error_text.h"
 #include "win/handle.h"
-#include "win/thread_wait.h"
-#include "jobprep/common.h"
+#include "win/temp_folder.h"
 
+#include <cstdint>
 #include <cstdio>
 #include <string>
 
 namespace {
 
-struct Job {
-    std::string input;
-    std::string output;
-    bool ok = false;
-};
-
-DWORD WINAPI ConvertThread(LPVOID param)
-{
-    auto* job = static_cast<Job*>(param);
-    try {
-        job->ok = folimar::ConvertPsToPdf(job->input, job->output);
-    } catch (...) {
-        job->ok = false;
-    }
-    return 0;
-}
+int32_t g_pageCount = 0; // 0: the job gave no usable count
+bool g_progressShown = false;
 
 // Receives the page progress that the render module posts to the main window.
 LRESULT CALLBACK ProgressProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
 {
-    if (msg == folimar::WM_PAGE_PROGRESS) {
-        int page = static_cast<int>(static_cast<INT_PTR>(wParam));
-        if (page == -1)
-            std::fprintf(stderr, "\rlast page reached   ");
-        else
-            std::fprintf(stderr, "\rpage %d   ", page);
-        std::fflush(stderr);
-        return 0;
-    }
-    return ::DefWindowProcA(hwnd, msg, wParam, lParam);
+    if (msg != folimar::WM_PAGE_PROGRESS)
+        return ::DefWindowProcA(hwnd, msg, wParam, lParam);
+    int page = static_cast<int>(static_cast<INT_PTR>(wParam));
+    g_progressShown = true;
+    if (page == -1)
+        std::fprintf(stderr, "\rlast page reached      ");
+    else if (g_pageCount > 0)
+        std::fprintf(stderr, "\rpage %d of %d      ", page, static_cast<int>(g_pageCount));
+    else
+        std::fprintf(stderr, "\rpage %d      ", page);
+    std::fflush(stderr);
+    return 0;
 }
 
 int Fail(const std::string& message)
@@ -69,6 +62,18 @@ bool CanWriteInto(const std::string& folder, DWORD* error)
     return true;
 }
 
+// A message-only window that stands in as the application's main window for the progress.
+win::UniqueWindow CreateProgressSink()
+{
+    WNDCLASSA wc{};
+    wc.lpfnWndProc = ProgressProc;
+    wc.hInstance = ::GetModuleHandleA(nullptr);
+    wc.lpszClassName = "FolimarcProgress";
+    ::RegisterClassA(&wc);
+    return win::UniqueWindow(
+        ::CreateWindowExA(0, wc.lpszClassName, "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, wc.hInstance, nullptr));
+}
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -77,38 +82,47 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "usage: folimarc JOB.ps OUT.pdf\n");
         return 1;
     }
-    Job job{argv[1], argv[2]};
-    if (!folimar::FileExists(job.input))
-        return Fail("cannot read the job " + job.input + ": " + win::SystemErrorText(::GetLastError()));
+    const std::string input = argv[1];
+    const std::string output = argv[2];
+    if (!folimar::FileExists(input))
+        return Fail("cannot read the job " + input + ": " + win::SystemErrorText(::GetLastError()));
     std::string searched;
     if (!folimar::LoadGsApi(&searched))
         return Fail("Ghostscript was not found; looked in: " + searched);
     DWORD error = 0;
-    if (!CanWriteInto(FolderOf(job.output), &error))
-        return Fail("cannot write " + job.output + ": " + win::SystemErrorText(error));
+    if (!CanWriteInto(FolderOf(output), &error))
+        return Fail("cannot write " + output + ": " + win::SystemErrorText(error));
 
-    WNDCLASSA wc{};
-    wc.lpfnWndProc = ProgressProc;
-    wc.hInstance = ::GetModuleHandleA(nullptr);
-    wc.lpszClassName = "FolimarcProgress";
-    ::RegisterClassA(&wc);
-    win::UniqueWindow sink(::CreateWindowExA(0, wc.lpszClassName, "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
-                                             wc.hInstance, nullptr));
+    // The job is prepared in place, so work on a copy: the input stays as it was.
+    win::TempFolder work;
+    if (!work.valid())
+        return Fail("cannot make a working folder: " + win::SystemErrorText(::GetLastError()));
+    const std::string job = work / "job.ps";
+    if (!::CopyFileA(input.c_str(), job.c_str(), FALSE))
+        return Fail("cannot copy the job " + input + ": " + win::SystemErrorText(::GetLastError()));
+    try {
+        folimar::StripFontsAndCountPages(job, g_pageCount);
+    } catch (const folimar::JobFileError& e) {
+        return Fail(e.what());
+    }
+
+    win::UniqueWindow sink = CreateProgressSink();
     win::SetAppMainWindow(sink.get());
-
-    win::UniqueHandle thread(::CreateThread(nullptr, 0, ConvertThread, &job, 0, nullptr));
-    if (!thread)
+    folimar::TConvertParams params{job.c_str(), output.c_str()};
+    win::UniqueHandle worker = folimar::StartConversionWorker(params);
+    if (!worker)
         return Fail("cannot start the conversion: " + win::SystemErrorText(::GetLastError()));
-    win::WaitPumpingMessages(thread.get());
-    // Progress posted just before the thread ended is still in the queue.
+    DWORD made = folimar::WaitForConversionWorker(worker.get());
+    // Progress posted just before the worker ended is still in the queue.
     MSG msg;
     while (::PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE))
         ::DispatchMessageA(&msg);
     win::SetAppMainWindow(nullptr);
-    std::fprintf(stderr, "\n");
+    if (g_progressShown)
+        std::fprintf(stderr, "\n"); // ends the progress line
 
-    if (!job.ok)
-        return Fail("Ghostscript could not convert " + job.input);
-    std::printf("%s\n", job.output.c_str());
+    if (!made)
+        return Fail("Ghostscript could not convert " + input);
+    std::printf("%s\n", output.c_str());
     return 0;
 }
