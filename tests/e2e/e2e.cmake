@@ -1,0 +1,27 @@
+# End-to-end tests: shell scripts that drive the real programs from outside, under Xvfb.
+# They get a Wine prefix of their own and run one at a time: a Wine prefix has one desktop, and
+# it uses the display of the process that started it, so a test program without a display
+# running beside them in the same prefix would leave their windows without one.
+
+set(FOLIMAR_E2E_PREFIX ${CMAKE_BINARY_DIR}/e2e-wineprefix)
+set(FOLIMAR_E2E_DIR ${CMAKE_CURRENT_LIST_DIR})
+# The test environment with the later WINEPREFIX taking the place of the first (quoted, so the
+# escaped ";" of WINEDLLOVERRIDES stays one entry).
+set(FOLIMAR_E2E_ENV "${FOLIMAR_TEST_ENV};WINEPREFIX=${FOLIMAR_E2E_PREFIX}")
+
+add_test(NAME e2e_wineprefix_setup COMMAND ${FOLIMAR_E2E_DIR}/fresh-prefix.sh ${FOLIMAR_E2E_PREFIX})
+set_tests_properties(e2e_wineprefix_setup PROPERTIES FIXTURES_SETUP e2e_wineprefix TIMEOUT 300)
+
+# folimar_e2e_test(name script): runs tests/e2e/<script> under an X server of its own.
+function(folimar_e2e_test name script)
+  add_test(NAME ${name} COMMAND xvfb-run -a -s "-screen 0 1024x768x24" ${FOLIMAR_E2E_DIR}/${script})
+  set_tests_properties(${name} PROPERTIES
+    ENVIRONMENT "${FOLIMAR_E2E_ENV}"
+    FIXTURES_REQUIRED e2e_wineprefix
+    RESOURCE_LOCK e2e_wineprefix
+    TIMEOUT 600)
+endfunction()
+
+folimar_e2e_test(e2e_main_windows main_windows.sh)
+folimar_e2e_test(e2e_virtual_printer virtual_printer.sh)
+folimar_e2e_test(e2e_single_job single_job.sh)

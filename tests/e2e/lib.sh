@@ -1,0 +1,56 @@
+# Sourced by the end-to-end scripts: the programs, checks, screenshots and clean-up.
+# Needs FOLIMAR_BIN, FOLIMAR_SOURCE, WINEPREFIX (tests/e2e/e2e.cmake) and a display (xvfb-run).
+set -euo pipefail
+: "${FOLIMAR_BIN:?}" "${FOLIMAR_SOURCE:?}" "${WINEPREFIX:?}"
+: "${DISPLAY:?needs a display: run it under xvfb-run -a}"
+. "$FOLIMAR_SOURCE/scripts/wine-env.sh"
+
+driver=$FOLIMAR_BIN/tools/folimar_testdriver.exe
+folimar=$FOLIMAR_BIN/folimar.exe.so
+work=$(mktemp -d)
+
+# The prefix's desktop takes the display of the process that starts it: start it for ours, and
+# end every process of the prefix with the test.
+wineserver -k 2>/dev/null || true
+cleanup() {
+  wineserver -k 2>/dev/null || true
+  rm -rf "$work"
+}
+trap cleanup EXIT
+
+fail() {
+  echo "FAIL: $*" >&2
+  exit 1
+}
+
+# expect WHAT ACTUAL EXPECTED
+expect() {
+  [ "$2" = "$3" ] || fail "$1: got '$2', expected '$3'"
+  echo "ok: $1"
+}
+
+# winpath FILE: the Windows name of a Linux path, as Wine maps it (drive Z: is /).
+winpath() {
+  local p
+  p=$(realpath -m "$1")
+  printf 'Z:%s' "${p//\//\\}"
+}
+
+# field NAME OUTPUT: the value of the first NAME=... line of a driver's output.
+field() { sed -n "s/^$1=//p" <<<"$2" | head -n1; }
+
+# wait_lines FILE N: waits up to 30 s until FILE has at least N lines.
+wait_lines() {
+  local i
+  for i in $(seq 300); do
+    [ -f "$1" ] && [ "$(wc -l <"$1")" -ge "$2" ] && return 0
+    sleep 0.1
+  done
+  fail "$1 did not get $2 line(s)"
+}
+
+# screenshot NAME: the whole screen into the build folder.
+screenshot() {
+  import -window root "$FOLIMAR_BIN/e2e-$1.png"
+  echo "screenshot: $FOLIMAR_BIN/e2e-$1.png"
+}

@@ -1,0 +1,266 @@
+// The printer stand-ins' and the test driver's pure logic: job title, port command line, page layout, driver arguments.
+#include "tests/gtest_win.h"
+
+#include "app/arg_count.h"
+#include "single/job_cmdline.h"
+#include "tools/driver_args.h"
+#include "tools/port_job.h"
+#include "tools/text_pages.h"
+
+#include <string>
+#include <vector>
+
+using namespace porttool;
+
+namespace {
+
+struct TitleCase {
+    const char* name;
+    std::string header;
+    std::string title;
+};
+
+class JobTitle : public ::testing::TestWithParam<TitleCase> {};
+
+TEST_P(JobTitle, ReadsTheDscTitle)
+{
+    EXPECT_EQ(DscTitle(GetParam().header), GetParam().title);
+}
+
+// What Wine's PostScript driver writes, and what other drivers and hands do.
+INSTANTIATE_TEST_SUITE_P(
+    Headers, JobTitle,
+    ::testing::Values(
+        TitleCase{"wine", "%!PS-Adobe-3.0\n%%Creator: Wine PostScript Driver\n%%Title: note.txt\n%%Pages: (atend)\n",
+                  "note.txt"},
+        TitleCase{"crlf", "%!PS-Adobe-3.0\r\n%%Title:  Quarterly report \t\r\n%%EndComments\r\n", "Quarterly report"},
+        TitleCase{"keyword case", "%!PS\n%%TITLE: Upper\n", "Upper"},
+        TitleCase{"first one wins", "%%Title: one\n%%Title: two\n", "one"},
+        TitleCase{"none", "%!PS-Adobe-3.0\n%%Creator: x\n%%EndComments\nshowpage\n", ""},
+        TitleCase{"empty value", "%%Title:\n%%Pages: 1\n", ""},
+        TitleCase{"last line", "%!PS\n%%Title: no line end", "no line end"},
+        // Wine writes (...) with octal escapes when the name has non-ASCII bytes; inner
+        // parentheses and quotes stay as they are.
+        TitleCase{"string form", "%%Title: (Caf\\351 (x) \"q\".txt)\n", "Caf\xE9 (x) \"q\".txt"},
+        TitleCase{"escapes", "%%Title: (a\\\\b\\(c\\)\\101\\0610)\n", "a\\b(c)A10"},
+        TitleCase{"control escapes", "%%Title: (one\\ntwo\\tthree)\n", "one two three"},
+        TitleCase{"lone parenthesis", "%%Title: (draft\n", "(draft"},
+        // The header is the first 5120 bytes, up to the first NUL.
+        TitleCase{"after header", std::string(5120, ' ') + "%%Title: late\n", ""},
+        TitleCase{"just inside", std::string(5100, ' ') + "%%Title: early\n", "early"},
+        TitleCase{"after nul", std::string("%!PS\n\0%%Title: hidden\n", 22), ""}),
+    [](const auto& info) {
+        std::string n = info.param.name;
+        for (char& ch : n)
+            if (!isalnum(static_cast<unsigned char>(ch)))
+                ch = '_';
+        return n;
+    });
+
+PortJob SampleJob()
+{
+    PortJob job;
+    job.jobFile = "C:\\users\\me\\AppData\\Roaming\\QUORPSFILES\\JOBS\\job-20240102-030405-1f.ps";
+    job.printer = "Quorvel Virtual Printer";
+    job.companionFile = "C:\\users\\me\\AppData\\Roaming\\QUORPSFILES\\JOBS\\job-20240102-030405-1f.inf";
+    job.user = "me";
+    job.size = 12345;
+    job.received = "20240102030405";
+    job.title = "Report: Q1/Q2";
+    job.dataType = "RAW";
+    return job;
+}
+
+TEST(PortCommandLine, IsTheEightQuotedArgumentsWithTheJobFirst)
+{
+    EXPECT_EQ(JobCommandLine(SampleJob()),
+              "\"C:\\users\\me\\AppData\\Roaming\\QUORPSFILES\\JOBS\\job-20240102-030405-1f.ps\" "
+              "\"Quorvel Virtual Printer\" "
+              "\"C:\\users\\me\\AppData\\Roaming\\QUORPSFILES\\JOBS\\job-20240102-030405-1f.inf\" "
+              "\"me\" \"12345\" \"20240102030405\" \"Report: Q1/Q2\" \"RAW\"");
+}
+
+// The program's own reading of the line the port gives: single-job mode, job file, companion
+// file and title in their places, whatever the title holds.
+TEST(PortCommandLine, IsReadByTheProgramAsItsJob)
+{
+    const char* titles[] = {"Report: Q1/Q2", "", "say \"hi\"", "a  b\tc", "Caf\xE9"};
+    for (const char* title : titles) {
+        PortJob job = SampleJob();
+        job.title = title;
+        std::string line = JobCommandLine(job);
+        EXPECT_TRUE(folimar::IsSingleJobCommandLine(line)) << line;
+        folimar::TJobCommandLine split = folimar::SplitJobCommandLine(line, "C:\\Folimar\\folimar.exe");
+        EXPECT_EQ(split.FJobFile, "\"" + job.jobFile + "\"");
+        EXPECT_EQ(split.FCompanionFile, job.companionFile);
+        std::string expected = title;
+        for (char& c : expected)
+            if (c == '"')
+                c = '\''; // a quote would end the argument
+        EXPECT_EQ(split.FDocTitle, expected) << line;
+    }
+}
+
+TEST(PortCompanionFile, HoldsTheJobDetailsAsAProfile)
+{
+    EXPECT_EQ(CompanionText(SampleJob()),
+              "[Job]\r\n"
+              "Printer=Quorvel Virtual Printer\r\n"
+              "Document=Report: Q1/Q2\r\n"
+              "JobFile=C:\\users\\me\\AppData\\Roaming\\QUORPSFILES\\JOBS\\job-20240102-030405-1f.ps\r\n"
+              "Size=12345\r\n"
+              "User=me\r\n"
+              "Received=20240102030405\r\n"
+              "DataType=RAW\r\n");
+}
+
+TEST(PortJobFileStem, SortsByTimeAndTellsJobsApart)
+{
+    EXPECT_EQ(JobFileStem("20240102030405", 0x1f, 0), "job-20240102-030405-1f");
+    EXPECT_EQ(JobFileStem("20240102030405", 0x1f, 2), "job-20240102-030405-1f-2");
+}
+
+TEST(ShellQuote, KeepsEveryCharacterLiteral)
+{
+    EXPECT_EQ(ShellQuote("/opt/my tools/folimar_port.exe"), "'/opt/my tools/folimar_port.exe'");
+    EXPECT_EQ(ShellQuote("Z:\\build\\folimar.exe.so"), "'Z:\\build\\folimar.exe.so'");
+    EXPECT_EQ(ShellQuote("it's $HOME"), "'it'\\''s $HOME'");
+    EXPECT_EQ(ShellQuote(""), "''");
+}
+
+struct LayoutCase {
+    const char* name;
+    std::string text;
+    PageSize size;
+    std::vector<Page> pages;
+};
+
+class TextLayout : public ::testing::TestWithParam<LayoutCase> {};
+
+TEST_P(TextLayout, LaysOutPages)
+{
+    EXPECT_EQ(PaginateText(GetParam().text, GetParam().size), GetParam().pages);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Texts, TextLayout,
+    ::testing::Values(LayoutCase{"empty", "", {80, 60}, {{}}},
+                      LayoutCase{"line ends", "a\nb\r\nc\rd", {80, 60}, {{"a", "b", "c", "d"}}},
+                      LayoutCase{"final line end adds no line", "a\n", {80, 60}, {{"a"}}},
+                      LayoutCase{"blank lines count", "a\n\n\nb\n", {80, 60}, {{"a", "", "", "b"}}},
+                      LayoutCase{"tabs", "\tx\nab\tc", {80, 60}, {{"        x", "ab      c"}}},
+                      LayoutCase{"wrap", "abcdefg\nhi", {3, 60}, {{"abc", "def", "g", "hi"}}},
+                      LayoutCase{"exact width", "abc", {3, 60}, {{"abc"}}},
+                      LayoutCase{"full page", "1\n2\n3\n4\n5", {80, 2}, {{"1", "2"}, {"3", "4"}, {"5"}}},
+                      LayoutCase{"wrap across pages", "abcdef", {2, 2}, {{"ab", "cd"}, {"ef"}}},
+                      LayoutCase{"form feed", "a\fb\n\fc", {80, 60}, {{"a"}, {"b"}, {"c"}}},
+                      LayoutCase{"form feeds make no blank page", "\fa\f\f", {80, 60}, {{"a"}}},
+                      LayoutCase{"line end after a form feed", "a\f\nb", {80, 60}, {{"a"}, {"", "b"}}},
+                      LayoutCase{"tiny size", "ab", {0, 0}, {{"a"}, {"b"}}}),
+    [](const auto& info) {
+        std::string n = info.param.name;
+        for (char& ch : n)
+            if (!isalnum(static_cast<unsigned char>(ch)))
+                ch = '_';
+        return n;
+    });
+
+std::optional<driver::Command> Parse(std::vector<std::string> args, std::string& error)
+{
+    return driver::ParseCommand(args, error);
+}
+
+TEST(DriverArguments, ParsesCommandsAndOptions)
+{
+    std::string error;
+    auto wait = Parse({"wait-window", "TfrmMain", "--pid", "42", "--timeout", "5"}, error);
+    ASSERT_TRUE(wait) << error;
+    EXPECT_EQ(wait->name, "wait-window");
+    EXPECT_EQ(wait->operands, std::vector<std::string>{"TfrmMain"});
+    EXPECT_EQ(wait->pid, 42u);
+    EXPECT_EQ(wait->timeoutMs, 5000);
+    EXPECT_FALSE(wait->waitExit);
+
+    auto byTitle = Parse({"wait-window", "--title", "Quorvel Folimar"}, error);
+    ASSERT_TRUE(byTitle) << error;
+    EXPECT_TRUE(byTitle->operands.empty());
+    EXPECT_EQ(byTitle->title, "Quorvel Folimar");
+    EXPECT_EQ(byTitle->timeoutMs, driver::kDefaultTimeoutMs);
+
+    auto close = Parse({"close", "TfrmMain_1", "--wait-exit"}, error);
+    ASSERT_TRUE(close) << error;
+    EXPECT_TRUE(close->waitExit);
+
+    auto exit = Parse({"wait-exit", "77"}, error);
+    ASSERT_TRUE(exit) << error;
+    EXPECT_EQ(exit->pid, 77u);
+
+    // The program's arguments are the program's, options included.
+    auto launch = Parse({"launch", "folimar.exe.so", "--pid", "x y"}, error);
+    ASSERT_TRUE(launch) << error;
+    EXPECT_EQ(launch->operands, (std::vector<std::string>{"folimar.exe.so", "--pid", "x y"}));
+    auto raw = Parse({"launch-raw", "folimar.exe.so", "\"a\" \"b\""}, error);
+    ASSERT_TRUE(raw) << error;
+    EXPECT_EQ(raw->operands[1], "\"a\" \"b\"");
+}
+
+TEST(DriverArguments, RefusesWhatItCannotDo)
+{
+    const std::vector<std::vector<std::string>> bad = {
+        {},
+        {"frobnicate"},
+        {"wait-window"},                             // neither class nor title
+        {"wait-window", "TfrmMain", "--title", "x"}, // both
+        {"wait-window", "TfrmMain", "--pid"},        // option without its value
+        {"wait-window", "TfrmMain", "--pid", "0"},
+        {"wait-window", "TfrmMain", "--pid", "12x"},
+        {"wait-window", "TfrmMain", "--timeout", "-1"},
+        {"wait-window", "TfrmMain", "--timeout", "soon"},
+        {"wait-window", "TfrmMain", "--wait-exit"}, // not an option of this command
+        {"wait-window", "TfrmMain", "--verbose"},
+        {"text", "TfrmMain"},
+        {"click", "TfrmMain", "Convert", "extra"},
+        {"launch"},
+        {"launch-raw", "folimar.exe.so"},
+        {"wait-exit", "abc"},
+        {"kill", "0"},
+    };
+    for (const auto& args : bad) {
+        std::string error;
+        EXPECT_FALSE(Parse(args, error)) << (args.empty() ? "(none)" : args[0]);
+        EXPECT_FALSE(error.empty());
+    }
+}
+
+TEST(DriverArguments, NamesWindowsAndControls)
+{
+    EXPECT_EQ(driver::ParseWindowSpec("0x1004e").handle, 0x1004eu);
+    EXPECT_EQ(driver::ParseWindowSpec("TfrmMain").className, "TfrmMain");
+    EXPECT_EQ(driver::ParseWindowSpec("0x").className, "0x");
+    EXPECT_EQ(driver::ParseWindowSpec("0xZZ").className, "0xZZ");
+
+    using Kind = driver::ControlSpec::Kind;
+    driver::ControlSpec id = driver::ParseControlSpec("104");
+    EXPECT_EQ(id.kind, Kind::Id);
+    EXPECT_EQ(id.id, 104);
+    driver::ControlSpec nth = driver::ParseControlSpec("Edit#2");
+    EXPECT_EQ(nth.kind, Kind::ClassIndex);
+    EXPECT_EQ(nth.className, "Edit");
+    EXPECT_EQ(nth.index, 2);
+    EXPECT_EQ(driver::ParseControlSpec("&Convert").text, "Convert");
+    EXPECT_EQ(driver::ParseControlSpec("Page #0").kind, Kind::Text);
+    EXPECT_EQ(driver::ParseControlSpec("#3").kind, Kind::Text);
+    EXPECT_EQ(driver::ParseControlSpec("Report #").kind, Kind::Text);
+}
+
+TEST(DriverArguments, ShowsTextsAsUsersReadThem)
+{
+    EXPECT_EQ(driver::WithoutAccessMarks("&Yes"), "Yes");
+    EXPECT_EQ(driver::WithoutAccessMarks("Save && close"), "Save & close");
+    EXPECT_EQ(driver::WithoutAccessMarks("trailing&"), "trailing&");
+    EXPECT_EQ(driver::OneLine("two\r\nlines"), "two\\r\\nlines");
+    EXPECT_EQ(driver::QuotedCommandLine({"Z:\\a b\\folimar.exe.so", "x", ""}),
+              "\"Z:\\a b\\folimar.exe.so\" \"x\" \"\"");
+}
+
+} // namespace
