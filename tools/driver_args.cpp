@@ -11,7 +11,7 @@ namespace {
 enum Option : unsigned { kPid = 1, kTitle = 2, kTimeout = 4, kWaitExit = 8, kRest = 16 };
 
 struct CommandRule {
-    const char *name;
+    const char* name;
     size_t minOperands;
     size_t maxOperands;
     unsigned options;
@@ -34,7 +34,7 @@ constexpr CommandRule kRules[] = {
     {"kill", 1, 1, 0},
 };
 
-template <class T> bool ParseNumber(std::string_view text, T &value, int base = 10)
+template <class T> bool ParseNumber(std::string_view text, T& value, int base = 10)
 {
     if (text.empty())
         return false;
@@ -49,11 +49,11 @@ bool AllDigits(std::string_view text)
 
 // Applies one option at args[i] (advancing i past its value); false with error set when it is
 // unknown, not allowed for the command, or its value is missing or malformed.
-bool ApplyOption(const CommandRule &rule, const std::vector<std::string> &args, size_t &i, Command &command,
-                 std::string &error)
+bool ApplyOption(const CommandRule& rule, const std::vector<std::string>& args, size_t& i, Command& command,
+                 std::string& error)
 {
-    const std::string &option = args[i];
-    auto value = [&](std::string &out) {
+    const std::string& option = args[i];
+    auto value = [&](std::string& out) {
         if (i + 1 >= args.size()) {
             error = option + " needs a value";
             return false;
@@ -93,15 +93,15 @@ bool ApplyOption(const CommandRule &rule, const std::vector<std::string> &args, 
 
 } // namespace
 
-std::optional<Command> ParseCommand(const std::vector<std::string> &args, std::string &error)
+std::optional<Command> ParseCommand(const std::vector<std::string>& args, std::string& error)
 {
     error.clear();
     if (args.empty()) {
         error = "no command";
         return std::nullopt;
     }
-    const auto *rule =
-        std::find_if(std::begin(kRules), std::end(kRules), [&](const CommandRule &r) { return args[0] == r.name; });
+    const auto* rule =
+        std::find_if(std::begin(kRules), std::end(kRules), [&](const CommandRule& r) { return args[0] == r.name; });
     if (rule == std::end(kRules)) {
         error = "unknown command '" + args[0] + "'";
         return std::nullopt;
@@ -109,7 +109,7 @@ std::optional<Command> ParseCommand(const std::vector<std::string> &args, std::s
     Command command;
     command.name = rule->name;
     for (size_t i = 1; i < args.size(); ++i) {
-        const std::string &arg = args[i];
+        const std::string& arg = args[i];
         if ((rule->options & kRest) || arg.rfind("--", 0) != 0)
             command.operands.push_back(arg);
         else if (!ApplyOption(*rule, args, i, command, error))
@@ -176,10 +176,10 @@ std::string WithoutAccessMarks(std::string_view text)
     return out;
 }
 
-std::string QuotedCommandLine(const std::vector<std::string> &words)
+std::string QuotedCommandLine(const std::vector<std::string>& words)
 {
     std::string line;
-    for (const std::string &word : words)
+    for (const std::string& word : words)
         line += (line.empty() ? "\"" : " \"") + word + "\"";
     return line;
 }
@@ -198,7 +198,7 @@ std::string OneLine(std::string_view text)
     return out;
 }
 
-const char *Usage()
+const char* Usage()
 {
     return "usage: folimar_testdriver COMMAND ...\n"
            "  launch PROGRAM [ARG...]            start PROGRAM with \"PROGRAM\" \"ARG\"...; prints pid=N\n"

@@ -22,7 +22,7 @@ struct Command {
 
 // The command named by args[0] with its operands and options, or nullopt with error set.
 // "launch" and "launch-raw" take everything after the command as operands.
-std::optional<Command> ParseCommand(const std::vector<std::string> &args, std::string &error);
+std::optional<Command> ParseCommand(const std::vector<std::string>& args, std::string& error);
 
 // How a command names a top-level window: "0x..." is a window handle, anything else a class.
 struct WindowSpec {
@@ -46,12 +46,12 @@ ControlSpec ParseControlSpec(std::string_view text);
 std::string WithoutAccessMarks(std::string_view text);
 
 // "PROGRAM" "ARG"...: each word in double quotes, single spaces.
-std::string QuotedCommandLine(const std::vector<std::string> &words);
+std::string QuotedCommandLine(const std::vector<std::string>& words);
 
 // Line ends as "\n" and "\r", so that one value stays on one output line.
 std::string OneLine(std::string_view text);
 
 // The usage text.
-const char *Usage();
+const char* Usage();
 
 } // namespace driver

@@ -24,7 +24,7 @@ using porttool::PortJob;
 constexpr char kJobsFolderName[] = "JOBS\\";
 constexpr char kDataType[] = "RAW";
 
-int Fail(const std::string &what, DWORD error = ::GetLastError())
+int Fail(const std::string& what, DWORD error = ::GetLastError())
 {
     std::fprintf(stderr, "folimar_port: %s: %s\n", what.c_str(), win::SystemErrorText(error).c_str());
     return 1;
@@ -65,7 +65,7 @@ std::string UserName()
 // Deletes the job's files unless the program took them over.
 class JobFiles {
 public:
-    explicit JobFiles(const PortJob &job) : job_(job) {}
+    explicit JobFiles(const PortJob& job) : job_(job) {}
     ~JobFiles()
     {
         if (kept_)
@@ -73,17 +73,17 @@ public:
         ::DeleteFileA(job_.jobFile.c_str());
         ::DeleteFileA(job_.companionFile.c_str());
     }
-    JobFiles(const JobFiles &) = delete;
-    JobFiles &operator=(const JobFiles &) = delete;
+    JobFiles(const JobFiles&) = delete;
+    JobFiles& operator=(const JobFiles&) = delete;
     void Keep() { kept_ = true; }
 
 private:
-    const PortJob &job_;
+    const PortJob& job_;
     bool kept_ = false;
 };
 
 // Creates a new job file in folder; sets job.jobFile and job.companionFile.
-win::UniqueHandle CreateJobFile(const std::string &folder, PortJob &job)
+win::UniqueHandle CreateJobFile(const std::string& folder, PortJob& job)
 {
     for (int n = 0; n < 1000; ++n) {
         std::string stem = folder + porttool::JobFileStem(job.received, ::GetCurrentProcessId(), n);
@@ -101,7 +101,7 @@ win::UniqueHandle CreateJobFile(const std::string &folder, PortJob &job)
 }
 
 // Copies standard input into file; the first bytes are kept for the title.
-bool CaptureStandardInput(HANDLE file, std::string &header, uint64_t &size)
+bool CaptureStandardInput(HANDLE file, std::string& header, uint64_t& size)
 {
     HANDLE input = ::GetStdHandle(STD_INPUT_HANDLE);
     std::vector<char> buffer(1 << 16);
@@ -123,7 +123,7 @@ bool CaptureStandardInput(HANDLE file, std::string &header, uint64_t &size)
     }
 }
 
-bool WriteWholeFile(const std::string &path, const std::string &text)
+bool WriteWholeFile(const std::string& path, const std::string& text)
 {
     win::UniqueHandle file(
         ::CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
@@ -134,7 +134,7 @@ bool WriteWholeFile(const std::string &path, const std::string &text)
 
 // Starts the program on its own: it outlives the port and the printing program, and gets no
 // handle or console of theirs.
-bool StartDetached(const std::string &program, const std::string &commandLine)
+bool StartDetached(const std::string& program, const std::string& commandLine)
 {
     std::vector<char> line(commandLine.begin(), commandLine.end());
     line.push_back('\0');
@@ -153,7 +153,7 @@ bool StartDetached(const std::string &program, const std::string &commandLine)
 
 } // namespace
 
-int main(int argc, char **argv)
+int main(int argc, char** argv)
 {
     if (argc != 2) {
         std::fprintf(stderr, "usage: folimar_port.exe PROGRAM < JOB\n");

@@ -112,12 +112,12 @@ std::string DscTitle(std::string_view header)
     return title;
 }
 
-std::string JobCommandLine(const PortJob &job)
+std::string JobCommandLine(const PortJob& job)
 {
     const std::string args[] = {job.jobFile,  job.printer, job.companionFile, job.user, std::to_string(job.size),
                                 job.received, job.title,   job.dataType};
     std::string line;
-    for (const std::string &arg : args) {
+    for (const std::string& arg : args) {
         if (!line.empty())
             line += ' ';
         line += QuotedArgument(arg);
@@ -125,7 +125,7 @@ std::string JobCommandLine(const PortJob &job)
     return line;
 }
 
-std::string CompanionText(const PortJob &job)
+std::string CompanionText(const PortJob& job)
 {
     return "[Job]\r\n"
            "Printer=" +

@@ -30,10 +30,10 @@ struct PortJob {
 
 // The program's command line: the eight arguments, each in double quotes, single spaces, the
 // job file first. A double quote inside a value would end its argument early, so it becomes '.
-std::string JobCommandLine(const PortJob &job);
+std::string JobCommandLine(const PortJob& job);
 
 // The companion file: a small profile file with the job's details.
-std::string CompanionText(const PortJob &job);
+std::string CompanionText(const PortJob& job);
 
 // A job file name stem that sorts by time: "job-yyyymmdd-hhnnss-<pid hex>", then "-<n>" when
 // n > 0 (a second job of the same process and second).

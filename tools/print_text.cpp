@@ -29,8 +29,8 @@ class Selection {
 public:
     Selection(HDC dc, HGDIOBJ object) : dc_(dc), old_(::SelectObject(dc, object)) {}
     ~Selection() { ::SelectObject(dc_, old_); }
-    Selection(const Selection &) = delete;
-    Selection &operator=(const Selection &) = delete;
+    Selection(const Selection&) = delete;
+    Selection& operator=(const Selection&) = delete;
 
 private:
     HDC dc_;
@@ -46,8 +46,8 @@ public:
         if (!done_)
             ::AbortDoc(dc_);
     }
-    Document(const Document &) = delete;
-    Document &operator=(const Document &) = delete;
+    Document(const Document&) = delete;
+    Document& operator=(const Document&) = delete;
     bool End()
     {
         done_ = true;
@@ -62,13 +62,13 @@ private:
 constexpr int kPointSize = 10;
 constexpr int kMarginPerInchDivisor = 2; // half an inch on every side
 
-int Fail(const std::string &what, DWORD error = ::GetLastError())
+int Fail(const std::string& what, DWORD error = ::GetLastError())
 {
     std::fprintf(stderr, "print_text: %s: %s\n", what.c_str(), win::SystemErrorText(error).c_str());
     return 1;
 }
 
-bool ReadWholeFile(const std::string &path, std::string &data)
+bool ReadWholeFile(const std::string& path, std::string& data)
 {
     win::UniqueHandle file(
         ::CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
@@ -92,7 +92,7 @@ std::string DefaultPrinter()
     return ::GetDefaultPrinterA(name, &size) ? std::string(name) : std::string();
 }
 
-int Print(HDC dc, const std::string &documentName, const std::string &text)
+int Print(HDC dc, const std::string& documentName, const std::string& text)
 {
     const int dpiX = ::GetDeviceCaps(dc, LOGPIXELSX);
     const int dpiY = ::GetDeviceCaps(dc, LOGPIXELSY);
@@ -117,11 +117,11 @@ int Print(HDC dc, const std::string &documentName, const std::string &text)
     if (::StartDocA(dc, &info) <= 0)
         return Fail("the printer refused the document");
     Document document(dc);
-    for (const porttool::Page &page : porttool::PaginateText(text, size)) {
+    for (const porttool::Page& page : porttool::PaginateText(text, size)) {
         if (::StartPage(dc) <= 0)
             return Fail("cannot start a page");
         int y = top;
-        for (const std::string &line : page) {
+        for (const std::string& line : page) {
             ::TextOutA(dc, left, y, line.data(), static_cast<int>(line.size()));
             y += lineHeight;
         }
@@ -135,7 +135,7 @@ int Print(HDC dc, const std::string &documentName, const std::string &text)
 
 } // namespace
 
-int main(int argc, char **argv)
+int main(int argc, char** argv)
 {
     if (argc < 2 || argc > 3) {
         std::fprintf(stderr, "usage: print_text.exe FILE [PRINTER]\n");

@@ -38,14 +38,14 @@ constexpr char kDataType[] = "RAW";
 constexpr char kPpdFileName[] = "quorvel-virtual-printer.ppd";
 constexpr char kPortProgramName[] = "folimar_port.exe";
 
-int Fail(const std::string &what, DWORD error = ::GetLastError())
+int Fail(const std::string& what, DWORD error = ::GetLastError())
 {
     std::fprintf(stderr, "printer_setup: %s: %s\n", what.c_str(), win::SystemErrorText(error).c_str());
     return 1;
 }
 
 // The port runs in another folder: it needs the program's full path.
-std::string FullPath(const std::string &path)
+std::string FullPath(const std::string& path)
 {
     char full[MAX_PATH + 1] = {};
     DWORD n = ::GetFullPathNameA(path.c_str(), MAX_PATH, full, nullptr);
@@ -60,7 +60,7 @@ std::string ModuleFolder()
 }
 
 // The port: the port program beside this one, by its Unix path since /bin/sh runs it.
-std::string PortName(const std::string &program)
+std::string PortName(const std::string& program)
 {
     std::optional<std::string> port = folimar::ToLibraryPath(ModuleFolder() + kPortProgramName);
     if (!port)
@@ -70,12 +70,12 @@ std::string PortName(const std::string &program)
 
 // Wine's generic PPD, a resource of its spooler, written to a file: without a PPD the
 // PostScript driver makes no device context.
-bool WriteGenericPpd(const std::string &path)
+bool WriteGenericPpd(const std::string& path)
 {
     HMODULE spooler = ::GetModuleHandleA("winspool.drv");
     HRSRC resource = spooler ? ::FindResourceA(spooler, MAKEINTRESOURCEA(1), "PPDFILE") : nullptr;
     HGLOBAL loaded = resource ? ::LoadResource(spooler, resource) : nullptr;
-    const void *data = loaded ? ::LockResource(loaded) : nullptr;
+    const void* data = loaded ? ::LockResource(loaded) : nullptr;
     if (!data)
         return false;
     DWORD size = ::SizeofResource(spooler, resource);
@@ -93,13 +93,13 @@ bool AddDriver()
         return false;
     DRIVER_INFO_3A driver{};
     driver.cVersion = 3;
-    driver.pName = const_cast<char *>(kDriverName);
-    driver.pDriverPath = const_cast<char *>(kDriverFile);
-    driver.pConfigFile = const_cast<char *>(kDriverFile);
+    driver.pName = const_cast<char*>(kDriverName);
+    driver.pDriverPath = const_cast<char*>(kDriverFile);
+    driver.pConfigFile = const_cast<char*>(kDriverFile);
     driver.pDataFile = ppd.data();
-    driver.pDefaultDataType = const_cast<char *>(kDataType);
+    driver.pDefaultDataType = const_cast<char*>(kDataType);
     // The spooler copies the PPD into its driver folder.
-    BOOL added = ::AddPrinterDriverExA(nullptr, 3, reinterpret_cast<BYTE *>(&driver),
+    BOOL added = ::AddPrinterDriverExA(nullptr, 3, reinterpret_cast<BYTE*>(&driver),
                                        APD_COPY_NEW_FILES | APD_COPY_FROM_DIRECTORY);
     DWORD error = ::GetLastError();
     ::DeleteFileA(ppd.c_str());
@@ -113,18 +113,18 @@ struct Existing {
     bool isDefault = false;
 };
 
-Existing Examine(const std::string &port)
+Existing Examine(const std::string& port)
 {
     Existing existing;
     Printer printer;
-    if (!::OpenPrinterA(const_cast<char *>(folimar::kPrinterName), printer.put(), nullptr))
+    if (!::OpenPrinterA(const_cast<char*>(folimar::kPrinterName), printer.put(), nullptr))
         return existing;
     existing.found = true;
     DWORD needed = 0;
     ::GetPrinterA(printer.get(), 2, nullptr, 0, &needed);
     std::vector<BYTE> buffer(needed);
     if (needed && ::GetPrinterA(printer.get(), 2, buffer.data(), needed, &needed)) {
-        const auto *info = reinterpret_cast<const PRINTER_INFO_2A *>(buffer.data());
+        const auto* info = reinterpret_cast<const PRINTER_INFO_2A*>(buffer.data());
         existing.same = info->pPortName && port == info->pPortName && info->pDriverName &&
                         std::string(kDriverName) == info->pDriverName;
     }
@@ -138,26 +138,26 @@ bool DeleteExisting()
 {
     PRINTER_DEFAULTSA access{nullptr, nullptr, PRINTER_ALL_ACCESS};
     Printer printer;
-    return ::OpenPrinterA(const_cast<char *>(folimar::kPrinterName), printer.put(), &access) &&
+    return ::OpenPrinterA(const_cast<char*>(folimar::kPrinterName), printer.put(), &access) &&
            ::DeletePrinter(printer.get());
 }
 
-bool AddVirtualPrinter(const std::string &port)
+bool AddVirtualPrinter(const std::string& port)
 {
     PRINTER_INFO_2A info{};
-    info.pPrinterName = const_cast<char *>(folimar::kPrinterName);
-    info.pPortName = const_cast<char *>(port.c_str());
-    info.pDriverName = const_cast<char *>(kDriverName);
-    info.pPrintProcessor = const_cast<char *>(kPrintProcessor);
-    info.pDatatype = const_cast<char *>(kDataType);
+    info.pPrinterName = const_cast<char*>(folimar::kPrinterName);
+    info.pPortName = const_cast<char*>(port.c_str());
+    info.pDriverName = const_cast<char*>(kDriverName);
+    info.pPrintProcessor = const_cast<char*>(kPrintProcessor);
+    info.pDatatype = const_cast<char*>(kDataType);
     info.Attributes = PRINTER_ATTRIBUTE_LOCAL;
-    Printer printer(::AddPrinterA(nullptr, 2, reinterpret_cast<BYTE *>(&info)));
+    Printer printer(::AddPrinterA(nullptr, 2, reinterpret_cast<BYTE*>(&info)));
     return printer.valid();
 }
 
 } // namespace
 
-int main(int argc, char **argv)
+int main(int argc, char** argv)
 {
     std::vector<std::string> args(argv + 1, argv + argc);
     bool makeDefault = !args.empty() && args.front() == "--default";
@@ -173,7 +173,7 @@ int main(int argc, char **argv)
         return Fail("cannot map the paths of " + args[0] + " and " + kPortProgramName, ERROR_BAD_PATHNAME);
 
     Existing existing = Examine(port);
-    const char *state = "unchanged";
+    const char* state = "unchanged";
     if (!existing.same) {
         if (!AddDriver())
             return Fail("cannot add the driver \"" + std::string(kDriverName) + "\"");

@@ -28,13 +28,13 @@ constexpr UINT kSendTimeoutMs = 5000;
 constexpr char kMessageBoxClass[] = "#32770";
 constexpr int kMessageBoxTextId = 0xFFFF; // the static text of a system message box
 
-int Fail(const std::string &what)
+int Fail(const std::string& what)
 {
     std::fprintf(stderr, "folimar_testdriver: %s\n", what.c_str());
     return 1;
 }
 
-int FailWithError(const std::string &what)
+int FailWithError(const std::string& what)
 {
     return Fail(what + ": " + win::SystemErrorText(::GetLastError()));
 }
@@ -80,19 +80,19 @@ DWORD ProcessOf(HWND hwnd)
     return pid;
 }
 
-bool InProcess(HWND hwnd, const Command &command)
+bool InProcess(HWND hwnd, const Command& command)
 {
     return !command.pid || ProcessOf(hwnd) == *command.pid;
 }
 
 BOOL CALLBACK CollectWindow(HWND hwnd, LPARAM param)
 {
-    reinterpret_cast<std::vector<HWND> *>(param)->push_back(hwnd);
+    reinterpret_cast<std::vector<HWND>*>(param)->push_back(hwnd);
     return TRUE;
 }
 
 // The first visible top-level window that match accepts, or null.
-HWND FindTopLevel(const std::function<bool(HWND)> &match)
+HWND FindTopLevel(const std::function<bool(HWND)>& match)
 {
     std::vector<HWND> windows;
     ::EnumWindows(CollectWindow, reinterpret_cast<LPARAM>(&windows));
@@ -111,7 +111,7 @@ std::vector<HWND> ControlsOf(HWND parent)
     return controls;
 }
 
-HWND FindControlNow(HWND parent, const ControlSpec &spec)
+HWND FindControlNow(HWND parent, const ControlSpec& spec)
 {
     int seen = 0;
     for (HWND control : ControlsOf(parent)) {
@@ -134,7 +134,7 @@ HWND FindControlNow(HWND parent, const ControlSpec &spec)
 }
 
 // The window a command names ("0x..." or a class), waiting for it to appear.
-HWND FindWindowNamed(const Command &command, const std::string &name)
+HWND FindWindowNamed(const Command& command, const std::string& name)
 {
     driver::WindowSpec spec = driver::ParseWindowSpec(name);
     if (spec.handle) {
@@ -146,7 +146,7 @@ HWND FindWindowNamed(const Command &command, const std::string &name)
     });
 }
 
-HWND FindMessageBox(const Command &command)
+HWND FindMessageBox(const Command& command)
 {
     return WaitFor(command.timeoutMs, [&] {
         return FindTopLevel([&](HWND hwnd) { return ClassOf(hwnd) == kMessageBoxClass && InProcess(hwnd, command); });
@@ -154,7 +154,7 @@ HWND FindMessageBox(const Command &command)
 }
 
 // A control of the window named by the command's first operand; fails with a message.
-HWND FindControl(const Command &command, HWND &window)
+HWND FindControl(const Command& command, HWND& window)
 {
     window = FindWindowNamed(command, command.operands[0]);
     if (!window) {
@@ -186,7 +186,7 @@ int ReportExit(HANDLE process, int timeoutMs)
 
 // Posts msg to target; with --wait-exit, holds the process of window from before the message
 // (so its exit code survives) and reports it when the process has ended.
-int PostAndMaybeWait(const Command &command, HWND window, HWND target, UINT msg)
+int PostAndMaybeWait(const Command& command, HWND window, HWND target, UINT msg)
 {
     win::UniqueHandle process;
     if (command.waitExit && !(process = OpenForExit(ProcessOf(window))))
@@ -197,14 +197,14 @@ int PostAndMaybeWait(const Command &command, HWND window, HWND target, UINT msg)
 }
 
 // A user cannot press what is hidden or disabled; neither can the driver.
-int Click(const Command &command, HWND window, HWND control)
+int Click(const Command& command, HWND window, HWND control)
 {
     if (!::IsWindowVisible(control) || !::IsWindowEnabled(control))
         return Fail("the control is hidden or disabled");
     return PostAndMaybeWait(command, window, control, BM_CLICK);
 }
 
-int Launch(const Command &command)
+int Launch(const Command& command)
 {
     std::string program = porttool::WindowsPathOf(command.operands[0]);
     std::string line;
@@ -231,7 +231,7 @@ int Launch(const Command &command)
     return 0;
 }
 
-int WaitWindow(const Command &command)
+int WaitWindow(const Command& command)
 {
     HWND hwnd = command.title.empty() ? FindWindowNamed(command, command.operands[0]) : WaitFor(command.timeoutMs, [&] {
         return FindTopLevel([&](HWND h) { return TextOf(h) == command.title && InProcess(h, command); });
@@ -248,7 +248,7 @@ int WaitWindow(const Command &command)
     return 0;
 }
 
-int Children(const Command &command)
+int Children(const Command& command)
 {
     HWND window = FindWindowNamed(command, command.operands[0]);
     if (!window)
@@ -256,7 +256,7 @@ int Children(const Command &command)
     for (HWND control : ControlsOf(window)) {
         RECT r{};
         ::GetWindowRect(control, &r);
-        ::MapWindowPoints(HWND_DESKTOP, window, reinterpret_cast<POINT *>(&r), 2);
+        ::MapWindowPoints(HWND_DESKTOP, window, reinterpret_cast<POINT*>(&r), 2);
         std::printf("id=%d class=%s enabled=%d visible=%d rect=%ld,%ld,%ld,%ld text=%s\n", ::GetDlgCtrlID(control),
                     ClassOf(control).c_str(), ::IsWindowEnabled(control) ? 1 : 0, ::IsWindowVisible(control) ? 1 : 0,
                     static_cast<long>(r.left), static_cast<long>(r.top), static_cast<long>(r.right - r.left),
@@ -265,7 +265,7 @@ int Children(const Command &command)
     return 0;
 }
 
-int Text(const Command &command)
+int Text(const Command& command)
 {
     HWND window = nullptr;
     HWND control = FindControl(command, window);
@@ -275,7 +275,7 @@ int Text(const Command &command)
     return 0;
 }
 
-int Enabled(const Command &command)
+int Enabled(const Command& command)
 {
     HWND window = nullptr;
     HWND control = FindControl(command, window);
@@ -285,14 +285,14 @@ int Enabled(const Command &command)
     return 0;
 }
 
-int ClickControl(const Command &command)
+int ClickControl(const Command& command)
 {
     HWND window = nullptr;
     HWND control = FindControl(command, window);
     return control ? Click(command, window, control) : 1;
 }
 
-int WaitMessageBox(const Command &command)
+int WaitMessageBox(const Command& command)
 {
     HWND box = FindMessageBox(command);
     if (!box)
@@ -310,7 +310,7 @@ int WaitMessageBox(const Command &command)
     return 0;
 }
 
-int AnswerMessageBox(const Command &command)
+int AnswerMessageBox(const Command& command)
 {
     HWND box = FindMessageBox(command);
     if (!box)
@@ -324,7 +324,7 @@ int AnswerMessageBox(const Command &command)
     return Click(command, box, button);
 }
 
-int Close(const Command &command)
+int Close(const Command& command)
 {
     HWND window = FindWindowNamed(command, command.operands[0]);
     if (!window)
@@ -332,7 +332,7 @@ int Close(const Command &command)
     return PostAndMaybeWait(command, window, window, WM_CLOSE);
 }
 
-int WaitExit(const Command &command)
+int WaitExit(const Command& command)
 {
     win::UniqueHandle process = OpenForExit(*command.pid);
     if (!process)
@@ -340,7 +340,7 @@ int WaitExit(const Command &command)
     return ReportExit(process.get(), command.timeoutMs);
 }
 
-int Kill(const Command &command)
+int Kill(const Command& command)
 {
     win::UniqueHandle process(::OpenProcess(PROCESS_TERMINATE, FALSE, *command.pid));
     if (!process || !::TerminateProcess(process.get(), 1))
@@ -348,14 +348,14 @@ int Kill(const Command &command)
     return 0;
 }
 
-std::string EnvironmentValue(const char *name)
+std::string EnvironmentValue(const char* name)
 {
     char value[MAX_PATH + 1] = {};
     DWORD n = ::GetEnvironmentVariableA(name, value, sizeof value);
     return n > 0 && n < sizeof value ? std::string(value, n) : std::string();
 }
 
-bool AppendLine(const std::string &path, const std::string &line)
+bool AppendLine(const std::string& path, const std::string& line)
 {
     win::UniqueHandle file(::CreateFileA(path.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ, nullptr, OPEN_ALWAYS,
                                          FILE_ATTRIBUTE_NORMAL, nullptr));
@@ -365,7 +365,7 @@ bool AppendLine(const std::string &path, const std::string &line)
            written == data.size();
 }
 
-int Record(const std::string &recordFile)
+int Record(const std::string& recordFile)
 {
     if (!AppendLine(recordFile, ::GetCommandLineA()))
         return 1;
@@ -379,7 +379,7 @@ int Record(const std::string &recordFile)
 
 } // namespace
 
-int main(int argc, char **argv)
+int main(int argc, char** argv)
 {
     std::string recordFile = EnvironmentValue("FOLIMAR_TESTDRIVER_RECORD");
     if (!recordFile.empty())
@@ -392,8 +392,8 @@ int main(int argc, char **argv)
         return 1;
     }
     static const struct {
-        const char *name;
-        int (*run)(const Command &);
+        const char* name;
+        int (*run)(const Command&);
     } kHandlers[] = {
         {"launch", Launch},
         {"launch-raw", Launch},
@@ -408,7 +408,7 @@ int main(int argc, char **argv)
         {"wait-exit", WaitExit},
         {"kill", Kill},
     };
-    for (const auto &handler : kHandlers) {
+    for (const auto& handler : kHandlers) {
         if (command->name == handler.name) {
             int code = handler.run(*command);
             std::fflush(stdout);

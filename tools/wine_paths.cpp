@@ -7,31 +7,56 @@
 
 namespace porttool {
 
-std::string WindowsPathOf(const std::string &path)
+namespace {
+
+// Not std::wstring: Winelib's WCHAR is 16 bits, the C++ library's wchar_t is not.
+std::string FromWide(const WCHAR* wide, UINT codePage)
+{
+    int bytes = ::WideCharToMultiByte(codePage, 0, wide, -1, nullptr, 0, nullptr, nullptr);
+    if (bytes <= 0)
+        return {};
+    std::vector<char> text(static_cast<size_t>(bytes), '\0');
+    ::WideCharToMultiByte(codePage, 0, wide, -1, text.data(), bytes, nullptr, nullptr);
+    return std::string(text.data());
+}
+
+[[maybe_unused]] std::string Convert(const std::string& text, UINT from, UINT to)
+{
+    int units = ::MultiByteToWideChar(from, 0, text.c_str(), -1, nullptr, 0);
+    if (units <= 0)
+        return {};
+    std::vector<WCHAR> wide(static_cast<size_t>(units), 0);
+    ::MultiByteToWideChar(from, 0, text.c_str(), -1, wide.data(), units);
+    return FromWide(wide.data(), to);
+}
+
+} // namespace
+
+std::string WindowsPathOf(const std::string& path)
 {
 #ifdef __WINE__
     if (path.empty() || path.front() != '/')
         return path;
-    WCHAR *wide = wine_get_dos_file_name(path.c_str());
+    // Wine reads Unix names as UTF-8; the path came in the ANSI code page, like every argument.
+    std::string unixName = Convert(path, CP_ACP, CP_UTF8);
+    WCHAR* wide = unixName.empty() ? nullptr : wine_get_dos_file_name(unixName.c_str());
     if (!wide)
         return {};
-    int bytes = ::WideCharToMultiByte(CP_ACP, 0, wide, -1, nullptr, 0, nullptr, nullptr);
-    std::vector<char> ansi(static_cast<size_t>(bytes > 0 ? bytes : 1), '\0');
-    ::WideCharToMultiByte(CP_ACP, 0, wide, -1, ansi.data(), bytes, nullptr, nullptr);
+    std::string windowsName = FromWide(wide, CP_ACP);
     ::HeapFree(::GetProcessHeap(), 0, wide);
-    return std::string(ansi.data());
+    return windowsName;
 #else
     return path;
 #endif
 }
 
-std::string FolderOf(const std::string &path)
+std::string FolderOf(const std::string& path)
 {
     size_t slash = path.find_last_of("\\/");
     return slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
 }
 
-std::string FileNameOf(const std::string &path)
+std::string FileNameOf(const std::string& path)
 {
     size_t slash = path.find_last_of("\\/");
     return slash == std::string::npos ? path : path.substr(slash + 1);

@@ -7,12 +7,12 @@ namespace porttool {
 
 // Winelib: a Unix path ("/...") as Wine's Windows path ("Z:\..."). Any other path, and every
 // path in the Windows build, comes back unchanged; empty when Wine cannot map it.
-std::string WindowsPathOf(const std::string &path);
+std::string WindowsPathOf(const std::string& path);
 
 // The folder part of a Windows path, with its trailing backslash; empty when there is none.
-std::string FolderOf(const std::string &path);
+std::string FolderOf(const std::string& path);
 
 // The name part of a path: what follows its last backslash or slash.
-std::string FileNameOf(const std::string &path);
+std::string FileNameOf(const std::string& path);
 
 } // namespace porttool
