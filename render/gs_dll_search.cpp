@@ -36,7 +36,7 @@ std::optional<std::vector<uint32_t>> ParseVersion(std::string_view name)
     return parts;
 }
 
-std::vector<std::string> SubkeyNames(HKEY root, const std::string &key)
+std::vector<std::string> SubkeyNames(HKEY root, const std::string& key)
 {
     std::vector<std::string> names;
     win::RegKey handle;
@@ -63,28 +63,28 @@ std::vector<GsInstall> NewestGsFirst(std::vector<GsInstall> installs)
         std::vector<uint32_t> version;
     };
     std::vector<Parsed> parsed;
-    for (GsInstall &install : installs) {
+    for (GsInstall& install : installs) {
         if (std::optional<std::vector<uint32_t>> version = ParseVersion(install.version))
             parsed.push_back({std::move(install), std::move(*version)});
     }
     std::stable_sort(parsed.begin(), parsed.end(),
-                     [](const Parsed &a, const Parsed &b) { return a.version > b.version; });
+                     [](const Parsed& a, const Parsed& b) { return a.version > b.version; });
     std::vector<GsInstall> result;
     result.reserve(parsed.size());
-    for (Parsed &p : parsed)
+    for (Parsed& p : parsed)
         result.push_back(std::move(p.install));
     return result;
 }
 
-std::vector<std::string> RegisteredGsDlls(HKEY root, const std::vector<std::string> &productKeys)
+std::vector<std::string> RegisteredGsDlls(HKEY root, const std::vector<std::string>& productKeys)
 {
     std::vector<GsInstall> installs;
-    for (const std::string &key : productKeys) {
-        for (std::string &version : SubkeyNames(root, key))
+    for (const std::string& key : productKeys) {
+        for (std::string& version : SubkeyNames(root, key))
             installs.push_back({key, std::move(version)});
     }
     std::vector<std::string> paths;
-    for (const GsInstall &install : NewestGsFirst(std::move(installs))) {
+    for (const GsInstall& install : NewestGsFirst(std::move(installs))) {
         std::string path = ReadRegistryString(root, install.productKey + "\\" + install.version, "GS_DLL");
         if (!path.empty())
             paths.push_back(std::move(path));

@@ -12,7 +12,7 @@ namespace folimar {
 inline constexpr char kGsDllName[] = "gsdll64.dll";
 
 // The keys below HKEY_LOCAL_MACHINE under which the installers record one subkey per version.
-inline constexpr const char *kGsProductKeys[] = {
+inline constexpr const char* kGsProductKeys[] = {
     "SOFTWARE\\GPL Ghostscript",
     "SOFTWARE\\Artifex Ghostscript",
 };
@@ -28,6 +28,6 @@ struct GsInstall {
 std::vector<GsInstall> NewestGsFirst(std::vector<GsInstall> installs);
 
 // The GS_DLL paths recorded under root for each product key, newest version first.
-std::vector<std::string> RegisteredGsDlls(HKEY root, const std::vector<std::string> &productKeys);
+std::vector<std::string> RegisteredGsDlls(HKEY root, const std::vector<std::string>& productKeys);
 
 } // namespace folimar

@@ -12,7 +12,7 @@
 
 // The library's calls are __stdcall on 32-bit Windows; GsApi's plain pointers are right only
 // for the single x64 calling convention, which is also what gsdll64.dll is built for.
-static_assert(sizeof(void *) == 8, "the Windows build loads the 64-bit gsdll64.dll");
+static_assert(sizeof(void*) == 8, "the Windows build loads the 64-bit gsdll64.dll");
 
 namespace folimar {
 
@@ -29,7 +29,7 @@ struct LoadResult {
     std::string searched;
 };
 
-template <class Fn> bool Resolve(HMODULE module, const char *name, Fn *fn, std::string *missing)
+template <class Fn> bool Resolve(HMODULE module, const char* name, Fn* fn, std::string* missing)
 {
     FARPROC proc = ::GetProcAddress(module, name);
     if (!proc) {
@@ -42,7 +42,7 @@ template <class Fn> bool Resolve(HMODULE module, const char *name, Fn *fn, std::
 }
 
 // Loads one candidate; on failure *note says why, unless the file simply is not there.
-bool TryLoad(const std::string &path, GsApi *api, std::string *note)
+bool TryLoad(const std::string& path, GsApi* api, std::string* note)
 {
     // The full path keeps the search order away from the current folder, and the altered
     // search path lets the DLL find companions of its own beside it.
@@ -88,7 +88,7 @@ std::string ProgramFolder()
 LoadResult Load()
 {
     LoadResult result;
-    auto tryPath = [&result](const std::string &path) {
+    auto tryPath = [&result](const std::string& path) {
         std::string note;
         result.loaded = TryLoad(path, &result.api, &note);
         result.searched += path + note;
@@ -99,7 +99,7 @@ LoadResult Load()
 
     std::vector<std::string> keys(std::begin(kGsProductKeys), std::end(kGsProductKeys));
     std::string where;
-    for (const std::string &key : keys)
+    for (const std::string& key : keys)
         where += (where.empty() ? "" : ", ") + std::string("HKEY_LOCAL_MACHINE\\") + key;
     result.searched += "; the registry (" + where + "): ";
     std::vector<std::string> registered = RegisteredGsDlls(HKEY_LOCAL_MACHINE, keys);
@@ -116,7 +116,7 @@ LoadResult Load()
 
 } // namespace
 
-const GsApi *LoadGsApi(std::string *searched)
+const GsApi* LoadGsApi(std::string* searched)
 {
     // Once per process; a function-local static is initialised by exactly one thread.
     static const LoadResult result = Load();

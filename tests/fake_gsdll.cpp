@@ -10,7 +10,7 @@ int g_stdioCode = 0;
 int g_initCode = 0;
 int g_instance = 0; // its address is the instance handed out
 
-void Log(const std::string &call, void *instance)
+void Log(const std::string& call, void* instance)
 {
     g_log += call;
     if (instance != &g_instance)
@@ -22,7 +22,7 @@ void Log(const std::string &call, void *instance)
 
 extern "C" {
 
-__declspec(dllexport) int gsapi_new_instance(void **instance, void *caller)
+__declspec(dllexport) int gsapi_new_instance(void** instance, void* caller)
 {
     g_log += caller ? "new(caller) " : "new ";
     if (g_newCode == 0)
@@ -30,14 +30,14 @@ __declspec(dllexport) int gsapi_new_instance(void **instance, void *caller)
     return g_newCode;
 }
 
-__declspec(dllexport) int gsapi_set_stdio(void *instance, int (*in)(void *, char *, int),
-                                          int (*out)(void *, const char *, int), int (*err)(void *, const char *, int))
+__declspec(dllexport) int gsapi_set_stdio(void* instance, int (*in)(void*, char*, int),
+                                          int (*out)(void*, const char*, int), int (*err)(void*, const char*, int))
 {
     Log(in && out && err ? "stdio" : "stdio(null callback)", instance);
     return g_stdioCode;
 }
 
-__declspec(dllexport) int gsapi_init_with_args(void *instance, int argc, char **argv)
+__declspec(dllexport) int gsapi_init_with_args(void* instance, int argc, char** argv)
 {
     std::string call = "init";
     for (int i = 0; i < argc; ++i)
@@ -46,13 +46,13 @@ __declspec(dllexport) int gsapi_init_with_args(void *instance, int argc, char **
     return g_initCode;
 }
 
-__declspec(dllexport) int gsapi_exit(void *instance)
+__declspec(dllexport) int gsapi_exit(void* instance)
 {
     Log("exit", instance);
     return 0;
 }
 
-__declspec(dllexport) void gsapi_delete_instance(void *instance)
+__declspec(dllexport) void gsapi_delete_instance(void* instance)
 {
     Log("delete", instance);
 }
@@ -66,7 +66,7 @@ __declspec(dllexport) void fake_gs_reset(int newCode, int stdioCode, int initCod
     g_initCode = initCode;
 }
 
-__declspec(dllexport) const char *fake_gs_log()
+__declspec(dllexport) const char* fake_gs_log()
 {
     return g_log.c_str();
 }

@@ -12,10 +12,10 @@ using namespace folimar;
 
 namespace {
 
-std::vector<std::string> Versions(const std::vector<GsInstall> &installs)
+std::vector<std::string> Versions(const std::vector<GsInstall>& installs)
 {
     std::vector<std::string> out;
-    for (const GsInstall &i : installs)
+    for (const GsInstall& i : installs)
         out.push_back(i.productKey + "\\" + i.version);
     return out;
 }
@@ -23,7 +23,7 @@ std::vector<std::string> Versions(const std::vector<GsInstall> &installs)
 TEST(NewestGsFirst, KeepsVersionNamesNewestFirst)
 {
     struct Case {
-        const char *what;
+        const char* what;
         std::vector<GsInstall> in;
         std::vector<std::string> out;
     } cases[] = {
@@ -54,7 +54,7 @@ TEST(NewestGsFirst, KeepsVersionNamesNewestFirst)
          {"G\\9.56"}},
         {"nothing installed", {}, {}},
     };
-    for (const Case &c : cases)
+    for (const Case& c : cases)
         EXPECT_EQ(Versions(NewestGsFirst(c.in)), c.out) << c.what;
 }
 
@@ -68,7 +68,7 @@ protected:
     void TearDown() override { ::RegDeleteTreeA(HKEY_CURRENT_USER, kRoot); }
 
     // A version subkey, with a GS_DLL value unless dll is null.
-    void AddVersion(const std::string &product, const char *version, const char *dll)
+    void AddVersion(const std::string& product, const char* version, const char* dll)
     {
         win::RegKey key;
         std::string path = product + "\\" + version;
@@ -76,7 +76,7 @@ protected:
                                     nullptr),
                   ERROR_SUCCESS);
         if (dll) {
-            ASSERT_EQ(::RegSetValueExA(key.get(), "GS_DLL", 0, REG_SZ, reinterpret_cast<const BYTE *>(dll),
+            ASSERT_EQ(::RegSetValueExA(key.get(), "GS_DLL", 0, REG_SZ, reinterpret_cast<const BYTE*>(dll),
                                        static_cast<DWORD>(strlen(dll) + 1)),
                       ERROR_SUCCESS);
         }
