@@ -2,6 +2,10 @@
 # Quorvel Folimar on Linux (under Wine).
 #   ./run.sh JOB.ps [OUT.pdf]   convert a PostScript print job to PDF (no display needed)
 #   ./run.sh                    open the program's window (needs a display)
+#   ./run.sh --print FILE.txt   print a text file to "Quorvel Virtual Printer", as a Windows program
+#                               does: the program's window opens for the job (needs a display)
+#   ./run.sh --port JOB.ps      hand a PostScript job to the printer's port, as the printer does
+#                               (needs a display)
 set -euo pipefail
 top=$(cd "$(dirname "$0")" && pwd)
 "$top/scripts/install-deps.sh"
@@ -18,6 +22,25 @@ if [ $# -eq 0 ]; then
     exit 1
   fi
   exec "$build/folimar.exe"
+fi
+
+if [ "${1:-}" = --print ] || [ "${1:-}" = --port ]; then
+  [ $# -eq 2 ] || { echo "usage: ./run.sh $1 FILE" >&2; exit 1; }
+  [ -f "$2" ] || { echo "run.sh: no such file: $2" >&2; exit 1; }
+  if [ -z "${DISPLAY:-}" ]; then
+    echo "run.sh: no display. $1 opens the program's window for the job: run it on a desktop," >&2
+    echo "        or convert a job without one: ./run.sh JOB.ps [OUT.pdf]" >&2
+    exit 1
+  fi
+  # The printer of this prefix, printing into the port, which starts the program for each job.
+  "$build/tools/printer_setup.exe" --default "$build/folimar.exe.so" >/dev/null
+  if [ "$1" = --print ]; then
+    "$build/tools/print_text.exe" "$2" "Quorvel Virtual Printer"
+  else
+    "$build/tools/folimar_port.exe" "$build/folimar.exe.so" <"$2"
+  fi
+  echo "$2: handed to Quorvel Virtual Printer; the Quorvel Folimar window opens for it."
+  exit 0
 fi
 
 job=$1
