@@ -14,6 +14,18 @@ using namespace porttool;
 
 namespace {
 
+// A parameterised case's name for gtest: its name field, with "_" for what gtest does not allow.
+struct CaseName {
+    template <class Info> std::string operator()(const Info& info) const
+    {
+        std::string name = info.param.name;
+        for (char& c : name)
+            if (!isalnum(static_cast<unsigned char>(c)))
+                c = '_';
+        return name;
+    }
+};
+
 struct TitleCase {
     const char* name;
     std::string header;
@@ -49,13 +61,7 @@ INSTANTIATE_TEST_SUITE_P(
         TitleCase{"after header", std::string(5120, ' ') + "%%Title: late\n", ""},
         TitleCase{"just inside", std::string(5100, ' ') + "%%Title: early\n", "early"},
         TitleCase{"after nul", std::string("%!PS\n\0%%Title: hidden\n", 22), ""}),
-    [](const auto& info) {
-        std::string n = info.param.name;
-        for (char& ch : n)
-            if (!isalnum(static_cast<unsigned char>(ch)))
-                ch = '_';
-        return n;
-    });
+    CaseName());
 
 PortJob SampleJob()
 {
@@ -157,13 +163,7 @@ INSTANTIATE_TEST_SUITE_P(
                       LayoutCase{"form feeds make no blank page", "\fa\f\f", {80, 60}, {{"a"}}},
                       LayoutCase{"line end after a form feed", "a\f\nb", {80, 60}, {{"a"}, {"", "b"}}},
                       LayoutCase{"tiny size", "ab", {0, 0}, {{"a"}, {"b"}}}),
-    [](const auto& info) {
-        std::string n = info.param.name;
-        for (char& ch : n)
-            if (!isalnum(static_cast<unsigned char>(ch)))
-                ch = '_';
-        return n;
-    });
+    CaseName());
 
 std::optional<driver::Command> Parse(std::vector<std::string> args, std::string& error)
 {

@@ -7,6 +7,7 @@
 // in a spool folder of its own, starts PROGRAM detached with the job's command line and returns.
 #include "app/printer_constants.h"
 #include "jobprep/common.h"
+#include "tools/detached_process.h"
 #include "tools/port_job.h"
 #include "tools/wine_paths.h"
 #include "win/error_text.h"
@@ -132,25 +133,6 @@ bool WriteWholeFile(const std::string& path, const std::string& text)
            written == text.size();
 }
 
-// Starts the program on its own: it outlives the port and the printing program, and gets no
-// handle or console of theirs.
-bool StartDetached(const std::string& program, const std::string& commandLine)
-{
-    std::vector<char> line(commandLine.begin(), commandLine.end());
-    line.push_back('\0');
-    std::string folder = porttool::FolderOf(program);
-    STARTUPINFOA startup{};
-    startup.cb = sizeof startup;
-    PROCESS_INFORMATION info{};
-    if (!::CreateProcessA(program.c_str(), line.data(), nullptr, nullptr, FALSE,
-                          DETACHED_PROCESS | CREATE_NEW_PROCESS_GROUP, nullptr,
-                          folder.empty() ? nullptr : folder.c_str(), &startup, &info))
-        return false;
-    win::UniqueHandle process(info.hProcess);
-    win::UniqueHandle thread(info.hThread);
-    return true;
-}
-
 } // namespace
 
 int main(int argc, char** argv)
@@ -186,7 +168,7 @@ int main(int argc, char** argv)
     job.title = porttool::DscTitle(header);
     if (!WriteWholeFile(job.companionFile, porttool::CompanionText(job)))
         return Fail("cannot write " + job.companionFile);
-    if (!StartDetached(program, porttool::JobCommandLine(job)))
+    if (!porttool::StartDetached(program, porttool::JobCommandLine(job)))
         return Fail("cannot start " + program);
     files.Keep();
     return 0;

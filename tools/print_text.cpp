@@ -6,6 +6,7 @@
 // Exits 0 when the printer took the job, 1 with a message otherwise.
 #include "tools/text_pages.h"
 #include "tools/wine_paths.h"
+#include "win/controls.h"
 #include "win/error_text.h"
 #include "win/handle.h"
 
@@ -23,19 +24,6 @@ struct DcTraits {
     static void Close(Type h) { ::DeleteDC(h); }
 };
 using PrinterDc = win::Scoped<DcTraits>;
-
-// Selects an object into a DC for one scope.
-class Selection {
-public:
-    Selection(HDC dc, HGDIOBJ object) : dc_(dc), old_(::SelectObject(dc, object)) {}
-    ~Selection() { ::SelectObject(dc_, old_); }
-    Selection(const Selection&) = delete;
-    Selection& operator=(const Selection&) = delete;
-
-private:
-    HDC dc_;
-    HGDIOBJ old_;
-};
 
 // Ends a started document: aborts it unless it was completed.
 class Document {
@@ -101,7 +89,7 @@ int Print(HDC dc, const std::string& documentName, const std::string& text)
                                  "Courier New"));
     if (!font)
         return Fail("cannot make the font");
-    Selection selected(dc, font.get());
+    win::SelectedObject selected(dc, font.get());
     TEXTMETRICA metrics{};
     ::GetTextMetricsA(dc, &metrics);
     const int lineHeight = std::max<int>(1, metrics.tmHeight + metrics.tmExternalLeading);

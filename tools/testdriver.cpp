@@ -8,6 +8,7 @@
 // exact command line the port gives. With FOLIMAR_TESTDRIVER_HOLD=FILE as well, it then waits
 // (at most a minute) until FILE exists and appends "released", so a test can tell that the port
 // did not wait for it.
+#include "tools/detached_process.h"
 #include "tools/driver_args.h"
 #include "tools/wine_paths.h"
 #include "win/error_text.h"
@@ -215,19 +216,11 @@ int Launch(const Command& command)
         words[0] = program;
         line = driver::QuotedCommandLine(words);
     }
-    std::vector<char> buffer(line.begin(), line.end());
-    buffer.push_back('\0');
-    std::string folder = porttool::FolderOf(program);
-    STARTUPINFOA startup{};
-    startup.cb = sizeof startup;
-    PROCESS_INFORMATION info{};
     // Detached: the program must not hold the caller's output open after the driver has ended.
-    if (!::CreateProcessA(program.c_str(), buffer.data(), nullptr, nullptr, FALSE, DETACHED_PROCESS, nullptr,
-                          folder.empty() ? nullptr : folder.c_str(), &startup, &info))
+    DWORD pid = porttool::StartDetached(program, line);
+    if (!pid)
         return FailWithError("cannot start " + program);
-    win::UniqueHandle process(info.hProcess);
-    win::UniqueHandle thread(info.hThread);
-    std::printf("pid=%lu\n", static_cast<unsigned long>(info.dwProcessId));
+    std::printf("pid=%lu\n", static_cast<unsigned long>(pid));
     return 0;
 }
 
@@ -265,24 +258,26 @@ int Children(const Command& command)
     return 0;
 }
 
-int Text(const Command& command)
+// Prints what describe says of the control the command names.
+int PrintControl(const Command& command, std::string (*describe)(HWND))
 {
     HWND window = nullptr;
     HWND control = FindControl(command, window);
     if (!control)
         return 1;
-    std::printf("%s\n", driver::OneLine(TextOf(control)).c_str());
+    std::printf("%s\n", describe(control).c_str());
     return 0;
+}
+
+int Text(const Command& command)
+{
+    return PrintControl(command, [](HWND control) { return driver::OneLine(TextOf(control)); });
 }
 
 int Enabled(const Command& command)
 {
-    HWND window = nullptr;
-    HWND control = FindControl(command, window);
-    if (!control)
-        return 1;
-    std::printf("%s\n", ::IsWindowEnabled(control) ? "enabled" : "disabled");
-    return 0;
+    return PrintControl(command,
+                        [](HWND control) { return std::string(::IsWindowEnabled(control) ? "enabled" : "disabled"); });
 }
 
 int ClickControl(const Command& command)
