@@ -10,7 +10,7 @@
 
 namespace folimar {
 
-// The markers of one strip pass, matched byte for byte with case.
+// The markers of one strip pass, matched byte for byte with case; neither may be empty.
 struct StripMarkers {
     std::string_view start;
     std::string_view end;
