@@ -108,11 +108,13 @@ std::optional<int32_t> ParsePageNumber(std::string_view value)
         base = 16;
         value.remove_prefix(2);
     }
+    if (value.empty())
+        return std::nullopt;
     // Unsigned, so that from_chars takes no sign; a number too long for 64 bits reports out of range.
     uint64_t number = 0;
     const char* end = value.data() + value.size();
     auto [stop, error] = std::from_chars(value.data(), end, number, base);
-    if (value.empty() || error != std::errc() || stop != end || number > INT32_MAX)
+    if (error != std::errc() || stop != end || number > INT32_MAX)
         return std::nullopt;
     return static_cast<int32_t>(number);
 }
