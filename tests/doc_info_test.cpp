@@ -8,6 +8,7 @@
 #include "render/gsapi.h"
 #include "render/library_path.h"
 #include "tests/gs_available.h"
+#include "tests/pdf_info.h"
 #include "tests/temp_dir.h"
 #include "win/handle.h"
 
@@ -239,34 +240,6 @@ TEST_F(DocInfoFileTest, JobHeldOpenElsewhereRaisesBeforeWriting)
     EXPECT_EQ(ReadFileBytes(job_), kJobText);
 }
 
-#if defined(__WINE__)
-// Runs a command line through the Unix shell and returns what it printed (a Winelib program
-// calls the C library of Linux).
-std::string RunUnix(const std::string& command)
-{
-    std::string out;
-    FILE* pipe = ::popen(command.c_str(), "r");
-    if (!pipe)
-        return out;
-    char buf[4096];
-    size_t n = 0;
-    while ((n = std::fread(buf, 1, sizeof buf, pipe)) > 0)
-        out.append(buf, n);
-    ::pclose(pipe);
-    return out;
-}
-
-// The value pdfinfo prints for key ("Title:" etc.), without the padding before it.
-std::string InfoValue(const std::string& info, const std::string& key)
-{
-    const size_t at = info.find("\n" + key);
-    if (at == std::string::npos)
-        return "(no " + key + ")";
-    const size_t begin = info.find_first_not_of(' ', at + 1 + key.size());
-    return info.substr(begin, info.find('\n', begin) - begin);
-}
-#endif
-
 struct RenderCase {
     const char* name;
     std::string creationDate; // the job's comment
@@ -297,13 +270,11 @@ TEST_P(DocInfoRenderTest, PdfCarriesTheDocumentInformation)
 #if !defined(__WINE__)
     GTEST_SKIP() << "the PDF is read with poppler's pdfinfo in the Winelib build";
 #else
-    const std::optional<std::string> unixPdf = folimar::ToLibraryPath(pdf);
-    ASSERT_TRUE(unixPdf);
-    const std::string info = "\n" + RunUnix("/usr/bin/pdfinfo -enc UTF-8 -rawdates '" + *unixPdf + "' 2>&1");
-    EXPECT_EQ(InfoValue(info, "Title:"), "Caf\xC3\xA9 Q1/Q2") << info;
-    EXPECT_EQ(InfoValue(info, "Author:"), "user01") << info;
-    EXPECT_EQ(InfoValue(info, "Creator:"), "Quorvel Folimar") << info;
-    EXPECT_EQ(InfoValue(info, "CreationDate:"), "D:" + c.pdfDate + offset_) << info;
+    auto info = [&](const char* field) { return testing_support::PdfInfoField(pdf, field, "-rawdates"); };
+    EXPECT_EQ(info("Title"), "Caf\xC3\xA9 Q1/Q2");
+    EXPECT_EQ(info("Author"), "user01");
+    EXPECT_EQ(info("Creator"), "Quorvel Folimar");
+    EXPECT_EQ(info("CreationDate"), "D:" + c.pdfDate + offset_);
 #endif
 }
 

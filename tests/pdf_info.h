@@ -10,8 +10,10 @@
 namespace testing_support {
 
 // The value of one pdfinfo field ("Pages", "Title", "Author", ...), or nothing when pdfinfo
-// cannot be run or does not print the field.
-inline std::optional<std::string> PdfInfoField(const std::string& pdfPath, const std::string& field)
+// cannot be run or does not print the field. Text comes in UTF-8; options go to pdfinfo
+// (e.g. "-rawdates").
+inline std::optional<std::string> PdfInfoField(const std::string& pdfPath, const std::string& field,
+                                               const std::string& options = "")
 {
 #ifdef __WINE__
     // Winelib programs can start Linux programs through the C library.
@@ -22,7 +24,7 @@ inline std::optional<std::string> PdfInfoField(const std::string& pdfPath, const
     for (char c : *unixPath)
         quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
     quoted += "'";
-    FILE* pipe = ::popen(("pdfinfo -enc UTF-8 " + quoted + " 2>/dev/null").c_str(), "r");
+    FILE* pipe = ::popen(("pdfinfo -enc UTF-8 " + options + " " + quoted + " 2>/dev/null").c_str(), "r");
     if (!pipe)
         return std::nullopt;
     std::string output;
@@ -45,6 +47,7 @@ inline std::optional<std::string> PdfInfoField(const std::string& pdfPath, const
 #else
     (void)pdfPath;
     (void)field;
+    (void)options;
     return std::nullopt;
 #endif
 }
