@@ -3,6 +3,7 @@
 
 #include "app/printer_constants.h"
 #include "jobprep/common.h"
+#include "jobprep/dsc_header.h"
 
 #include <windows.h>
 
@@ -12,15 +13,6 @@
 namespace folimar {
 
 namespace {
-
-std::string_view TrimControls(std::string_view s)
-{
-    while (!s.empty() && static_cast<unsigned char>(s.front()) <= 32)
-        s.remove_prefix(1);
-    while (!s.empty() && static_cast<unsigned char>(s.back()) <= 32)
-        s.remove_suffix(1);
-    return s;
-}
 
 void ReplaceAll(std::string& s, char from, std::string_view to)
 {
@@ -70,7 +62,7 @@ std::string ExtractQuotedArg(std::string_view text, size_t pos)
 TJobCommandLine SplitJobCommandLine(std::string_view rawCommandLine, std::string_view programPath)
 {
     TJobCommandLine result;
-    std::string_view line = TrimControls(rawCommandLine);
+    std::string_view line = TrimControlAndSpace(rawCommandLine);
     if (StripQuotes(line) == programPath)
         line = {};
 

@@ -1,6 +1,8 @@
 // The printer port's pure logic: the job title, the companion text and the program's command line.
 #include "tools/port_job.h"
 
+#include "jobprep/dsc_header.h"
+
 #include <algorithm>
 #include <cstdio>
 #include <iterator>
@@ -24,15 +26,6 @@ size_t FindNoCase(std::string_view text, std::string_view keyword)
     auto it = std::search(text.begin(), text.end(), keyword.begin(), keyword.end(),
                           [](char a, char b) { return AsciiUpper(a) == AsciiUpper(b); });
     return it == text.end() ? std::string_view::npos : static_cast<size_t>(it - text.begin());
-}
-
-std::string_view Trim(std::string_view s)
-{
-    while (!s.empty() && static_cast<unsigned char>(s.front()) <= 0x20)
-        s.remove_prefix(1);
-    while (!s.empty() && static_cast<unsigned char>(s.back()) <= 0x20)
-        s.remove_suffix(1);
-    return s;
 }
 
 // The content of a PostScript string literal without its parentheses: \ddd (one to three octal
@@ -102,7 +95,7 @@ std::string DscTitle(std::string_view header)
     rest = rest.substr(0, rest.find('\n'));
     std::string line;
     std::copy_if(rest.begin(), rest.end(), std::back_inserter(line), [](char c) { return c != '\r'; });
-    std::string_view value = Trim(line);
+    std::string_view value = folimar::TrimControlAndSpace(line);
     if (value.size() < 2 || value.front() != '(' || value.back() != ')')
         return std::string(value);
     // A title is one line of text: escaped control bytes would break the companion file.
