@@ -21,8 +21,8 @@ done
 
 # Each target with the product sources it fuzzes.
 declare -A sources=(
-  [strip_pass]="jobprep/strip_fonts.cpp"
-  [page_count]="jobprep/strip_fonts.cpp"
+  [strip_pass]="jobprep/strip_fonts.cpp jobprep/dsc_header.cpp"
+  [page_count]="jobprep/strip_fonts.cpp jobprep/dsc_header.cpp"
   [page_marker]="render/page_marker.cpp"
   [dsc_header]="jobprep/dsc_header.cpp"
 )

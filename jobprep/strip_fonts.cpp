@@ -2,6 +2,7 @@
 #include "jobprep/strip_fonts.h"
 
 #include "app/printer_constants.h"
+#include "jobprep/dsc_header.h"
 
 #include <charconv>
 #include <climits>
@@ -67,11 +68,6 @@ bool IsDigit(char c)
     return c >= '0' && c <= '9';
 }
 
-bool IsBlank(char c)
-{
-    return static_cast<unsigned char>(c) <= 0x20;
-}
-
 // The value of the "%%Pages:" comment at offset at: the byte after the colon is passed over, the value
 // runs to the line end and is trimmed of control bytes and spaces.
 std::string_view PagesValue(std::string_view text, size_t at)
@@ -80,12 +76,7 @@ std::string_view PagesValue(std::string_view text, size_t at)
     if (first >= text.size())
         return {};
     std::string_view value = text.substr(first);
-    value = value.substr(0, value.find_first_of("\r\n"));
-    while (!value.empty() && IsBlank(value.front()))
-        value.remove_prefix(1);
-    while (!value.empty() && IsBlank(value.back()))
-        value.remove_suffix(1);
-    return value;
+    return TrimControlAndSpace(value.substr(0, value.find_first_of("\r\n")));
 }
 
 // Just past the line that holds an end marker: the byte after the marker is passed over whatever it is
