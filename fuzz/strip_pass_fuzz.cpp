@@ -27,7 +27,8 @@ bool ReferencePass(std::string_view text, const StripMarkers& m, std::string& ou
         out.append(text.substr(cursor, s - cursor));
         cursor = e + m.end.size();
         if (cursor < text.size()) {
-            size_t lf = text.find('\n', cursor + 1);
+            // The byte after the marker is passed over unless it ends the line itself.
+            size_t lf = text.find('\n', text[cursor] == '\n' ? cursor : cursor + 1);
             cursor = lf == std::string_view::npos ? text.size() : lf + 1;
         }
     }

@@ -80,11 +80,14 @@ std::string_view PagesValue(std::string_view text, size_t at)
 }
 
 // Just past the line that holds an end marker: the byte after the marker is passed over whatever it is
-// (the CR of a CR LF), then everything up to and including the next LF.
+// (the CR of a CR LF), then everything up to and including the next LF. When that byte is itself the
+// LF of an LF-only line end, the line ends there: the next line belongs to the job and stays.
 size_t PastEndMarkerLine(std::string_view text, size_t afterMarker)
 {
     if (afterMarker >= text.size())
         return text.size();
+    if (text[afterMarker] == '\n')
+        return afterMarker + 1;
     size_t next = afterMarker + 1;
     const void* lf = std::memchr(text.data() + next, '\n', text.size() - next);
     return lf ? static_cast<size_t>(static_cast<const char*>(lf) - text.data()) + 1 : text.size();

@@ -90,13 +90,15 @@ void PrintTo(const StripCase& c, std::ostream* os)
 
 const std::string kFont1 = "mark currentfile eexec\r\n\x8f\0\x12\xe4\r\n0000000000\r\ncleartomark\r\n"s;
 const std::string kFont2 = "currentfile eexec\r\na3f0c1\0\x7f\r\n"s + kHexEnd + "\r\n";
+const std::string kFontLf = "mark currentfile eexec\n\x8f\0\x12\n0000000000\ncleartomark\n"s;
 
 const StripCase kStripCases[] = {
     {"TwoFontsLoseBothEncryptedParts",
      "%!PS\r\n/F1 begin " + kFont1 + "{restore}if\r\nbetween\0\xff\r\n/F2 begin "s + kFont1 + "after\0\r\n%%EOF"s,
      "%!PS\r\n/F1 begin {restore}if\r\nbetween\0\xff\r\n/F2 begin after\0\r\n%%EOF"s},
-    // With LF line ends the byte passed over after the marker is the LF itself, so the next line goes too.
-    {"LfLineEndsLoseTheNextLine", "A\nmark currentfile eexec\nDATA\ncleartomark\nlost\nkept\n", "A\nkept\n"},
+    // With LF-only line ends the line after the end marker's line stays whole too.
+    {"LfLineEndsKeepTheNextLine", "A\nmark currentfile eexec\nDATA\ncleartomark\nnext\nkept\n", "A\nnext\nkept\n"},
+    {"LfLineEndsTwoFonts", "A\n" + kFontLf + "B\n" + kFontLf + "C\n", "A\nB\nC\n"},
     {"JobStartingWithMarker", kFont1 + "rest\r\n", "rest\r\n"},
     {"RestOfEndMarkerLineGoes", "A mark currentfile eexec X cleartomark} if\r\nB", "A B"},
     {"EndMarkerEndsText", "A mark currentfile eexec X cleartomark", "A "},
