@@ -1,6 +1,8 @@
 // Child controls, the form font, tool tips and notification forwarding for container controls.
 #include "win/controls.h"
 
+#include "win/dpi.h"
+
 #include <commctrl.h>
 
 #include <vector>
@@ -10,9 +12,13 @@ namespace win {
 HWND CreateChild(HWND parent, const char* className, const char* text, DWORD style, const Bounds& bounds, int id,
                  HFONT font, DWORD exStyle)
 {
-    HWND hwnd = ::CreateWindowExA(exStyle, className, text, WS_CHILD | style, bounds.left, bounds.top, bounds.width,
-                                  bounds.height, parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
-                                  ::GetModuleHandleA(nullptr), nullptr);
+    // The edges are scaled, not the sizes: controls that meet at 96 DPI still meet, and margins
+    // to the scaled client area keep their proportion.
+    const int left = Scale(bounds.left), top = Scale(bounds.top);
+    const int right = Scale(bounds.left + bounds.width), bottom = Scale(bounds.top + bounds.height);
+    HWND hwnd =
+        ::CreateWindowExA(exStyle, className, text, WS_CHILD | style, left, top, right - left, bottom - top, parent,
+                          reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), ::GetModuleHandleA(nullptr), nullptr);
     if (hwnd && font)
         ::SendMessageA(hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
     return hwnd;
@@ -20,8 +26,8 @@ HWND CreateChild(HWND parent, const char* className, const char* text, DWORD sty
 
 Font CreateFormFont(bool bold, bool underline)
 {
-    // A positive height asks for the cell height: 13 pixels is the 8-point size of this face.
-    return Font(::CreateFontA(13, 0, 0, 0, bold ? FW_BOLD : FW_NORMAL, FALSE, underline ? TRUE : FALSE, FALSE,
+    // A positive height asks for the cell height: 13 pixels at 96 DPI is the 8-point size of this face.
+    return Font(::CreateFontA(Scale(13), 0, 0, 0, bold ? FW_BOLD : FW_NORMAL, FALSE, underline ? TRUE : FALSE, FALSE,
                               DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
                               DEFAULT_PITCH | FF_SWISS, "MS Sans Serif"));
 }

@@ -9,7 +9,7 @@
 
 namespace win {
 
-// Position and size of a control relative to its parent's client area.
+// Position and size of a control relative to its parent's client area, in pixels at 96 DPI.
 struct Bounds {
     int left;
     int top;
@@ -17,11 +17,12 @@ struct Bounds {
     int height;
 };
 
-// A child control with the given font; returns null when the control cannot be made.
+// A child control with the given font, its bounds scaled to the screen's DPI; returns null when
+// the control cannot be made.
 HWND CreateChild(HWND parent, const char* className, const char* text, DWORD style, const Bounds& bounds, int id,
                  HFONT font, DWORD exStyle = 0);
 
-// "MS Sans Serif" with a cell height of 13 pixels, optionally bold or underlined.
+// "MS Sans Serif" with a cell height of 13 pixels at 96 DPI, optionally bold or underlined.
 Font CreateFormFont(bool bold = false, bool underline = false);
 
 // A control that holds other controls (a panel or a group box) hands their notifications,

@@ -1,6 +1,8 @@
 // Window base and the application's message loop.
 #include "win/window.h"
 
+#include "win/dpi.h"
+
 namespace win {
 
 Window::~Window()
@@ -29,7 +31,7 @@ bool Window::RegisterClassOnce(const char* className, HBRUSH background, HICON i
 bool Window::CreateCentred(const char* className, const char* caption, DWORD style, DWORD exStyle,
                            int clientWidth, int clientHeight)
 {
-    RECT r{0, 0, clientWidth, clientHeight};
+    RECT r{0, 0, Scale(clientWidth), Scale(clientHeight)};
     ::AdjustWindowRectEx(&r, style, FALSE, exStyle);
     int width = r.right - r.left;
     int height = r.bottom - r.top;

@@ -21,7 +21,8 @@ protected:
     // Registers className once per process with this class's procedure.
     static bool RegisterClassOnce(const char* className, HBRUSH background, HICON icon = nullptr);
 
-    // Creates the window with a client area of the given size, centred on the screen.
+    // Creates the window with a client area of the given size (at 96 DPI, scaled to the screen's
+    // DPI), centred on the screen.
     bool CreateCentred(const char* className, const char* caption, DWORD style, DWORD exStyle, int clientWidth,
                        int clientHeight);
 
