@@ -2,6 +2,7 @@
 #include "resources/glyphs.h"
 
 #include "win/controls.h"
+#include "win/dpi.h"
 
 #include <algorithm>
 #include <cmath>
@@ -76,12 +77,18 @@ struct Pt {
     double y;
 };
 
-// Drawing in the picture's own pixel units on a DC that is kScale times larger.
+// Drawing in the picture's own units (pixels at 96 DPI) on a DC of size pixels that is unit
+// times larger.
 class Painter {
 public:
-    explicit Painter(HDC dc) : dc_(dc) {}
+    Painter(HDC dc, double unit, SIZE size) : dc_(dc), unit_(unit), size_(size) {}
 
-    static int S(double v) { return static_cast<int>(std::lround(v * kScale)); }
+    int S(double v) const { return static_cast<int>(std::lround(v * unit_)); }
+
+    // The picture's right and bottom edges in units: its size rounded to whole pixels at the
+    // screen's DPI may be a fraction of a unit larger than asked for.
+    double Right() const { return size_.cx / unit_; }
+    double Bottom() const { return size_.cy / unit_; }
 
     void Polygon(std::initializer_list<Pt> points, COLORREF fill, COLORREF outline, double width = 1)
     {
@@ -165,6 +172,8 @@ private:
     }
 
     HDC dc_;
+    double unit_;
+    SIZE size_;
 };
 
 win::Bitmap ToBitmap(const Pixels& pixels)
@@ -183,12 +192,13 @@ win::Bitmap ToBitmap(const Pixels& pixels)
     return bitmap;
 }
 
-// Draws at kScale times the size on the background colour and shrinks the result.
+// Draws a picture of width x height units at the screen's DPI, kScale times larger on the
+// background colour, and shrinks the result: it is as sharp at 144 DPI as at 96.
 Pixels Render(int width, int height, COLORREF background, const std::function<void(Painter&)>& draw)
 {
     Pixels large;
-    large.width = width * kScale;
-    large.height = height * kScale;
+    large.width = win::Scale(width) * kScale;
+    large.height = win::Scale(height) * kScale;
     large.data.assign(static_cast<size_t>(large.width) * large.height, ToPixel(background));
     BITMAPINFO bi{};
     bi.bmiHeader.biSize = sizeof(bi.bmiHeader);
@@ -204,7 +214,8 @@ Pixels Render(int width, int height, COLORREF background, const std::function<vo
         std::memcpy(bits, large.data.data(), large.data.size() * sizeof(uint32_t));
         {
             Selected s(memory.get(), dib.get());
-            Painter painter(memory.get());
+            const double unit = kScale * win::ScreenDpi() / static_cast<double>(USER_DEFAULT_SCREEN_DPI);
+            Painter painter(memory.get(), unit, {large.width, large.height});
             draw(painter);
             ::GdiFlush();
         }
@@ -260,7 +271,10 @@ void DrawMark(Painter& p, double x, double y, double size)
 
 } // namespace
 
-SIZE GlyphSize(Glyph glyph)
+namespace {
+
+// The size a glyph is drawn for, in pixels at 96 DPI.
+SIZE LayoutSize(Glyph glyph)
 {
     switch (glyph) {
     case Glyph::Browse:
@@ -272,9 +286,17 @@ SIZE GlyphSize(Glyph glyph)
     return {32, 32};
 }
 
+} // namespace
+
+SIZE GlyphSize(Glyph glyph)
+{
+    SIZE size = LayoutSize(glyph);
+    return {win::Scale(size.cx), win::Scale(size.cy)};
+}
+
 win::Bitmap MakeGlyph(Glyph glyph, COLORREF background, bool disabled)
 {
-    SIZE size = GlyphSize(glyph);
+    SIZE size = LayoutSize(glyph);
     Pixels pixels = Render(size.cx, size.cy, background, [glyph](Painter& p) {
         switch (glyph) {
         case Glyph::Convert:
@@ -305,7 +327,7 @@ win::Bitmap MakeLogo(int width, int height)
 win::Bitmap MakeBanner(int width, int height)
 {
     return ToBitmap(Render(width, height, kWhite, [width, height](Painter& p) {
-        p.HorizontalGradient(0, 0, width, height, RGB(24, 54, 102), RGB(74, 136, 198));
+        p.HorizontalGradient(0, 0, p.Right(), p.Bottom(), RGB(24, 54, 102), RGB(74, 136, 198));
         const double mark = height - 12;
         DrawMark(p, 12, 6, mark);
         p.Text("Quorvel Folimar", mark + 24, 5, width, 28, 20, true, kWhite, false);

@@ -28,13 +28,14 @@ uint32_t ToPixel(COLORREF color);
 
 enum class Glyph { Convert, Cancel, Browse };
 
-// Size of a glyph in pixels.
+// Size of a glyph in pixels at the screen's DPI.
 SIZE GlyphSize(Glyph glyph);
 
 // The glyph on the given background colour, in its normal or disabled form.
 win::Bitmap MakeGlyph(Glyph glyph, COLORREF background, bool disabled);
 
-// The product logo on white, sized for the single-job window's banner panel.
+// The product logo on white, sized for the single-job window's banner panel. Sizes of pictures
+// are given in pixels at 96 DPI and drawn at the screen's DPI.
 win::Bitmap MakeLogo(int width, int height);
 
 // The about window's banner.

@@ -1,6 +1,8 @@
 // Flat picture buttons: drawn by their parent, with a raised edge under the mouse and a sunken one when pressed.
 #include "single/picture_button.h"
 
+#include "win/dpi.h"
+
 #include <commctrl.h>
 
 namespace folimar {
@@ -8,7 +10,7 @@ namespace folimar {
 namespace {
 
 constexpr UINT_PTR kHoverSubclassId = 1;
-constexpr int kGlyphCaptionGap = 3;
+constexpr int kGlyphCaptionGap = 3; // at 96 DPI
 constexpr COLORREF kLinkColor = RGB(0, 0, 255);
 
 } // namespace
@@ -94,13 +96,14 @@ void PictureButton::Draw(const DRAWITEMSTRUCT& item) const
         ::GetTextMetricsA(dc, &tm);
         textHeight = tm.tmHeight;
     }
+    const int gap = win::Scale(kGlyphCaptionGap);
     int contentHeight = 0;
     switch (layout_) {
     case Layout::Glyph:
         contentHeight = glyphSize_.cy;
         break;
     case Layout::GlyphAboveCaption:
-        contentHeight = glyphSize_.cy + kGlyphCaptionGap + textHeight;
+        contentHeight = glyphSize_.cy + gap + textHeight;
         break;
     case Layout::Link:
         contentHeight = textHeight;
@@ -116,7 +119,7 @@ void PictureButton::Draw(const DRAWITEMSTRUCT& item) const
                  0, SRCCOPY);
     }
     if (layout_ != Layout::Glyph) {
-        const int textTop = layout_ == Layout::Link ? top : top + glyphSize_.cy + kGlyphCaptionGap;
+        const int textTop = layout_ == Layout::Link ? top : top + glyphSize_.cy + gap;
         DrawCaption(dc, {rc.left + shift, textTop, rc.right + shift, textTop + textHeight}, disabled);
     }
 }
