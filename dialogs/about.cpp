@@ -3,6 +3,7 @@
 
 #include "app/product_info.h"
 #include "resources/glyphs.h"
+#include "win/dpi.h"
 
 #include <shellapi.h>
 
@@ -18,7 +19,8 @@ constexpr COLORREF kLinkColor = RGB(0, 0, 255);
 constexpr int kMargin = 16;
 constexpr int kLinkLeft = 70;
 
-// Width of a text in the given font, so a link label is only as wide as its text.
+// Width of a text in the given font, at 96 DPI like every layout length, so a link label is only
+// as wide as its text.
 int TextWidth(HWND hwnd, HFONT font, const char* text)
 {
     HDC dc = ::GetDC(hwnd);
@@ -27,7 +29,7 @@ int TextWidth(HWND hwnd, HFONT font, const char* text)
     ::GetTextExtentPoint32A(dc, text, static_cast<int>(std::char_traits<char>::length(text)), &size);
     ::SelectObject(dc, old);
     ::ReleaseDC(hwnd, dc);
-    return size.cx + 2;
+    return win::Unscale(size.cx) + 2;
 }
 
 // Top-left corner that centres a window of the given size on the owner, kept on its monitor's work area.
@@ -83,7 +85,7 @@ bool TfrmAbout::Create(HWND owner)
         return false;
     constexpr DWORD style = WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN;
     constexpr DWORD exStyle = WS_EX_DLGMODALFRAME | WS_EX_CONTROLPARENT;
-    RECT r{0, 0, kClientWidth, kClientHeight};
+    RECT r{0, 0, win::Scale(kClientWidth), win::Scale(kClientHeight)};
     ::AdjustWindowRectEx(&r, style, FALSE, exStyle);
     const int width = r.right - r.left, height = r.bottom - r.top;
     POINT pt = CentreOn(owner, width, height);
