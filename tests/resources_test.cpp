@@ -94,16 +94,17 @@ TEST_P(ProgramResources, NameTheProductAndItsVersion)
 
 INSTANTIATE_TEST_SUITE_P(Programs, ProgramResources, ::testing::Values("folimar.exe", "folimarc.exe"));
 
-TEST(WindowProgramManifest, AsksForVisualStylesAndDpiAwareness)
+TEST(WindowProgramManifest, AsksForVisualStylesAndSystemDpiAwareness)
 {
     Module exe(::LoadLibraryExA(ProgramPath("folimar.exe").c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE));
     ASSERT_TRUE(exe);
     std::string manifest = Resource(exe.get(), RT_MANIFEST, CREATEPROCESS_MANIFEST_RESOURCE_ID);
     for (const char* part :
          {"name=\"Microsoft.Windows.Common-Controls\" version=\"6.0.0.0\"",
-          "<dpiAwareness xmlns=\"http://schemas.microsoft.com/SMI/2016/WindowsSettings\">PerMonitorV2<",
           "<dpiAware xmlns=\"http://schemas.microsoft.com/SMI/2005/WindowsSettings\">true<", "level=\"asInvoker\""})
         EXPECT_NE(manifest.find(part), std::string::npos) << part;
+    // The windows are scaled once at start; per-monitor awareness would need a new layout on every DPI change.
+    EXPECT_EQ(manifest.find("<dpiAwareness"), std::string::npos);
 }
 
 } // namespace
