@@ -23,12 +23,10 @@ constexpr int kLinkLeft = 70;
 // as wide as its text.
 int TextWidth(HWND hwnd, HFONT font, const char* text)
 {
-    HDC dc = ::GetDC(hwnd);
-    HGDIOBJ old = ::SelectObject(dc, font);
+    win::WindowDc dc(hwnd);
+    win::SelectedObject selected(dc.get(), font);
     SIZE size{};
-    ::GetTextExtentPoint32A(dc, text, static_cast<int>(std::char_traits<char>::length(text)), &size);
-    ::SelectObject(dc, old);
-    ::ReleaseDC(hwnd, dc);
+    ::GetTextExtentPoint32A(dc.get(), text, static_cast<int>(std::char_traits<char>::length(text)), &size);
     return win::Unscale(size.cx) + 2;
 }
 

@@ -49,6 +49,24 @@ private:
     HDC dc_;
 };
 
+// A window's device context (the screen's for a null window), released with its owner.
+class WindowDc {
+public:
+    explicit WindowDc(HWND hwnd) : hwnd_(hwnd), dc_(::GetDC(hwnd)) {}
+    ~WindowDc()
+    {
+        if (dc_)
+            ::ReleaseDC(hwnd_, dc_);
+    }
+    WindowDc(const WindowDc&) = delete;
+    WindowDc& operator=(const WindowDc&) = delete;
+    HDC get() const { return dc_; }
+
+private:
+    HWND hwnd_;
+    HDC dc_;
+};
+
 // Selects a GDI object into a device context for one scope.
 class SelectedObject {
 public:

@@ -1,6 +1,8 @@
 // The screen's DPI and the arithmetic between 96-DPI layout lengths and its pixels.
 #include "win/dpi.h"
 
+#include "win/controls.h"
+
 #include <windows.h>
 
 #include <cstdint>
@@ -13,10 +15,8 @@ constexpr int kLayoutDpi = USER_DEFAULT_SCREEN_DPI;
 
 int ReadScreenDpi()
 {
-    HDC screen = ::GetDC(nullptr);
-    int dpi = screen ? ::GetDeviceCaps(screen, LOGPIXELSY) : 0;
-    if (screen)
-        ::ReleaseDC(nullptr, screen);
+    WindowDc screen(nullptr);
+    int dpi = screen.get() ? ::GetDeviceCaps(screen.get(), LOGPIXELSY) : 0;
     return dpi > 0 ? dpi : kLayoutDpi;
 }
 
