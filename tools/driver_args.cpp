@@ -136,33 +136,33 @@ std::optional<Command> ParseCommand(const std::vector<std::string>& args, std::s
 
 WindowSpec ParseWindowSpec(std::string_view text)
 {
-    WindowSpec spec;
+    WindowSpec target;
     uintptr_t handle = 0;
     if (text.size() > 2 && (text.substr(0, 2) == "0x" || text.substr(0, 2) == "0X") &&
         ParseNumber(text.substr(2), handle, 16) && handle != 0)
-        spec.handle = handle;
+        target.handle = handle;
     else
-        spec.className = std::string(text);
-    return spec;
+        target.className = std::string(text);
+    return target;
 }
 
 ControlSpec ParseControlSpec(std::string_view text)
 {
-    ControlSpec spec;
-    if (AllDigits(text) && ParseNumber(text, spec.id)) {
-        spec.kind = ControlSpec::Kind::Id;
-        return spec;
+    ControlSpec target;
+    if (AllDigits(text) && ParseNumber(text, target.id)) {
+        target.kind = ControlSpec::Kind::Id;
+        return target;
     }
     size_t hash = text.rfind('#');
     if (hash != std::string_view::npos && hash > 0 && AllDigits(text.substr(hash + 1)) &&
-        ParseNumber(text.substr(hash + 1), spec.index) && spec.index > 0) {
-        spec.kind = ControlSpec::Kind::ClassIndex;
-        spec.className = std::string(text.substr(0, hash));
-        return spec;
+        ParseNumber(text.substr(hash + 1), target.index) && target.index > 0) {
+        target.kind = ControlSpec::Kind::ClassIndex;
+        target.className = std::string(text.substr(0, hash));
+        return target;
     }
-    spec.kind = ControlSpec::Kind::Text;
-    spec.text = WithoutAccessMarks(text);
-    return spec;
+    target.kind = ControlSpec::Kind::Text;
+    target.text = WithoutAccessMarks(text);
+    return target;
 }
 
 std::string WithoutAccessMarks(std::string_view text)

@@ -112,21 +112,21 @@ std::vector<HWND> ControlsOf(HWND parent)
     return controls;
 }
 
-HWND FindControlNow(HWND parent, const ControlSpec& spec)
+HWND FindControlNow(HWND parent, const ControlSpec& target)
 {
     int seen = 0;
     for (HWND control : ControlsOf(parent)) {
-        switch (spec.kind) {
+        switch (target.kind) {
         case ControlSpec::Kind::Id:
-            if (::GetDlgCtrlID(control) == spec.id)
+            if (::GetDlgCtrlID(control) == target.id)
                 return control;
             break;
         case ControlSpec::Kind::ClassIndex:
-            if (ClassOf(control) == spec.className && ++seen == spec.index)
+            if (ClassOf(control) == target.className && ++seen == target.index)
                 return control;
             break;
         case ControlSpec::Kind::Text:
-            if (driver::WithoutAccessMarks(TextOf(control)) == spec.text)
+            if (driver::WithoutAccessMarks(TextOf(control)) == target.text)
                 return control;
             break;
         }
@@ -137,13 +137,13 @@ HWND FindControlNow(HWND parent, const ControlSpec& spec)
 // The window a command names ("0x..." or a class), waiting for it to appear.
 HWND FindWindowNamed(const Command& command, const std::string& name)
 {
-    driver::WindowSpec spec = driver::ParseWindowSpec(name);
-    if (spec.handle) {
-        HWND hwnd = reinterpret_cast<HWND>(spec.handle);
+    driver::WindowSpec target = driver::ParseWindowSpec(name);
+    if (target.handle) {
+        HWND hwnd = reinterpret_cast<HWND>(target.handle);
         return ::IsWindow(hwnd) ? hwnd : nullptr;
     }
     return WaitFor(command.timeoutMs, [&] {
-        return FindTopLevel([&](HWND hwnd) { return ClassOf(hwnd) == spec.className && InProcess(hwnd, command); });
+        return FindTopLevel([&](HWND hwnd) { return ClassOf(hwnd) == target.className && InProcess(hwnd, command); });
     });
 }
 
@@ -162,8 +162,8 @@ HWND FindControl(const Command& command, HWND& window)
         Fail("no window " + command.operands[0]);
         return nullptr;
     }
-    ControlSpec spec = driver::ParseControlSpec(command.operands[1]);
-    HWND control = WaitFor(command.timeoutMs, [&] { return FindControlNow(window, spec); });
+    ControlSpec target = driver::ParseControlSpec(command.operands[1]);
+    HWND control = WaitFor(command.timeoutMs, [&] { return FindControlNow(window, target); });
     if (!control)
         Fail("no control '" + command.operands[1] + "' in " + command.operands[0]);
     return control;
@@ -310,10 +310,10 @@ int AnswerMessageBox(const Command& command)
     HWND box = FindMessageBox(command);
     if (!box)
         return Fail("no message box within " + std::to_string(command.timeoutMs / 1000) + " s");
-    ControlSpec spec;
-    spec.kind = ControlSpec::Kind::Text;
-    spec.text = driver::WithoutAccessMarks(command.operands[0]);
-    HWND button = FindControlNow(box, spec);
+    ControlSpec target;
+    target.kind = ControlSpec::Kind::Text;
+    target.text = driver::WithoutAccessMarks(command.operands[0]);
+    HWND button = FindControlNow(box, target);
     if (!button)
         return Fail("the message box has no button '" + command.operands[0] + "'");
     return Click(command, box, button);
