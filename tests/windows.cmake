@@ -8,7 +8,7 @@ function(folimar_windows_check name)
   set_tests_properties(${name} PROPERTIES
     ENVIRONMENT "${FOLIMAR_TEST_ENV}"
     FIXTURES_REQUIRED wineprefix
-    TIMEOUT 120)
+    TIMEOUT 600)
   set_property(GLOBAL APPEND PROPERTY FOLIMAR_WINDOWS_TESTS ${name})
 endfunction()
 
