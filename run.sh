@@ -9,8 +9,15 @@
 set -euo pipefail
 top=$(cd "$(dirname "$0")" && pwd)
 "$top/scripts/install-deps.sh"
-"$top/scripts/build.sh" >/dev/null
 build=${FOLIMAR_BUILD_DIR:-$top/build}
+# The build's progress goes to standard error, so a first build (a few minutes) does not look
+# like a hang; an up-to-date build prints nothing.
+[ -f "$build/CMakeCache.txt" ] || echo "run.sh: first run: configuring and building Quorvel Folimar (a few minutes)" >&2
+"$top/scripts/build.sh" | awk '
+  /^\[ *[0-9]+%\] (Building|Linking)/ {
+    if (!said) { print "run.sh: building Quorvel Folimar"; said = 1 }
+    print; fflush()
+  }' >&2
 . "$top/scripts/wine-env.sh"
 export WINEPREFIX=${FOLIMAR_WINEPREFIX:-${XDG_DATA_HOME:-$HOME/.local/share}/quorvel-folimar/wineprefix}
 "$top/scripts/wine-prefix.sh" "$WINEPREFIX"

@@ -16,6 +16,8 @@ rm -rf "$build/test-wineprefix" "$windows/test-wineprefix"
 # The fuzz targets are native Linux programs, the same in both configurations: they run once,
 # in the Winelib set.
 windows_status=0
+echo "test.sh: Windows set: the GoogleTest programs and the Windows build's own checks. The end-to-end," \
+  "console-converter and fuzz tests drive Winelib and native programs: they run in the Winelib set below."
 ctest --test-dir "$windows" --output-on-failure -j"$(nproc)" -E '^fuzz_' || windows_status=$?
 [ "$windows_status" -eq 0 ] || echo "test.sh: Windows tests FAILED (see above); running the Winelib tests" >&2
 

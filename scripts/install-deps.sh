@@ -1,20 +1,44 @@
 #!/usr/bin/env bash
-# Installs the Debian packages that building, running and testing need (only the missing ones).
+# Installs the Debian 12 packages that building, running and testing need (only the missing
+# ones), then checks that every command the build and the tests call is found.
 set -euo pipefail
 packages=(
-  cmake make g++ wine64 wine64-tools libwine-dev libgs-dev ghostscript
+  cmake make g++ wine wine64 wine64-tools libwine-dev libgs-dev ghostscript
   libgtest-dev libbenchmark-dev poppler-utils xvfb xauth imagemagick
   clang libclang-rt-14-dev
-  g++-mingw-w64-x86-64-posix googletest python3
+  g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 googletest python3
 )
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
 done
-[ ${#missing[@]} -eq 0 ] && exit 0
-sudo=""
-[ "$(id -u)" -eq 0 ] || sudo="sudo"
-echo "Installing: ${missing[*]}" >&2
-export DEBIAN_FRONTEND=noninteractive
-$sudo apt-get update -qq
-$sudo apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+if [ ${#missing[@]} -gt 0 ]; then
+  sudo=""
+  [ "$(id -u)" -eq 0 ] || sudo="sudo"
+  echo "Installing: ${missing[*]}" >&2
+  export DEBIAN_FRONTEND=noninteractive
+  $sudo apt-get update -qq
+  $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+fi
+
+# Every command the build and the tests call, with the package that provides it. The plain
+# wine names (winegcc, wrc, wine, ...) are alternatives made by the wine package; wine64-tools
+# alone gives only the -stable names.
+commands=(
+  cmake:cmake make:make g++:g++
+  winegcc:wine wineg++:wine wrc:wine wine:wine wineserver:wine wineboot:wine winepath:wine
+  x86_64-w64-mingw32-g++-posix:g++-mingw-w64-x86-64-posix
+  x86_64-w64-mingw32-gcc-posix:gcc-mingw-w64-x86-64-posix
+  x86_64-w64-mingw32-windres:binutils-mingw-w64-x86-64
+  x86_64-w64-mingw32-objdump:binutils-mingw-w64-x86-64
+  gs:ghostscript pdfinfo:poppler-utils pdftotext:poppler-utils
+  Xvfb:xvfb xvfb-run:xvfb xauth:xauth import:imagemagick compare:imagemagick
+  clang++:clang python3:python3
+)
+for entry in "${commands[@]}"; do
+  cmd=${entry%%:*}
+  if ! command -v "$cmd" >/dev/null 2>&1; then
+    echo "install-deps: the command '$cmd' is missing (Debian package: ${entry#*:})" >&2
+    exit 1
+  fi
+done

@@ -9,7 +9,6 @@ function(folimar_windows_check name)
     ENVIRONMENT "${FOLIMAR_TEST_ENV}"
     FIXTURES_REQUIRED wineprefix
     TIMEOUT 600)
-  set_property(GLOBAL APPEND PROPERTY FOLIMAR_WINDOWS_TESTS ${name})
 endfunction()
 
 # The stand-in gsdll64.dll and its test program share a folder of their own, so no other test
