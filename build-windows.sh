@@ -2,7 +2,8 @@
 # Builds the Windows programs with MinGW-w64 and puts them, stripped, in a folder of their own:
 #   ./build-windows.sh [FOLDER]      (default dist/windows)
 # folimar.exe and folimarc.exe need only Windows' own DLLs, and Ghostscript's gsdll64.dll at
-# run time (beside them, or from an installed Ghostscript).
+# run time (beside them, or from an installed Ghostscript). The help file folimar.chm goes
+# beside them: F1 opens it from the program's folder.
 set -euo pipefail
 top=$(cd "$(dirname "$0")" && pwd)
 out=${1:-$top/dist/windows}
@@ -13,4 +14,5 @@ mkdir -p "$out"
 for program in folimar folimarc; do
   x86_64-w64-mingw32-strip -o "$out/$program.exe" "$build/$program.exe"
 done
-ls -l "$out"/*.exe
+cp "$build/folimar.chm" "$out/folimar.chm"
+ls -l "$out"/*.exe "$out/folimar.chm"

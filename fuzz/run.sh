@@ -25,8 +25,10 @@ declare -A sources=(
   [page_count]="jobprep/strip_fonts.cpp jobprep/dsc_header.cpp"
   [page_marker]="render/page_marker.cpp"
   [dsc_header]="jobprep/dsc_header.cpp"
+  [profile_number]="app/profile_number.cpp"
+  [print_command]="batch/print_command_rules.cpp batch/batch_list_rules.cpp single/convert_rules.cpp"
 )
-[ ${#targets[@]} -gt 0 ] || targets=(strip_pass page_count page_marker dsc_header)
+[ ${#targets[@]} -gt 0 ] || targets=(strip_pass page_count page_marker dsc_header profile_number print_command)
 
 out=$build/fuzz
 mkdir -p "$out"
@@ -38,7 +40,8 @@ build_target() {
   for s in ${sources[$t]}; do files+=("$top/$s"); done
   # Rebuilt only when a source, or a header it may include, is newer than the program.
   local stale=0 f
-  for f in "${files[@]}" "$top"/fuzz/*.h "$top"/jobprep/*.h "$top"/render/*.h "$top"/app/*.h; do
+  for f in "${files[@]}" "$top"/fuzz/*.h "$top"/jobprep/*.h "$top"/render/*.h "$top"/app/*.h \
+           "$top"/batch/*.h "$top"/single/*.h; do
     [ "$f" -nt "$bin" ] && stale=1
   done
   [ $stale -eq 1 ] || return 0

@@ -7,6 +7,7 @@ packages=(
   libgtest-dev libbenchmark-dev poppler-utils xvfb xauth imagemagick
   clang libclang-rt-14-dev
   g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 googletest python3
+  fp-utils-3.2.2
 )
 missing=()
 for p in "${packages[@]}"; do
@@ -23,7 +24,8 @@ fi
 
 # Every command the build and the tests call, with the package that provides it. The plain
 # wine names (winegcc, wrc, wine, ...) are alternatives made by the wine package; wine64-tools
-# alone gives only the -stable names.
+# alone gives only the -stable names. "a|b" accepts either name: fp-utils-3.2.2 installs the CHM
+# tools with a version suffix and makes the plain names alternatives.
 commands=(
   cmake:cmake make:make g++:g++
   winegcc:wine wineg++:wine wrc:wine wine:wine wineserver:wine wineboot:wine winepath:wine
@@ -34,11 +36,16 @@ commands=(
   gs:ghostscript pdfinfo:poppler-utils pdftotext:poppler-utils
   Xvfb:xvfb xvfb-run:xvfb xauth:xauth import:imagemagick compare:imagemagick
   clang++:clang python3:python3
+  "chmcmd|chmcmd-3.2.2:fp-utils-3.2.2" "chmls|chmls-3.2.2:fp-utils-3.2.2"
 )
 for entry in "${commands[@]}"; do
-  cmd=${entry%%:*}
-  if ! command -v "$cmd" >/dev/null 2>&1; then
-    echo "install-deps: the command '$cmd' is missing (Debian package: ${entry#*:})" >&2
+  names=${entry%%:*}
+  found=0
+  for cmd in ${names//|/ }; do
+    command -v "$cmd" >/dev/null 2>&1 && found=1
+  done
+  if [ $found -eq 0 ]; then
+    echo "install-deps: the command '${names//|/\' or \'}' is missing (Debian package: ${entry#*:})" >&2
     exit 1
   fi
 done

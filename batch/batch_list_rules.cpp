@@ -1,0 +1,161 @@
+// The batch list's rules over strings and numbers.
+#include "batch/batch_list_rules.h"
+
+#include "single/convert_rules.h"
+
+#include <algorithm>
+#include <cstdio>
+
+namespace folimar {
+
+namespace {
+
+// printf's point, replaced by the user's separator.
+std::string WithSeparator(std::string text, std::string_view separator)
+{
+    size_t point = text.find('.');
+    if (point != std::string::npos)
+        text.replace(point, 1, separator);
+    return text;
+}
+
+std::string Format(const char* format, double value)
+{
+    char buffer[64];
+    int length = std::snprintf(buffer, sizeof(buffer), format, value);
+    return length < 0 ? std::string() : std::string(buffer, std::min<size_t>(length, sizeof(buffer) - 1));
+}
+
+// A readable, non-empty file with an extension: what the registry could make convertible.
+bool IsCandidate(const TFileFacts& facts, std::string_view extension)
+{
+    return facts.readable && !facts.folder && facts.size > 0 && !extension.empty();
+}
+
+} // namespace
+
+int StatusImage(TEntryStatus status)
+{
+    switch (status) {
+    case TEntryStatus::Pending:
+        return kStatusPending;
+    case TEntryStatus::Busy:
+        return kStatusBusyFirst;
+    case TEntryStatus::Done:
+        return kStatusDone;
+    case TEntryStatus::Failed:
+        return kStatusFailed;
+    }
+    return kStatusPending;
+}
+
+int NextBusyFrame(int image)
+{
+    if (image < kStatusBusyFirst || image >= kStatusBusyLast)
+        return kStatusBusyFirst;
+    return image + 1;
+}
+
+std::string SizeText(uint64_t size, std::string_view decimalSeparator)
+{
+    constexpr uint64_t kKilo = 1024, kMega = kKilo * 1024, kGiga = kMega * 1024;
+    if (size < kKilo) {
+        char buffer[16];
+        std::snprintf(buffer, sizeof(buffer), "%6u B", static_cast<unsigned>(size));
+        return buffer;
+    }
+    const double s = static_cast<double>(size);
+    std::string text;
+    if (size < kMega)
+        text = Format("%6.2f K", s / kKilo);
+    else if (size < kGiga)
+        text = Format("%6.2f M", s / kMega);
+    else
+        text = Format("%.2f G", s / kGiga);
+    return WithSeparator(std::move(text), decimalSeparator);
+}
+
+std::string FileExtension(std::string_view path)
+{
+    const std::string name = FileNamePart(std::string(path));
+    size_t dot = name.rfind('.');
+    return dot == std::string::npos ? std::string() : name.substr(dot);
+}
+
+std::string MakeUniqueFileName(const std::string& path, const PathTakenFn& taken)
+{
+    if (!taken(path))
+        return path;
+    // A dot in a folder name is no extension: "C:\a.b\report" numbers as "C:\a.b\report1".
+    const std::string extension = FileExtension(path);
+    const std::string base = path.substr(0, path.size() - extension.size());
+    for (uint32_t n = 1; n <= kMaxNameNumber; ++n) {
+        std::string candidate = base + std::to_string(n) + extension;
+        if (!taken(candidate))
+            return candidate;
+    }
+    return {};
+}
+
+std::string PlannedPdfPath(std::string_view outputFolder, std::string_view fileName, bool overwrite,
+                           const PathTakenFn& taken)
+{
+    std::string path = std::string(outputFolder) + std::string(fileName) + ".pdf";
+    return overwrite ? path : MakeUniqueFileName(path, taken);
+}
+
+TPrintCommandInfo PrintInfoForExtension(std::string_view extension, const PrintCommandLookupFn& lookup,
+                                        const ImageCommandFn& imageCommand)
+{
+    if (LowerAscii(extension) == kPostScriptExtension)
+        return {kPostScriptDescription, kPostScriptCommand, "", "", ""};
+    const std::string paint = imageCommand(extension);
+    TPrintCommandInfo info = lookup(extension);
+    if (!paint.empty())
+        info.printCommand = paint; // the type's own DDE values stay
+    if (info.printCommand.empty() && IsTextExtension(extension)) {
+        TPrintCommandInfo text = lookup(".txt");
+        text.description = std::move(info.description);
+        info = std::move(text);
+    }
+    return info;
+}
+
+bool IsConvertible(const TFileFacts& facts, std::string_view extension, std::string_view printCommand)
+{
+    return IsCandidate(facts, extension) && !printCommand.empty();
+}
+
+std::optional<TBatchEntry> PlanBatchEntry(const std::string& path, const TFileFacts& facts,
+                                          const TBatchListContext& context)
+{
+    const std::string extension = FileExtension(path);
+    // Refused before the registry is asked: nothing it says could make these convertible.
+    if (!IsCandidate(facts, extension))
+        return std::nullopt;
+    TPrintCommandInfo info = PrintInfoForExtension(extension, context.lookup, context.imageCommand);
+    if (!IsConvertible(facts, extension, info.printCommand))
+        return std::nullopt;
+
+    TBatchEntry entry;
+    entry.caption = FileNamePart(path);
+    std::string pdfPath = PlannedPdfPath(context.outputFolder, entry.caption, context.overwrite, context.taken);
+    if (pdfPath.empty())
+        return std::nullopt; // every numbered name is taken
+    entry.fields[kFieldSize] = SizeText(facts.size, context.decimalSeparator);
+    entry.fields[kFieldPdfPath] = std::move(pdfPath);
+    entry.fields[kFieldDescription] = std::move(info.description);
+    entry.fields[kFieldPrintCommand] = std::move(info.printCommand);
+    entry.fields[kFieldDdeCommand] = std::move(info.ddeCommand);
+    entry.fields[kFieldDdeApplication] = std::move(info.ddeApplication);
+    entry.fields[kFieldDdeTopic] = std::move(info.ddeTopic);
+    entry.fields[kFieldDocument] = path;
+    return entry;
+}
+
+bool SameDocument(std::string_view a, std::string_view b)
+{
+    return a.size() == b.size() && LowerAscii(a) == LowerAscii(b);
+}
+
+} // namespace folimar

@@ -1,0 +1,293 @@
+// The batch list's rules: size text, planned PDF paths and "New name" numbering, which files are
+// taken and with which print command, status images; and the same on real files.
+#include "tests/gtest_win.h"
+
+#include "batch/batch_list_file.h"
+#include "tests/temp_dir.h"
+#include "win/handle.h"
+
+#include <cstring>
+#include <set>
+#include <string>
+#include <vector>
+
+using namespace folimar;
+using testing_support::TempDir;
+using testing_support::WriteFileBytes;
+
+namespace {
+
+TEST(SizeText, PicksTheUnitAndPadsToSix)
+{
+    struct Case {
+        uint64_t size;
+        const char* separator;
+        const char* text;
+    } cases[] = {
+        {0, ".", "     0 B"},
+        {1, ".", "     1 B"},
+        {1023, ".", "  1023 B"},
+        {1024, ".", "  1.00 K"},
+        {1536, ",", "  1,50 K"},
+        {1048575, ".", "1024.00 K"}, // rounds up past the width; the unit stays
+        {1048576, ".", "  1.00 M"},
+        {10 * 1048576 + 104858, ".", " 10.10 M"},
+        {1073741824, ".", "1.00 G"},
+        {5ull * 1073741824 + 536870912, ".", "5.50 G"}, // beyond 4 GiB: the high half counts
+        {1099511627776ull, ",", "1024,00 G"},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(SizeText(c.size, c.separator), c.text) << c.size;
+}
+
+TEST(FileExtension, IsTheFileNameFromItsLastDot)
+{
+    struct Case {
+        const char* path;
+        const char* extension;
+    } cases[] = {
+        {"C:\\docs\\report.doc", ".doc"}, {"C:\\docs\\PAGE.PS", ".PS"},  {"C:\\docs\\archive.tar.gz", ".gz"},
+        {"C:\\docs.old\\README", ""},     {"C:\\docs\\name.", "."},      {"C:\\docs\\.profile", ".profile"},
+        {"report.doc", ".doc"},           {"C:/unix/style.txt", ".txt"}, {"", ""},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(FileExtension(c.path), c.extension) << c.path;
+}
+
+// Paths taken on a pretend disk, and every path asked about.
+struct PretendDisk {
+    std::set<std::string> files;
+    std::vector<std::string> asked;
+
+    PathTakenFn Taken()
+    {
+        return [this](const std::string& path) {
+            asked.push_back(path);
+            return files.count(path) > 0;
+        };
+    }
+};
+
+TEST(MakeUniqueFileName, NumbersBeforeTheExtensionUntilAPathIsFree)
+{
+    struct Case {
+        const char* what;
+        std::set<std::string> files;
+        const char* path;
+        const char* result;
+    } cases[] = {
+        {"free", {}, "C:\\Out\\a.doc.pdf", "C:\\Out\\a.doc.pdf"},
+        {"taken twice", {"C:\\Out\\a.doc.pdf", "C:\\Out\\a.doc1.pdf"}, "C:\\Out\\a.doc.pdf", "C:\\Out\\a.doc2.pdf"},
+        {"the first gap wins", {"C:\\Out\\a.pdf", "C:\\Out\\a2.pdf"}, "C:\\Out\\a.pdf", "C:\\Out\\a1.pdf"},
+        {"other names do not count", {"C:\\Out\\b.pdf", "C:\\Out\\a1.pdf"}, "C:\\Out\\a.pdf", "C:\\Out\\a.pdf"},
+        {"no extension", {"C:\\Out\\notes"}, "C:\\Out\\notes", "C:\\Out\\notes1"},
+        {"a dot in the folder is no extension", {"C:\\my.dir\\notes"}, "C:\\my.dir\\notes", "C:\\my.dir\\notes1"},
+    };
+    for (const Case& c : cases) {
+        PretendDisk disk{c.files, {}};
+        EXPECT_EQ(MakeUniqueFileName(c.path, disk.Taken()), c.result) << c.what;
+    }
+    PretendDisk disk{{"C:\\Out\\x.pdf", "C:\\Out\\x1.pdf", "C:\\Out\\x2.pdf"}, {}};
+    MakeUniqueFileName("C:\\Out\\x.pdf", disk.Taken());
+    EXPECT_EQ(disk.asked,
+              (std::vector<std::string>{"C:\\Out\\x.pdf", "C:\\Out\\x1.pdf", "C:\\Out\\x2.pdf", "C:\\Out\\x3.pdf"}));
+}
+
+TEST(PlannedPdfPath, KeepsTheSourceExtensionAndNumbersOnlyInNewNameMode)
+{
+    PretendDisk disk{{"C:\\Out\\a.doc.pdf", "C:\\Out\\a.doc1.pdf"}, {}};
+    EXPECT_EQ(PlannedPdfPath("C:\\Out\\", "a.doc", false, disk.Taken()), "C:\\Out\\a.doc2.pdf");
+    disk.asked.clear();
+    EXPECT_EQ(PlannedPdfPath("C:\\Out\\", "a.doc", true, disk.Taken()), "C:\\Out\\a.doc.pdf");
+    EXPECT_TRUE(disk.asked.empty()); // "Overwrite" never looks at the disk
+    // A folder written by hand without its backslash is joined as it is.
+    EXPECT_EQ(PlannedPdfPath("C:\\Out", "report.doc", true, disk.Taken()), "C:\\Outreport.doc.pdf");
+}
+
+TEST(StatusImages, FollowTheImageListRoles)
+{
+    EXPECT_EQ(StatusImage(TEntryStatus::Pending), 1);
+    EXPECT_EQ(StatusImage(TEntryStatus::Busy), 6);
+    EXPECT_EQ(StatusImage(TEntryStatus::Done), 5);
+    EXPECT_EQ(StatusImage(TEntryStatus::Failed), 14);
+
+    // From pending the animation runs 6..12 and round again; any other image restarts it.
+    std::vector<int> frames;
+    for (int image = kStatusPending, i = 0; i < 9; ++i)
+        frames.push_back(image = NextBusyFrame(image));
+    EXPECT_EQ(frames, (std::vector<int>{6, 7, 8, 9, 10, 11, 12, 6, 7}));
+    for (int image : {0, 5, 13, 14})
+        EXPECT_EQ(NextBusyFrame(image), 6) << image;
+}
+
+// A registry in memory keyed by extension, and Paint for images.
+TPrintCommandInfo FakeLookup(std::string_view extension)
+{
+    if (extension == ".cpp")
+        return {"C++ source", "", "", "", ""};
+    if (extension == ".hpp")
+        return {"C++ header", "ide.exe /print \"%1\"", "", "", ""};
+    if (extension == ".txt")
+        return {"Text Document", "notepad.exe /p \"%1\"", "[print(\"%1\")]", "Notepad", "System"};
+    if (extension == ".png")
+        return {"PNG image", "viewer.exe /p \"%1\"", "[p(\"%1\")]", "Viewer", "Print"};
+    if (extension == ".doc")
+        return {"Word document", "word.exe /p \"%1\"", "", "", ""};
+    return {DefaultTypeDescription(extension), "", "", "", ""};
+}
+
+std::string FakePaint(std::string_view extension)
+{
+    return IsImageExtension(extension) ? "C:\\windows\\system32\\mspaint.exe /p \"%1\"" : "";
+}
+
+std::string NoPaint(std::string_view)
+{
+    return {};
+}
+
+TEST(PrintInfoForExtension, CombinesTheLookupPaintAndTextFallbacks)
+{
+    const std::string paint = "C:\\windows\\system32\\mspaint.exe /p \"%1\"";
+    struct Case {
+        const char* extension;
+        bool paintExists;
+        TPrintCommandInfo expected;
+    } cases[] = {
+        {".PS", true, {"ps file", ".ps", "", "", ""}},
+        {".ps", true, {"ps file", ".ps", "", "", ""}},
+        {".cpp", true, {"C++ source", "notepad.exe /p \"%1\"", "[print(\"%1\")]", "Notepad", "System"}},
+        {".hpp", true, {"C++ header", "ide.exe /print \"%1\"", "", "", ""}},
+        {".png", true, {"PNG image", paint, "[p(\"%1\")]", "Viewer", "Print"}},
+        {".png", false, {"PNG image", "viewer.exe /p \"%1\"", "[p(\"%1\")]", "Viewer", "Print"}},
+        {".xyz", true, {"xyz file", "", "", "", ""}},
+        {".text", true, {"text file", "", "", "", ""}},
+    };
+    for (const Case& c : cases) {
+        ImageCommandFn image = c.paintExists ? ImageCommandFn(FakePaint) : ImageCommandFn(NoPaint);
+        EXPECT_EQ(PrintInfoForExtension(c.extension, FakeLookup, image), c.expected)
+            << c.extension << " paint=" << c.paintExists;
+    }
+}
+
+TEST(PlanBatchEntry, RefusesWhatCannotBeConvertedAndFillsAllEightFields)
+{
+    TBatchListContext context{"C:\\Out\\", false, ",", FakeLookup, FakePaint, nullptr};
+    PretendDisk disk{{"C:\\Out\\report.doc.pdf"}, {}};
+    context.taken = disk.Taken();
+
+    const TFileFacts file{true, false, 2048};
+    struct Refused {
+        const char* what;
+        const char* path;
+        TFileFacts facts;
+    } refused[] = {
+        {"unreadable", "C:\\in\\report.doc", {false, false, 0}}, {"a folder", "C:\\in\\folder.doc", {true, true, 4096}},
+        {"empty", "C:\\in\\empty.doc", {true, false, 0}},        {"no extension", "C:\\in.d\\README", file},
+        {"no print command", "C:\\in\\data.xyz", file},
+    };
+    for (const Refused& r : refused)
+        EXPECT_FALSE(PlanBatchEntry(r.path, r.facts, context)) << r.what;
+
+    std::optional<TBatchEntry> entry = PlanBatchEntry("C:\\in\\report.doc", file, context);
+    ASSERT_TRUE(entry);
+    EXPECT_EQ(entry->caption, "report.doc");
+    EXPECT_EQ(entry->fields,
+              (std::array<std::string, kEntryFieldCount>{"  2,00 K", "C:\\Out\\report.doc1.pdf", "Word document",
+                                                         "word.exe /p \"%1\"", "", "", "", "C:\\in\\report.doc"}));
+    EXPECT_EQ(entry->image, kImageConvertible);
+    EXPECT_EQ(entry->status, kStatusPending);
+
+    std::optional<TBatchEntry> ps = PlanBatchEntry("C:\\in\\PAGE.PS", {true, false, 5}, context);
+    ASSERT_TRUE(ps);
+    EXPECT_EQ(ps->fields[kFieldPrintCommand], ".ps");
+    EXPECT_EQ(ps->fields[kFieldDescription], "ps file");
+    EXPECT_EQ(ps->fields[kFieldSize], "     5 B");
+}
+
+TEST(IsConvertible, NeedsAReadableNonEmptyFileWithExtensionAndCommand)
+{
+    const TFileFacts file{true, false, 1};
+    EXPECT_TRUE(IsConvertible(file, ".doc", "w.exe \"%1\""));
+    EXPECT_FALSE(IsConvertible(file, ".doc", ""));
+    EXPECT_FALSE(IsConvertible(file, "", "w.exe \"%1\""));
+    EXPECT_FALSE(IsConvertible({true, false, 0}, ".doc", "w.exe \"%1\""));
+    EXPECT_FALSE(IsConvertible({true, true, 1}, ".doc", "w.exe \"%1\""));
+    EXPECT_FALSE(IsConvertible({false, false, 1}, ".doc", "w.exe \"%1\""));
+}
+
+TEST(SameDocument, ComparesWholePathsWithoutCase)
+{
+    EXPECT_TRUE(SameDocument("C:\\In\\Report.DOC", "c:\\in\\report.doc"));
+    EXPECT_FALSE(SameDocument("C:\\in\\report.doc", "D:\\in\\report.doc")); // same name, other folder
+    EXPECT_FALSE(SameDocument("C:\\in\\report.doc", "C:\\in\\report.doc "));
+}
+
+// The same on real files in a temporary folder of the test prefix.
+class RealFiles : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(in_.valid());
+        ASSERT_TRUE(out_.valid());
+    }
+    TempDir in_;
+    TempDir out_;
+};
+
+TEST_F(RealFiles, ReadsFactsAndNumbersAgainstTheDisk)
+{
+    ASSERT_TRUE(WriteFileBytes(in_ / "job.ps", "%!PS\nshowpage\n"));
+    ASSERT_TRUE(WriteFileBytes(in_ / "empty.ps", ""));
+    ASSERT_TRUE(::CreateDirectoryA((in_ / "folder.ps").c_str(), nullptr));
+
+    TFileFacts job = ReadFileFacts(in_ / "job.ps");
+    EXPECT_TRUE(job.readable);
+    EXPECT_FALSE(job.folder);
+    EXPECT_EQ(job.size, 14u);
+    EXPECT_TRUE(ReadFileFacts(in_ / "folder.ps").folder);
+    EXPECT_FALSE(ReadFileFacts(in_ / "missing.ps").readable);
+
+    EXPECT_FALSE(ExamineFile(in_ / "empty.ps", out_.path(), false));
+    EXPECT_FALSE(ExamineFile(in_ / "folder.ps", out_.path(), false));
+    EXPECT_FALSE(ExamineFile(in_ / "missing.ps", out_.path(), false));
+
+    std::optional<TBatchEntry> first = ExamineFile(in_ / "job.ps", out_.path(), false);
+    ASSERT_TRUE(first);
+    EXPECT_EQ(first->fields[kFieldPdfPath], out_ / "job.ps.pdf");
+    EXPECT_EQ(first->fields[kFieldPrintCommand], ".ps");
+    EXPECT_EQ(first->fields[kFieldDocument], in_ / "job.ps");
+
+    ASSERT_TRUE(WriteFileBytes(out_ / "job.ps.pdf", "%PDF"));
+    ASSERT_TRUE(::CreateDirectoryA((out_ / "job.ps1.pdf").c_str(), nullptr)); // a folder takes the name too
+    EXPECT_EQ(ExamineFile(in_ / "job.ps", out_.path(), false)->fields[kFieldPdfPath], out_ / "job.ps2.pdf");
+    EXPECT_EQ(ExamineFile(in_ / "job.ps", out_.path(), true)->fields[kFieldPdfPath], out_ / "job.ps.pdf");
+}
+
+TEST_F(RealFiles, AddsATypeRegisteredInTheClassesRoot)
+{
+    const char* kExt = ".folimarlist";
+    const char* kClass = "Folimar.ListDoc";
+    auto setDefault = [](const std::string& path, const char* value) {
+        win::RegKey key;
+        ASSERT_EQ(::RegCreateKeyExA(HKEY_CLASSES_ROOT, path.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, key.put(),
+                                    nullptr),
+                  ERROR_SUCCESS);
+        ASSERT_EQ(::RegSetValueExA(key.get(), nullptr, 0, REG_SZ, reinterpret_cast<const BYTE*>(value),
+                                   static_cast<DWORD>(strlen(value) + 1)),
+                  ERROR_SUCCESS);
+    };
+    setDefault(kExt, kClass);
+    setDefault(std::string(kClass) + "\\shell\\print\\command", "lister.exe /p \"%1\"");
+    ASSERT_TRUE(WriteFileBytes(in_ / "notes.folimarlist", "hello"));
+
+    std::optional<TBatchEntry> entry = ExamineFile(in_ / "notes.folimarlist", out_.path(), true);
+    ::RegDeleteTreeA(HKEY_CLASSES_ROOT, kExt);
+    ::RegDeleteTreeA(HKEY_CLASSES_ROOT, kClass);
+    ASSERT_TRUE(entry);
+    EXPECT_EQ(entry->caption, "notes.folimarlist");
+    EXPECT_EQ(entry->fields[kFieldDescription], "folimarlist file");
+    EXPECT_EQ(entry->fields[kFieldPrintCommand], "lister.exe /p \"%1\"");
+}
+
+} // namespace

@@ -1,0 +1,164 @@
+// The settings file: the number rule of "OverWrite", and loading and saving real files in a
+// temporary data folder of the test prefix.
+#include "tests/gtest_win.h"
+
+#include "app/profile_number.h"
+#include "app/settings.h"
+#include "jobprep/common.h"
+#include "tests/temp_dir.h"
+
+#include <optional>
+#include <string>
+
+using namespace folimar;
+using testing_support::ReadFileBytes;
+using testing_support::TempDir;
+using testing_support::WriteFileBytes;
+
+namespace {
+
+TEST(ParseProfileNumber, ReadsDecimalAndPrefixedHexadecimal)
+{
+    const std::optional<int32_t> none;
+    struct Case {
+        const char* text;
+        std::optional<int32_t> value;
+    } cases[] = {
+        {"1", 1},
+        {"01", 1},
+        {"0", 0},
+        {"2", 2},
+        {"-1", -1},
+        {"+7", 7},
+        {"0x1", 1},
+        {"0X1", 1}, // GetPrivateProfileIntA reads 0 here
+        {"$1", 1},  // and here
+        {"0x0001", 1},
+        {"0xff", 255},
+        {"$FF", 255},
+        {"-0x10", -16},
+        {" 1 ", 1},
+        {"\t0x1", 1},
+        {"2147483647", 2147483647},
+        {"-2147483648", INT32_MIN},
+        {"0x7FFFFFFF", 2147483647},
+        {"2147483648", none},
+        {"-2147483649", none},
+        {"0x80000000", none},
+        {"99999999999999999999", none},
+        {"", none},
+        {" ", none},
+        {"abc", none},
+        {"1a", none},
+        {"0x", none},
+        {"$", none},
+        {"-", none},
+        {"0x-1", none},
+        {"--1", none},
+        {"1.0", none},
+        {"1 2", none},
+        {"0b1", none},
+        {"x1", none},
+        {"ff", none},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(ParseProfileNumber(c.text), c.value) << '"' << c.text << '"';
+}
+
+TEST(OverwriteFromProfile, OnlyOneOrNoNumberMeansOverwrite)
+{
+    for (const char* value : {"1", "0x1", "01", "$1", "", "abc", "1.5"})
+        EXPECT_TRUE(OverwriteFromProfile(value)) << value;
+    for (const char* value : {"0", "2", "-1", "0x0", "0x10"})
+        EXPECT_FALSE(OverwriteFromProfile(value)) << value;
+}
+
+// A data folder of the test's own, as "QUORPSFILES\" below a temporary folder.
+class SettingsFile : public ::testing::Test {
+protected:
+    void SetUp() override { ASSERT_TRUE(root_.valid()); }
+
+    std::string File() const { return SettingsFilePath(data_); }
+    void WriteIni(const std::string& text)
+    {
+        ASSERT_TRUE(::CreateDirectoryA(data_.c_str(), nullptr) || DirectoryExists(data_));
+        ASSERT_TRUE(WriteFileBytes(File(), text));
+    }
+
+    TempDir root_;
+    const std::string data_ = root_ / "QUORPSFILES\\";
+};
+
+TEST_F(SettingsFile, WithoutAFileTheDocumentsFolderAndOverwrite)
+{
+    TSettings settings = LoadSettings(data_);
+    EXPECT_EQ(settings.outputFolder, GetMyDocumentsFolder());
+    EXPECT_TRUE(settings.overwrite);
+    EXPECT_FALSE(DirectoryExists(data_)); // loading writes nothing
+}
+
+TEST_F(SettingsFile, ReadsBothKeysByTheProgramsNumberRule)
+{
+    struct Case {
+        const char* ini;
+        TSettings expected;
+    } cases[] = {
+        {"[Folimar]\r\nOutputFolder=D:\\PDF\\\r\nOverWrite=0\r\n", {"D:\\PDF\\", false}},
+        {"[Folimar]\r\nOutputFolder=D:\\PDF\r\nOverWrite=1\r\n", {"D:\\PDF", true}}, // no backslash added
+        {"[Folimar]\r\nOutputFolder=D:\\PDF\\\r\nOverWrite=2\r\n", {"D:\\PDF\\", false}},
+        {"[Folimar]\r\nOutputFolder=D:\\PDF\\\r\nOverWrite=-1\r\n", {"D:\\PDF\\", false}},
+        {"[Folimar]\r\nOutputFolder=D:\\PDF\\\r\nOverWrite=0X1\r\n", {"D:\\PDF\\", true}},
+        {"[Folimar]\r\nOutputFolder=D:\\PDF\\\r\nOverWrite=$1\r\n", {"D:\\PDF\\", true}},
+        {"[Folimar]\r\nOutputFolder=D:\\PDF\\\r\nOverWrite=no\r\n", {"D:\\PDF\\", true}},
+        {"[Folimar]\nOverWrite = 01\nOutputFolder = E:\\Out\\ \n", {"E:\\Out\\", true}},
+        {"[folimar]\r\noutputfolder=D:\\PDF\\\r\noverwrite=0\r\n", {"D:\\PDF\\", false}}, // names ignore case
+        {"[Other]\r\nOutputFolder=D:\\PDF\\\r\nOverWrite=0\r\n", {GetMyDocumentsFolder(), true}},
+        {"[Folimar]\r\nOutputFolder=\r\nOverWrite=0\r\n", {GetMyDocumentsFolder(), false}},
+        {"", {GetMyDocumentsFolder(), true}},
+    };
+    for (const Case& c : cases) {
+        WriteIni(c.ini);
+        EXPECT_EQ(LoadSettings(data_), c.expected) << c.ini;
+    }
+}
+
+TEST_F(SettingsFile, FirstSaveCreatesTheDataFolder)
+{
+    const std::string deeper = root_ / "AppData\\QUORPSFILES\\";
+    ASSERT_TRUE(SaveSettings(deeper, {"D:\\PDF\\", false}));
+    EXPECT_EQ(ReadFileBytes(SettingsFilePath(deeper)), "[Folimar]\r\nOutputFolder=D:\\PDF\\\r\nOverWrite=0\r\n");
+    EXPECT_EQ(LoadSettings(deeper), (TSettings{"D:\\PDF\\", false}));
+}
+
+TEST_F(SettingsFile, SavingRewritesBothKeysAndKeepsTheRest)
+{
+    WriteIni("[Folimar]\r\nOverWrite=0x0\r\nOutputFolder=C:\\Old\\\r\n[Other]\r\nKeep=me\r\n");
+    TSettings settings = LoadSettings(data_);
+    settings.outputFolder = "F:\\New\\"; // only the folder changed
+    ASSERT_TRUE(SaveSettings(data_, settings));
+    std::string text = ReadFileBytes(File());
+    EXPECT_NE(text.find("OverWrite=0\r\n"), std::string::npos) << text;
+    EXPECT_NE(text.find("OutputFolder=F:\\New\\\r\n"), std::string::npos) << text;
+    EXPECT_NE(text.find("Keep=me"), std::string::npos) << text;
+    EXPECT_EQ(LoadSettings(data_), (TSettings{"F:\\New\\", false}));
+
+    ASSERT_TRUE(SaveSettings(data_, {"F:\\New\\", true}));
+    EXPECT_NE(ReadFileBytes(File()).find("OverWrite=1\r\n"), std::string::npos);
+}
+
+TEST_F(SettingsFile, ARefusedWriteIsReported)
+{
+    // A file where the data folder should be: neither the folder nor the settings can be made.
+    ASSERT_TRUE(WriteFileBytes(root_ / "QUORPSFILES", "in the way"));
+    EXPECT_FALSE(SaveSettings(data_, {"D:\\PDF\\", true}));
+    EXPECT_EQ(SaveSettingsFailedText(data_), "Unable to write to " + data_ + "folimar.ini");
+
+    // A folder in the settings file's place refuses the write of an existing data folder.
+    const std::string other = root_ / "Blocked\\";
+    ASSERT_TRUE(SaveSettings(other, {"D:\\PDF\\", true}));
+    ASSERT_TRUE(::DeleteFileA(SettingsFilePath(other).c_str()));
+    ASSERT_TRUE(::CreateDirectoryA(SettingsFilePath(other).c_str(), nullptr));
+    EXPECT_FALSE(SaveSettings(other, {"E:\\PDF\\", false}));
+}
+
+} // namespace
