@@ -24,7 +24,7 @@ declare -A sources=(
   [strip_pass]="jobprep/strip_fonts.cpp jobprep/dsc_header.cpp"
   [page_count]="jobprep/strip_fonts.cpp jobprep/dsc_header.cpp"
   [page_marker]="render/page_marker.cpp"
-  [dsc_header]="jobprep/dsc_header.cpp"
+  [dsc_header]="jobprep/dsc_header.cpp jobprep/text_rules.cpp"
 )
 [ ${#targets[@]} -gt 0 ] || targets=(strip_pass page_count page_marker dsc_header)
 
