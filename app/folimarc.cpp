@@ -4,6 +4,7 @@
 #include "jobprep/common.h"
 #include "jobprep/job_error.h"
 #include "jobprep/strip_fonts.h"
+#include "jobprep/text_rules.h"
 #include "render/gs_library.h"
 #include "render/gsapi.h"
 #include "single/conversion_worker.h"
@@ -84,6 +85,13 @@ int main(int argc, char** argv)
     }
     const std::string input = argv[1];
     const std::string output = argv[2];
+    // Paths that name another file than the one given, or a device, are refused before any use.
+    if (const int lossy = folimar::FirstLossyArgument(::GetCommandLineW()); lossy > 0)
+        return Fail("the path " + std::string(argv[lossy]) + " stands for a name with characters that code page " +
+                    std::to_string(::GetACP()) + " cannot hold");
+    for (const std::string& path : {input, output})
+        if (folimar::IsReservedDeviceName(path))
+            return Fail(folimar::DeviceNameRefusal(path));
     if (!folimar::FileExists(input))
         return Fail("cannot read the job " + input + ": " + win::SystemErrorText(::GetLastError()));
     std::string searched;

@@ -1,6 +1,8 @@
-// Fuzzes the DSC header parser and its decoders: element bounds, and blindness to bytes it must not see.
+// Fuzzes the DSC header parser and its decoders: element bounds, and blindness to bytes it must not see;
+// and the file name made from a title: never a device, never a character a file name cannot hold.
 #include "fuzz/fuzz_check.h"
 #include "jobprep/dsc_header.h"
+#include "jobprep/text_rules.h"
 
 #include <algorithm>
 #include <cstdint>
@@ -41,6 +43,22 @@ void CheckElement(const TPSElement& e, std::string_view keyword, std::string_vie
     FUZZ_REQUIRE(text.substr(pos + keyword.size(), end - pos - keyword.size()).find('\n') == std::string_view::npos);
     if (!isCreationDate)
         FUZZ_REQUIRE(e.Value.size() <= end - pos - keyword.size());
+    FUZZ_REQUIRE(e.Value.find('\0') == std::string::npos);
+}
+
+void CheckFileName(std::string_view title)
+{
+    const std::string name = FileNameFromTitle(title);
+    FUZZ_REQUIRE(!IsReservedDeviceName(name));
+    FUZZ_REQUIRE(name.empty() || (name.back() != ' ' && name.back() != '.'));
+    for (char c : name)
+        FUZZ_REQUIRE(static_cast<unsigned char>(c) >= 0x20 && c != 0x7F &&
+                     std::string_view("\\/:*?<>\"|").find(c) == std::string_view::npos);
+    if (IsValidUtf8(title)) {
+        FUZZ_REQUIRE(IsValidUtf8(name));
+        // Thirty units, and the "_" a device name gets.
+        FUZZ_REQUIRE(Utf8ToUtf16(name).size() <= kTitleNameUnits + 1);
+    }
 }
 
 } // namespace
@@ -63,6 +81,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         FUZZ_REQUIRE(ParseDscHeader(text, kLocalNow, fromText));
         FUZZ_REQUIRE(fromText == info);
     }
+
+    CheckFileName(info.Title.Value);
+    CheckFileName(bytes);
 
     // The decoders on the raw input: decoding never grows a value.
     FUZZ_REQUIRE(DecodeOctalEscapes(bytes).size() <= bytes.size());

@@ -24,7 +24,7 @@ declare -A sources=(
   [strip_pass]="jobprep/strip_fonts.cpp jobprep/dsc_header.cpp"
   [page_count]="jobprep/strip_fonts.cpp jobprep/dsc_header.cpp"
   [page_marker]="render/page_marker.cpp"
-  [dsc_header]="jobprep/dsc_header.cpp"
+  [dsc_header]="jobprep/dsc_header.cpp jobprep/text_rules.cpp"
   [profile_number]="app/profile_number.cpp"
   [print_command]="batch/print_command_rules.cpp batch/batch_list_rules.cpp single/convert_rules.cpp"
 )

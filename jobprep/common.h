@@ -27,6 +27,26 @@ bool WriteDestFile(const std::string& folder, std::string_view text);
 bool DirectoryExists(const std::string& path);
 bool FileExists(const std::string& path);
 
+// The ANSI code page of the user's locale, which Windows printer drivers write job texts in
+// whatever code page this program runs with; 1252 when the locale gives none.
+UINT LegacyAnsiCodePage();
+
+// A text from a job (a DSC value) as UTF-8: unchanged when it is UTF-8 already, else read in
+// the legacy ANSI code page (LegacyAnsiCodePage).
+std::string DscTextToUtf8(std::string_view bytes);
+
+// UTF-8 text in the program's ANSI code page, for a file name: unchanged when that code page is
+// UTF-8; otherwise a character the code page lacks becomes "_", never a look-alike.
+std::string Utf8ToAnsiName(const std::string& utf8);
+
+// The position (0 = the program) of the first argument of a command line (GetCommandLineW) that
+// the program's ANSI code page cannot hold exactly, so that its 8-bit form would name another
+// file; -1 when every one fits.
+int FirstLossyArgument(const WCHAR* commandLine);
+
+// The one-line refusal of a path that names a Windows device.
+std::string DeviceNameRefusal(const std::string& path);
+
 inline constexpr char kShellFoldersKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders";
 
 } // namespace folimar

@@ -8,7 +8,8 @@
 namespace folimar {
 
 // The seven entries in fragment order. Dates hold the date digits only (normally the 14 of
-// "yyyymmddhhnnss"); the other fields hold text in the system ANSI code page.
+// "yyyymmddhhnnss"); the other fields hold text as the job wrote it: UTF-8, or the printing
+// system's legacy ANSI code page.
 struct TPDFDocInfo {
     std::string Author;
     std::string CreationDate;
@@ -37,8 +38,9 @@ std::string BuildDocInfoFragment(const TPDFDocInfo& docInfo, std::string_view ut
 
 // The functions below call the system (defined in doc_info_file.cpp).
 
-// S converted from the system ANSI code page to UTF-16, written as a PostScript hex string
-// with a byte-order mark: "Report" gives <FEFF005200650070006F00720074>.
+// S as UTF-16 (read as UTF-8 when it is UTF-8, else in the legacy ANSI code page, see
+// DscTextToUtf8), written as a PostScript hex string with a byte-order mark: "Report" gives
+// <FEFF005200650070006F00720074>.
 std::string UnicodeHexString(const std::string& s);
 
 // Fills all seven fields from the header of the job fileName, the product name and the clock.

@@ -2,32 +2,23 @@
 #include "jobprep/doc_info.h"
 
 #include "app/printer_constants.h"
+#include "jobprep/common.h"
 #include "jobprep/dsc_header.h"
 #include "jobprep/gmttime.h"
+#include "jobprep/text_rules.h"
 #include "win/handle.h"
 
 #include <windows.h>
-
-#include <vector>
 
 namespace folimar {
 
 std::string UnicodeHexString(const std::string& s)
 {
-    std::vector<WCHAR> units;
-    if (!s.empty()) {
-        const int srcLen = static_cast<int>(s.size());
-        const int count = ::MultiByteToWideChar(CP_ACP, 0, s.data(), srcLen, nullptr, 0);
-        if (count > 0) {
-            units.resize(static_cast<size_t>(count));
-            ::MultiByteToWideChar(CP_ACP, 0, s.data(), srcLen, units.data(), count);
-        }
-    }
+    const std::u16string units = Utf8ToUtf16(DscTextToUtf8(s));
     static constexpr char kHex[] = "0123456789ABCDEF";
     std::string hex = "<FEFF";
     hex.reserve(hex.size() + units.size() * 4 + 1);
-    for (WCHAR unit : units) {
-        const auto u = static_cast<uint16_t>(unit);
+    for (char16_t u : units) {
         for (int shift = 12; shift >= 0; shift -= 4)
             hex += kHex[(u >> shift) & 0xF];
     }

@@ -1,6 +1,7 @@
 // The DSC header parser: keyword search, value decoding and the creation-date form.
 #include "jobprep/dsc_header.h"
 
+#include <string>
 #include <utility>
 
 namespace folimar {
@@ -118,6 +119,15 @@ std::string DecodeHexValue(std::string value)
     return std::string(TrimControlAndSpace(bytes));
 }
 
+std::string DropNulBytes(std::string value)
+{
+    // A NUL in a text of the PDF's document information makes its XMP metadata invalid.
+    if (value.find('\0') == std::string::npos)
+        return value;
+    std::erase(value, '\0');
+    return std::string(TrimControlAndSpace(value));
+}
+
 void ReadDscComment(std::string_view text, std::string_view upperText, std::string_view keyword, TPSElement& element)
 {
     element = TPSElement{};
@@ -136,7 +146,7 @@ void ReadDscComment(std::string_view text, std::string_view upperText, std::stri
     std::string_view trimmed = TrimControlAndSpace(raw);
     if (trimmed.empty())
         return;
-    element.Value = DecodeHexValue(DecodeOctalEscapes(trimmed));
+    element.Value = DropNulBytes(DecodeHexValue(DecodeOctalEscapes(trimmed)));
 }
 
 std::string NormaliseCreationDate(std::string value, std::string_view localNow)

@@ -80,7 +80,8 @@ bool ParseDscHeader(std::string_view bytes, std::string_view localNow, TPSHeader
 // Fills one element from the header text (up to its first NUL, at most kDscHeaderSize bytes)
 // and its upper-case copy (the same length): the first occurrence of keyword, matched without
 // regard to ASCII case anywhere in the text; the value runs to the next line feed or the end
-// of the text, carriage returns dropped, then trimmed and decoded.
+// of the text, carriage returns dropped, then trimmed and decoded; NUL bytes that the decoding
+// makes are dropped (DropNulBytes).
 void ReadDscComment(std::string_view text, std::string_view upperText, std::string_view keyword, TPSElement& element);
 
 // The text with every ASCII letter a-z made upper case and every other byte unchanged.
@@ -101,6 +102,9 @@ int32_t OctalToInt(std::string_view digits);
 // trimmed. Any other value, or one with a non-hex character between the brackets, is returned
 // unchanged.
 std::string DecodeHexValue(std::string value);
+
+// The value without its NUL bytes, trimmed again when there were any.
+std::string DropNulBytes(std::string value);
 
 // Turns a creation date in the driver form month/day/year time into the digits of a PDF date
 // (year, two-digit month and day, the time without colons). An empty value becomes localNow;

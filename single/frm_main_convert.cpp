@@ -4,6 +4,7 @@
 #include "app/printer_constants.h"
 #include "jobprep/common.h"
 #include "jobprep/strip_fonts.h"
+#include "jobprep/text_rules.h"
 #include "single/conversion_worker.h"
 #include "win/error_text.h"
 
@@ -43,6 +44,10 @@ void TfrmMain::SpeedButton1Click()
     if (!::GetSaveFileNameA(&ofn))
         return;
     std::string chosen = file.data();
+    if (IsReservedDeviceName(chosen)) {
+        Box(DeviceNameRefusal(chosen), "Error", MB_OK | MB_ICONERROR);
+        return;
+    }
 
     // The write test: a uniquely named empty file in the chosen folder.
     std::string folder = FolderPart(chosen);

@@ -4,47 +4,9 @@
 #include "app/printer_constants.h"
 #include "jobprep/common.h"
 #include "jobprep/dsc_header.h"
-
-#include <windows.h>
-
-#include <array>
-#include <vector>
+#include "jobprep/text_rules.h"
 
 namespace folimar {
-
-namespace {
-
-void ReplaceAll(std::string& s, char from, std::string_view to)
-{
-    std::string out;
-    out.reserve(s.size());
-    for (char c : s) {
-        if (c == from)
-            out += to;
-        else
-            out += c;
-    }
-    s.swap(out);
-}
-
-// Cuts an ANSI string to its first maxUnits UTF-16 units.
-std::string CutToUtf16Units(const std::string& s, int maxUnits)
-{
-    if (s.empty())
-        return s;
-    int units = ::MultiByteToWideChar(CP_ACP, 0, s.data(), static_cast<int>(s.size()), nullptr, 0);
-    if (units <= maxUnits)
-        return s;
-    std::vector<WCHAR> wide(static_cast<size_t>(units), 0); // WCHAR, not wchar_t: see library_path.cpp
-    ::MultiByteToWideChar(CP_ACP, 0, s.data(), static_cast<int>(s.size()), wide.data(), units);
-    wide.resize(static_cast<size_t>(maxUnits));
-    int bytes = ::WideCharToMultiByte(CP_ACP, 0, wide.data(), maxUnits, nullptr, 0, nullptr, nullptr);
-    std::string out(static_cast<size_t>(bytes), '\0');
-    ::WideCharToMultiByte(CP_ACP, 0, wide.data(), maxUnits, out.data(), bytes, nullptr, nullptr);
-    return out;
-}
-
-} // namespace
 
 std::string ExtractQuotedArg(std::string_view text, size_t pos)
 {
@@ -85,30 +47,14 @@ std::string TitleLabelCaption(const std::string& title)
     constexpr size_t kMaxBytes = 30;
     if (title.size() <= kMaxBytes)
         return title;
-    return title.substr(0, kMaxBytes) + "...";
+    return std::string(CutUtf8(title, kMaxBytes)) + "...";
 }
 
 std::string TitleToFileName(const std::string& title)
 {
-    struct Replacement {
-        char from;
-        std::string_view to;
-    };
-    static constexpr std::array<Replacement, 9> kReplacements{{
-        {'\\', "-"},
-        {'/', "-"},
-        {':', "_"},
-        {'*', ""},
-        {'?', ""},
-        {'<', "("},
-        {'>', ")"},
-        {'"', "'"},
-        {'|', "-"},
-    }};
-    std::string name = title;
-    for (const Replacement& r : kReplacements)
-        ReplaceAll(name, r.from, r.to);
-    return CutToUtf16Units(name, 30);
+    // The port hands over the title in the program's code page, UTF-8 under its manifest; a title
+    // taken from the job itself may still be in the printing system's legacy code page.
+    return Utf8ToAnsiName(FileNameFromTitle(DscTextToUtf8(title)));
 }
 
 std::string InitialFolderFromDocuments(const std::string& documentsFolder)

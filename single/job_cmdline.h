@@ -19,10 +19,12 @@ std::string ExtractQuotedArg(std::string_view text, size_t pos);
 // counts as an empty command line.
 TJobCommandLine SplitJobCommandLine(std::string_view rawCommandLine, std::string_view programPath);
 
-// Caption of the hidden title label: the title, or its first 30 bytes and "...".
+// Caption of the hidden title label: the title, or its first 30 bytes (fewer rather than half a
+// UTF-8 character) and "...".
 std::string TitleLabelCaption(const std::string& title);
 
-// The file-name part made from a title: nine replacements, cut to 30 UTF-16 units.
+// The file-name part made from a title (UTF-8, or the legacy ANSI code page where it is not
+// UTF-8) in the program's code page: see FileNameFromTitle.
 std::string TitleToFileName(const std::string& title);
 
 // The save dialog's initial folder: the documents folder without its trailing backslash,

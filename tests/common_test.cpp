@@ -1,7 +1,9 @@
-// File, folder and registry utilities on real files and the test prefix's registry.
+// File, folder and registry utilities on real files and the test prefix's registry; the rules
+// for device names and job texts.
 #include "tests/gtest_win.h"
 
 #include "jobprep/common.h"
+#include "jobprep/text_rules.h"
 #include "tests/temp_dir.h"
 #include "win/handle.h"
 
@@ -20,11 +22,124 @@ TEST(StripQuotes, RemovesOneQuoteAtEachEnd)
         const char* in;
         const char* out;
     } cases[] = {
-        {"\"C:\\a b\\job.ps\"", "C:\\a b\\job.ps"}, {"path\"", "path"}, {"\"path", "path"}, {"\"", ""}, {"", ""},
-        {"a\"b", "a\"b"}, {"\"\"\"", "\""}, {"\"\"", ""},
+        {"\"C:\\a b\\job.ps\"", "C:\\a b\\job.ps"},
+        {"path\"", "path"},
+        {"\"path", "path"},
+        {"\"", ""},
+        {"", ""},
+        {"a\"b", "a\"b"},
+        {"\"\"\"", "\""},
+        {"\"\"", ""},
     };
     for (const Case& c : cases)
         EXPECT_EQ(StripQuotes(c.in), c.out) << c.in;
+}
+
+struct DeviceCase {
+    const char* path;
+    bool device;
+};
+
+class DeviceName : public ::testing::TestWithParam<DeviceCase> {};
+
+TEST_P(DeviceName, FollowsWindowsRules)
+{
+    EXPECT_EQ(IsReservedDeviceName(GetParam().path), GetParam().device) << GetParam().path;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Devices, DeviceName,
+    ::testing::Values(
+        DeviceCase{"CON", true}, DeviceCase{"PRN", true}, DeviceCase{"AUX", true}, DeviceCase{"NUL", true},
+        DeviceCase{"COM1", true}, DeviceCase{"COM9", true}, DeviceCase{"COM0", true}, DeviceCase{"LPT1", true},
+        DeviceCase{"LPT0", true}, DeviceCase{"CONIN$", true}, DeviceCase{"CONOUT$", true},
+        // Any case, any extension, any folder before it.
+        DeviceCase{"con", true}, DeviceCase{"Aux.pdf", true}, DeviceCase{"nul.tar.gz", true},
+        DeviceCase{"conout$.log", true}, DeviceCase{"C:\\Users\\me\\Documents\\COM1.pdf", true},
+        DeviceCase{"Z:/tmp/lpt9.txt", true}, DeviceCase{"C:NUL", true}, DeviceCase{"..\\prn", true},
+        // Superscript port numbers, as UTF-8 and as code page 1252 bytes.
+        DeviceCase{"COM\xC2\xB9.pdf", true}, DeviceCase{"lpt\xC2\xB2", true}, DeviceCase{"LPT\xC2\xB3.x", true},
+        DeviceCase{"com\xB9", true}, DeviceCase{"COM\xB3.pdf", true},
+        // Trailing dots and spaces, which Windows drops, and a trailing colon.
+        DeviceCase{"NUL .pdf", true}, DeviceCase{"NUL...", true}, DeviceCase{"AUX  ", true},
+        DeviceCase{"con. .pdf", true}, DeviceCase{"NUL:", true},
+        // The device namespace.
+        DeviceCase{"\\\\.\\COM1", true}, DeviceCase{"\\\\.\\pipe\\name", true}, DeviceCase{"//./PhysicalDrive0", true},
+        // Files.
+        DeviceCase{"", false}, DeviceCase{"report.pdf", false}, DeviceCase{"CONX", false}, DeviceCase{"COM", false},
+        DeviceCase{"COM10", false}, DeviceCase{"LPT", false}, DeviceCase{"NULL.pdf", false},
+        DeviceCase{"xNUL.pdf", false}, DeviceCase{"Aux_.pdf", false}, DeviceCase{"report-CON.pdf", false},
+        DeviceCase{"C:\\CONSOLE.pdf", false}, DeviceCase{"COM\xC2\xB9x", false}, DeviceCase{"COM\xC2\xB4", false},
+        DeviceCase{"COM\xC2\xB9\xC2\xB9", false}, DeviceCase{"C:\\NUL\\report.pdf", false},
+        DeviceCase{"\\\\?\\C:\\report.pdf", false}, DeviceCase{"CON_", false}));
+
+TEST(DeviceNameRefusal, NamesThePath)
+{
+    EXPECT_EQ(DeviceNameRefusal("C:\\out\\NUL.pdf"),
+              "\"C:\\out\\NUL.pdf\" is the name of a Windows device, not of a file: choose another name");
+}
+
+TEST(Utf8, Validity)
+{
+    for (const char* valid : {"", "Report", "Caf\xC3\xA9", "\xCE\xA9mega\xE6\x97\xA5\xE6\x9C\xAC", "\xF0\x9F\x98\x80",
+                              "\xEF\xBF\xBD", "\xF4\x8F\xBF\xBF"})
+        EXPECT_TRUE(IsValidUtf8(valid)) << valid;
+    for (const char* invalid : {"Caf\xE9", "\x80", "\xC3", "\xC0\xAF", "\xE0\x80\xAF", "\xED\xA0\x80",
+                                "\xF4\x90\x80\x80", "\xF8\x88\x80\x80\x80", "\xC3\xA9\xE9"})
+        EXPECT_FALSE(IsValidUtf8(invalid)) << invalid;
+}
+
+TEST(Utf8, ToUtf16UsesSurrogatePairsAboveTheBasicPlane)
+{
+    EXPECT_EQ(Utf8ToUtf16("Caf\xC3\xA9"), u"Caf\u00E9");
+    EXPECT_EQ(Utf8ToUtf16("\xCE\xA9\xE6\x97\xA5"), u"\u03A9\u65E5");
+    EXPECT_EQ(Utf8ToUtf16("\xF0\x9F\x98\x80"), std::u16string({0xD83D, 0xDE00}));
+    EXPECT_EQ(Utf8ToUtf16("a\xFF"), u"a\uFFFD");
+}
+
+// The test programs run with the prefix's code page, 1252, as the product does where Windows
+// ignores its manifest's UTF-8 code page; the locale's legacy code page is 1252 as well.
+class CodePages : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_EQ(::GetACP(), 1252u);
+        ASSERT_EQ(LegacyAnsiCodePage(), 1252u);
+    }
+};
+
+TEST_F(CodePages, JobTextIsUtf8OnlyWhenItIsValidUtf8)
+{
+    struct Case {
+        const char* in;
+        const char* out;
+    } cases[] = {
+        {"Report", "Report"},
+        {"Caf\xE9", "Caf\xC3\xA9"},                   // a Windows driver's title in 1252
+        {"Caf\xC3\xA9", "Caf\xC3\xA9"},               // a UTF-8 title stays
+        {"\x80 \x9F", "\xE2\x82\xAC \xC5\xB8"},       // euro sign and Y diaeresis: 1252, not Latin-1
+        {"\xC3\xA9\xE9", "\xC3\x83\xC2\xA9\xC3\xA9"}, // not UTF-8 as a whole: every byte in 1252
+        {"", ""},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(DscTextToUtf8(c.in), c.out) << c.in;
+}
+
+TEST_F(CodePages, NamesOutsideTheCodePageGetNoLookAlike)
+{
+    EXPECT_EQ(Utf8ToAnsiName("Caf\xC3\xA9"), "Caf\xE9");
+    EXPECT_EQ(Utf8ToAnsiName("\xCE\xA9mega"), "_mega"); // never "Omega": that is another file
+    EXPECT_EQ(Utf8ToAnsiName("\xE6\x97\xA5\xE6\x9C\xAC"), "__");
+    EXPECT_EQ(Utf8ToAnsiName(""), "");
+}
+
+TEST_F(CodePages, ArgumentsOutsideTheCodePageAreFound)
+{
+    auto first = [](const char16_t* line) { return FirstLossyArgument(reinterpret_cast<const WCHAR*>(line)); };
+    EXPECT_EQ(first(u"folimarc.exe job.ps out.pdf"), -1);
+    EXPECT_EQ(first(u"folimarc.exe caf\u00E9.ps \"C:\\a b\\\u20AC.pdf\""), -1);
+    EXPECT_EQ(first(u"folimarc.exe caf\u00E9.ps \u03A9mega.pdf"), 2);
+    EXPECT_EQ(first(u"folimarc.exe \"C:\\\u65E5\u672C\\job.ps\" out.pdf"), 1);
 }
 
 // A registry key of the test's own under HKCU, deleted afterwards.
@@ -34,9 +149,9 @@ protected:
 
     void SetUp() override
     {
-        ASSERT_EQ(::RegCreateKeyExA(HKEY_CURRENT_USER, kKey, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, key_.put(),
-                                    nullptr),
-                  ERROR_SUCCESS);
+        ASSERT_EQ(
+            ::RegCreateKeyExA(HKEY_CURRENT_USER, kKey, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, key_.put(), nullptr),
+            ERROR_SUCCESS);
     }
     void TearDown() override
     {
@@ -130,7 +245,10 @@ TEST(CreateFolderPath, CreatesEveryMissingLevel)
     EXPECT_TRUE(CreateFolderPath(deep + "\\")); // existing path: nothing to do
 }
 
-TEST(CreateFolderPath, DriveRootNeedsNothing) { EXPECT_TRUE(CreateFolderPath("C:\\")); }
+TEST(CreateFolderPath, DriveRootNeedsNothing)
+{
+    EXPECT_TRUE(CreateFolderPath("C:\\"));
+}
 
 TEST(CreateFolderPath, RefusesPathsWithoutADriveLetter)
 {

@@ -2,6 +2,7 @@
 // job files, and what a PDF rendered from such a job carries.
 #include "tests/gtest_win.h"
 
+#include "jobprep/common.h"
 #include "jobprep/doc_info.h"
 #include "jobprep/gmttime.h"
 #include "jobprep/job_error.h"
@@ -27,10 +28,14 @@ struct TextCase {
     std::string out;
 };
 
-// The job's texts are in the system ANSI code page; these cases are written for 1252.
+// Job texts are UTF-8 where they are valid UTF-8, else in the locale's legacy code page; the
+// cases are written for 1252.
 class UnicodeHexStringTest : public testing::Test {
 protected:
-    void SetUp() override { ASSERT_EQ(::GetACP(), 1252u) << "the test prefix should use code page 1252"; }
+    void SetUp() override
+    {
+        ASSERT_EQ(folimar::LegacyAnsiCodePage(), 1252u) << "the test prefix should use code page 1252";
+    }
 };
 
 TEST_F(UnicodeHexStringTest, EncodesAnsiTextAsUtf16BigEndianWithMark)
@@ -41,6 +46,10 @@ TEST_F(UnicodeHexStringTest, EncodesAnsiTextAsUtf16BigEndianWithMark)
         {"\x80 \x9F", "<FEFF20AC00200178>"}, // euro sign and Y diaeresis: a code page, not Latin-1
         {"Q1/Q2 (draft)", "<FEFF00510031002F0051003200200028006400720061006600740029>"},
         {"", "<FEFF>"},
+        // UTF-8, as programs that print through UTF-8 drivers write it: not read byte by byte.
+        {"Caf\xC3\xA9", "<FEFF00430061006600E9>"},
+        {"\xCE\xA9mega\xE6\x97\xA5\xE6\x9C\xAC", "<FEFF03A9006D00650067006165E5672C>"},
+        {"\xF0\x9F\x98\x80", "<FEFFD83DDE00>"},
     };
     for (const TextCase& c : cases)
         EXPECT_EQ(folimar::UnicodeHexString(c.in), c.out) << c.in;
@@ -242,8 +251,10 @@ TEST_F(DocInfoFileTest, JobHeldOpenElsewhereRaisesBeforeWriting)
 
 struct RenderCase {
     const char* name;
-    std::string creationDate; // the job's comment
-    std::string pdfDate;      // what the PDF records, as pdfinfo -rawdates prints it; the offset follows
+    std::string creationDate;             // the job's comment
+    std::string pdfDate;                  // what the PDF records, as pdfinfo -rawdates prints it; the offset follows
+    std::string title = "Caf\\351 Q1/Q2"; // the job's comment: a Windows driver's 1252 text
+    std::string pdfTitle = "Caf\xC3\xA9 Q1/Q2"; // what pdfinfo shows, in UTF-8
 };
 
 void PrintTo(const RenderCase& c, std::ostream* os)
@@ -258,11 +269,11 @@ TEST_P(DocInfoRenderTest, PdfCarriesTheDocumentInformation)
 {
     FOLIMAR_REQUIRE_GHOSTSCRIPT();
     const RenderCase& c = GetParam();
-    ASSERT_TRUE(WriteFileBytes(
-        job_, "%!PS-Adobe-3.0\n%%Title: Caf\\351 Q1/Q2\n%%For: user01\n%%CreationDate: " + c.creationDate +
-                  "\n%%Pages: 1\n%%EndComments\n"
-                  "/Helvetica findfont 24 scalefont setfont 72 700 moveto (Hello) show\n"
-                  "showpage\n%%EOF\n"));
+    ASSERT_TRUE(WriteFileBytes(job_, "%!PS-Adobe-3.0\n%%Title: " + c.title +
+                                         "\n%%For: user01\n%%CreationDate: " + c.creationDate +
+                                         "\n%%Pages: 1\n%%EndComments\n"
+                                         "/Helvetica findfont 24 scalefont setfont 72 700 moveto (Hello) show\n"
+                                         "showpage\n%%EOF\n"));
     folimar::AppendDocInfo(job_);
     const std::string pdf = dir_ / "job.pdf";
     ASSERT_TRUE(folimar::ConvertPsToPdf(job_, pdf));
@@ -271,7 +282,7 @@ TEST_P(DocInfoRenderTest, PdfCarriesTheDocumentInformation)
     GTEST_SKIP() << "the PDF is read with poppler's pdfinfo in the Winelib build";
 #else
     auto info = [&](const char* field) { return testing_support::PdfInfoField(pdf, field, "-rawdates"); };
-    EXPECT_EQ(info("Title"), "Caf\xC3\xA9 Q1/Q2");
+    EXPECT_EQ(info("Title"), c.pdfTitle);
     EXPECT_EQ(info("Author"), "user01");
     EXPECT_EQ(info("Creator"), "Quorvel Folimar");
     EXPECT_EQ(info("CreationDate"), "D:" + c.pdfDate + offset_);
@@ -284,7 +295,13 @@ INSTANTIATE_TEST_SUITE_P(Cases, DocInfoRenderTest,
                              RenderCase{"one_digit_hour", "1/5/2010 9:07:03", "20100105090703"},
                              RenderCase{"two_digit_fields", "01/05/2010 09:07:03", "20100105090703"},
                              // An unbalanced parenthesis in the date must not break the job.
-                             RenderCase{"unbalanced_parenthesis", "1/5/2010 9:07:03)", "20100105090703)"}),
+                             RenderCase{"unbalanced_parenthesis", "1/5/2010 9:07:03)", "20100105090703)"},
+                             // A UTF-8 title keeps every character.
+                             RenderCase{"utf8_title", "1/5/2010 9:07:03", "20100105090703",
+                                        "\xCE\xA9mega\xE6\x97\xA5\xE6\x9C\xAC", "\xCE\xA9mega\xE6\x97\xA5\xE6\x9C\xAC"},
+                             // NULs from escapes would end up in the PDF's Info and make its XMP invalid.
+                             RenderCase{"nul_escapes", "1/5/2010 9:07:03", "20100105090703", "Re\\000port\\0",
+                                        "Report"}),
                          [](const testing::TestParamInfo<RenderCase>& info) { return std::string(info.param.name); });
 
 } // namespace

@@ -100,7 +100,11 @@ INSTANTIATE_TEST_SUITE_P(
         CommentCase{"backslash_letter_kept", "%%Title: a\\b\n", &TPSHeaderInfo::Title, {0, 12, "a\\b"}},
         CommentCase{"double_backslash_kept", "%%Title: a\\\\b\n", &TPSHeaderInfo::Title, {0, 13, "a\\\\b"}},
         CommentCase{"double_backslash_then_octal", "%%Title: a\\\\351\n", &TPSHeaderInfo::Title, {0, 15, "a\\\xE9"}},
-        CommentCase{"octal_nul_not_trimmed", "%%Title: A\\0\n", &TPSHeaderInfo::Title, {0, 12, "A\0"s}},
+        // NULs that escapes make are dropped: they would reach the PDF and break its XMP.
+        CommentCase{"octal_nul_dropped", "%%Title: A\\0\n", &TPSHeaderInfo::Title, {0, 12, "A"}},
+        CommentCase{"octal_nul_mid_value_dropped", "%%Title: Re\\000port\n", &TPSHeaderInfo::Title, {0, 19, "Report"}},
+        CommentCase{"octal_nul_then_blank_trimmed", "%%Title: \\0 A \\400\n", &TPSHeaderInfo::Title, {0, 18, "A"}},
+        CommentCase{"hex_nul_dropped", "%%Title: <00410042>\n", &TPSHeaderInfo::Title, {0, 19, "AB"}},
         // Whole-value hex strings.
         CommentCase{"hex_value", "%%Title: <48656C6C6F>\n", &TPSHeaderInfo::Title, {0, 21, "Hello"}},
         CommentCase{"hex_lower_case", "%%Title: <48656c6c6f>\n", &TPSHeaderInfo::Title, {0, 21, "Hello"}},
@@ -108,7 +112,7 @@ INSTANTIATE_TEST_SUITE_P(
         CommentCase{"hex_odd_length_kept", "%%Title: <ABC>\n", &TPSHeaderInfo::Title, {0, 14, "<ABC>"}},
         CommentCase{"hex_empty_kept", "%%Title: <>\n", &TPSHeaderInfo::Title, {0, 11, "<>"}},
         CommentCase{"hex_not_whole_value_kept", "%%Title: <4142> x\n", &TPSHeaderInfo::Title, {0, 17, "<4142> x"}},
-        CommentCase{"hex_utf16_raw_bytes", "%%Title: <FEFF0041>\n", &TPSHeaderInfo::Title, {0, 19, "\xFE\xFF\0A"s}},
+        CommentCase{"hex_utf16_raw_bytes", "%%Title: <FEFF0041>\n", &TPSHeaderInfo::Title, {0, 19, "\xFE\xFF" "A"}},
         CommentCase{"hex_result_trimmed", "%%Title: <2048692009>\n", &TPSHeaderInfo::Title, {0, 21, "Hi"}},
         CommentCase{"octal_then_hex", "%%Title: <\\064\\061>\n", &TPSHeaderInfo::Title, {0, 19, "A"}},
         // Creation dates.

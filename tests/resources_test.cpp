@@ -92,6 +92,17 @@ TEST_P(ProgramResources, NameTheProductAndItsVersion)
     EXPECT_EQ(VersionString(info, "OriginalFilename"), GetParam());
 }
 
+// Paths outside the locale's code page would otherwise turn into look-alikes: another file.
+TEST_P(ProgramResources, RunWithUtf8AsTheAnsiCodePage)
+{
+    Module exe(::LoadLibraryExA(ProgramPath(GetParam()).c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE));
+    ASSERT_TRUE(exe) << ProgramPath(GetParam());
+    std::string manifest = Resource(exe.get(), RT_MANIFEST, CREATEPROCESS_MANIFEST_RESOURCE_ID);
+    EXPECT_NE(manifest.find("<activeCodePage xmlns=\"http://schemas.microsoft.com/SMI/2019/WindowsSettings\">UTF-8<"),
+              std::string::npos)
+        << manifest;
+}
+
 INSTANTIATE_TEST_SUITE_P(Programs, ProgramResources, ::testing::Values("folimar.exe", "folimarc.exe"));
 
 TEST(WindowProgramManifest, AsksForVisualStylesAndSystemDpiAwareness)

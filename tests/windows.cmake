@@ -1,6 +1,6 @@
 # Checks of the Windows build only: the Ghostscript DLL loader against a stand-in DLL, the
-# resources as Windows reads them, folimarc's report when no Ghostscript can be found, and the
-# DLLs the programs import.
+# resources as Windows reads them, folimarc's report when no Ghostscript can be found, its UTF-8
+# arguments, and the DLLs the programs import.
 
 # folimar_windows_check(name command...): a command run by CTest in the test prefix.
 function(folimar_windows_check name)
@@ -35,6 +35,15 @@ folimar_windows_check(folimarc_without_ghostscript
 set_tests_properties(folimarc_without_ghostscript PROPERTIES
   PASS_REGULAR_EXPRESSION "folimarc: Ghostscript was not found; looked in: [A-Z]:.*\\\\gsdll64\\.dll. the registry \\(HKEY_LOCAL_MACHINE\\\\SOFTWARE\\\\GPL Ghostscript, HKEY_LOCAL_MACHINE\\\\SOFTWARE\\\\Artifex Ghostscript\\): no installed Ghostscript"
   FAIL_REGULAR_EXPRESSION "exit code")
+
+# The manifest's UTF-8 code page reaches the MinGW program: a path outside code page 1252 comes
+# through exactly (else it would be the look-alike "Omega..." or be refused as such), and a device
+# name in it is refused before Ghostscript is looked for.
+folimar_windows_check(folimarc_utf8_arguments
+  ${CMAKE_CROSSCOMPILING_EMULATOR} $<TARGET_FILE:folimarc> Z:${CMAKE_SOURCE_DIR}/examples/sample.ps
+  "Z:\\tmp\\Ωmega日本\\COM1.pdf")
+set_tests_properties(folimarc_utf8_arguments PROPERTIES
+  PASS_REGULAR_EXPRESSION "folimarc: \"Z:\\\\tmp\\\\Ωmega日本\\\\COM1\\.pdf\" is the name of a Windows device, not of a file")
 
 # 64-bit programs that import nothing but Windows' own DLLs: no MinGW runtime beside them.
 folimar_windows_check(windows_programs_imports

@@ -9,14 +9,19 @@ namespace porttool {
 
 namespace {
 
-// Not std::wstring: Winelib's WCHAR is 16 bits, the C++ library's wchar_t is not.
+// Not std::wstring: Winelib's WCHAR is 16 bits, the C++ library's wchar_t is not. Empty when
+// the code page lacks a character: a look-alike would name another file.
 std::string FromWide(const WCHAR* wide, UINT codePage)
 {
-    int bytes = ::WideCharToMultiByte(codePage, 0, wide, -1, nullptr, 0, nullptr, nullptr);
-    if (bytes <= 0)
+    const bool utf8 = codePage == CP_UTF8;
+    const DWORD flags = utf8 ? WC_ERR_INVALID_CHARS : WC_NO_BEST_FIT_CHARS;
+    BOOL usedDefault = FALSE;
+    BOOL* used = utf8 ? nullptr : &usedDefault;
+    int bytes = ::WideCharToMultiByte(codePage, flags, wide, -1, nullptr, 0, nullptr, used);
+    if (bytes <= 0 || usedDefault)
         return {};
     std::vector<char> text(static_cast<size_t>(bytes), '\0');
-    ::WideCharToMultiByte(codePage, 0, wide, -1, text.data(), bytes, nullptr, nullptr);
+    ::WideCharToMultiByte(codePage, flags, wide, -1, text.data(), bytes, nullptr, used);
     return std::string(text.data());
 }
 

@@ -6,7 +6,8 @@
 namespace porttool {
 
 // Winelib: a Unix path ("/...") as Wine's Windows path ("Z:\..."). Any other path, and every
-// path in the Windows build, comes back unchanged; empty when Wine cannot map it.
+// path in the Windows build, comes back unchanged; empty when Wine cannot map it or the ANSI
+// code page cannot hold it exactly.
 std::string WindowsPathOf(const std::string& path);
 
 // The folder part of a Windows path, with its trailing backslash; empty when there is none.

@@ -84,6 +84,15 @@ struct WindowTraits {
     static void Close(Type h) { ::DestroyWindow(h); }
 };
 
+// Memory the system allocated for the caller with LocalAlloc (CommandLineToArgvW, ...).
+template <class T>
+struct LocalMemoryTraits {
+    using Type = T;
+    static Type Invalid() { return nullptr; }
+    static bool Valid(Type p) { return p != nullptr; }
+    static void Close(Type p) { ::LocalFree(p); }
+};
+
 using UniqueHandle = Scoped<KernelHandleTraits>;
 using RegKey = Scoped<RegKeyTraits>;
 using FindHandle = Scoped<FindHandleTraits>;
@@ -91,5 +100,6 @@ using Font = Scoped<GdiObjectTraits<HFONT>>;
 using Brush = Scoped<GdiObjectTraits<HBRUSH>>;
 using Bitmap = Scoped<GdiObjectTraits<HBITMAP>>;
 using UniqueWindow = Scoped<WindowTraits>;
+using WideArgv = Scoped<LocalMemoryTraits<LPWSTR*>>;
 
 } // namespace win

@@ -1,0 +1,44 @@
+// Rules over text and paths that need no system call: UTF-8, Windows device names, file names
+// made from document titles.
+#pragma once
+
+// Only standard headers here: the rules are built natively for fuzzing.
+#include <cstddef>
+#include <string>
+#include <string_view>
+
+namespace folimar {
+
+// True when the bytes are well-formed UTF-8 (no overlong forms, no surrogates, nothing above
+// U+10FFFF). Plain ASCII is UTF-8.
+bool IsValidUtf8(std::string_view bytes);
+
+// The UTF-16 code units of well-formed UTF-8 text (see IsValidUtf8); a malformed byte becomes
+// U+FFFD.
+std::u16string Utf8ToUtf16(std::string_view utf8);
+
+// True when a path, or a bare name, names one of Windows' devices instead of a file: its last
+// component is CON, PRN, AUX, NUL, COM0-COM9, LPT0-LPT9, COM or LPT with a superscript 1, 2 or 3
+// (as UTF-8 or as a code page 1252 byte), CONIN$ or CONOUT$, in any case, with any extension
+// (everything from the first dot) and with trailing spaces and dots, which Windows drops. A path
+// in the device namespace ("\\.\...") is a device too.
+bool IsReservedDeviceName(std::string_view path);
+
+// The most UTF-16 units a file name made from a title keeps.
+inline constexpr size_t kTitleNameUnits = 30;
+
+// The file name made from a title in UTF-8:
+// - \ / | become "-", : becomes "_", * and ? are removed, < > become ( ), a double quote becomes
+//   a single quote;
+// - control characters (U+0000-U+001F, U+007F), which no file name may hold, become spaces;
+// - then the name is cut to its first kTitleNameUnits UTF-16 units, never inside a character;
+// - trailing spaces and dots, which Windows would drop without a word, are removed;
+// - a name that is still a device name gets "_" at the end of its base name ("Aux" gives
+//   "Aux_", "nul.txt" gives "nul_.txt").
+std::string FileNameFromTitle(std::string_view utf8Title);
+
+// The first bytes of text, at most maxBytes, not cutting a UTF-8 character in two when the text is
+// UTF-8.
+std::string_view CutUtf8(std::string_view text, size_t maxBytes);
+
+} // namespace folimar
