@@ -26,7 +26,7 @@ inline constexpr StripMarkers kFontPass2{"currentfile eexec", "6641d3dbc7cda5576
 
 // The longest span a cut may have, start marker to end marker. Fonts are far smaller; the bound keeps the
 // bytes held back while a font's end is looked for, and so the memory, independent of the job's size.
-inline constexpr size_t kMaxFontProgram = size_t{16} << 20;
+inline constexpr size_t kMaxFontProgram = size_t{8} << 20;
 
 // The number in a "%%Pages:" value: decimal digits, or hexadecimal digits after "0x", that fit a
 // non-negative 32-bit integer. Anything else (signs, spaces, other bytes) gives no value.
