@@ -41,13 +41,14 @@ public:
     // No value when neither occurrence gives a valid number.
     std::optional<int32_t> Finish();
 
+private:
     // One occurrence's value, read byte by byte as ParsePageNumber would read the trimmed value.
     struct Value {
-        uint64_t next = 0;  // stream offset of the value's next byte to read
-        bool done = false;  // its line has ended
-        bool inner = false; // white space seen after the value's first byte
-        bool trailing = false;
-        size_t length = 0; // bytes of the trimmed value seen so far
+        uint64_t next = 0;     // stream offset of the value's next byte to read
+        bool done = false;     // its line has ended
+        bool trailing = false; // white space has come since the value's last byte
+        bool inner = false;    // a byte came after such white space: no number
+        size_t length = 0;     // bytes of the trimmed value seen so far
         char first = 0;
         char second = 0;
         bool decimalOk = true;
@@ -60,7 +61,6 @@ public:
         bool IsNumberForm() const;
     };
 
-private:
     bool Searching() const;
     void FeedValue(Value& value, std::string_view piece);
 
