@@ -1,7 +1,11 @@
 #!/usr/bin/env python3
 """Runs the benchmarks and prints the table; bench/run.sh builds the programs and calls this.
 
-  bench.py BUILD_DIR WINEPREFIX [--runs N] [--strip-mb N] [--fonts N] [--dsc-mb N]
+  bench.py BUILD_DIR WINEPREFIX [--runs N] [--strip-mb N] [--fonts N] [--dsc-mb N] [--baseline-bench EXE]
+           [--max-strip-rss-mb N]
+
+--baseline-bench runs an older build's folimar_bench.exe on the same job, for the speed against it.
+Exits with 1 when the peak memory of preparing the job passes --max-strip-rss-mb.
 """
 import argparse
 import os
@@ -44,8 +48,8 @@ class Runner:
                 sys.exit("failed: %s\n%s" % (" ".join(cmd), err.read().decode(errors="replace")))
             return wall, int(open(rss.name).read().split()[-1]), out.read().decode()
 
-    def bench(self, *args):
-        return self.run([os.path.join(self.build, "bench", "folimar_bench.exe")] + list(args))
+    def bench(self, *args, exe=None):
+        return self.run([exe or os.path.join(self.build, "bench", "folimar_bench.exe")] + list(args))
 
 
 def sync():
@@ -59,7 +63,26 @@ def ensure(path, size, make):
         make()
 
 
-def strip_rows(r, data, runs, size_mb, fonts):
+def strip_runs(r, original, job, size_mb, cut, runs, exe=None):
+    """Strips a fresh copy of the job runs times; returns the in-process seconds, wall seconds and max RSS (KiB)."""
+    strip, wall, rss = [], [], []
+    for _ in range(runs):
+        subprocess.run(["cp", original, job], check=True)
+        sync()
+        w, kib, out = r.bench("strip", wine_path(job), exe=exe)
+        seconds, pages = out.split()
+        if os.path.getsize(job) != size_mb * MIB - cut or int(pages) != 20:
+            sys.exit("strip gave %d bytes and %s pages; expected %d bytes and 20 pages" %
+                     (os.path.getsize(job), pages, size_mb * MIB - cut))
+        strip.append(float(seconds))
+        wall.append(w)
+        rss.append(kib)
+        sync()
+    os.remove(job)
+    return strip, wall, rss
+
+
+def strip_rows(r, data, runs, size_mb, fonts, baseline, max_rss_mb):
     original = os.path.join(data, "fonts-%d.ps" % size_mb)
     cut_file = original + ".cut"
     ensure(original, size_mb * MIB,
@@ -72,34 +95,37 @@ def strip_rows(r, data, runs, size_mb, fonts):
     make_jobs.write_fonts_job(small, 1, 2)
     _, base_rss, _ = r.bench("strip", wine_path(small))
 
-    strip, strip_wall, cp, rss = [], [], [], []
+    cp = []
     for _ in range(runs):
         wall, _, _ = r.run(["cp", original, copy], wine=False)
         cp.append(wall)
         os.remove(copy)
-        subprocess.run(["cp", original, job], check=True)
         sync()
-        wall, kib, out = r.bench("strip", wine_path(job))
-        seconds, pages = out.split()
-        if os.path.getsize(job) != size_mb * MIB - cut or int(pages) != 20:
-            sys.exit("strip gave %d bytes and %s pages; expected %d bytes and 20 pages" %
-                     (os.path.getsize(job), pages, size_mb * MIB - cut))
-        strip.append(float(seconds))
-        strip_wall.append(wall)
-        rss.append(kib)
-        sync()
-    os.remove(job)
-    s, w, c, peak = (statistics.median(x) for x in (strip, strip_wall, cp, rss))
-    return [
+    strip, strip_wall, rss = strip_runs(r, original, job, size_mb, cut, runs)
+    s, w, c = (statistics.median(x) for x in (strip, strip_wall, cp))
+    peak = max(rss)
+    over = peak > max_rss_mb * 1024
+    rows = [
         ("StripFontsAndCountPages, %d MiB job, %d fonts (%.1f MiB cut)" % (size_mb, fonts, cut / MIB),
          "%.3f s" % s),
         ("  the same, whole driver process with Wine start-up", "%.3f s" % w),
         ("cp of the same file, same disk", "%.3f s" % c),
         ("ratio StripFontsAndCountPages / cp", "%.2f (process: %.2f)" % (s / c, w / c)),
         ("  ratio of the fastest runs (%.3f s / %.3f s)" % (min(strip), min(cp)), "%.2f" % (min(strip) / min(cp))),
-        ("peak memory (max RSS of the driver)", "%.0f MiB = %.2f x job size" % (peak / 1024, peak * 1024 / (size_mb * MIB))),
+        ("peak memory (highest max RSS of the driver over the runs)",
+         "%.0f MiB = %.3f x job size%s" % (peak / 1024, peak * 1024 / (size_mb * MIB),
+                                          " -- OVER the %d MiB limit" % max_rss_mb if over else
+                                          " (limit %d MiB)" % max_rss_mb)),
         ("  driver on a 1 MiB job (Wine's own share)", "%.0f MiB" % (base_rss / 1024)),
     ]
+    if baseline:
+        old, old_wall, old_rss = strip_runs(r, original, job, size_mb, cut, runs, exe=baseline)
+        o = statistics.median(old)
+        rows += [
+            ("baseline build's StripFontsAndCountPages, same job", "%.3f s, peak %.0f MiB" % (o, max(old_rss) / 1024)),
+            ("ratio this build / baseline (lower is faster)", "%.2f (fastest runs: %.2f)" % (s / o, min(strip) / min(old))),
+        ]
+    return rows, over
 
 
 def dsc_rows(r, data, size_mb):
@@ -145,7 +171,9 @@ def main():
     p.add_argument("build")
     p.add_argument("prefix")
     p.add_argument("--runs", type=int, default=5)
-    p.add_argument("--strip-mb", type=int, default=512)
+    p.add_argument("--strip-mb", type=int, default=1024)
+    p.add_argument("--baseline-bench")
+    p.add_argument("--max-strip-rss-mb", type=int, default=100)
     p.add_argument("--fonts", type=int, default=300)
     p.add_argument("--dsc-mb", type=int, default=1024)
     a = p.parse_args()
@@ -153,7 +181,7 @@ def main():
     os.makedirs(data, exist_ok=True)
     r = Runner(a.build, a.prefix)
     r.bench("dsc", "1", wine_path(__file__))  # a warm-up, so the first measured run pays no Wine start
-    rows = strip_rows(r, data, a.runs, a.strip_mb, a.fonts)
+    rows, over = strip_rows(r, data, a.runs, a.strip_mb, a.fonts, a.baseline_bench, a.max_strip_rss_mb)
     rows += dsc_rows(r, data, a.dsc_mb)
     rows += conversion_rows(r, data, a.runs)
     width = max(len(name) for name, _ in rows)
@@ -161,6 +189,8 @@ def main():
     print("|%s|%s|" % ("-" * (width + 2), "-" * 30))
     for name, value in rows:
         print("| %-*s | %s |" % (width, name, value))
+    if over:
+        sys.exit("preparing the %d MiB job took more than %d MiB" % (a.strip_mb, a.max_strip_rss_mb))
 
 
 if __name__ == "__main__":

@@ -1,4 +1,4 @@
-// Fuzzes the page count reader against a plain reference that reads the digits one by one.
+// Fuzzes the page count reader, fed in random pieces, against a plain reference that reads the digits one by one.
 #include "fuzz/fuzz_check.h"
 #include "jobprep/strip_fonts.h"
 
@@ -70,6 +70,16 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     FUZZ_REQUIRE(pages == ReferencePageCount(text));
     FUZZ_REQUIRE(!pages || *pages >= 0);
     FUZZ_REQUIRE(!pages || text.find(kComment) != std::string_view::npos);
+    // The same text in pieces, their sizes drawn from its first byte, gives the same count.
+    PageCountReader reader;
+    uint32_t seed = size > 0 ? data[0] * 2654435761u + 1 : 1;
+    for (size_t at = 0; at < size;) {
+        seed = seed * 1103515245u + 12345u;
+        size_t piece = 1 + (seed >> 16) % (size > 0 && data[0] < 64 ? 8 : 300);
+        reader.Feed(text.substr(at, piece));
+        at += piece;
+    }
+    FUZZ_REQUIRE(reader.Finish() == pages);
     // The whole input as a bare value as well.
     FUZZ_REQUIRE(ParsePageNumber(text) == ReferenceNumber(text));
     return 0;

@@ -1,4 +1,5 @@
-// Rewrites a job file without its embedded font programs, through "~tmp.~" beside it, and reads its page count.
+// Rewrites a job file without its embedded font programs, through "~tmp.~" beside it, and reads its page count,
+// in one read of the job in pieces.
 #include "jobprep/strip_fonts.h"
 
 #include "jobprep/job_error.h"
@@ -12,15 +13,10 @@ namespace folimar {
 
 namespace {
 
-// Reads and writes go in pieces this large: few calls, and each size fits a DWORD.
-constexpr size_t kIoPiece = size_t{64} << 20;
-
-struct JobText {
-    std::unique_ptr<char[]> bytes;
-    size_t size = 0;
-
-    std::string_view view() const { return {bytes.get(), size}; }
-};
+// The job is read in pieces this large: few calls, and a memory use that does not grow with the job.
+constexpr size_t kReadPiece = size_t{4} << 20;
+// Kept pieces smaller than this are gathered before they are written.
+constexpr size_t kWriteBuffer = size_t{1} << 20;
 
 [[noreturn]] void RaiseJobFileError(const char* action, const std::string& fileName)
 {
@@ -28,72 +24,148 @@ struct JobText {
     throw JobFileError(action, fileName, code);
 }
 
-// The whole file, read while other readers may share it but no writer can change it.
-JobText LoadFileText(const std::string& fileName)
-{
-    win::UniqueHandle file(::CreateFileA(fileName.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                                         FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
-    if (!file)
-        RaiseJobFileError("Cannot open file", fileName);
-    LARGE_INTEGER fileSize{};
-    if (!::GetFileSizeEx(file.get(), &fileSize))
-        RaiseJobFileError("Cannot read file", fileName);
-    JobText text;
-    text.size = static_cast<size_t>(fileSize.QuadPart);
-    // No zero fill: every byte is overwritten by the read.
-    text.bytes = std::make_unique_for_overwrite<char[]>(text.size);
-    size_t done = 0;
-    while (done < text.size) {
-        DWORD read = 0;
-        DWORD want = static_cast<DWORD>(std::min(kIoPiece, text.size - done));
-        if (!::ReadFile(file.get(), text.bytes.get() + done, want, &read, nullptr))
-            RaiseJobFileError("Cannot read file", fileName);
-        if (read == 0)
-            break; // the file is shorter than its size said: keep what is there
-        done += read;
+// The job, read while other readers may share it but no writer can change it. Reads name their offset, so that
+// the part already read can be read again.
+class JobReader {
+public:
+    explicit JobReader(const std::string& fileName)
+        : fileName_(fileName),
+          file_(::CreateFileA(fileName.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                              FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr))
+    {
+        if (!file_)
+            RaiseJobFileError("Cannot open file", fileName_);
     }
-    text.size = done;
-    return text;
-}
 
-// The temporary file of one call: created empty, and deleted on every way out if this call created it.
+    // Up to size bytes from offset; fewer only at the end of the file.
+    size_t ReadAt(uint64_t offset, char* buffer, size_t size)
+    {
+        size_t done = 0;
+        while (done < size) {
+            OVERLAPPED at{};
+            at.Offset = static_cast<DWORD>(offset + done);
+            at.OffsetHigh = static_cast<DWORD>((offset + done) >> 32);
+            DWORD read = 0;
+            DWORD want = static_cast<DWORD>(std::min(size - done, kReadPiece));
+            if (!::ReadFile(file_.get(), buffer + done, want, &read, &at)) {
+                if (::GetLastError() == ERROR_HANDLE_EOF)
+                    break;
+                RaiseJobFileError("Cannot read file", fileName_);
+            }
+            if (read == 0)
+                break;
+            done += read;
+        }
+        return done;
+    }
+
+    void Close() { file_.reset(); }
+
+private:
+    const std::string& fileName_;
+    win::UniqueHandle file_;
+};
+
+// The temporary file of one call: created empty, and deleted on every way out unless it replaced the job.
 class TempFile {
 public:
     explicit TempFile(std::string name)
         : name_(std::move(name)),
           file_(::CreateFileA(name_.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr)),
-          created_(file_.valid())
+          exists_(file_.valid())
     {
     }
     ~TempFile()
     {
         file_.reset();
-        if (created_)
+        if (exists_)
             ::DeleteFileA(name_.c_str());
     }
     TempFile(const TempFile&) = delete;
     TempFile& operator=(const TempFile&) = delete;
 
-    const std::string& name() const { return name_; }
     bool IsOpen() const { return file_.valid(); }
 
-    // Writes all of data and closes the file; false when any write (a full disk) or the close fails.
-    bool WriteAllAndClose(std::string_view data)
+    // False when any write fails (a full disk).
+    bool Write(std::string_view data)
     {
         while (!data.empty()) {
-            DWORD want = static_cast<DWORD>(std::min(kIoPiece, data.size()));
+            DWORD want = static_cast<DWORD>(std::min(kReadPiece, data.size()));
             DWORD written = 0;
             if (!::WriteFile(file_.get(), data.data(), want, &written, nullptr) || written != want)
                 return false;
             data.remove_prefix(written);
         }
-        return ::CloseHandle(file_.release()) != FALSE;
+        return true;
+    }
+
+    // Puts the complete file in the job's place in one step: the job is either the old one or the new one,
+    // whenever the process or the machine stops. False, with the job as it was, when any step fails.
+    bool Replace(const std::string& jobName)
+    {
+        if (!::FlushFileBuffers(file_.get()) || !::CloseHandle(file_.release()))
+            return false;
+        if (!::MoveFileExA(name_.c_str(), jobName.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+            return false;
+        exists_ = false;
+        return true;
     }
 
 private:
     std::string name_;
     win::UniqueHandle file_;
-    bool created_;
+    bool exists_;
+};
+
+// Writes the kept bytes to the temporary file, but only once something is cut: until then they are the job's own
+// first bytes, which are then copied from the job, so a job without fonts costs no writing.
+class KeptWriter {
+public:
+    KeptWriter(TempFile& temp, JobReader& job) : temp_(temp), job_(job) { buffer_.reserve(kWriteBuffer); }
+
+    void Keep(std::string_view piece, bool anythingCut)
+    {
+        if (!ok_)
+            return;
+        if (!anythingCut) {
+            uncopied_ += piece.size();
+            return;
+        }
+        if (uncopied_ > 0)
+            CopyJobStart();
+        if (buffer_.size() + piece.size() > kWriteBuffer && !Flush())
+            return;
+        if (piece.size() >= kWriteBuffer)
+            ok_ = temp_.Write(piece);
+        else
+            buffer_ += piece;
+    }
+
+    bool Flush()
+    {
+        ok_ = ok_ && temp_.Write(buffer_);
+        buffer_.clear();
+        return ok_;
+    }
+
+private:
+    void CopyJobStart()
+    {
+        auto piece = std::make_unique_for_overwrite<char[]>(kReadPiece);
+        for (uint64_t offset = 0; ok_ && offset < uncopied_;) {
+            size_t want = static_cast<size_t>(std::min<uint64_t>(kReadPiece, uncopied_ - offset));
+            size_t read = job_.ReadAt(offset, piece.get(), want);
+            ok_ = read == want && temp_.Write(std::string_view(piece.get(), read));
+            offset += read;
+        }
+        uncopied_ = 0;
+    }
+
+    TempFile& temp_;
+    JobReader& job_;
+    std::string buffer_;
+    uint64_t uncopied_ = 0;
+    bool ok_ = true;
 };
 
 } // namespace
@@ -101,19 +173,33 @@ private:
 void StripFontsAndCountPages(const std::string& fileName, int32_t& pageCount)
 {
     TempFile temp(StripTempFileName(fileName));
-    JobText job = LoadFileText(fileName);
-    if (std::optional<int32_t> pages = ReadPageCount(job.view()))
-        pageCount = *pages;
+    JobReader job(fileName);
     // Without a temporary file the job cannot be replaced safely; it is then rendered with its fonts.
-    if (!temp.IsOpen())
+    const bool stripping = temp.IsOpen();
+    KeptWriter writer(temp, job);
+    FontStripper stripper([&](std::string_view piece) { writer.Keep(piece, stripper.cut()); });
+    PageCountReader pages;
+    auto piece = std::make_unique_for_overwrite<char[]>(kReadPiece);
+    for (uint64_t offset = 0;;) {
+        size_t read = job.ReadAt(offset, piece.get(), kReadPiece);
+        if (read == 0)
+            break;
+        std::string_view bytes(piece.get(), read);
+        pages.Feed(bytes);
+        if (stripping)
+            stripper.Feed(bytes);
+        offset += read;
+    }
+    if (std::optional<int32_t> count = pages.Finish())
+        pageCount = *count;
+    if (!stripping)
         return;
-    // Both passes run in the one buffer, the second over what the first kept; the job is rewritten once.
-    size_t kept = StripFontPrograms(job.bytes.get(), job.size);
-    if (kept == job.size)
-        return;
-    // An incomplete temporary file never replaces the job; a failed copy leaves the job as it was.
-    if (temp.WriteAllAndClose(std::string_view(job.bytes.get(), kept)))
-        ::CopyFileA(temp.name().c_str(), fileName.c_str(), FALSE);
+    stripper.Finish();
+    // An incomplete temporary file never replaces the job; a failed replace leaves the job as it was.
+    if (stripper.cut() && writer.Flush()) {
+        job.Close();
+        temp.Replace(fileName);
+    }
 }
 
 } // namespace folimar

@@ -88,96 +88,170 @@ void PrintTo(const StripCase& c, std::ostream* os)
     *os << c.name;
 }
 
-const std::string kFont1 = "mark currentfile eexec\r\n\x8f\0\x12\xe4\r\n0000000000\r\ncleartomark\r\n"s;
+// The 512 zeros that end a Type 1 font's encrypted part, in eight lines.
+std::string Zeros(const std::string& eol)
+{
+    std::string zeros;
+    for (int line = 0; line < 8; ++line)
+        zeros += std::string(64, '0') + eol;
+    return zeros;
+}
+
+// A font as Windows drivers embed it: binary eexec data, the zeros and the cleartomark line.
+std::string BinaryFont(const std::string& eol)
+{
+    return "mark currentfile eexec" + eol + "\x8f\0\x12\xe4 cleartomark\x01"s + eol + Zeros(eol) + "cleartomark" + eol;
+}
+
+const std::string kFont1 = BinaryFont("\r\n");
+const std::string kFontLf = BinaryFont("\n");
+const std::string kFontCr = BinaryFont("\r");
+// Hex eexec data ending with the zeros, as PostScript fonts on disk are.
+const std::string kHexFont1 =
+    "mark currentfile eexec\r\n" + std::string(64, 'a') + "\r\n" + Zeros("\r\n") + "cleartomark\r\n";
+// Without its line end, for cases about what follows the end marker.
+const std::string kFont1Open = kFont1.substr(0, kFont1.size() - 2);
 const std::string kFont2 = "currentfile eexec\r\na3f0c1\0\x7f\r\n"s + kHexEnd + "\r\n";
-const std::string kFontLf = "mark currentfile eexec\n\x8f\0\x12\n0000000000\ncleartomark\n"s;
+
+// A six-page job whose page text quotes both markers, as a manual about PostScript fonts does.
+std::string QuotingJob()
+{
+    std::string job = "%!PS-Adobe-3.0\r\n%%EndComments\r\n";
+    for (int page = 1; page <= 6; ++page) {
+        job += "%%Page: " + std::to_string(page) + " " + std::to_string(page) + "\r\n";
+        if (page == 2)
+            job += "72 700 moveto (A font begins with mark currentfile eexec and binary data.) show\r\n";
+        if (page == 4)
+            job += "% mark currentfile eexec\r\n72 680 moveto (mark currentfile eexec 2024 report) show\r\n";
+        if (page == 5)
+            job += "72 660 moveto (It ends with zeros and cleartomark) show\r\n";
+        job += "showpage\r\n";
+    }
+    return job + "%%EOF\r\n";
+}
 
 const StripCase kStripCases[] = {
     {"TwoFontsLoseBothEncryptedParts",
      "%!PS\r\n/F1 begin " + kFont1 + "{restore}if\r\nbetween\0\xff\r\n/F2 begin "s + kFont1 + "after\0\r\n%%EOF"s,
      "%!PS\r\n/F1 begin {restore}if\r\nbetween\0\xff\r\n/F2 begin after\0\r\n%%EOF"s},
-    // With LF-only line ends the line after the end marker's line stays whole too.
-    {"LfLineEndsKeepTheNextLine", "A\nmark currentfile eexec\nDATA\ncleartomark\nnext\nkept\n", "A\nnext\nkept\n"},
+    // The line after the end marker's line stays whole with every line-end convention.
+    {"CrLfLineEndsKeepTheNextLine", "A\r\n" + kFont1 + "next\r\nkept\r\n", "A\r\nnext\r\nkept\r\n"},
+    {"LfLineEndsKeepTheNextLine", "A\n" + kFontLf + "next\nkept\n", "A\nnext\nkept\n"},
+    {"CrLineEndsKeepTheNextLine", "A\r" + kFontCr + "next\rkept\r", "A\rnext\rkept\r"},
     {"LfLineEndsTwoFonts", "A\n" + kFontLf + "B\n" + kFontLf + "C\n", "A\nB\nC\n"},
+    {"CrLineEndsTwoFonts", "A\r" + kFontCr + "B\r" + kFontCr + "C\r", "A\rB\rC\r"},
+    {"NoLineFeedAfterEndMarker", "A " + kFont1Open + "\r tail", "A  tail"},
+    {"CrThenEmptyCrLfLine", "A " + kFont1Open + "\r\r\nB", "A \r\nB"},
+    {"HexFontIsCut", "A\r\n" + kHexFont1 + "B\r\n", "A\r\nB\r\n"},
     {"JobStartingWithMarker", kFont1 + "rest\r\n", "rest\r\n"},
-    {"RestOfEndMarkerLineGoes", "A mark currentfile eexec X cleartomark} if\r\nB", "A B"},
-    {"EndMarkerEndsText", "A mark currentfile eexec X cleartomark", "A "},
-    {"OneByteAfterEndMarker", "A mark currentfile eexec X cleartomark\r", "A "},
-    {"NoLineFeedAfterEndMarker", "A mark currentfile eexec X cleartomark\r tail", "A "},
-    {"EndMarkerBeforeStartStays", "cleartomark\r\nA mark currentfile eexec X cleartomark\r\nB", "cleartomark\r\nA B"},
+    {"RestOfEndMarkerLineGoes", "A " + kFont1Open + "} if\r\nB", "A B"},
+    {"EndMarkerEndsText", "A " + kFont1Open, "A "},
+    {"OneByteAfterEndMarker", "A " + kFont1Open + "\r", "A "},
+    {"EndMarkerBeforeStartStays", "cleartomark\r\nA " + kFont1 + "B", "cleartomark\r\nA B"},
     {"NoMarkers", "%!PS\r\n/Helvetica findfont 12 scalefont setfont\r\n",
      "%!PS\r\n/Helvetica findfont 12 scalefont setfont\r\n"},
-    {"MarkersMatchWithCase", "MARK CURRENTFILE EEXEC X CLEARTOMARK\r\n", "MARK CURRENTFILE EEXEC X CLEARTOMARK\r\n"},
-    {"StartWithoutEndStays", "A mark currentfile eexec X\r\nno end", "A mark currentfile eexec X\r\nno end"},
-    {"UnterminatedSecondFontStays", "A " + kFont1 + "B mark currentfile eexec Y\r\n",
-     "A B mark currentfile eexec Y\r\n"},
+    {"MarkersMatchWithCase", "MARK CURRENTFILE EEXEC \x8f X\r\n" + Zeros("\r\n") + "CLEARTOMARK\r\n",
+     "MARK CURRENTFILE EEXEC \x8f X\r\n" + Zeros("\r\n") + "CLEARTOMARK\r\n"},
+    {"StartWithoutEndStays", "A mark currentfile eexec \x8f\x90\r\nno end",
+     "A mark currentfile eexec \x8f\x90\r\nno end"},
+    {"UnterminatedSecondFontStays", "A " + kFont1 + "B mark currentfile eexec \x8f\r\n",
+     "A B mark currentfile eexec \x8f\r\n"},
     {"SecondPassOnly", "A\r\n" + kFont2 + "B\r\n", "A\r\nB\r\n"},
     {"SecondPassOverFirstPassOutput", "A " + kFont1 + "B " + kFont2 + "C", "A B C"},
     // Pass 1 cuts nothing here (no cleartomark), so pass 2 works on the job as read.
-    {"SecondPassFindsMarkerInsideFirstMarker", "A mark currentfile eexec X " + kHexEnd + "\r\nB", "A mark B"},
-    {"SecondPassStartWithoutEndStays", "A " + kFont1 + "B currentfile eexec\r\nC", "A B currentfile eexec\r\nC"},
+    {"SecondPassFindsMarkerInsideFirstMarker", "A mark currentfile eexec a3f0 " + kHexEnd + "\r\nB", "A mark B"},
+    {"SecondPassStartWithoutEndStays", "A " + kFont1 + "B currentfile eexec a3f0\r\nC",
+     "A B currentfile eexec a3f0\r\nC"},
+    // Only font programs are cut: markers in page text, comments and strings are not.
+    {"PageTextQuotingBothMarkersStays", QuotingJob(), QuotingJob()},
+    {"QuotedStartBeforeARealFont", "(mark currentfile eexec) show\r\npage\r\n/F " + kFont1 + "end\r\n",
+     "(mark currentfile eexec) show\r\npage\r\n/F end\r\n"},
+    // Hex digits after the quoted marker look like eexec data: the real font's start after it decides.
+    {"HexLookingTextBeforeARealFont", "(mark currentfile eexec 2024) show\r\n/F " + kFont1 + "end\r\n",
+     "(mark currentfile eexec 2024) show\r\n/F end\r\n"},
+    {"MarkerWithoutSpaceIsNoFont", "mark currentfile eexec\x8f\x90\r\n" + Zeros("\r\n") + "cleartomark\r\nB",
+     "mark currentfile eexec\x8f\x90\r\n" + Zeros("\r\n") + "cleartomark\r\nB"},
+    {"PrintableTextAfterMarkerIsNoFont", "mark currentfile eexec\r\nshow it\r\n" + Zeros("\r\n") + "cleartomark\r\nB",
+     "mark currentfile eexec\r\nshow it\r\n" + Zeros("\r\n") + "cleartomark\r\nB"},
+    {"TooMuchSpaceAfterMarkerIsNoFont",
+     "mark currentfile eexec" + std::string(65, ' ') + "\x8f\r\n" + Zeros("\r\n") + "cleartomark\r\nB",
+     "mark currentfile eexec" + std::string(65, ' ') + "\x8f\r\n" + Zeros("\r\n") + "cleartomark\r\nB"},
+    {"EndWithoutZerosIsNoEnd", "A mark currentfile eexec \x8f\r\n(cleartomark) show\r\npage 3\r\n",
+     "A mark currentfile eexec \x8f\r\n(cleartomark) show\r\npage 3\r\n"},
+    {"FewerThan512ZerosIsNoEnd", "A mark currentfile eexec \x8f\r\n" + std::string(511, '0') + "\r\ncleartomark\r\nB",
+     "A mark currentfile eexec \x8f\r\n" + std::string(511, '0') + "\r\ncleartomark\r\nB"},
+    {"ZerosWithoutLineBreaksCount", "A mark currentfile eexec \x8f\r\n" + std::string(512, '0') + "cleartomark\r\nB",
+     "A B"},
+    // The font's own cleartomark in its data is passed over; its closing one ends the cut.
+    {"EndInsideFontDataIsSkipped",
+     "A mark currentfile eexec\r\n\x8f cleartomark\r\n" + Zeros("\r\n") + "cleartomark\r\nB", "A B"},
 };
-
-// The kept pieces of one pass, checked to be in order and inside the input.
-struct CollectedPass {
-    bool cut = false;
-    std::string text;
-    std::vector<std::string_view> pieces;
-};
-
-CollectedPass CollectPass(std::string_view input, const StripMarkers& markers)
-{
-    CollectedPass out;
-    out.cut = StripPass(input, markers, [&](std::string_view piece) {
-        out.pieces.push_back(piece);
-        out.text += piece;
-    });
-    return out;
-}
 
 class StripFonts : public ::testing::TestWithParam<StripCase> {};
 
-TEST_P(StripFonts, InPlaceGivesTheCleanedJob)
+TEST_P(StripFonts, WholeTextGivesTheCleanedJob)
 {
-    std::string buffer = GetParam().job;
-    size_t kept = StripFontPrograms(buffer.data(), buffer.size());
-    EXPECT_EQ(buffer.substr(0, kept), GetParam().cleaned);
+    EXPECT_EQ(StripFontPrograms(GetParam().job), GetParam().cleaned);
 }
 
-TEST_P(StripFonts, PassesWithASinkAgreeWithTheInPlaceRun)
+// Every piece size gives what the whole text gives: markers and line ends straddle the pieces.
+TEST_P(StripFonts, AnyPieceSizeGivesTheCleanedJob)
 {
     const std::string& job = GetParam().job;
-    CollectedPass first = CollectPass(job, kFontPass1);
-    std::string afterFirst = first.cut ? first.text : job;
-    CollectedPass second = CollectPass(afterFirst, kFontPass2);
-    EXPECT_EQ(second.cut ? second.text : afterFirst, GetParam().cleaned);
-    EXPECT_EQ(first.cut || second.cut, GetParam().cleaned != job);
+    for (size_t size : {size_t{1}, size_t{2}, size_t{3}, size_t{5}, size_t{7}, size_t{11}, size_t{64}, size_t{4097},
+                        job.size() + 1}) {
+        std::string kept;
+        FontStripper stripper([&](std::string_view piece) { kept += piece; });
+        for (size_t at = 0; at < job.size(); at += size)
+            stripper.Feed(std::string_view(job).substr(at, size));
+        stripper.Finish();
+        EXPECT_EQ(kept, GetParam().cleaned) << "pieces of " << size;
+        EXPECT_EQ(stripper.cut(), GetParam().cleaned != job) << "pieces of " << size;
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(Jobs, StripFonts, ::testing::ValuesIn(kStripCases),
                          [](const auto& info) { return std::string(info.param.name); });
 
-TEST(StripPass, HandsOverPiecesOfTheInputInOrderOnlyWhenCutting)
+TEST_P(PageCount, AnyPieceSizeGivesTheSameCount)
 {
-    const std::string job = "A " + kFont1 + "B " + kFont1 + kFont1 + "C";
-    CollectedPass pass = CollectPass(job, kFontPass1);
-    ASSERT_TRUE(pass.cut);
-    ASSERT_EQ(pass.pieces.size(), 4u); // before, between, an empty one between the adjacent fonts, after
-    const char* previousEnd = job.data();
-    for (std::string_view piece : pass.pieces) {
-        EXPECT_GE(piece.data(), previousEnd);
-        EXPECT_LE(piece.data() + piece.size(), job.data() + job.size());
-        previousEnd = piece.data() + piece.size();
+    const std::string& text = GetParam().text;
+    for (size_t size = 1; size <= text.size(); ++size) {
+        PageCountReader reader;
+        for (size_t at = 0; at < text.size(); at += size)
+            reader.Feed(std::string_view(text).substr(at, size));
+        EXPECT_EQ(reader.Finish(), GetParam().pages) << "pieces of " << size;
     }
-    EXPECT_EQ(pass.pieces.front().data(), job.data());
-    EXPECT_EQ(previousEnd, job.data() + job.size());
-    EXPECT_TRUE(pass.pieces[2].empty());
-    EXPECT_EQ(pass.text, "A B C");
-
-    CollectedPass none = CollectPass("A mark currentfile eexec without end", kFontPass1);
-    EXPECT_FALSE(none.cut);
-    EXPECT_TRUE(none.pieces.empty());
 }
+
+// A font whose end marker lies too far from its start stays, and the search goes on after its start.
+struct SpanCase {
+    const char* name;
+    size_t maxSpan;
+    bool cut;
+};
+
+class FontSpan : public ::testing::TestWithParam<SpanCase> {};
+
+TEST_P(FontSpan, EndBeyondTheLongestSpanIsNoCut)
+{
+    const std::string job = "A " + kFont1Open + "\r\nB " + kFont1;
+    for (size_t size : {size_t{1}, size_t{5}, size_t{64}, job.size()}) {
+        std::string kept;
+        StripPassStream pass(
+            kFontPass1, [&](std::string_view piece) { kept += piece; }, GetParam().maxSpan);
+        for (size_t at = 0; at < job.size(); at += size)
+            pass.Feed(std::string_view(job).substr(at, size));
+        pass.Finish();
+        EXPECT_EQ(kept, GetParam().cut ? "A B " : job) << "pieces of " << size;
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Spans, FontSpan,
+                         ::testing::Values(SpanCase{"Exact", kFont1Open.size(), true},
+                                           SpanCase{"OneByteShort", kFont1Open.size() - 1, false},
+                                           SpanCase{"Default", kMaxFontProgram, true}),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 TEST(StripTempFileName, SitsInTheJobsFolder)
 {
@@ -379,8 +453,8 @@ TEST_F(JobFile, NameWithoutFolderUsesTheCurrentFolder)
     EXPECT_EQ(Attributes(temp_), INVALID_FILE_ATTRIBUTES);
 }
 
-// Another reader that does not share writing makes the copy over the job fail; that is not reported.
-TEST_F(JobFile, FailedCopyLeavesJobAsItWas)
+// Another reader that does not share deleting makes the replace fail; that is not reported.
+TEST_F(JobFile, FailedReplaceLeavesJobAsItWas)
 {
     const std::string job = "%%Pages: 6\r\nA " + kFont1 + "B";
     WriteJob(job);
@@ -393,6 +467,49 @@ TEST_F(JobFile, FailedCopyLeavesJobAsItWas)
     EXPECT_EQ(pages, 6);
     EXPECT_EQ(ReadFileBytes(job_), job);
     EXPECT_FALSE(JobRewritten());
+    EXPECT_EQ(Attributes(temp_), INVALID_FILE_ATTRIBUTES);
+}
+
+// The file a name stands for: its volume and index, which a rename carries and a rewrite keeps.
+std::pair<uint64_t, DWORD> FileIdentity(const std::string& path)
+{
+    win::UniqueHandle h(::CreateFileA(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                      OPEN_EXISTING, 0, nullptr));
+    BY_HANDLE_FILE_INFORMATION info{};
+    EXPECT_TRUE(h.valid() && ::GetFileInformationByHandle(h.get(), &info));
+    return {(uint64_t{info.nFileIndexHigh} << 32) | info.nFileIndexLow, info.dwVolumeSerialNumber};
+}
+
+// The cleaned job takes the old one's place whole, by a rename: the old file is never written into (a copy into
+// it leaves an empty or half-written job when the process is killed meanwhile), so the name stands for another
+// file afterwards.
+TEST_F(JobFile, ReplacesTheJobByRenameNeverByWritingIntoIt)
+{
+    WriteJob("%%Pages: 2\r\nA " + kFont1 + "B");
+    auto before = FileIdentity(job_);
+    int32_t pages = 0;
+    StripFontsAndCountPages(job_, pages);
+    EXPECT_EQ(ReadFileBytes(job_), "%%Pages: 2\r\nA B");
+    EXPECT_NE(FileIdentity(job_), before);
+    EXPECT_EQ(Attributes(temp_), INVALID_FILE_ATTRIBUTES);
+}
+
+// A job many read pieces long, with fonts across the piece borders and the first one far in: the file gives
+// what the whole text gives, and the page count from the trailer.
+TEST_F(JobFile, LargeJobGivesWhatTheWholeTextGives)
+{
+    const size_t kPiece = size_t{4} << 20;
+    std::string job = "%!PS\r\n%%Pages: (atend)\r\n";
+    for (size_t border : {kPiece, 2 * kPiece, 2 * kPiece + 2000})
+        job += std::string(border - 10 - job.size(), 'x') + "\r\n/F " + kFont1 + "end\r\n";
+    job += std::string(kPiece / 2, 'y') + "\r\n%%Trailer\r\n%%Pages: 9\r\n";
+    WriteJob(job);
+    int32_t pages = 0;
+    StripFontsAndCountPages(job_, pages);
+    EXPECT_EQ(pages, 9);
+    std::string cleaned = ReadFileBytes(job_);
+    EXPECT_EQ(cleaned.size(), job.size() - 3 * kFont1.size());
+    EXPECT_TRUE(cleaned == StripFontPrograms(job));
     EXPECT_EQ(Attributes(temp_), INVALID_FILE_ATTRIBUTES);
 }
 
