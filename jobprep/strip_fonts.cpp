@@ -1,7 +1,7 @@
 // Page count reading and the font program strip passes, over bytes in memory.
 #include "jobprep/strip_fonts.h"
 
-#include "app/printer_constants.h"
+#include "base/printer_constants.h"
 #include "jobprep/dsc_header.h"
 
 #include <charconv>

@@ -6,7 +6,7 @@
 // beside this program), which starts PROGRAM for it. Running it again is harmless: a printer
 // already set up this way is left as it is, one with another port or driver is defined anew.
 // --default also makes it the default printer.
-#include "app/printer_constants.h"
+#include "base/printer_constants.h"
 #include "render/library_path.h"
 #include "tools/port_job.h"
 #include "tools/wine_paths.h"
