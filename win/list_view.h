@@ -32,8 +32,8 @@ public:
                 std::initializer_list<ListColumn> columns, DWORD exStyle = WS_EX_CLIENTEDGE);
     HWND Handle() const { return hwnd_; }
 
-    // The previous image list of that kind (LVSIL_SMALL...); the control does not delete it
-    // unless its style has LVS_SHAREIMAGELISTS cleared and it is destroyed holding it.
+    // Returns the previous list of that kind (LVSIL_SMALL...). Without LVS_SHAREIMAGELISTS the
+    // control destroys the lists it holds when it is destroyed.
     HIMAGELIST SetImageList(HIMAGELIST images, int kind = LVSIL_SMALL);
 
     int Count() const;
