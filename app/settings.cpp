@@ -1,7 +1,7 @@
 // Reading and writing the settings file through the system's profile functions.
 #include "app/settings.h"
 
-#include "app/printer_constants.h"
+#include "base/printer_constants.h"
 #include "app/profile_number.h"
 #include "jobprep/common.h"
 

@@ -1,7 +1,7 @@
 // The batch window.
 #include "batch/frm_main_1.h"
 
-#include "app/printer_constants.h"
+#include "base/printer_constants.h"
 
 namespace folimar {
 

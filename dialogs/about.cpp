@@ -1,7 +1,7 @@
 // The about window and its own modal loop.
 #include "dialogs/about.h"
 
-#include "app/product_info.h"
+#include "base/product_info.h"
 #include "resources/glyphs.h"
 #include "win/dpi.h"
 

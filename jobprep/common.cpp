@@ -1,7 +1,7 @@
 // File, folder and registry utilities.
 #include "jobprep/common.h"
 
-#include "app/printer_constants.h"
+#include "base/printer_constants.h"
 #include "jobprep/text_rules.h"
 #include "win/handle.h"
 

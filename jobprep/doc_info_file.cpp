@@ -1,7 +1,7 @@
 // Gathers a job's document information and appends the pdfmark fragment to the job file.
 #include "jobprep/doc_info.h"
 
-#include "app/printer_constants.h"
+#include "base/printer_constants.h"
 #include "jobprep/common.h"
 #include "jobprep/dsc_header.h"
 #include "jobprep/gmttime.h"

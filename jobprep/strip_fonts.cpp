@@ -1,7 +1,7 @@
 // Page count reading and the font program strip passes, over a job fed in pieces.
 #include "jobprep/strip_fonts.h"
 
-#include "app/printer_constants.h"
+#include "base/printer_constants.h"
 
 #include <algorithm>
 #include <charconv>

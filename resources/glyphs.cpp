@@ -1,8 +1,8 @@
 // Draws the product's pictures: shapes are drawn four times too large with GDI, then shrunk.
 #include "resources/glyphs.h"
 
-#include "win/controls.h"
 #include "win/dpi.h"
+#include "win/gdi.h"
 
 #include <algorithm>
 #include <cmath>
@@ -67,11 +67,6 @@ namespace {
 
 constexpr int kScale = 4;
 
-using Pen = win::Scoped<win::GdiObjectTraits<HPEN>>;
-using HFontOwner = win::Font;
-
-using Selected = win::SelectedObject;
-
 struct Pt {
     double x;
     double y;
@@ -119,8 +114,8 @@ public:
 
     void Line(Pt from, Pt to, COLORREF color, double width)
     {
-        Pen pen(MakePen(color, width));
-        Selected p(dc_, pen.get());
+        win::Pen pen(MakePen(color, width));
+        win::SelectedObject p(dc_, pen.get());
         ::MoveToEx(dc_, S(from.x), S(from.y), nullptr);
         ::LineTo(dc_, S(to.x), S(to.y));
     }
@@ -143,10 +138,10 @@ public:
     void Text(const char* text, double x, double y, double r, double b, double height, bool bold, COLORREF color,
               bool centred)
     {
-        HFontOwner font(::CreateFontA(-S(height), 0, 0, 0, bold ? FW_BOLD : FW_NORMAL, FALSE, FALSE, FALSE,
-                                      DEFAULT_CHARSET, OUT_TT_PRECIS, CLIP_DEFAULT_PRECIS, ANTIALIASED_QUALITY,
-                                      VARIABLE_PITCH | FF_SWISS, "Tahoma"));
-        Selected f(dc_, font.get());
+        win::Font font(::CreateFontA(-S(height), 0, 0, 0, bold ? FW_BOLD : FW_NORMAL, FALSE, FALSE, FALSE,
+                                     DEFAULT_CHARSET, OUT_TT_PRECIS, CLIP_DEFAULT_PRECIS, ANTIALIASED_QUALITY,
+                                     VARIABLE_PITCH | FF_SWISS, "Tahoma"));
+        win::SelectedObject f(dc_, font.get());
         ::SetBkMode(dc_, TRANSPARENT);
         ::SetTextColor(dc_, color);
         RECT rc{S(x), S(y), S(r), S(b)};
@@ -164,10 +159,10 @@ private:
 
     void WithPenAndBrush(COLORREF fill, COLORREF outline, double width, const std::function<void()>& draw)
     {
-        Pen pen(MakePen(outline, width));
+        win::Pen pen(MakePen(outline, width));
         win::Brush brush(::CreateSolidBrush(fill));
-        Selected p(dc_, pen.get());
-        Selected b(dc_, brush.get());
+        win::SelectedObject p(dc_, pen.get());
+        win::SelectedObject b(dc_, brush.get());
         draw();
     }
 
@@ -213,7 +208,7 @@ Pixels Render(int width, int height, COLORREF background, const std::function<vo
     if (dib && bits && memory.get()) {
         std::memcpy(bits, large.data.data(), large.data.size() * sizeof(uint32_t));
         {
-            Selected s(memory.get(), dib.get());
+            win::SelectedObject s(memory.get(), dib.get());
             const double unit = kScale * win::ScreenDpi() / static_cast<double>(USER_DEFAULT_SCREEN_DPI);
             Painter painter(memory.get(), unit, {large.width, large.height});
             draw(painter);

@@ -1,7 +1,7 @@
 // The product's pictures (button glyphs, logo, banner), drawn at run time with GDI.
 #pragma once
 
-#include "win/handle.h"
+#include "win/gdi.h"
 
 #include <windows.h>
 

@@ -1,8 +1,8 @@
 // The single-job window: its controls, creation, idle rule and the small handlers.
 #include "single/frm_main.h"
 
-#include "app/printer_constants.h"
-#include "app/product_info.h"
+#include "base/printer_constants.h"
+#include "base/product_info.h"
 #include "dialogs/about.h"
 #include "jobprep/common.h"
 #include "render/gsapi.h"

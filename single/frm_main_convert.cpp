@@ -1,7 +1,7 @@
 // The single-job window's conversion: browse with the write test, Convert, progress and clean-up.
 #include "single/frm_main.h"
 
-#include "app/printer_constants.h"
+#include "base/printer_constants.h"
 #include "jobprep/common.h"
 #include "jobprep/strip_fonts.h"
 #include "jobprep/text_rules.h"

@@ -1,7 +1,7 @@
 // Splitting of the port's command line and the proposed output path.
 #include "single/job_cmdline.h"
 
-#include "app/printer_constants.h"
+#include "base/printer_constants.h"
 #include "jobprep/common.h"
 #include "jobprep/dsc_header.h"
 #include "jobprep/text_rules.h"

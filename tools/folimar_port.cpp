@@ -5,7 +5,7 @@
 // Wine runs the printer's "|command" port at EndDoc with the job on standard input and waits
 // for it; a non-zero exit loses the job. So the port only stores the job and its companion file
 // in a spool folder of its own, starts PROGRAM detached with the job's command line and returns.
-#include "app/printer_constants.h"
+#include "base/printer_constants.h"
 #include "jobprep/common.h"
 #include "tools/detached_process.h"
 #include "tools/port_job.h"

@@ -6,8 +6,8 @@
 // Exits 0 when the printer took the job, 1 with a message otherwise.
 #include "tools/text_pages.h"
 #include "tools/wine_paths.h"
-#include "win/controls.h"
 #include "win/error_text.h"
+#include "win/gdi.h"
 #include "win/handle.h"
 
 #include <algorithm>
@@ -16,36 +16,6 @@
 #include <vector>
 
 namespace {
-
-struct DcTraits {
-    using Type = HDC;
-    static Type Invalid() { return nullptr; }
-    static bool Valid(Type h) { return h != nullptr; }
-    static void Close(Type h) { ::DeleteDC(h); }
-};
-using PrinterDc = win::Scoped<DcTraits>;
-
-// Ends a started document: aborts it unless it was completed.
-class Document {
-public:
-    explicit Document(HDC dc) : dc_(dc) {}
-    ~Document()
-    {
-        if (!done_)
-            ::AbortDoc(dc_);
-    }
-    Document(const Document&) = delete;
-    Document& operator=(const Document&) = delete;
-    bool End()
-    {
-        done_ = true;
-        return ::EndDoc(dc_) > 0;
-    }
-
-private:
-    HDC dc_;
-    bool done_ = false;
-};
 
 constexpr int kPointSize = 10;
 constexpr int kMarginPerInchDivisor = 2; // half an inch on every side
@@ -99,12 +69,9 @@ int Print(HDC dc, const std::string& documentName, const std::string& text)
     const porttool::PageSize size{(::GetDeviceCaps(dc, HORZRES) - 2 * left) / charWidth,
                                   (::GetDeviceCaps(dc, VERTRES) - 2 * top) / lineHeight};
 
-    DOCINFOA info{};
-    info.cbSize = sizeof info;
-    info.lpszDocName = documentName.c_str();
-    if (::StartDocA(dc, &info) <= 0)
+    win::PrintDocument document(dc, documentName.c_str());
+    if (!document.started())
         return Fail("the printer refused the document");
-    Document document(dc);
     for (const porttool::Page& page : porttool::PaginateText(text, size)) {
         if (::StartPage(dc) <= 0)
             return Fail("cannot start a page");
@@ -136,7 +103,7 @@ int main(int argc, char** argv)
     const std::string printer = argc == 3 ? argv[2] : DefaultPrinter();
     if (printer.empty())
         return Fail("there is no default printer");
-    PrinterDc dc(::CreateDCA(nullptr, printer.c_str(), nullptr, nullptr));
+    win::Dc dc(::CreateDCA(nullptr, printer.c_str(), nullptr, nullptr));
     if (!dc)
         return Fail("cannot open the printer \"" + printer + "\"");
     return Print(dc.get(), porttool::FileNameOf(path), text);

@@ -6,7 +6,7 @@
 // beside this program), which starts PROGRAM for it. Running it again is harmless: a printer
 // already set up this way is left as it is, one with another port or driver is defined anew.
 // --default also makes it the default printer.
-#include "app/printer_constants.h"
+#include "base/printer_constants.h"
 #include "render/library_path.h"
 #include "tools/port_job.h"
 #include "tools/wine_paths.h"
@@ -21,14 +21,6 @@
 #include <vector>
 
 namespace {
-
-struct PrinterTraits {
-    using Type = HANDLE;
-    static Type Invalid() { return nullptr; }
-    static bool Valid(Type h) { return h != nullptr; }
-    static void Close(Type h) { ::ClosePrinter(h); }
-};
-using Printer = win::Scoped<PrinterTraits>;
 
 // Wine's PostScript driver; "winprint" because with "wineps" as print processor EndDoc fails.
 constexpr char kDriverName[] = "Wine PostScript Driver";
@@ -116,7 +108,7 @@ struct Existing {
 Existing Examine(const std::string& port)
 {
     Existing existing;
-    Printer printer;
+    win::Printer printer;
     if (!::OpenPrinterA(const_cast<char*>(folimar::kPrinterName), printer.put(), nullptr))
         return existing;
     existing.found = true;
@@ -137,7 +129,7 @@ Existing Examine(const std::string& port)
 bool DeleteExisting()
 {
     PRINTER_DEFAULTSA access{nullptr, nullptr, PRINTER_ALL_ACCESS};
-    Printer printer;
+    win::Printer printer;
     return ::OpenPrinterA(const_cast<char*>(folimar::kPrinterName), printer.put(), &access) &&
            ::DeletePrinter(printer.get());
 }
@@ -151,7 +143,7 @@ bool AddVirtualPrinter(const std::string& port)
     info.pPrintProcessor = const_cast<char*>(kPrintProcessor);
     info.pDatatype = const_cast<char*>(kDataType);
     info.Attributes = PRINTER_ATTRIBUTE_LOCAL;
-    Printer printer(::AddPrinterA(nullptr, 2, reinterpret_cast<BYTE*>(&info)));
+    win::Printer printer(::AddPrinterA(nullptr, 2, reinterpret_cast<BYTE*>(&info)));
     return printer.valid();
 }
 

@@ -1,7 +1,7 @@
 // Helpers for windows built from standard controls: child creation, fonts, hints and containers.
 #pragma once
 
-#include "win/handle.h"
+#include "win/gdi.h"
 
 #include <windows.h>
 
@@ -31,54 +31,6 @@ Font CreateFormFont(bool bold = false, bool underline = false);
 bool ForwardChildNotifications(HWND container);
 
 std::string GetText(HWND control);
-
-// A memory device context compatible with the screen, deleted with its owner.
-class MemoryDc {
-public:
-    MemoryDc() : dc_(::CreateCompatibleDC(nullptr)) {}
-    ~MemoryDc()
-    {
-        if (dc_)
-            ::DeleteDC(dc_);
-    }
-    MemoryDc(const MemoryDc&) = delete;
-    MemoryDc& operator=(const MemoryDc&) = delete;
-    HDC get() const { return dc_; }
-
-private:
-    HDC dc_;
-};
-
-// A window's device context (the screen's for a null window), released with its owner.
-class WindowDc {
-public:
-    explicit WindowDc(HWND hwnd) : hwnd_(hwnd), dc_(::GetDC(hwnd)) {}
-    ~WindowDc()
-    {
-        if (dc_)
-            ::ReleaseDC(hwnd_, dc_);
-    }
-    WindowDc(const WindowDc&) = delete;
-    WindowDc& operator=(const WindowDc&) = delete;
-    HDC get() const { return dc_; }
-
-private:
-    HWND hwnd_;
-    HDC dc_;
-};
-
-// Selects a GDI object into a device context for one scope.
-class SelectedObject {
-public:
-    SelectedObject(HDC dc, HGDIOBJ object) : dc_(dc), old_(::SelectObject(dc, object)) {}
-    ~SelectedObject() { ::SelectObject(dc_, old_); }
-    SelectedObject(const SelectedObject&) = delete;
-    SelectedObject& operator=(const SelectedObject&) = delete;
-
-private:
-    HDC dc_;
-    HGDIOBJ old_;
-};
 
 // The hints of one window: tool tips over its controls.
 class Hints {

@@ -1,7 +1,7 @@
 // The screen's DPI and the arithmetic between 96-DPI layout lengths and its pixels.
 #include "win/dpi.h"
 
-#include "win/controls.h"
+#include "win/gdi.h"
 
 #include <windows.h>
 

@@ -1,15 +1,18 @@
-// Small non-copyable owners for the OS handles the program uses.
+// Small non-copyable owners for the OS handles the program uses (GDI objects and device
+// contexts: win/gdi.h).
 #pragma once
 
 #include <windows.h>
+
+#include <ddeml.h>
+#include <winspool.h>
 
 #include <utility>
 
 namespace win {
 
 // Owns one handle of a kind described by Traits (its invalid value and how to close it).
-template <class Traits>
-class Scoped {
+template <class Traits> class Scoped {
 public:
     using Type = typename Traits::Type;
 
@@ -69,14 +72,6 @@ struct FindHandleTraits {
     static void Close(Type h) { ::FindClose(h); }
 };
 
-template <class T>
-struct GdiObjectTraits {
-    using Type = T;
-    static Type Invalid() { return nullptr; }
-    static bool Valid(Type h) { return h != nullptr; }
-    static void Close(Type h) { ::DeleteObject(h); }
-};
-
 struct WindowTraits {
     using Type = HWND;
     static Type Invalid() { return nullptr; }
@@ -93,13 +88,85 @@ struct LocalMemoryTraits {
     static void Close(Type p) { ::LocalFree(p); }
 };
 
+// A printer opened with OpenPrinterA.
+struct PrinterTraits {
+    using Type = HANDLE;
+    static Type Invalid() { return nullptr; }
+    static bool Valid(Type h) { return h != nullptr; }
+    static void Close(Type h) { ::ClosePrinter(h); }
+};
+
+// FindFirstPrinterChangeNotification fails with INVALID_HANDLE_VALUE (always, under Wine).
+struct PrinterChangeTraits {
+    using Type = HANDLE;
+    static Type Invalid() { return INVALID_HANDLE_VALUE; }
+    static bool Valid(Type h) { return h != INVALID_HANDLE_VALUE && h != nullptr; }
+    static void Close(Type h) { ::FindClosePrinterChangeNotification(h); }
+};
+
+// A folder watched with FindFirstChangeNotificationA, which fails with INVALID_HANDLE_VALUE.
+struct ChangeNotificationTraits {
+    using Type = HANDLE;
+    static Type Invalid() { return INVALID_HANDLE_VALUE; }
+    static bool Valid(Type h) { return h != INVALID_HANDLE_VALUE && h != nullptr; }
+    static void Close(Type h) { ::FindCloseChangeNotification(h); }
+};
+
+// The DDE handles below belong to an instance: declare the instance's owner first, so that it
+// is uninitialised after them.
+struct DdeInstanceTraits {
+    using Type = DWORD;
+    static Type Invalid() { return 0; }
+    static bool Valid(Type id) { return id != 0; }
+    static void Close(Type id) { ::DdeUninitialize(id); }
+};
+
+// A DDE string handle is freed through the instance that made it, so the owner keeps both.
+struct DdeStringHandle {
+    DWORD instance = 0;
+    HSZ hsz = nullptr;
+};
+
+struct DdeStringTraits {
+    using Type = DdeStringHandle;
+    static Type Invalid() { return {}; }
+    static bool Valid(const Type& h) { return h.hsz != nullptr; }
+    static void Close(const Type& h) { ::DdeFreeStringHandle(h.instance, h.hsz); }
+};
+
+struct DdeConversationTraits {
+    using Type = HCONV;
+    static Type Invalid() { return nullptr; }
+    static bool Valid(Type h) { return h != nullptr; }
+    static void Close(Type h) { ::DdeDisconnect(h); }
+};
+
+// Data the program made or received and did not hand to DDE (a handle given to
+// DdeClientTransaction as its data belongs to DDE afterwards: release it).
+struct DdeDataTraits {
+    using Type = HDDEDATA;
+    static Type Invalid() { return nullptr; }
+    static bool Valid(Type h) { return h != nullptr; }
+    static void Close(Type h) { ::DdeFreeDataHandle(h); }
+};
+
 using UniqueHandle = Scoped<KernelHandleTraits>;
 using RegKey = Scoped<RegKeyTraits>;
 using FindHandle = Scoped<FindHandleTraits>;
-using Font = Scoped<GdiObjectTraits<HFONT>>;
-using Brush = Scoped<GdiObjectTraits<HBRUSH>>;
-using Bitmap = Scoped<GdiObjectTraits<HBITMAP>>;
 using UniqueWindow = Scoped<WindowTraits>;
 using WideArgv = Scoped<LocalMemoryTraits<LPWSTR*>>;
+using Printer = Scoped<PrinterTraits>;
+using PrinterChangeNotification = Scoped<PrinterChangeTraits>;
+using ChangeNotification = Scoped<ChangeNotificationTraits>;
+using DdeInstance = Scoped<DdeInstanceTraits>;
+using DdeString = Scoped<DdeStringTraits>;
+using DdeConversation = Scoped<DdeConversationTraits>;
+using DdeData = Scoped<DdeDataTraits>;
+
+// A string handle of instance for text (code page CP_WINANSI); invalid when DDE refuses it.
+inline DdeString CreateDdeString(DWORD instance, const char* text)
+{
+    return DdeString(DdeStringHandle{instance, ::DdeCreateStringHandleA(instance, text, CP_WINANSI)});
+}
 
 } // namespace win
