@@ -18,4 +18,10 @@ std::string SystemErrorText(DWORD code, size_t maxBytes)
     return text;
 }
 
+DWORD LastErrorOr(DWORD fallback)
+{
+    DWORD code = ::GetLastError();
+    return code != ERROR_SUCCESS ? code : fallback;
+}
+
 } // namespace win

@@ -84,6 +84,13 @@ struct WindowTraits {
     static void Close(Type h) { ::DestroyWindow(h); }
 };
 
+struct MappedViewTraits {
+    using Type = const void*;
+    static Type Invalid() { return nullptr; }
+    static bool Valid(Type h) { return h != nullptr; }
+    static void Close(Type h) { ::UnmapViewOfFile(h); }
+};
+
 using UniqueHandle = Scoped<KernelHandleTraits>;
 using RegKey = Scoped<RegKeyTraits>;
 using FindHandle = Scoped<FindHandleTraits>;
@@ -91,5 +98,6 @@ using Font = Scoped<GdiObjectTraits<HFONT>>;
 using Brush = Scoped<GdiObjectTraits<HBRUSH>>;
 using Bitmap = Scoped<GdiObjectTraits<HBITMAP>>;
 using UniqueWindow = Scoped<WindowTraits>;
+using MappedView = Scoped<MappedViewTraits>;
 
 } // namespace win
