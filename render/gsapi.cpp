@@ -9,9 +9,15 @@
 
 namespace folimar {
 
-int GsStdin(void*, char*, int) { return 0; }
+int GsStdin(void*, char*, int)
+{
+    return 0;
+}
 
-int GsStderr(void*, const char*, int) { return 0; }
+int GsStderr(void*, const char*, int)
+{
+    return 0;
+}
 
 int GsStdout(void* caller, const char* str, int len)
 {

@@ -5,7 +5,10 @@ namespace folimar {
 
 namespace {
 
-bool IsPdfSpace(char c) { return c == ' ' || c == '\r' || c == '\n' || c == '\t' || c == '\f' || c == '\0'; }
+bool IsPdfSpace(char c)
+{
+    return c == ' ' || c == '\r' || c == '\n' || c == '\t' || c == '\f' || c == '\0';
+}
 
 std::string_view TrimEnd(std::string_view s)
 {

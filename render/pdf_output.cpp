@@ -24,8 +24,8 @@ std::string FolderOf(const std::string& path)
 TTempPdf::TTempPdf(const std::string& targetPdf)
 {
     path_ = win::MakeRunFile(FolderOf(targetPdf), kTempPdfStem, kTempPdfSuffix, error_, [](const std::string& name) {
-        return win::UniqueHandle(::CreateFileA(name.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
-                                               FILE_ATTRIBUTE_NORMAL, nullptr))
+        return win::UniqueHandle(
+                   ::CreateFileA(name.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr))
             .valid();
     });
 }

@@ -17,8 +17,7 @@ namespace folimar {
 class TCommitGate {
 public:
     // Runs place unless the conversion has been cancelled; its result, or false when cancelled.
-    template <class Place>
-    bool Commit(Place&& place)
+    template <class Place> bool Commit(Place&& place)
     {
         std::lock_guard<std::mutex> hold(lock_);
         if (cancelled_)

@@ -41,25 +41,24 @@ TEST_P(PageMarker, ReportsThePageOfOneChunk)
 
 INSTANTIATE_TEST_SUITE_P(
     Chunks, PageMarker,
-    ::testing::Values(
-        MarkerCase{"page", "%%[Page: 3]%%\n", 3}, MarkerCase{"bare", "%%[Page: 12]%%", 12},
-        MarkerCase{"zero", "%%[page: 0]%%\n", 0}, MarkerCase{"lower_case", "%%[page: 7]%%", 7},
-        MarkerCase{"upper_case", "%%[PAGE: 7]%%", 7},
-        // A space before the bracket: no digits before the last "]%%", and no earlier search.
-        MarkerCase{"space_before_bracket", "%%[Page: 3 ]%%", 0},
-        MarkerCase{"space_stops_earlier_search", "%%[Page: 1]%% %%[Page: 3 ]%%", 0},
-        MarkerCase{"two_markers_last_wins", "%%[Page: 1]%%\n%%[Page: 2]%%\n", 2},
-        MarkerCase{"lastpage_wins", "%%[Page: 4]%%\n%%[LastPage]%%\n", -1},
-        MarkerCase{"lastpage_any_case", "%%[ LastPage ]%%", -1}, MarkerCase{"lastpage_alone", "LASTPAGE", -1},
-        MarkerCase{"split_head", "%%[Page: 5", 0}, MarkerCase{"split_tail", "]%%\n", 0},
-        MarkerCase{"no_marker", "GPL Ghostscript 10.0.0\n", 0}, MarkerCase{"closing_only", "12]%%", 0},
-        MarkerCase{"empty", "", 0},
-        // Digits run back to the start of the chunk when the marker keyword is elsewhere.
-        MarkerCase{"digits_at_start", std::string("42]%% %%[page:"), 42},
-        MarkerCase{"int_max", "%%[Page: 2147483647]%%", 2147483647},
-        MarkerCase{"too_long_for_int", "%%[Page: 2147483648]%%", 0},
-        MarkerCase{"very_long_digit_run", "%%[Page: " + std::string(400, '9') + "]%%", 0},
-        MarkerCase{"nul_bytes", std::string("%%[Page: 9]%%\0tail", 18), 9}),
+    ::testing::Values(MarkerCase{"page", "%%[Page: 3]%%\n", 3}, MarkerCase{"bare", "%%[Page: 12]%%", 12},
+                      MarkerCase{"zero", "%%[page: 0]%%\n", 0}, MarkerCase{"lower_case", "%%[page: 7]%%", 7},
+                      MarkerCase{"upper_case", "%%[PAGE: 7]%%", 7},
+                      // A space before the bracket: no digits before the last "]%%", and no earlier search.
+                      MarkerCase{"space_before_bracket", "%%[Page: 3 ]%%", 0},
+                      MarkerCase{"space_stops_earlier_search", "%%[Page: 1]%% %%[Page: 3 ]%%", 0},
+                      MarkerCase{"two_markers_last_wins", "%%[Page: 1]%%\n%%[Page: 2]%%\n", 2},
+                      MarkerCase{"lastpage_wins", "%%[Page: 4]%%\n%%[LastPage]%%\n", -1},
+                      MarkerCase{"lastpage_any_case", "%%[ LastPage ]%%", -1},
+                      MarkerCase{"lastpage_alone", "LASTPAGE", -1}, MarkerCase{"split_head", "%%[Page: 5", 0},
+                      MarkerCase{"split_tail", "]%%\n", 0}, MarkerCase{"no_marker", "GPL Ghostscript 10.0.0\n", 0},
+                      MarkerCase{"closing_only", "12]%%", 0}, MarkerCase{"empty", "", 0},
+                      // Digits run back to the start of the chunk when the marker keyword is elsewhere.
+                      MarkerCase{"digits_at_start", std::string("42]%% %%[page:"), 42},
+                      MarkerCase{"int_max", "%%[Page: 2147483647]%%", 2147483647},
+                      MarkerCase{"too_long_for_int", "%%[Page: 2147483648]%%", 0},
+                      MarkerCase{"very_long_digit_run", "%%[Page: " + std::string(400, '9') + "]%%", 0},
+                      MarkerCase{"nul_bytes", std::string("%%[Page: 9]%%\0tail", 18), 9}),
     [](const auto& info) { return std::string(info.param.name); });
 
 struct TailCase {
@@ -79,26 +78,26 @@ TEST_P(PdfTail, WholeOnlyWithEofAndAStartxrefInsideTheFile)
 
 const std::string kEnd = "xref\n0 1\n0000000000 65535 f \ntrailer\n<< /Size 1 >>\nstartxref\n";
 
-INSTANTIATE_TEST_SUITE_P(
-    Tails, PdfTail,
-    ::testing::Values(TailCase{"whole", kEnd + "0\n%%EOF\n", 0, true},
-                      TailCase{"no_line_end_after_eof", kEnd + "0\n%%EOF", 0, true},
-                      TailCase{"crlf_and_spaces", kEnd + "0\r\n%%EOF \r\n", 0, true},
-                      TailCase{"offset_inside_a_larger_file", kEnd + "5000\n%%EOF\n", 9000, true},
-                      TailCase{"offset_after_startxref", kEnd + "5000\n%%EOF\n", 5010, false},
-                      TailCase{"offset_beyond_the_file", kEnd + "99999\n%%EOF\n", 0, false},
-                      TailCase{"cut_in_the_eof", kEnd + "0\n%%EO", 0, false},
-                      TailCase{"cut_in_the_offset", kEnd + "12", 0, false},
-                      TailCase{"cut_in_a_stream", "stream\nx\x9c\x01\x02", 0, false},
-                      TailCase{"eof_without_startxref", "trailer\n<<>>\n0\n%%EOF\n", 0, false},
-                      TailCase{"startxref_without_offset", kEnd + "%%EOF\n", 0, false},
-                      TailCase{"offset_glued_to_keyword", "xref\nstartxref0\n%%EOF\n", 0, false},
-                      TailCase{"garbage_after_eof", kEnd + "0\n%%EOF\ngarbage\n", 0, false},
-                      TailCase{"offset_overflows", kEnd + std::string(30, '9') + "\n%%EOF\n", 0, false},
-                      TailCase{"tail_longer_than_file", kEnd + "0\n%%EOF\n", 10, false},
-                      TailCase{"zeros_of_a_failed_write", std::string(1024, '\0'), 4096, false},
-                      TailCase{"empty", "", 0, false}),
-    [](const auto& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(Tails, PdfTail,
+                         ::testing::Values(TailCase{"whole", kEnd + "0\n%%EOF\n", 0, true},
+                                           TailCase{"no_line_end_after_eof", kEnd + "0\n%%EOF", 0, true},
+                                           TailCase{"crlf_and_spaces", kEnd + "0\r\n%%EOF \r\n", 0, true},
+                                           TailCase{"offset_inside_a_larger_file", kEnd + "5000\n%%EOF\n", 9000, true},
+                                           TailCase{"offset_after_startxref", kEnd + "5000\n%%EOF\n", 5010, false},
+                                           TailCase{"offset_beyond_the_file", kEnd + "99999\n%%EOF\n", 0, false},
+                                           TailCase{"cut_in_the_eof", kEnd + "0\n%%EO", 0, false},
+                                           TailCase{"cut_in_the_offset", kEnd + "12", 0, false},
+                                           TailCase{"cut_in_a_stream", "stream\nx\x9c\x01\x02", 0, false},
+                                           TailCase{"eof_without_startxref", "trailer\n<<>>\n0\n%%EOF\n", 0, false},
+                                           TailCase{"startxref_without_offset", kEnd + "%%EOF\n", 0, false},
+                                           TailCase{"offset_glued_to_keyword", "xref\nstartxref0\n%%EOF\n", 0, false},
+                                           TailCase{"garbage_after_eof", kEnd + "0\n%%EOF\ngarbage\n", 0, false},
+                                           TailCase{"offset_overflows", kEnd + std::string(30, '9') + "\n%%EOF\n", 0,
+                                                    false},
+                                           TailCase{"tail_longer_than_file", kEnd + "0\n%%EOF\n", 10, false},
+                                           TailCase{"zeros_of_a_failed_write", std::string(1024, '\0'), 4096, false},
+                                           TailCase{"empty", "", 0, false}),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 TEST(GsRunSucceeded, OnlyNoErrorOrTheJobsOwnQuit)
 {
@@ -126,8 +125,17 @@ TEST(PdfWriteArguments, ElevenEntriesInOrder)
 {
     std::vector<std::string> args = BuildPdfWriteArguments("/tmp/job 1.ps", "/tmp/Sales up 100%done.pdf");
     std::vector<std::string> expected = {
-        "ps2pdf", "-dNOPAUSE", "-dBATCH", "-dSAFER", "-sDEVICE=pdfwrite", "-sOutputFile=/tmp/Sales up 100%%done.pdf",
-        "-c",     "/.setpdfwrite where {pop .setpdfwrite} if", "-f", "-q", "/tmp/job 1.ps",
+        "ps2pdf",
+        "-dNOPAUSE",
+        "-dBATCH",
+        "-dSAFER",
+        "-sDEVICE=pdfwrite",
+        "-sOutputFile=/tmp/Sales up 100%%done.pdf",
+        "-c",
+        "/.setpdfwrite where {pop .setpdfwrite} if",
+        "-f",
+        "-q",
+        "/tmp/job 1.ps",
     };
     EXPECT_EQ(args, expected);
 }
@@ -341,7 +349,8 @@ TEST(ConvertPsToPdf, ThePrologueSetsTheDocumentInformation)
     FOLIMAR_REQUIRE_GHOSTSCRIPT();
     TempDir dir;
     ASSERT_TRUE(WriteFileBytes(dir / "job.ps", MakeJob(1, false)));
-    ASSERT_TRUE(ConvertPsToPdf(dir / "job.ps", dir / "job.pdf", nullptr, "[ /Title (From the prologue) /DOCINFO pdfmark"));
+    ASSERT_TRUE(
+        ConvertPsToPdf(dir / "job.ps", dir / "job.pdf", nullptr, "[ /Title (From the prologue) /DOCINFO pdfmark"));
     EXPECT_EQ(testing_support::PdfInfoField(dir / "job.pdf", "Title"), "From the prologue");
 }
 
@@ -365,21 +374,42 @@ TEST(PdfFileComplete, ARealPdfIsWholeAndItsCutCopiesAreNot)
 
 TEST(RunFiles, NamesCarryTheirOwner)
 {
-    EXPECT_EQ(win::RunFileName("~folimar-", 1234, 7, ".pdf.tmp"), "~folimar-1234-7.pdf.tmp");
+    const win::RunId run{1234, 0x1dc6b0f2a3b4c5d};
+    EXPECT_EQ(win::RunFileName("~folimar-", run, 7, ".pdf.tmp"), "~folimar-1234-1dc6b0f2a3b4c5d-7.pdf.tmp");
     struct Case {
         const char* name;
-        std::optional<DWORD> owner;
+        std::optional<win::RunId> owner;
     } cases[] = {
-        {"~folimar-1234-7.pdf.tmp", 1234}, {"~FOLIMAR-1234-7.PDF.TMP", 1234}, {"~folimar-1234.pdf.tmp", std::nullopt},
-        {"~folimar--7.pdf.tmp", std::nullopt}, {"~folimar-12x4-7.pdf.tmp", std::nullopt},
-        {"~folimar-1234-7.pdf", std::nullopt}, {"report.pdf.tmp", std::nullopt},
-        {"~folimar-99999999999-1.pdf.tmp", std::nullopt}, {"~folimar-1234-.pdf.tmp", std::nullopt},
+        {"~folimar-1234-1dc6b0f2a3b4c5d-7.pdf.tmp", run},
+        {"~FOLIMAR-1234-1DC6B0F2A3B4C5D-7.PDF.TMP", run},
+        {"~folimar-1234-7.pdf.tmp", std::nullopt},
+        {"~folimar--1dc6b0f2a3b4c5d-7.pdf.tmp", std::nullopt},
+        {"~folimar-12x4-1dc6b0f2a3b4c5d-7.pdf.tmp", std::nullopt},
+        {"~folimar-1234-1dc6b0f2a3b4c5dz-7.pdf.tmp", std::nullopt},
+        {"~folimar-1234-1dc6b0f2a3b4c5d-7.pdf", std::nullopt},
+        {"~folimar-1234-1dc6b0f2a3b4c5d-.pdf.tmp", std::nullopt},
+        {"~folimar-99999999999-1-1.pdf.tmp", std::nullopt},
+        {"report.pdf.tmp", std::nullopt},
     };
     for (const Case& c : cases)
         EXPECT_EQ(win::RunFileOwner(c.name, "~folimar-", ".pdf.tmp"), c.owner) << c.name;
 }
 
-bool Exists(const std::string& path) { return ::GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
+TEST(RunFiles, ARunGoesOnOnlyWhileItsProcessDoes)
+{
+    const win::RunId self = win::CurrentRun();
+    EXPECT_NE(self.started, 0u);
+    EXPECT_TRUE(win::RunGoesOn(self));
+    // A later process with the same id is another run.
+    EXPECT_FALSE(win::RunGoesOn({self.pid, self.started - 1}));
+    // No process has this id (ids are multiples of 4 and far smaller).
+    EXPECT_FALSE(win::RunGoesOn({0x7ffffff3, self.started}));
+}
+
+bool Exists(const std::string& path)
+{
+    return ::GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
 
 TEST(TempPdf, LivesBesideItsTargetUntilItIsPutInPlace)
 {
@@ -390,8 +420,7 @@ TEST(TempPdf, LivesBesideItsTargetUntilItIsPutInPlace)
         ASSERT_TRUE(temp.valid()) << temp.error();
         kept = temp.path();
         EXPECT_EQ(kept.rfind(dir.path(), 0), 0u) << kept;
-        EXPECT_EQ(win::RunFileOwner(kept.substr(dir.path().size()), kTempPdfStem, kTempPdfSuffix),
-                  ::GetCurrentProcessId());
+        EXPECT_EQ(win::RunFileOwner(kept.substr(dir.path().size()), kTempPdfStem, kTempPdfSuffix), win::CurrentRun());
         EXPECT_TRUE(Exists(kept));
         TTempPdf second(dir / "out.pdf");
         EXPECT_NE(second.path(), kept);
@@ -416,9 +445,10 @@ TEST(TempPdf, PlacingReplacesTheTargetAndALaterRunRemovesOnlyDeadRunsFiles)
     }
     EXPECT_EQ(testing_support::ReadFileBytes(dir / "out.pdf"), "new");
 
-    // A process id that no process has (ids are multiples of 4 and far smaller).
-    const std::string dead = dir / win::RunFileName(kTempPdfStem, 0x7ffffff3, 1, kTempPdfSuffix);
-    const std::string ours = dir / win::RunFileName(kTempPdfStem, ::GetCurrentProcessId(), 999, kTempPdfSuffix);
+    // An ended run whose process id this process got.
+    const win::RunId self = win::CurrentRun();
+    const std::string dead = dir / win::RunFileName(kTempPdfStem, {self.pid, self.started - 1}, 1, kTempPdfSuffix);
+    const std::string ours = dir / win::RunFileName(kTempPdfStem, self, 999, kTempPdfSuffix);
     const std::string other = dir / "~folimar-notes.pdf.tmp";
     for (const std::string& f : {dead, ours, other})
         ASSERT_TRUE(WriteFileBytes(f, "x"));
@@ -433,7 +463,7 @@ TEST(TempFolder, ALaterRunRemovesTheWorkingFoldersOfDeadRuns)
 {
     char base[MAX_PATH + 1] = {};
     ASSERT_GT(::GetTempPathA(MAX_PATH, base), 0u);
-    const std::string dead = std::string(base) + win::RunFileName("folimar-", 0x7ffffff3, 5, "");
+    const std::string dead = std::string(base) + win::RunFileName("folimar-", {0x7ffffff3, 1}, 5, "");
     ASSERT_TRUE(::CreateDirectoryA(dead.c_str(), nullptr) || Exists(dead));
     ASSERT_TRUE(WriteFileBytes(dead + "\\job.ps", "a job copy"));
     TempDir live;
@@ -463,8 +493,8 @@ TEST(OutputProblem, SaysWhatIsWrongWithThePlace)
         {dir / "sub\\..\\job.ps", "it is the job itself"},
         {dir / "locked.pdf", "the file is read-only"},
         {dir / "none\\x.pdf", "the folder " + dir.path() + "none\\ does not exist"},
-        {dir / (std::string(300, 'a') + ".pdf"), "the path is " + std::to_string(dir.path().size() + 304) +
-                                                   " characters long; at most 259 are possible"},
+        {dir / (std::string(300, 'a') + ".pdf"),
+         "the path is " + std::to_string(dir.path().size() + 304) + " characters long; at most 259 are possible"},
         {"", "no output file was given"},
     };
     for (const Case& c : cases)

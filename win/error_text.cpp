@@ -8,8 +8,8 @@ namespace win {
 std::string SystemErrorText(DWORD code, size_t maxBytes)
 {
     std::vector<char> buf(maxBytes + 1, '\0');
-    DWORD n = ::FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, code,
-                               0, buf.data(), static_cast<DWORD>(maxBytes), nullptr);
+    DWORD n = ::FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, code, 0, buf.data(),
+                               static_cast<DWORD>(maxBytes), nullptr);
     std::string text(buf.data(), n);
     while (!text.empty() && (text.back() == '\n' || text.back() == '\r'))
         text.pop_back();

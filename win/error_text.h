@@ -17,8 +17,7 @@ DWORD LastErrorOr(DWORD fallback = ERROR_GEN_FAILURE);
 
 // Runs call with the last error cleared first, so that a failure cannot report a code an earlier
 // call left behind. When the result is false, error gets the call's code (never 0).
-template <class Call>
-auto CheckedCall(DWORD& error, Call&& call) -> decltype(call())
+template <class Call> auto CheckedCall(DWORD& error, Call&& call) -> decltype(call())
 {
     ::SetLastError(ERROR_SUCCESS);
     auto result = call();

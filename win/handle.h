@@ -8,8 +8,7 @@
 namespace win {
 
 // Owns one handle of a kind described by Traits (its invalid value and how to close it).
-template <class Traits>
-class Scoped {
+template <class Traits> class Scoped {
 public:
     using Type = typename Traits::Type;
 
@@ -69,8 +68,7 @@ struct FindHandleTraits {
     static void Close(Type h) { ::FindClose(h); }
 };
 
-template <class T>
-struct GdiObjectTraits {
+template <class T> struct GdiObjectTraits {
     using Type = T;
     static Type Invalid() { return nullptr; }
     static bool Valid(Type h) { return h != nullptr; }

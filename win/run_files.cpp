@@ -1,4 +1,4 @@
-// Names that carry their owner's process id, and the removal of what dead runs left.
+// Names that carry their owner's run, and the removal of what ended runs left.
 #include "win/run_files.h"
 
 #include "win/handle.h"
@@ -9,44 +9,75 @@
 
 namespace win {
 
-std::string RunFileName(std::string_view stem, DWORD pid, unsigned serial, std::string_view suffix)
+namespace {
+
+std::optional<uint64_t> StartTime(HANDLE process)
 {
-    return std::string(stem) + std::to_string(pid) + "-" + std::to_string(serial) + std::string(suffix);
+    FILETIME created{}, exited{}, kernel{}, user{};
+    if (!::GetProcessTimes(process, &created, &exited, &kernel, &user))
+        return std::nullopt;
+    return (static_cast<uint64_t>(created.dwHighDateTime) << 32) | created.dwLowDateTime;
 }
 
-std::optional<DWORD> RunFileOwner(std::string_view name, std::string_view stem, std::string_view suffix)
+template <class T> bool ParseWhole(std::string_view text, T& value, int base)
+{
+    auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value, base);
+    return !text.empty() && error == std::errc() && end == text.data() + text.size();
+}
+
+} // namespace
+
+RunId CurrentRun()
+{
+    static const RunId run{::GetCurrentProcessId(), StartTime(::GetCurrentProcess()).value_or(0)};
+    return run;
+}
+
+std::string RunFileName(std::string_view stem, const RunId& run, unsigned serial, std::string_view suffix)
+{
+    char started[17] = {};
+    std::to_chars(started, started + 16, run.started, 16);
+    return std::string(stem) + std::to_string(run.pid) + "-" + started + "-" + std::to_string(serial) +
+           std::string(suffix);
+}
+
+std::optional<RunId> RunFileOwner(std::string_view name, std::string_view stem, std::string_view suffix)
 {
     // Names on Windows compare without case.
     auto sameText = [](std::string_view a, std::string_view b) {
-        return a.size() == b.size() && ::CompareStringA(LOCALE_INVARIANT, NORM_IGNORECASE, a.data(),
-                                                        static_cast<int>(a.size()), b.data(),
-                                                        static_cast<int>(b.size())) == CSTR_EQUAL;
+        return a.size() == b.size() &&
+               ::CompareStringA(LOCALE_INVARIANT, NORM_IGNORECASE, a.data(), static_cast<int>(a.size()), b.data(),
+                                static_cast<int>(b.size())) == CSTR_EQUAL;
     };
     if (name.size() <= stem.size() + suffix.size() || !sameText(name.substr(0, stem.size()), stem) ||
         !sameText(name.substr(name.size() - suffix.size()), suffix))
         return std::nullopt;
     std::string_view middle = name.substr(stem.size(), name.size() - stem.size() - suffix.size());
-    size_t dash = middle.find('-');
-    if (dash == std::string_view::npos || dash == 0 || dash + 1 == middle.size())
+    size_t first = middle.find('-');
+    size_t second = first == std::string_view::npos ? first : middle.find('-', first + 1);
+    if (second == std::string_view::npos)
         return std::nullopt;
-    DWORD pid = 0;
+    RunId run;
     unsigned serial = 0;
-    auto [pidEnd, pidError] = std::from_chars(middle.data(), middle.data() + dash, pid);
-    auto [serialEnd, serialError] = std::from_chars(middle.data() + dash + 1, middle.data() + middle.size(), serial);
-    if (pidError != std::errc() || pidEnd != middle.data() + dash || serialError != std::errc() ||
-        serialEnd != middle.data() + middle.size())
+    if (!ParseWhole(middle.substr(0, first), run.pid, 10) ||
+        !ParseWhole(middle.substr(first + 1, second - first - 1), run.started, 16) ||
+        !ParseWhole(middle.substr(second + 1), serial, 10))
         return std::nullopt;
-    return pid;
+    return run;
 }
 
-bool ProcessRunning(DWORD pid)
+bool RunGoesOn(const RunId& run)
 {
-    if (pid == ::GetCurrentProcessId())
+    if (run == CurrentRun())
         return true;
-    UniqueHandle process(::OpenProcess(SYNCHRONIZE | PROCESS_QUERY_LIMITED_INFORMATION, FALSE, pid));
+    UniqueHandle process(::OpenProcess(SYNCHRONIZE | PROCESS_QUERY_LIMITED_INFORMATION, FALSE, run.pid));
     if (!process)
         return ::GetLastError() == ERROR_ACCESS_DENIED;
-    return ::WaitForSingleObject(process.get(), 0) == WAIT_TIMEOUT;
+    if (::WaitForSingleObject(process.get(), 0) != WAIT_TIMEOUT)
+        return false;
+    // The same id may have gone to a later process.
+    std::optional<uint64_t> started = StartTime(process.get());
+    return !started || *started == run.started;
 }
 
 unsigned NextRunFileSerial()
@@ -63,8 +94,8 @@ void RemoveDeadRunFiles(const std::string& folder, std::string_view stem, std::s
     if (!find)
         return;
     do {
-        std::optional<DWORD> owner = RunFileOwner(fd.cFileName, stem, suffix);
-        if (!owner || ProcessRunning(*owner))
+        std::optional<RunId> owner = RunFileOwner(fd.cFileName, stem, suffix);
+        if (!owner || RunGoesOn(*owner))
             continue;
         std::string full = folder + fd.cFileName;
         if (fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {

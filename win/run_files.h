@@ -4,20 +4,34 @@
 
 #include <windows.h>
 
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
 
 namespace win {
 
-// stem, the process id in decimal, "-", serial in decimal, suffix: "~folimar-1234-7.tmp".
-std::string RunFileName(std::string_view stem, DWORD pid, unsigned serial, std::string_view suffix);
+// One run of a program: its process id, and its start time, which tells it from a later process
+// that got the same id.
+struct RunId {
+    DWORD pid = 0;
+    uint64_t started = 0; // the process's creation time (FILETIME units)
 
-// The process id a name of that form carries; nothing for any other name.
-std::optional<DWORD> RunFileOwner(std::string_view name, std::string_view stem, std::string_view suffix);
+    bool operator==(const RunId&) const = default;
+};
 
-// Whether a process of that id runs now; one that cannot be opened for lack of rights counts as running.
-bool ProcessRunning(DWORD pid);
+// This process.
+RunId CurrentRun();
+
+// stem, the process id in decimal, "-", the start time in hexadecimal, "-", serial in decimal,
+// suffix: "~folimar-1234-1dc6b0f2a3b4c5d-7.tmp".
+std::string RunFileName(std::string_view stem, const RunId& run, unsigned serial, std::string_view suffix);
+
+// The run a name of that form carries; nothing for any other name.
+std::optional<RunId> RunFileOwner(std::string_view name, std::string_view stem, std::string_view suffix);
+
+// Whether that run still goes on; a process that cannot be opened for lack of rights counts as running.
+bool RunGoesOn(const RunId& run);
 
 // A new name for this process in folder (ending in a backslash), not used yet by anything there;
 // make creates the file or folder and fails when the name is taken. Empty, with error set, when no
@@ -27,7 +41,7 @@ std::string MakeRunFile(const std::string& folder, std::string_view stem, std::s
                         Make&& make);
 
 // Removes the files and folders (with their content) in folder that are named stem...suffix and
-// belong to a process that no longer runs.
+// belong to a run that has ended.
 void RemoveDeadRunFiles(const std::string& folder, std::string_view stem, std::string_view suffix);
 
 // ---- template definition ----
@@ -40,7 +54,7 @@ std::string MakeRunFile(const std::string& folder, std::string_view stem, std::s
 {
     constexpr int kAttempts = 64;
     for (int i = 0; i < kAttempts; ++i) {
-        std::string name = folder + RunFileName(stem, ::GetCurrentProcessId(), NextRunFileSerial(), suffix);
+        std::string name = folder + RunFileName(stem, CurrentRun(), NextRunFileSerial(), suffix);
         ::SetLastError(ERROR_SUCCESS);
         if (make(name))
             return name;

@@ -26,8 +26,9 @@ TempFolder::TempFolder()
     if (base.empty())
         return;
     DWORD error = 0;
-    std::string name = MakeRunFile(base, kFolderStem, "", error,
-                                   [](const std::string& n) { return ::CreateDirectoryA(n.c_str(), nullptr) != FALSE; });
+    std::string name = MakeRunFile(base, kFolderStem, "", error, [](const std::string& n) {
+        return ::CreateDirectoryA(n.c_str(), nullptr) != FALSE;
+    });
     if (!name.empty())
         path_ = name + "\\";
 }
