@@ -40,7 +40,9 @@ LRESULT CALLBACK ProgressProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
         return ::DefWindowProcA(hwnd, msg, wParam, lParam);
     int page = g_progress->Take();
     g_progressShown = true;
-    if (page == -1)
+    if (page == -1 && g_pageCount > 0)
+        std::fprintf(stderr, "\rlast page reached (%d pages)      ", static_cast<int>(g_pageCount));
+    else if (page == -1)
         std::fprintf(stderr, "\rlast page reached      ");
     else if (g_pageCount > 0)
         std::fprintf(stderr, "\rpage %d of %d      ", page, static_cast<int>(g_pageCount));
