@@ -2,7 +2,7 @@
 # The console converter from outside: document information in the PDF, the input left as it
 # was, and one-line errors with exit code 1.
 set -euo pipefail
-: "${FOLIMAR_BIN:?}" "${WINEPREFIX:?}"
+: "${FOLIMAR_BIN:?}" "${FOLIMAR_SOURCE:?}" "${WINEPREFIX:?}"
 folimarc=$FOLIMAR_BIN/folimarc.exe
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
@@ -105,16 +105,7 @@ full=$work/full
 mkdir -p "$full"
 if mount -t tmpfs -o size=1m tmpfs "$full" 2>/dev/null; then
   trap 'umount "$full" 2>/dev/null; rm -rf "$work"' EXIT
-  # About 2 MB of noise that pdfwrite must keep as it is: the PDF cannot fit in 1 MB.
-  {
-    printf '%%!PS-Adobe-3.0\n%%%%Title: Noise\n%%%%EndComments\n'
-    printf '<< /AutoFilterColorImages false /ColorImageFilter /FlateEncode >> setdistillerparams\n'
-    printf '/DeviceRGB setcolorspace 600 800 scale\n'
-    printf '<< /ImageType 1 /Width 800 /Height 1000 /BitsPerComponent 8 /Decode [0 1 0 1 0 1]\n'
-    printf '/ImageMatrix [800 0 0 -1000 0 1000] /DataSource currentfile /ASCIIHexDecode filter >> image\n'
-    head -c 2400000 /dev/urandom | od -An -v -tx1 | tr -d ' '
-    printf '>\nshowpage\n'
-  } >"$work/noise.ps"
+  "$FOLIMAR_SOURCE/tests/noise_job.sh" "$work/noise.ps"
   echo "older PDF" >"$full/keep.pdf"
   "$folimarc" "$work/noise.ps" "$full/keep.pdf" >/dev/null 2>"$work/err" && rc=0 || rc=$?
   check "full disk: exit code" "$rc" 1
