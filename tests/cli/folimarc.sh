@@ -104,7 +104,7 @@ check "no PDF for the empty job" "$(ls "$work/pdfs")" "keep.pdf"
 full=$work/full
 mkdir -p "$full"
 if mount -t tmpfs -o size=1m tmpfs "$full" 2>/dev/null; then
-  trap 'umount "$full" 2>/dev/null; rm -rf "$work"' EXIT
+  trap 'umount "$full" 2>/dev/null || true; rm -rf "$work"' EXIT
   "$FOLIMAR_SOURCE/tests/noise_job.sh" "$work/noise.ps"
   echo "older PDF" >"$full/keep.pdf"
   "$folimarc" "$work/noise.ps" "$full/keep.pdf" >/dev/null 2>"$work/err" && rc=0 || rc=$?

@@ -127,7 +127,7 @@ gone "empty: job file deleted" "$job"
 full=$work/full
 mkdir -p "$full"
 if mount -t tmpfs -o size=1m tmpfs "$full" 2>/dev/null; then
-  trap 'umount "$full" 2>/dev/null; cleanup' EXIT
+  trap 'umount "$full" 2>/dev/null || true; cleanup' EXIT
   "$FOLIMAR_SOURCE/tests/noise_job.sh" "$work/noise.ps"
   set_documents "$full"
   echo "old pdf" >"$full/Report_ Q1-Q2.pdf"
