@@ -4,6 +4,7 @@
   make_jobs.py fonts OUT SIZE_MB FONTS   a job of SIZE_MB MiB with FONTS embedded Type 1 font programs
   make_jobs.py big OUT SIZE_MB           a job of SIZE_MB MiB with a full DSC header and plain pages
   make_jobs.py pages OUT PAGES           a job of PAGES pages, each with text and its page marker
+  make_jobs.py images OUT PAGES SIZE_MB  a job of about SIZE_MB MiB: PAGES pages, each a hex-coded photo-sized image
 """
 import random
 import sys
@@ -94,12 +95,36 @@ def write_pages_job(out, pages):
         f.write(b"(%%[LastPage]%%) = flush\r\n%%Trailer\r\n%%EOF\r\n")
 
 
+def write_images_job(out, pages, size_mb):
+    """Each page holds one RGB image in hex whose size makes the job about size_mb MiB."""
+    rng = random.Random(2)
+    side = int(((size_mb << 20) / pages / 2 / 3) ** 0.5)  # two hex digits per byte, three bytes per pixel
+    with open(out, "wb") as f:
+        f.write(header(b"Images", str(pages).encode()))
+        for n in range(1, pages + 1):
+            f.write(b"%%%%Page: %d %d\r\n(%%%%[Page: %d]%%%%) = flush\r\n" % (n, n, n))
+            f.write(b"gsave 36 100 translate 520 520 scale /DeviceRGB setcolorspace\r\n"
+                    b"<< /ImageType 1 /Width %d /Height %d /BitsPerComponent 8 /Decode [0 1 0 1 0 1]\r\n"
+                    b"/ImageMatrix [%d 0 0 -%d 0 %d] /DataSource currentfile /ASCIIHexDecode filter >> image\r\n"
+                    % (side, side, side, side, side))
+            # A smooth picture with some grain, as a photograph would be.
+            row = bytes((x * 255 // side + n * 17) % 256 for x in range(side * 3))
+            for y in range(side):
+                grain = rng.randbytes(side * 3)
+                line = bytes((a + (b & 15)) % 256 for a, b in zip(row, grain)).hex().encode()
+                f.write(b"\r\n".join(line[i:i + 128] for i in range(0, len(line), 128)) + b"\r\n")
+            f.write(b">\r\ngrestore showpage\r\n")
+        f.write(b"(%%[LastPage]%%) = flush\r\n%%Trailer\r\n%%EOF\r\n")
+
+
 def main(argv):
     if len(argv) == 5 and argv[1] == "fonts":
         size, cut = write_fonts_job(argv[2], int(argv[3]), int(argv[4]))
         print(size, cut)
     elif len(argv) == 4 and argv[1] == "big":
         write_big_job(argv[2], int(argv[3]))
+    elif len(argv) == 5 and argv[1] == "images":
+        write_images_job(argv[2], int(argv[3]), int(argv[4]))
     elif len(argv) == 4 and argv[1] == "pages":
         write_pages_job(argv[2], int(argv[3]))
     else:

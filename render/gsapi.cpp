@@ -4,22 +4,28 @@
 #include "render/gs_library.h"
 #include "render/library_path.h"
 #include "render/page_marker.h"
-#include "win/app_window.h"
+
+#include <algorithm>
 
 namespace folimar {
 
-int GsStdin(void*, char*, int) { return 0; }
+int GsStdin(void*, char*, int)
+{
+    return 0;
+}
 
-int GsStderr(void*, const char*, int) { return 0; }
+int GsStderr(void*, const char*, int)
+{
+    return 0;
+}
 
-int GsStdout(void*, const char* str, int len)
+int GsStdout(void* caller, const char* str, int len)
 {
     try {
-        if (str && len > 0) {
+        if (caller && str && len > 0) {
             int page = ScanPageMarker(str, static_cast<size_t>(len));
             if (page != 0)
-                ::PostMessageA(win::GetAppMainWindow(), WM_PAGE_PROGRESS,
-                               static_cast<WPARAM>(static_cast<INT_PTR>(page)), 0);
+                static_cast<TPageProgress*>(caller)->Report(page);
         }
     } catch (...) {
         // Nothing may unwind into the library.
@@ -27,16 +33,21 @@ int GsStdout(void*, const char* str, int len)
     return len;
 }
 
-bool RunGhostscript(int argc, char** argv)
+bool GsRunSucceeded(int code)
 {
-    const GsApi* gs = LoadGsApi();
-    return gs && RunGhostscriptWith(*gs, argc, argv);
+    return code == 0 || code == kGsErrorQuit;
 }
 
-bool RunGhostscriptWith(const GsApi& gs, int argc, char** argv)
+bool RunGhostscript(int argc, char** argv, void* caller)
+{
+    const GsApi* gs = LoadGsApi();
+    return gs && RunGhostscriptWith(*gs, argc, argv, caller);
+}
+
+bool RunGhostscriptWith(const GsApi& gs, int argc, char** argv, void* caller)
 {
     void* instance = nullptr;
-    if (gs.new_instance(&instance, nullptr) != 0)
+    if (gs.new_instance(&instance, caller) != 0)
         return false;
 
     // The instance is deleted on every way out, also when an error escapes the library.
@@ -50,7 +61,7 @@ bool RunGhostscriptWith(const GsApi& gs, int argc, char** argv)
         return false;
     int code = gs.init_with_args(instance, argc, argv);
     gs.exit(instance);
-    return code == 0;
+    return GsRunSucceeded(code);
 }
 
 std::vector<std::string> BuildPdfWriteArguments(const std::string& psPath, const std::string& pdfPath)
@@ -71,19 +82,30 @@ std::vector<std::string> BuildPdfWriteArguments(const std::string& psPath, const
     };
 }
 
-bool ConvertPsToPdf(const std::string& psFile, const std::string& pdfFile)
+std::vector<std::string> WithPrologue(std::vector<std::string> args, const std::string& prologue)
+{
+    if (prologue.empty())
+        return args;
+    // "-c" takes every entry up to "-f" as PostScript.
+    auto f = std::find(args.begin(), args.end(), std::string("-f"));
+    args.insert(f, prologue);
+    return args;
+}
+
+bool ConvertPsToPdf(const std::string& psFile, const std::string& pdfFile, TPageProgress* progress,
+                    const std::string& prologue)
 {
     std::optional<std::string> psPath = ToLibraryPath(psFile);
     std::optional<std::string> pdfPath = ToLibraryPath(pdfFile);
     if (!psPath || !pdfPath)
         return false;
-    std::vector<std::string> args = BuildPdfWriteArguments(*psPath, *pdfPath);
+    std::vector<std::string> args = WithPrologue(BuildPdfWriteArguments(*psPath, *pdfPath), prologue);
     std::vector<char*> argv;
     argv.reserve(args.size() + 1);
     for (std::string& a : args)
         argv.push_back(a.data());
     argv.push_back(nullptr);
-    return RunGhostscript(static_cast<int>(args.size()), argv.data());
+    return RunGhostscript(static_cast<int>(args.size()), argv.data(), progress);
 }
 
 } // namespace folimar

@@ -1,5 +1,7 @@
-// One Ghostscript run: PostScript in, PDF out, page progress posted to the main window.
+// One Ghostscript run: PostScript in, PDF out, page progress posted to a window.
 #pragma once
+
+#include "render/page_progress.h"
 
 #include <windows.h>
 
@@ -8,19 +10,24 @@
 
 namespace folimar {
 
-// Posted to the application's main window: wParam = page reached, or -1 for the last page.
-inline constexpr UINT WM_PAGE_PROGRESS = WM_USER + 150;
+// The code Ghostscript returns after a job ran the quit operator.
+inline constexpr int kGsErrorQuit = -101;
 
-// Renders psFile into pdfFile with the pdfwrite device; true when the library finished
-// without an error code.
-bool ConvertPsToPdf(const std::string& psFile, const std::string& pdfFile);
+// Whether a run that returned this code finished its job: no error, or the job's own quit.
+bool GsRunSucceeded(int code);
 
-// One library instance from creation to deletion over the given arguments.
-bool RunGhostscript(int argc, char** argv);
+// Renders psFile into pdfFile with the pdfwrite device; true when the library finished the job.
+// Page markers go to progress when one is given. prologue is PostScript run before the job.
+bool ConvertPsToPdf(const std::string& psFile, const std::string& pdfFile, TPageProgress* progress = nullptr,
+                    const std::string& prologue = {});
+
+// One library instance from creation to deletion over the given arguments; caller is handed to the
+// output callbacks (a TPageProgress, or null).
+bool RunGhostscript(int argc, char** argv, void* caller = nullptr);
 
 struct GsApi;
 // The same run through the given library calls.
-bool RunGhostscriptWith(const GsApi& gs, int argc, char** argv);
+bool RunGhostscriptWith(const GsApi& gs, int argc, char** argv, void* caller = nullptr);
 
 int GsStdin(void* caller, char* buf, int len);
 int GsStdout(void* caller, const char* str, int len);
@@ -28,5 +35,9 @@ int GsStderr(void* caller, const char* str, int len);
 
 // The eleven arguments of a conversion, as handed to the library.
 std::vector<std::string> BuildPdfWriteArguments(const std::string& psPath, const std::string& pdfPath);
+
+// The arguments with prologue as one more PostScript entry after the "-c" entries, so that it
+// runs before the job. Nothing changes for an empty prologue.
+std::vector<std::string> WithPrologue(std::vector<std::string> args, const std::string& prologue);
 
 } // namespace folimar

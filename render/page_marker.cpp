@@ -9,7 +9,10 @@ namespace folimar {
 
 namespace {
 
-char LowerAscii(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
+char LowerAscii(char c)
+{
+    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
+}
 
 // Case-insensitive (ASCII letters only) search of a lower-case needle.
 bool ContainsFolded(std::string_view hay, std::string_view lowerNeedle)

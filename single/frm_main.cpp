@@ -113,10 +113,11 @@ void TfrmMain::ApplicationEvents1Idle()
 {
     const bool jobExists = !FJobFile.empty() && FileExists(StripQuotes(FJobFile));
     SetEnabled(sbConvert.Handle(), ConvertEnabled(FJobFile, FBusy, jobExists, win::GetText(Edit1)));
-    SetEnabled(sbCancel.Handle(), !FBusy);
+    // Cancel and the close box stay usable during a conversion: they stop it.
+    SetEnabled(sbCancel.Handle(), true);
     SetEnabled(SpeedButton1.Handle(), !FBusy);
     SetEnabled(Edit1, !FBusy);
-    SetCloseBoxEnabled(!FBusy);
+    SetCloseBoxEnabled(true);
 }
 
 void TfrmMain::sbCancelClick()
@@ -279,9 +280,11 @@ LRESULT TfrmMain::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam)
         WMPageProgress(wParam);
         return 0;
     case WM_CLOSE:
-        // While the worker runs the window must stay: the worker reads the job and the path from it.
-        if (FBusy)
+        // During a conversion, closing stops it (and ends the program once its files are gone).
+        if (FBusy) {
+            CancelConversion();
             return 0;
+        }
         ::DestroyWindow(Handle());
         return 0;
     case WM_DESTROY:

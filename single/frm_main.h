@@ -1,15 +1,19 @@
 // The single-job window: one captured print job, converted to one PDF.
 #pragma once
 
+#include "render/page_progress.h"
 #include "single/convert_rules.h"
 #include "single/picture_button.h"
 #include "win/controls.h"
 #include "win/handle.h"
 #include "win/window.h"
 
+#include <memory>
 #include <string>
 
 namespace folimar {
+
+struct TConvertParams;
 
 class TfrmMain : public win::Window {
 public:
@@ -59,6 +63,7 @@ private:
     void ConvertJob(const std::string& jobPath, const std::string& pdfPath);
     void ReportOutcome(DWORD exitCode, const std::string& pdfPath);
     void CleanUp();
+    void CancelConversion();
     void ShowBar(const TBarState& bar);
 
     static LRESULT CALLBACK Edit1Proc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, UINT_PTR id, DWORD_PTR self);
@@ -76,6 +81,8 @@ private:
     bool FBusy = false;
     bool FCloseBoxEnabled = true;
     TBarState FBar;
+    std::unique_ptr<TPageProgress> FProgress; // page progress of the conversion
+    TConvertParams* FRunning = nullptr; // the conversion being awaited
 
     // Window resources.
     win::Font FFont;

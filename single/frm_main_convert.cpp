@@ -5,6 +5,7 @@
 #include "jobprep/common.h"
 #include "jobprep/strip_fonts.h"
 #include "jobprep/text_rules.h"
+#include "render/pdf_output.h"
 #include "single/conversion_worker.h"
 #include "win/error_text.h"
 
@@ -97,11 +98,10 @@ void TfrmMain::BeginBusy()
     FBusy = true;
     ::SetCursor(::LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(IDC_WAIT)));
     // The idle rule does not run while the worker is awaited, so the controls are set here.
+    // Cancel and the close box stay: they stop the conversion.
     SetEnabled(sbConvert.Handle(), false);
-    SetEnabled(sbCancel.Handle(), false);
     SetEnabled(SpeedButton1.Handle(), false);
     SetEnabled(Edit1, false);
-    SetCloseBoxEnabled(false);
 }
 
 void TfrmMain::ConvertJob(const std::string& jobPath, const std::string& pdfPath)
@@ -112,17 +112,55 @@ void TfrmMain::ConvertJob(const std::string& jobPath, const std::string& pdfPath
     ::ShowWindow(ProgressBar1, SW_SHOW);
     ::RedrawWindow(Handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
 
-    TConvertParams params{jobPath.c_str(), pdfPath.c_str()};
+    // The PDF is written beside its target and replaces it only when whole.
+    RemoveDeadTempPdfs(pdfPath);
+    TTempPdf renderFile(pdfPath);
+    if (!renderFile.valid()) {
+        Box(win::SystemErrorText(renderFile.error()), "Failed", MB_OK | MB_ICONERROR);
+        return;
+    }
+    FProgress = std::make_unique<TPageProgress>(Handle());
+    TConvertParams params;
+    params.JobFile = jobPath;
+    params.PdfFile = pdfPath;
+    params.RenderFile = renderFile.path();
+    params.Progress = FProgress.get();
     win::UniqueHandle worker = StartConversionWorker(params);
     if (!worker) {
-        DWORD code = ::GetLastError();
+        DWORD code = win::LastErrorOr();
         Box(win::SystemErrorText(code), "Failed", MB_OK | MB_ICONERROR);
         return;
     }
-    DWORD exitCode = WaitForConversionWorker(worker.get());
+    DWORD exitCode = 0;
+    {
+        // Cancel and the close box reach the conversion through FRunning while it is awaited.
+        struct Running {
+            TConvertParams*& slot;
+            ~Running() { slot = nullptr; }
+        } running{FRunning = &params};
+        exitCode = WaitForConversionWorker(worker.get());
+    }
     worker.reset();
+    // The last page may still wait behind a pending wake-up.
+    if (int page = FProgress->Take(); page != 0)
+        ShowBar(PageProgress(FBar, page));
     ShowBar(FinishBar(FBar));
     ReportOutcome(exitCode, pdfPath);
+}
+
+void TfrmMain::CancelConversion()
+{
+    // Nothing runs, or the PDF is in place already: the conversion then ends by itself.
+    if (!FRunning || !FRunning->Gate.Cancel())
+        return;
+    // Ghostscript cannot be stopped from outside (it never polls), so the process ends here, once
+    // what the attempt leaves has gone: the partial PDF, then the job files as after any attempt.
+    const std::string renderFile = FRunning->RenderFile;
+    FRunning = nullptr;
+    ::DeleteFileA(renderFile.c_str());
+    CleanUp();
+    Box("The conversion was cancelled.", kAppTitle, MB_OK | MB_ICONINFORMATION);
+    ::TerminateProcess(::GetCurrentProcess(), 1);
 }
 
 void TfrmMain::ReportOutcome(DWORD exitCode, const std::string& pdfPath)
@@ -158,7 +196,10 @@ void TfrmMain::CleanUp()
 
 void TfrmMain::WMPageProgress(WPARAM wParam)
 {
-    ShowBar(PageProgress(FBar, static_cast<INT_PTR>(wParam)));
+    // The message is a wake-up: the page to show is the latest one reported.
+    INT_PTR page = FProgress ? FProgress->Take() : static_cast<INT_PTR>(wParam);
+    if (page != 0)
+        ShowBar(PageProgress(FBar, page));
 }
 
 void TfrmMain::ShowBar(const TBarState& bar)

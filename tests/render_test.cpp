@@ -3,14 +3,20 @@
 
 #include "render/gs_library.h"
 #include "render/gsapi.h"
+#include "render/output_check.h"
 #include "render/page_marker.h"
+#include "render/pdf_check.h"
+#include "render/pdf_output.h"
 #include "tests/gs_available.h"
 #include "tests/pdf_info.h"
 #include "tests/temp_dir.h"
-#include "win/app_window.h"
 #include "win/handle.h"
+#include "win/run_files.h"
 
+#include <fstream>
+#include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 using namespace folimar;
@@ -35,33 +41,101 @@ TEST_P(PageMarker, ReportsThePageOfOneChunk)
 
 INSTANTIATE_TEST_SUITE_P(
     Chunks, PageMarker,
-    ::testing::Values(
-        MarkerCase{"page", "%%[Page: 3]%%\n", 3}, MarkerCase{"bare", "%%[Page: 12]%%", 12},
-        MarkerCase{"zero", "%%[page: 0]%%\n", 0}, MarkerCase{"lower_case", "%%[page: 7]%%", 7},
-        MarkerCase{"upper_case", "%%[PAGE: 7]%%", 7},
-        // A space before the bracket: no digits before the last "]%%", and no earlier search.
-        MarkerCase{"space_before_bracket", "%%[Page: 3 ]%%", 0},
-        MarkerCase{"space_stops_earlier_search", "%%[Page: 1]%% %%[Page: 3 ]%%", 0},
-        MarkerCase{"two_markers_last_wins", "%%[Page: 1]%%\n%%[Page: 2]%%\n", 2},
-        MarkerCase{"lastpage_wins", "%%[Page: 4]%%\n%%[LastPage]%%\n", -1},
-        MarkerCase{"lastpage_any_case", "%%[ LastPage ]%%", -1}, MarkerCase{"lastpage_alone", "LASTPAGE", -1},
-        MarkerCase{"split_head", "%%[Page: 5", 0}, MarkerCase{"split_tail", "]%%\n", 0},
-        MarkerCase{"no_marker", "GPL Ghostscript 10.0.0\n", 0}, MarkerCase{"closing_only", "12]%%", 0},
-        MarkerCase{"empty", "", 0},
-        // Digits run back to the start of the chunk when the marker keyword is elsewhere.
-        MarkerCase{"digits_at_start", std::string("42]%% %%[page:"), 42},
-        MarkerCase{"int_max", "%%[Page: 2147483647]%%", 2147483647},
-        MarkerCase{"too_long_for_int", "%%[Page: 2147483648]%%", 0},
-        MarkerCase{"very_long_digit_run", "%%[Page: " + std::string(400, '9') + "]%%", 0},
-        MarkerCase{"nul_bytes", std::string("%%[Page: 9]%%\0tail", 18), 9}),
+    ::testing::Values(MarkerCase{"page", "%%[Page: 3]%%\n", 3}, MarkerCase{"bare", "%%[Page: 12]%%", 12},
+                      MarkerCase{"zero", "%%[page: 0]%%\n", 0}, MarkerCase{"lower_case", "%%[page: 7]%%", 7},
+                      MarkerCase{"upper_case", "%%[PAGE: 7]%%", 7},
+                      // A space before the bracket: no digits before the last "]%%", and no earlier search.
+                      MarkerCase{"space_before_bracket", "%%[Page: 3 ]%%", 0},
+                      MarkerCase{"space_stops_earlier_search", "%%[Page: 1]%% %%[Page: 3 ]%%", 0},
+                      MarkerCase{"two_markers_last_wins", "%%[Page: 1]%%\n%%[Page: 2]%%\n", 2},
+                      MarkerCase{"lastpage_wins", "%%[Page: 4]%%\n%%[LastPage]%%\n", -1},
+                      MarkerCase{"lastpage_any_case", "%%[ LastPage ]%%", -1},
+                      MarkerCase{"lastpage_alone", "LASTPAGE", -1}, MarkerCase{"split_head", "%%[Page: 5", 0},
+                      MarkerCase{"split_tail", "]%%\n", 0}, MarkerCase{"no_marker", "GPL Ghostscript 10.0.0\n", 0},
+                      MarkerCase{"closing_only", "12]%%", 0}, MarkerCase{"empty", "", 0},
+                      // Digits run back to the start of the chunk when the marker keyword is elsewhere.
+                      MarkerCase{"digits_at_start", std::string("42]%% %%[page:"), 42},
+                      MarkerCase{"int_max", "%%[Page: 2147483647]%%", 2147483647},
+                      MarkerCase{"too_long_for_int", "%%[Page: 2147483648]%%", 0},
+                      MarkerCase{"very_long_digit_run", "%%[Page: " + std::string(400, '9') + "]%%", 0},
+                      MarkerCase{"nul_bytes", std::string("%%[Page: 9]%%\0tail", 18), 9}),
     [](const auto& info) { return std::string(info.param.name); });
+
+struct TailCase {
+    const char* name;
+    std::string tail;
+    uint64_t fileSize; // 0: the tail is the whole file
+    bool complete;
+};
+
+class PdfTail : public ::testing::TestWithParam<TailCase> {};
+
+TEST_P(PdfTail, WholeOnlyWithEofAndAStartxrefInsideTheFile)
+{
+    const TailCase& c = GetParam();
+    EXPECT_EQ(PdfTailComplete(c.tail, c.fileSize ? c.fileSize : c.tail.size()), c.complete);
+}
+
+const std::string kEnd = "xref\n0 1\n0000000000 65535 f \ntrailer\n<< /Size 1 >>\nstartxref\n";
+
+INSTANTIATE_TEST_SUITE_P(Tails, PdfTail,
+                         ::testing::Values(TailCase{"whole", kEnd + "0\n%%EOF\n", 0, true},
+                                           TailCase{"no_line_end_after_eof", kEnd + "0\n%%EOF", 0, true},
+                                           TailCase{"crlf_and_spaces", kEnd + "0\r\n%%EOF \r\n", 0, true},
+                                           TailCase{"offset_inside_a_larger_file", kEnd + "5000\n%%EOF\n", 9000, true},
+                                           TailCase{"offset_after_startxref", kEnd + "5000\n%%EOF\n", 5010, false},
+                                           TailCase{"offset_beyond_the_file", kEnd + "99999\n%%EOF\n", 0, false},
+                                           TailCase{"cut_in_the_eof", kEnd + "0\n%%EO", 0, false},
+                                           TailCase{"cut_in_the_offset", kEnd + "12", 0, false},
+                                           TailCase{"cut_in_a_stream", "stream\nx\x9c\x01\x02", 0, false},
+                                           TailCase{"eof_without_startxref", "trailer\n<<>>\n0\n%%EOF\n", 0, false},
+                                           TailCase{"startxref_without_offset", kEnd + "%%EOF\n", 0, false},
+                                           TailCase{"offset_glued_to_keyword", "xref\nstartxref0\n%%EOF\n", 0, false},
+                                           TailCase{"garbage_after_eof", kEnd + "0\n%%EOF\ngarbage\n", 0, false},
+                                           TailCase{"offset_overflows", kEnd + std::string(30, '9') + "\n%%EOF\n", 0,
+                                                    false},
+                                           TailCase{"tail_longer_than_file", kEnd + "0\n%%EOF\n", 10, false},
+                                           TailCase{"zeros_of_a_failed_write", std::string(1024, '\0'), 4096, false},
+                                           TailCase{"empty", "", 0, false}),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+TEST(GsRunSucceeded, OnlyNoErrorOrTheJobsOwnQuit)
+{
+    struct Case {
+        int code;
+        bool succeeded;
+    } cases[] = {{0, true}, {kGsErrorQuit, true}, {-100, false}, {-1, false}, {1, false}, {-102, false}};
+    for (const Case& c : cases)
+        EXPECT_EQ(GsRunSucceeded(c.code), c.succeeded) << c.code;
+}
+
+TEST(PdfWriteArguments, ThePrologueRunsBeforeTheJob)
+{
+    std::vector<std::string> args = BuildPdfWriteArguments("job.ps", "out.pdf");
+    EXPECT_EQ(WithPrologue(args, ""), args);
+    std::vector<std::string> with = WithPrologue(args, "[ /Title (T) /DOCINFO pdfmark");
+    ASSERT_EQ(with.size(), args.size() + 1);
+    EXPECT_EQ(with[7], args[7]);
+    EXPECT_EQ(with[8], "[ /Title (T) /DOCINFO pdfmark");
+    EXPECT_EQ(std::vector<std::string>(with.begin() + 9, with.end()),
+              std::vector<std::string>(args.begin() + 8, args.end()));
+}
 
 TEST(PdfWriteArguments, ElevenEntriesInOrder)
 {
     std::vector<std::string> args = BuildPdfWriteArguments("/tmp/job 1.ps", "/tmp/Sales up 100%done.pdf");
     std::vector<std::string> expected = {
-        "ps2pdf", "-dNOPAUSE", "-dBATCH", "-dSAFER", "-sDEVICE=pdfwrite", "-sOutputFile=/tmp/Sales up 100%%done.pdf",
-        "-c",     "/.setpdfwrite where {pop .setpdfwrite} if", "-f", "-q", "/tmp/job 1.ps",
+        "ps2pdf",
+        "-dNOPAUSE",
+        "-dBATCH",
+        "-dSAFER",
+        "-sDEVICE=pdfwrite",
+        "-sOutputFile=/tmp/Sales up 100%%done.pdf",
+        "-c",
+        "/.setpdfwrite where {pop .setpdfwrite} if",
+        "-f",
+        "-q",
+        "/tmp/job 1.ps",
     };
     EXPECT_EQ(args, expected);
 }
@@ -115,6 +189,8 @@ TEST(RunGhostscript, InstanceLifecycle)
         {0, 0, 0, true, "new stdio init(3) exit delete"},
         {0, 0, 1, false, "new stdio init(3) exit delete"},
         {0, 0, -100, false, "new stdio init(3) exit delete"},
+        // The job's own quit ends a complete run.
+        {0, 0, kGsErrorQuit, true, "new stdio init(3) exit delete"},
         {0, -1, 0, false, "new stdio delete"},
         {-100, 0, 0, false, "new "},
     };
@@ -158,7 +234,7 @@ std::string MakeJob(int pages, bool lastPageMarker)
     return job + "%%EOF\n";
 }
 
-// A real window of the test as the application's main window; collects WM_PAGE_PROGRESS.
+// A real window of the test that receives the conversion's progress; collects WM_PAGE_PROGRESS.
 class ProgressWindow {
 public:
     ProgressWindow()
@@ -170,28 +246,40 @@ public:
         ::RegisterClassA(&wc);
         window_.reset(::CreateWindowExA(0, wc.lpszClassName, "", WS_OVERLAPPED, 0, 0, 10, 10, nullptr, nullptr,
                                         wc.hInstance, nullptr));
-        win::SetAppMainWindow(window_.get());
-        // Progress an earlier test left in this thread's queue is not ours.
-        MSG msg;
-        while (::PeekMessageA(&msg, nullptr, WM_PAGE_PROGRESS, WM_PAGE_PROGRESS, PM_REMOVE)) {
-        }
+        progress_ = std::make_unique<TPageProgress>(window_.get());
     }
-    ~ProgressWindow() { win::SetAppMainWindow(nullptr); }
 
-    std::vector<int> Pages()
+    TPageProgress* progress() { return progress_.get(); }
+
+    // The number of wake-ups waiting in the queue (removed), and the page the window then shows.
+    std::pair<int, int> Drain()
     {
-        std::vector<int> pages;
+        int messages = 0;
         MSG msg;
         while (::PeekMessageA(&msg, window_.get(), WM_PAGE_PROGRESS, WM_PAGE_PROGRESS, PM_REMOVE)) {
             EXPECT_EQ(msg.lParam, 0);
-            pages.push_back(static_cast<int>(static_cast<INT_PTR>(msg.wParam)));
+            ++messages;
         }
-        return pages;
+        return {messages, progress_->Take()};
     }
 
 private:
     win::UniqueWindow window_;
+    std::unique_ptr<TPageProgress> progress_;
 };
+
+TEST(PageProgress, OneWakeUpWaitsAtATimeAndTheLatestPageWins)
+{
+    ProgressWindow window;
+    for (int page = 1; page <= 300000; ++page)
+        window.progress()->Report(page);
+    EXPECT_EQ(window.Drain(), (std::pair<int, int>{1, 300000}));
+    // Once the window has taken the page, the next report wakes it again.
+    window.progress()->Report(7);
+    window.progress()->Report(-1);
+    EXPECT_EQ(window.Drain(), (std::pair<int, int>{1, -1}));
+    EXPECT_EQ(window.Drain(), (std::pair<int, int>{0, -1}));
+}
 
 std::string PdfPages(const std::string& pdf)
 {
@@ -204,9 +292,10 @@ TEST(ConvertPsToPdf, RendersAndReportsEveryPage)
     TempDir dir;
     ASSERT_TRUE(WriteFileBytes(dir / "job.ps", MakeJob(4, true)));
     ProgressWindow window;
-    ASSERT_TRUE(ConvertPsToPdf(dir / "job.ps", dir / "job.pdf"));
-    EXPECT_EQ(window.Pages(), (std::vector<int>{1, 2, 3, 4, -1}));
+    ASSERT_TRUE(ConvertPsToPdf(dir / "job.ps", dir / "job.pdf", window.progress()));
+    EXPECT_EQ(window.Drain(), (std::pair<int, int>{1, -1}));
     EXPECT_EQ(PdfPages(dir / "job.pdf"), "4");
+    EXPECT_TRUE(PdfFileComplete(dir / "job.pdf"));
 }
 
 TEST(ConvertPsToPdf, PercentInTheOutputNameIsKept)
@@ -214,7 +303,6 @@ TEST(ConvertPsToPdf, PercentInTheOutputNameIsKept)
     FOLIMAR_REQUIRE_GHOSTSCRIPT();
     TempDir dir;
     ASSERT_TRUE(WriteFileBytes(dir / "job.ps", MakeJob(3, false)));
-    ProgressWindow window;
     ASSERT_TRUE(ConvertPsToPdf(dir / "job.ps", dir / "Sales up 100%done.pdf"));
     EXPECT_EQ(PdfPages(dir / "Sales up 100%done.pdf"), "3");
     // Nothing else appeared beside it: no file per page.
@@ -235,13 +323,194 @@ TEST(ConvertPsToPdf, FailuresReturnFalse)
     ASSERT_TRUE(WriteFileBytes(dir / "broken.ps", "%!PS-Adobe-3.0\n(%%[Page: 1]%%) = flush\nundefinedoperator_xyz\n"));
     ASSERT_TRUE(WriteFileBytes(dir / "good.ps", MakeJob(1, true)));
     ProgressWindow window;
-    EXPECT_FALSE(ConvertPsToPdf(dir / "broken.ps", dir / "broken.pdf"));
-    EXPECT_EQ(window.Pages(), std::vector<int>{1});
+    EXPECT_FALSE(ConvertPsToPdf(dir / "broken.ps", dir / "broken.pdf", window.progress()));
+    EXPECT_EQ(window.Drain(), (std::pair<int, int>{1, 1}));
     EXPECT_FALSE(ConvertPsToPdf(dir / "missing.ps", dir / "missing.pdf"));
     EXPECT_FALSE(ConvertPsToPdf(dir / "good.ps", dir / "no such folder\\out.pdf"));
     // Each failed run let go of its instance: a normal run still works afterwards.
-    EXPECT_TRUE(ConvertPsToPdf(dir / "good.ps", dir / "good.pdf"));
-    EXPECT_EQ(window.Pages(), (std::vector<int>{1, -1}));
+    EXPECT_TRUE(ConvertPsToPdf(dir / "good.ps", dir / "good.pdf", window.progress()));
+    EXPECT_EQ(window.Drain(), (std::pair<int, int>{1, -1}));
+}
+
+TEST(ConvertPsToPdf, AJobEndingInQuitIsFinished)
+{
+    FOLIMAR_REQUIRE_GHOSTSCRIPT();
+    TempDir dir;
+    std::string job = MakeJob(2, true);
+    job.insert(job.rfind("%%EOF"), "quit\n");
+    ASSERT_TRUE(WriteFileBytes(dir / "quit.ps", job));
+    ASSERT_TRUE(ConvertPsToPdf(dir / "quit.ps", dir / "quit.pdf"));
+    EXPECT_TRUE(PdfFileComplete(dir / "quit.pdf"));
+    EXPECT_EQ(PdfPages(dir / "quit.pdf"), "2");
+}
+
+TEST(ConvertPsToPdf, ThePrologueSetsTheDocumentInformation)
+{
+    FOLIMAR_REQUIRE_GHOSTSCRIPT();
+    TempDir dir;
+    ASSERT_TRUE(WriteFileBytes(dir / "job.ps", MakeJob(1, false)));
+    ASSERT_TRUE(
+        ConvertPsToPdf(dir / "job.ps", dir / "job.pdf", nullptr, "[ /Title (From the prologue) /DOCINFO pdfmark"));
+    EXPECT_EQ(testing_support::PdfInfoField(dir / "job.pdf", "Title"), "From the prologue");
+}
+
+TEST(PdfFileComplete, ARealPdfIsWholeAndItsCutCopiesAreNot)
+{
+    FOLIMAR_REQUIRE_GHOSTSCRIPT();
+    TempDir dir;
+    ASSERT_TRUE(WriteFileBytes(dir / "job.ps", MakeJob(3, false)));
+    ASSERT_TRUE(ConvertPsToPdf(dir / "job.ps", dir / "job.pdf"));
+    const std::string pdf = testing_support::ReadFileBytes(dir / "job.pdf");
+    EXPECT_TRUE(PdfFileComplete(dir / "job.pdf"));
+    // Cut anywhere up to the "%%EOF" (the line end after it does not count).
+    for (size_t keep : {size_t{0}, size_t{100}, pdf.size() / 2, pdf.size() - 7, pdf.size() - 2}) {
+        ASSERT_TRUE(WriteFileBytes(dir / "cut.pdf", std::string_view(pdf).substr(0, keep)));
+        EXPECT_FALSE(PdfFileComplete(dir / "cut.pdf")) << keep << " of " << pdf.size() << " bytes";
+    }
+    EXPECT_FALSE(PdfFileComplete(dir / "missing.pdf"));
+}
+
+// ---- Temporary PDFs and what dead runs left ----
+
+TEST(RunFiles, NamesCarryTheirOwner)
+{
+    const win::RunId run{1234, 0x1dc6b0f2a3b4c5d};
+    EXPECT_EQ(win::RunFileName("~folimar-", run, 7, ".pdf.tmp"), "~folimar-1234-1dc6b0f2a3b4c5d-7.pdf.tmp");
+    struct Case {
+        const char* name;
+        std::optional<win::RunId> owner;
+    } cases[] = {
+        {"~folimar-1234-1dc6b0f2a3b4c5d-7.pdf.tmp", run},
+        {"~FOLIMAR-1234-1DC6B0F2A3B4C5D-7.PDF.TMP", run},
+        {"~folimar-1234-7.pdf.tmp", std::nullopt},
+        {"~folimar--1dc6b0f2a3b4c5d-7.pdf.tmp", std::nullopt},
+        {"~folimar-12x4-1dc6b0f2a3b4c5d-7.pdf.tmp", std::nullopt},
+        {"~folimar-1234-1dc6b0f2a3b4c5dz-7.pdf.tmp", std::nullopt},
+        {"~folimar-1234-1dc6b0f2a3b4c5d-7.pdf", std::nullopt},
+        {"~folimar-1234-1dc6b0f2a3b4c5d-.pdf.tmp", std::nullopt},
+        {"~folimar-99999999999-1-1.pdf.tmp", std::nullopt},
+        {"report.pdf.tmp", std::nullopt},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(win::RunFileOwner(c.name, "~folimar-", ".pdf.tmp"), c.owner) << c.name;
+}
+
+TEST(RunFiles, ARunGoesOnOnlyWhileItsProcessDoes)
+{
+    const win::RunId self = win::CurrentRun();
+    EXPECT_NE(self.started, 0u);
+    EXPECT_TRUE(win::RunGoesOn(self));
+    // A later process with the same id is another run.
+    EXPECT_FALSE(win::RunGoesOn({self.pid, self.started - 1}));
+    // No process has this id (ids are multiples of 4 and far smaller).
+    EXPECT_FALSE(win::RunGoesOn({0x7ffffff3, self.started}));
+}
+
+bool Exists(const std::string& path)
+{
+    return ::GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+TEST(TempPdf, LivesBesideItsTargetUntilItIsPutInPlace)
+{
+    TempDir dir;
+    std::string kept;
+    {
+        TTempPdf temp(dir / "out.pdf");
+        ASSERT_TRUE(temp.valid()) << temp.error();
+        kept = temp.path();
+        EXPECT_EQ(kept.rfind(dir.path(), 0), 0u) << kept;
+        EXPECT_EQ(win::RunFileOwner(kept.substr(dir.path().size()), kTempPdfStem, kTempPdfSuffix), win::CurrentRun());
+        EXPECT_TRUE(Exists(kept));
+        TTempPdf second(dir / "out.pdf");
+        EXPECT_NE(second.path(), kept);
+    }
+    EXPECT_FALSE(Exists(kept));
+
+    TTempPdf nowhere(dir / "no such folder\\out.pdf");
+    EXPECT_FALSE(nowhere.valid());
+    EXPECT_NE(nowhere.error(), static_cast<DWORD>(ERROR_SUCCESS));
+}
+
+TEST(TempPdf, PlacingReplacesTheTargetAndALaterRunRemovesOnlyDeadRunsFiles)
+{
+    TempDir dir;
+    ASSERT_TRUE(WriteFileBytes(dir / "out.pdf", "old"));
+    {
+        TTempPdf temp(dir / "out.pdf");
+        ASSERT_TRUE(WriteFileBytes(temp.path(), "new"));
+        DWORD error = 0;
+        ASSERT_TRUE(PlacePdf(temp.path(), dir / "out.pdf", error)) << error;
+        EXPECT_FALSE(Exists(temp.path()));
+    }
+    EXPECT_EQ(testing_support::ReadFileBytes(dir / "out.pdf"), "new");
+
+    // An ended run whose process id this process got.
+    const win::RunId self = win::CurrentRun();
+    const std::string dead = dir / win::RunFileName(kTempPdfStem, {self.pid, self.started - 1}, 1, kTempPdfSuffix);
+    const std::string ours = dir / win::RunFileName(kTempPdfStem, self, 999, kTempPdfSuffix);
+    const std::string other = dir / "~folimar-notes.pdf.tmp";
+    for (const std::string& f : {dead, ours, other})
+        ASSERT_TRUE(WriteFileBytes(f, "x"));
+    RemoveDeadTempPdfs(dir / "out.pdf");
+    EXPECT_FALSE(Exists(dead));
+    EXPECT_TRUE(Exists(ours));
+    EXPECT_TRUE(Exists(other));
+    EXPECT_TRUE(Exists(dir / "out.pdf"));
+}
+
+TEST(TempFolder, ALaterRunRemovesTheWorkingFoldersOfDeadRuns)
+{
+    char base[MAX_PATH + 1] = {};
+    ASSERT_GT(::GetTempPathA(MAX_PATH, base), 0u);
+    const std::string dead = std::string(base) + win::RunFileName("folimar-", {0x7ffffff3, 1}, 5, "");
+    ASSERT_TRUE(::CreateDirectoryA(dead.c_str(), nullptr) || Exists(dead));
+    ASSERT_TRUE(WriteFileBytes(dead + "\\job.ps", "a job copy"));
+    TempDir live;
+    ASSERT_TRUE(live.valid());
+    win::RemoveDeadRunFolders();
+    EXPECT_FALSE(Exists(dead));
+    EXPECT_TRUE(Exists(live.path()));
+}
+
+// ---- The output place ----
+
+TEST(OutputProblem, SaysWhatIsWrongWithThePlace)
+{
+    TempDir dir;
+    ASSERT_TRUE(WriteFileBytes(dir / "job.ps", "%!PS\n"));
+    ASSERT_TRUE(WriteFileBytes(dir / "locked.pdf", "old"));
+    ASSERT_TRUE(::SetFileAttributesA((dir / "locked.pdf").c_str(), FILE_ATTRIBUTE_READONLY));
+    ASSERT_TRUE(::CreateDirectoryA((dir / "sub").c_str(), nullptr));
+    const std::string job = dir / "job.ps";
+    struct Case {
+        std::string pdf;
+        std::optional<std::string> problem;
+    } cases[] = {
+        {dir / "new.pdf", std::nullopt},
+        {dir / "sub", "it is a folder"},
+        {dir / "JOB.PS", "it is the job itself"},
+        {dir / "sub\\..\\job.ps", "it is the job itself"},
+        {dir / "locked.pdf", "the file is read-only"},
+        {dir / "none\\x.pdf", "the folder " + dir.path() + "none\\ does not exist"},
+        {dir / (std::string(300, 'a') + ".pdf"),
+         "the path is " + std::to_string(dir.path().size() + 304) + " characters long; at most 259 are possible"},
+        {"", "no output file was given"},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(OutputProblem(job, c.pdf), c.problem) << c.pdf;
+    ::SetFileAttributesA((dir / "locked.pdf").c_str(), FILE_ATTRIBUTE_NORMAL);
+}
+
+TEST(SameFile, ComparesFilesNotSpellings)
+{
+    TempDir dir;
+    ASSERT_TRUE(WriteFileBytes(dir / "a.ps", "a"));
+    ASSERT_TRUE(WriteFileBytes(dir / "b.ps", "a"));
+    EXPECT_TRUE(SameFile(dir / "a.ps", dir / "a.ps"));
+    EXPECT_TRUE(SameFile(dir / "a.ps", dir / "A.PS"));
+    EXPECT_FALSE(SameFile(dir / "a.ps", dir / "b.ps"));
+    EXPECT_FALSE(SameFile(dir / "a.ps", dir / "missing.ps"));
 }
 
 } // namespace

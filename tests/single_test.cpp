@@ -2,14 +2,16 @@
 #include "tests/gtest_win.h"
 
 #include "render/gsapi.h"
+#include "render/pdf_output.h"
 #include "single/conversion_worker.h"
 #include "single/convert_rules.h"
 #include "tests/gs_available.h"
 #include "tests/pdf_info.h"
 #include "tests/temp_dir.h"
-#include "win/app_window.h"
 #include "win/handle.h"
 
+#include <algorithm>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -144,7 +146,7 @@ constexpr char kBrokenJob[] = "%!PS-Adobe-3.0\n"
 
 constexpr char kDocInfoMark[] = "/DOCINFO pdfmark";
 
-// Collects WM_PAGE_PROGRESS posted to the application's main window while the worker runs.
+// Runs the worker as the window does, with a progress window of the test's own.
 class WorkerTest : public ::testing::Test {
 protected:
     void SetUp() override
@@ -159,27 +161,58 @@ protected:
         window.reset(
             ::CreateWindowExA(0, wc.lpszClassName, "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, wc.hInstance, nullptr));
         ASSERT_TRUE(window);
+        progress = std::make_unique<TPageProgress>(window.get());
+        Progress() = progress.get();
         pages().clear();
-        win::SetAppMainWindow(window.get());
     }
-    void TearDown() override { win::SetAppMainWindow(nullptr); }
+    void TearDown() override { Progress() = nullptr; }
 
-    // Runs the worker as the window does: started at once, awaited while messages are handled.
-    DWORD Convert(const std::string& job, const std::string& pdf)
+    // Started at once, awaited while messages are handled; the PDF goes through a temporary file.
+    DWORD Convert(const std::string& job, const std::string& pdf, bool docInfoInJob = true, bool cancelled = false)
     {
-        TConvertParams params{job.c_str(), pdf.c_str()};
-        win::UniqueHandle thread = StartConversionWorker(params);
+        TTempPdf temp(pdf);
+        EXPECT_TRUE(temp.valid());
+        params = std::make_unique<TConvertParams>();
+        params->JobFile = job;
+        params->PdfFile = pdf;
+        params->RenderFile = temp.path();
+        params->Progress = progress.get();
+        params->DocInfoInJob = docInfoInJob;
+        if (cancelled)
+            params->Gate.Cancel();
+        win::UniqueHandle thread = StartConversionWorker(*params);
         EXPECT_TRUE(thread);
         if (!thread)
             return 0;
         DWORD code = WaitForConversionWorker(thread.get());
-        // Messages posted just before the thread ended may still wait in the queue.
+        // A wake-up posted just before the thread ended may still wait in the queue.
         MSG msg;
         while (::PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE))
             ::DispatchMessageA(&msg);
         return code;
     }
 
+    // Nothing but the expected files is left in the folder: no temporary PDF.
+    std::vector<std::string> Files()
+    {
+        std::vector<std::string> names;
+        WIN32_FIND_DATAA fd;
+        win::FindHandle find(::FindFirstFileA((folder / "*").c_str(), &fd));
+        if (find) {
+            do {
+                if (!(fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
+                    names.push_back(fd.cFileName);
+            } while (::FindNextFileA(find.get(), &fd));
+        }
+        std::sort(names.begin(), names.end());
+        return names;
+    }
+
+    static TPageProgress*& Progress()
+    {
+        static TPageProgress* current = nullptr;
+        return current;
+    }
     static std::vector<int64_t>& pages()
     {
         static std::vector<int64_t> seen;
@@ -188,8 +221,8 @@ protected:
 
     static LRESULT CALLBACK RecordProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
     {
-        if (msg == WM_PAGE_PROGRESS) {
-            pages().push_back(static_cast<INT_PTR>(wParam));
+        if (msg == WM_PAGE_PROGRESS && Progress()) {
+            pages().push_back(Progress()->Take());
             return 0;
         }
         return ::DefWindowProcA(hwnd, msg, wParam, lParam);
@@ -197,17 +230,32 @@ protected:
 
     TempDir folder;
     win::UniqueWindow window;
+    std::unique_ptr<TPageProgress> progress;
+    std::unique_ptr<TConvertParams> params;
 };
 
-TEST_F(WorkerTest, ConvertsAJobWithItsDocumentInformationAndReportsEveryPage)
+TEST_F(WorkerTest, ConvertsAJobWithItsDocumentInformationAndReportsTheLastPage)
 {
     std::string job = folder / "job.ps", pdf = folder / "out file.pdf";
     ASSERT_TRUE(WriteFileBytes(job, kThreePageJob));
     EXPECT_EQ(Convert(job, pdf), 1u);
+    EXPECT_EQ(params->Outcome, TConvertOutcome::Made);
     EXPECT_NE(ReadFileBytes(job).find(kDocInfoMark), std::string::npos);
     EXPECT_EQ(testing_support::PdfInfoField(pdf, "Pages"), "3");
     EXPECT_EQ(testing_support::PdfInfoField(pdf, "Title"), "Worker test");
-    EXPECT_EQ(pages(), (std::vector<int64_t>{1, 2, 3, -1}));
+    ASSERT_FALSE(pages().empty());
+    EXPECT_EQ(pages().back(), -1);
+    EXPECT_EQ(Files(), (std::vector<std::string>{"job.ps", "out file.pdf"}));
+}
+
+TEST_F(WorkerTest, WithTheDocumentInformationAsPrologueTheJobStaysAsItWas)
+{
+    std::string job = folder / "job.ps", pdf = folder / "out.pdf";
+    ASSERT_TRUE(WriteFileBytes(job, kThreePageJob));
+    EXPECT_EQ(Convert(job, pdf, false), 1u);
+    EXPECT_EQ(ReadFileBytes(job), kThreePageJob);
+    EXPECT_EQ(testing_support::PdfInfoField(pdf, "Title"), "Worker test");
+    EXPECT_EQ(testing_support::PdfInfoField(pdf, "Creator"), "Quorvel Folimar");
 }
 
 TEST_F(WorkerTest, AJobTheLibraryRejectsFailsAfterItsDocumentInformationWasAppended)
@@ -215,7 +263,65 @@ TEST_F(WorkerTest, AJobTheLibraryRejectsFailsAfterItsDocumentInformationWasAppen
     std::string job = folder / "broken.ps";
     ASSERT_TRUE(WriteFileBytes(job, kBrokenJob));
     EXPECT_EQ(Convert(job, folder / "broken.pdf"), 0u);
+    EXPECT_EQ(params->Outcome, TConvertOutcome::RenderFailed);
     EXPECT_NE(ReadFileBytes(job).find(kDocInfoMark), std::string::npos);
+}
+
+// Whatever goes wrong, the PDF that was at the path stays byte for byte, and no partial one is left.
+TEST_F(WorkerTest, AFailedConversionKeepsTheOlderPdfAndLeavesNothingElse)
+{
+    struct Case {
+        const char* name;
+        std::string job;
+        bool cancelled;
+        TConvertOutcome outcome;
+    } cases[] = {
+        {"rejected_job", kBrokenJob, false, TConvertOutcome::RenderFailed},
+        {"empty_job", "", false, TConvertOutcome::EmptyJob},
+        {"cancelled_before_placing", kThreePageJob, true, TConvertOutcome::Cancelled},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        std::string job = folder / "job.ps", pdf = folder / "keep.pdf";
+        ASSERT_TRUE(WriteFileBytes(job, c.job));
+        ASSERT_TRUE(WriteFileBytes(pdf, "%PDF-1.4 the user's older file"));
+        EXPECT_EQ(Convert(job, pdf, true, c.cancelled), 0u);
+        EXPECT_EQ(params->Outcome, c.outcome);
+        EXPECT_EQ(ReadFileBytes(pdf), "%PDF-1.4 the user's older file");
+        EXPECT_EQ(Files(), (std::vector<std::string>{"job.ps", "keep.pdf"}));
+    }
+}
+
+TEST_F(WorkerTest, AnEmptyJobIsRefusedAndStaysEmpty)
+{
+    std::string job = folder / "empty.ps", pdf = folder / "empty.pdf";
+    ASSERT_TRUE(WriteFileBytes(job, ""));
+    EXPECT_EQ(Convert(job, pdf), 0u);
+    EXPECT_EQ(params->Outcome, TConvertOutcome::EmptyJob);
+    EXPECT_EQ(ReadFileBytes(job), "");
+    EXPECT_EQ(::GetFileAttributesA(pdf.c_str()), INVALID_FILE_ATTRIBUTES);
+}
+
+TEST_F(WorkerTest, AJobEndingInQuitIsMade)
+{
+    std::string job = folder / "quit.ps", pdf = folder / "quit.pdf";
+    std::string text = kThreePageJob;
+    text.insert(text.rfind("%%EOF"), "quit\n");
+    ASSERT_TRUE(WriteFileBytes(job, text));
+    EXPECT_EQ(Convert(job, pdf), 1u);
+    EXPECT_EQ(params->Outcome, TConvertOutcome::Made);
+    EXPECT_EQ(testing_support::PdfInfoField(pdf, "Pages"), "3");
+}
+
+TEST_F(WorkerTest, AnOutputThatNamesTheJobIsRefused)
+{
+    std::string job = folder / "same.ps";
+    ASSERT_TRUE(WriteFileBytes(job, kThreePageJob));
+    for (const std::string& pdf : {job, folder / "SAME.PS"}) {
+        EXPECT_EQ(Convert(job, pdf), 0u);
+        EXPECT_EQ(params->Outcome, TConvertOutcome::OutputIsJob);
+        EXPECT_EQ(ReadFileBytes(job), kThreePageJob);
+    }
 }
 
 TEST_F(WorkerTest, AJobWhoseHeaderCannotBeReadFailsWithoutRendering)
@@ -228,6 +334,7 @@ TEST_F(WorkerTest, AJobWhoseHeaderCannotBeReadFailsWithoutRendering)
         ::CreateFileA(job.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr));
     ASSERT_TRUE(lock);
     EXPECT_EQ(Convert(job, pdf), 0u);
+    EXPECT_EQ(params->Outcome, TConvertOutcome::JobError);
     lock.reset();
     EXPECT_EQ(::GetFileAttributesA(pdf.c_str()), INVALID_FILE_ATTRIBUTES);
     EXPECT_EQ(ReadFileBytes(job), kThreePageJob);

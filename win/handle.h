@@ -150,6 +150,13 @@ struct DdeDataTraits {
     static void Close(Type h) { ::DdeFreeDataHandle(h); }
 };
 
+struct MappedViewTraits {
+    using Type = const void*;
+    static Type Invalid() { return nullptr; }
+    static bool Valid(Type h) { return h != nullptr; }
+    static void Close(Type h) { ::UnmapViewOfFile(h); }
+};
+
 using UniqueHandle = Scoped<KernelHandleTraits>;
 using RegKey = Scoped<RegKeyTraits>;
 using FindHandle = Scoped<FindHandleTraits>;
@@ -162,6 +169,7 @@ using DdeInstance = Scoped<DdeInstanceTraits>;
 using DdeString = Scoped<DdeStringTraits>;
 using DdeConversation = Scoped<DdeConversationTraits>;
 using DdeData = Scoped<DdeDataTraits>;
+using MappedView = Scoped<MappedViewTraits>;
 
 // A string handle of instance for text (code page CP_WINANSI); invalid when DDE refuses it.
 inline DdeString CreateDdeString(DWORD instance, const char* text)

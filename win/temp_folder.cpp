@@ -2,27 +2,48 @@
 #include "win/temp_folder.h"
 
 #include "win/handle.h"
+#include "win/run_files.h"
 
 namespace win {
 
-TempFolder::TempFolder()
+namespace {
+
+// The folders carry the owner's process id: a later run removes those of runs that were killed.
+constexpr char kFolderStem[] = "folimar-";
+
+std::string TempBase()
 {
     char base[MAX_PATH + 1] = {};
-    if (!::GetTempPathA(MAX_PATH, base))
+    DWORD n = ::GetTempPathA(MAX_PATH, base);
+    return n > 0 && n <= MAX_PATH ? std::string(base, n) : std::string();
+}
+
+} // namespace
+
+TempFolder::TempFolder()
+{
+    std::string base = TempBase();
+    if (base.empty())
         return;
-    char name[MAX_PATH + 1] = {};
-    // Reserves a unique name as an empty file, which then makes way for the folder.
-    if (!::GetTempFileNameA(base, "fol", 0, name))
-        return;
-    ::DeleteFileA(name);
-    if (::CreateDirectoryA(name, nullptr))
-        path_ = std::string(name) + "\\";
+    DWORD error = 0;
+    std::string name = MakeRunFile(base, kFolderStem, "", error, [](const std::string& n) {
+        return ::CreateDirectoryA(n.c_str(), nullptr) != FALSE;
+    });
+    if (!name.empty())
+        path_ = name + "\\";
 }
 
 TempFolder::~TempFolder()
 {
     if (valid())
         RemoveTree(path_);
+}
+
+void RemoveDeadRunFolders()
+{
+    std::string base = TempBase();
+    if (!base.empty())
+        RemoveDeadRunFiles(base, kFolderStem, "");
 }
 
 void RemoveTree(const std::string& folder)

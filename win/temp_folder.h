@@ -1,4 +1,5 @@
-// A uniquely named folder under the user's temporary folder, removed with its content.
+// A uniquely named folder under the user's temporary folder, named after this process and removed
+// with its content.
 #pragma once
 
 #include <string>
@@ -21,6 +22,9 @@ public:
 private:
     std::string path_;
 };
+
+// Removes the working folders that runs which no longer run left in the temporary folder.
+void RemoveDeadRunFolders();
 
 // Deletes a folder and everything below it, read-only files included.
 void RemoveTree(const std::string& folderWithBackslash);

@@ -91,16 +91,90 @@ answer_and_end "overwrite yes" OK
 expect "overwrite yes: new PDF" "$(pdfinfo "$pdf" | sed -n 's/^Pages: *//p')" "3"
 gone "overwrite yes: job file deleted" "$job"
 
-# --- A job the renderer rejects: the failure message, and the job files go all the same.
-rm -f "$pdf"
+# no_temp_pdf CASE FOLDER: no temporary PDF is left in the folder.
+no_temp_pdf() {
+  expect "$1: no temporary PDF left" "$(find "$2" -maxdepth 1 -name '~folimar-*' | wc -l)" 0
+}
+
+# --- A job the renderer rejects: the failure message, the older PDF stays byte for byte, and the
+# job files go all the same.
+echo "old pdf" >"$pdf"
 printf '%%!PS-Adobe-3.0\n%%%%Title: Broken\n%%%%EndComments\nthisisnotanoperator\nshowpage\n' >"$work/broken.ps"
 start "$work/broken.ps"
 "$driver" click "$window" Convert >/dev/null
+"$driver" answer-msgbox Yes >/dev/null
 msgbox broken Failed "An unknown error occurred, the conversion failed."
 screenshot single-job-failed
 answer_and_end broken OK
+expect "broken: older PDF unchanged" "$(cat "$pdf")" "old pdf"
+no_temp_pdf broken "$docs"
 gone "broken: job file deleted" "$job"
 gone "broken: companion file deleted" "$companion"
+rm -f "$pdf"
+
+# --- An empty job is no job: the failure message, no PDF.
+: >"$work/empty.ps"
+start "$work/empty.ps"
+"$driver" click "$window" Convert >/dev/null
+msgbox empty Failed "An unknown error occurred, the conversion failed."
+answer_and_end empty OK
+gone "empty: no PDF" "$pdf"
+no_temp_pdf empty "$docs"
+gone "empty: job file deleted" "$job"
+
+# --- A full disk: Ghostscript may not report it, but the PDF is not whole, so it is a failure and
+# the older PDF stays. A small file system of its own needs root.
+full=$work/full
+mkdir -p "$full"
+if mount -t tmpfs -o size=1m tmpfs "$full" 2>/dev/null; then
+  trap 'umount "$full" 2>/dev/null || true; cleanup' EXIT
+  "$FOLIMAR_SOURCE/tests/noise_job.sh" "$work/noise.ps"
+  set_documents "$full"
+  echo "old pdf" >"$full/Report_ Q1-Q2.pdf"
+  start "$work/noise.ps"
+  "$driver" click "$window" Convert >/dev/null
+  "$driver" answer-msgbox Yes >/dev/null
+  msgbox "full disk" Failed "An unknown error occurred, the conversion failed."
+  answer_and_end "full disk" OK
+  expect "full disk: older PDF unchanged" "$(cat "$full/Report_ Q1-Q2.pdf")" "old pdf"
+  no_temp_pdf "full disk" "$full"
+  gone "full disk: job file deleted" "$job"
+  set_documents "$docs"
+  umount "$full"
+else
+  echo "skipped: full disk (mounting a small file system needs root)"
+fi
+
+# --- A job that never ends: Cancel and the close box stop it. The partial PDF and the job files
+# go, the older PDF stays, and the window says so before the program ends.
+printf '%%!PS-Adobe-3.0\n%%%%EndComments\n/Helvetica findfont 20 scalefont setfont\n72 700 moveto (one) show showpage\n{ } loop\n' \
+  >"$work/loop.ps"
+for how in Cancel close; do
+  echo "old pdf" >"$pdf"
+  start "$work/loop.ps"
+  "$driver" click "$window" Convert >/dev/null
+  "$driver" answer-msgbox Yes >/dev/null
+  # Rendering has begun once the temporary PDF is there.
+  for _ in $(seq 300); do
+    [ "$(find "$docs" -maxdepth 1 -name '~folimar-*' | wc -l)" -eq 1 ] && break
+    sleep 0.1
+  done
+  expect "$how while converting: enabled" "$("$driver" enabled "$window" Cancel)" "enabled"
+  if [ "$how" = Cancel ]; then
+    "$driver" click "$window" Cancel >/dev/null
+  else
+    "$driver" close "$window" >/dev/null
+  fi
+  msgbox "$how while converting" "Quorvel Folimar" "The conversion was cancelled."
+  [ "$how" = Cancel ] && screenshot single-job-cancelled
+  out=$("$driver" answer-msgbox OK --wait-exit)
+  expect "$how while converting: program ended" "$(field exit "$out")" "1"
+  expect "$how while converting: older PDF unchanged" "$(cat "$pdf")" "old pdf"
+  no_temp_pdf "$how while converting" "$docs"
+  gone "$how while converting: job file deleted" "$job"
+  gone "$how while converting: companion file deleted" "$companion"
+done
+rm -f "$pdf"
 
 # --- Cancel and the close box: the job goes, the companion file stays for the port.
 for how in Cancel close; do

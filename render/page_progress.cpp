@@ -1,0 +1,22 @@
+// Coalesced page progress.
+#include "render/page_progress.h"
+
+namespace folimar {
+
+void TPageProgress::Report(int page) noexcept
+{
+    // The page is stored before the flag is tested: a window that clears the flag later reads it.
+    latest_.store(page);
+    if (pending_.exchange(true))
+        return;
+    if (!::PostMessageA(window_, WM_PAGE_PROGRESS, static_cast<WPARAM>(static_cast<INT_PTR>(page)), 0))
+        pending_.store(false); // nothing waits in the queue, so the next report must post
+}
+
+int TPageProgress::Take() noexcept
+{
+    pending_.store(false);
+    return latest_.load();
+}
+
+} // namespace folimar
