@@ -56,12 +56,23 @@ INSTANTIATE_TEST_SUITE_P(
         MarkerCase{"nul_bytes", std::string("%%[Page: 9]%%\0tail", 18), 9}),
     [](const auto& info) { return std::string(info.param.name); });
 
-TEST(PdfWriteArguments, ElevenEntriesInOrder)
+TEST(PdfWriteArguments, EntriesInOrder)
 {
     std::vector<std::string> args = BuildPdfWriteArguments("/tmp/job 1.ps", "/tmp/Sales up 100%done.pdf");
     std::vector<std::string> expected = {
-        "ps2pdf", "-dNOPAUSE", "-dBATCH", "-dSAFER", "-sDEVICE=pdfwrite", "-sOutputFile=/tmp/Sales up 100%%done.pdf",
-        "-c",     "/.setpdfwrite where {pop .setpdfwrite} if", "-f", "-q", "/tmp/job 1.ps",
+        "ps2pdf",
+        "-dNOPAUSE",
+        "-dBATCH",
+        "-dSAFER",
+        "-sDEVICE=pdfwrite",
+        "-sOutputFile=/tmp/Sales up 100%%done.pdf",
+        "-c",
+        "/.setpdfwrite where {pop .setpdfwrite} if",
+        "<< /EndPage { dup 2 ne { 1 index 1 add (%%[Page: ) print =string cvs print (]%%) = flush } if "
+        "exch pop 2 ne } bind >> setpagedevice",
+        "-f",
+        "-q",
+        "/tmp/job 1.ps",
     };
     EXPECT_EQ(args, expected);
 }
@@ -178,13 +189,17 @@ public:
     }
     ~ProgressWindow() { win::SetAppMainWindow(nullptr); }
 
+    // The pages posted, a page reported twice in a row (by the job's own marker and by
+    // Ghostscript's) counted once.
     std::vector<int> Pages()
     {
         std::vector<int> pages;
         MSG msg;
         while (::PeekMessageA(&msg, window_.get(), WM_PAGE_PROGRESS, WM_PAGE_PROGRESS, PM_REMOVE)) {
             EXPECT_EQ(msg.lParam, 0);
-            pages.push_back(static_cast<int>(static_cast<INT_PTR>(msg.wParam)));
+            const int page = static_cast<int>(static_cast<INT_PTR>(msg.wParam));
+            if (pages.empty() || pages.back() != page)
+                pages.push_back(page);
         }
         return pages;
     }
@@ -207,6 +222,36 @@ TEST(ConvertPsToPdf, RendersAndReportsEveryPage)
     ASSERT_TRUE(ConvertPsToPdf(dir / "job.ps", dir / "job.pdf"));
     EXPECT_EQ(window.Pages(), (std::vector<int>{1, 2, 3, 4, -1}));
     EXPECT_EQ(PdfPages(dir / "job.pdf"), "4");
+}
+
+// A job as Wine's PostScript driver writes it: no page markers, the page count in the trailer,
+// and a page size set per page.
+std::string MakeMarkerlessJob(int pages)
+{
+    std::string job = "%!PS-Adobe-3.0\n%%Pages: (atend)\n%%EndComments\n/Helvetica findfont 24 scalefont setfont\n";
+    for (int p = 1; p <= pages; ++p) {
+        const char* size = p % 2 ? "[612 792]" : "[595 842]";
+        job += "%%Page: " + std::to_string(p) + " " + std::to_string(p) + "\n/pagesave save def\n";
+        job += std::string("<< /PageSize ") + size + " >> setpagedevice\n";
+        job += "72 720 moveto (Page " + std::to_string(p) + ") show showpage\npagesave restore\n";
+    }
+    return job + "%%Trailer\n%%Pages: " + std::to_string(pages) + "\n%%EOF\n";
+}
+
+TEST(ConvertPsToPdf, AJobWithoutMarkersReportsEveryPageAndKeepsItsPages)
+{
+    FOLIMAR_REQUIRE_GHOSTSCRIPT();
+    TempDir dir;
+    ASSERT_TRUE(WriteFileBytes(dir / "job.ps", MakeMarkerlessJob(5)));
+    ProgressWindow window;
+    ASSERT_TRUE(ConvertPsToPdf(dir / "job.ps", dir / "job.pdf"));
+    // The count runs on across the page-size changes: Ghostscript does not restart it.
+    EXPECT_EQ(window.Pages(), (std::vector<int>{1, 2, 3, 4, 5}));
+    EXPECT_EQ(PdfPages(dir / "job.pdf"), "5");
+    EXPECT_EQ(testing_support::PdfInfoField(dir / "job.pdf", "Page    1 size", "-f 1 -l 1").value_or(""),
+              "612 x 792 pts (letter)");
+    EXPECT_EQ(testing_support::PdfInfoField(dir / "job.pdf", "Page    2 size", "-f 2 -l 2").value_or(""),
+              "595 x 842 pts (A4)");
 }
 
 TEST(ConvertPsToPdf, PercentInTheOutputNameIsKept)
