@@ -108,10 +108,10 @@ void TfrmAbout::CreateControls()
     win::CreateChild(form, "STATIC", "Support:", WS_VISIBLE, {kMargin, 122, 50, 14}, -1, font);
     HFONT link = FLinkFont.get();
     // The links are tab stops like buttons: Enter or Space opens them.
-    Label6.Create(form, idLabel6, {kLinkLeft, 103, TextWidth(form, link, kMakerWebAddress), 16}, kMakerWebAddress,
-                  link, PictureButton::Layout::Link, kBackground, std::nullopt);
-    Label7.Create(form, idLabel7, {kLinkLeft, 121, TextWidth(form, link, kSupportAddress), 16}, kSupportAddress,
-                  link, PictureButton::Layout::Link, kBackground, std::nullopt);
+    Label6.Create(form, idLabel6, {kLinkLeft, 103, TextWidth(form, link, kMakerWebAddress), 16}, kMakerWebAddress, link,
+                  PictureButton::Layout::Link, kBackground, std::nullopt);
+    Label7.Create(form, idLabel7, {kLinkLeft, 121, TextWidth(form, link, kSupportAddress), 16}, kSupportAddress, link,
+                  PictureButton::Layout::Link, kBackground, std::nullopt);
     HWND ok = win::CreateChild(form, "BUTTON", "OK", WS_VISIBLE | WS_TABSTOP | BS_DEFPUSHBUTTON,
                                {kClientWidth - 75 - 13, kClientHeight - 25 - 10, 75, 25}, IDOK, font);
     win::HideKeyboardCues(form);

@@ -8,9 +8,15 @@
 
 namespace folimar {
 
-int GsStdin(void*, char*, int) { return 0; }
+int GsStdin(void*, char*, int)
+{
+    return 0;
+}
 
-int GsStderr(void*, const char*, int) { return 0; }
+int GsStderr(void*, const char*, int)
+{
+    return 0;
+}
 
 int GsStdout(void*, const char* str, int len)
 {

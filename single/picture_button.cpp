@@ -113,8 +113,8 @@ void PictureButton::Draw(const DRAWITEMSTRUCT& item) const
     const bool disabled = (item.itemState & ODS_DISABLED) != 0;
     // Focus rectangles and access-key underlines follow the keyboard cues of the window.
     const LRESULT cues = ::SendMessageA(hwnd_, WM_QUERYUISTATE, 0, 0);
-    const bool showFocus = (item.itemState & ODS_FOCUS) && !(item.itemState & ODS_NOFOCUSRECT) &&
-                           !(cues & UISF_HIDEFOCUS);
+    const bool showFocus =
+        (item.itemState & ODS_FOCUS) && !(item.itemState & ODS_NOFOCUSRECT) && !(cues & UISF_HIDEFOCUS);
     const UINT prefix = (item.itemState & ODS_NOACCEL) || (cues & UISF_HIDEACCEL) ? DT_HIDEPREFIX : 0;
     win::Brush background(::CreateSolidBrush(background_));
     ::FillRect(dc, &rc, background.get());

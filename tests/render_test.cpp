@@ -35,25 +35,24 @@ TEST_P(PageMarker, ReportsThePageOfOneChunk)
 
 INSTANTIATE_TEST_SUITE_P(
     Chunks, PageMarker,
-    ::testing::Values(
-        MarkerCase{"page", "%%[Page: 3]%%\n", 3}, MarkerCase{"bare", "%%[Page: 12]%%", 12},
-        MarkerCase{"zero", "%%[page: 0]%%\n", 0}, MarkerCase{"lower_case", "%%[page: 7]%%", 7},
-        MarkerCase{"upper_case", "%%[PAGE: 7]%%", 7},
-        // A space before the bracket: no digits before the last "]%%", and no earlier search.
-        MarkerCase{"space_before_bracket", "%%[Page: 3 ]%%", 0},
-        MarkerCase{"space_stops_earlier_search", "%%[Page: 1]%% %%[Page: 3 ]%%", 0},
-        MarkerCase{"two_markers_last_wins", "%%[Page: 1]%%\n%%[Page: 2]%%\n", 2},
-        MarkerCase{"lastpage_wins", "%%[Page: 4]%%\n%%[LastPage]%%\n", -1},
-        MarkerCase{"lastpage_any_case", "%%[ LastPage ]%%", -1}, MarkerCase{"lastpage_alone", "LASTPAGE", -1},
-        MarkerCase{"split_head", "%%[Page: 5", 0}, MarkerCase{"split_tail", "]%%\n", 0},
-        MarkerCase{"no_marker", "GPL Ghostscript 10.0.0\n", 0}, MarkerCase{"closing_only", "12]%%", 0},
-        MarkerCase{"empty", "", 0},
-        // Digits run back to the start of the chunk when the marker keyword is elsewhere.
-        MarkerCase{"digits_at_start", std::string("42]%% %%[page:"), 42},
-        MarkerCase{"int_max", "%%[Page: 2147483647]%%", 2147483647},
-        MarkerCase{"too_long_for_int", "%%[Page: 2147483648]%%", 0},
-        MarkerCase{"very_long_digit_run", "%%[Page: " + std::string(400, '9') + "]%%", 0},
-        MarkerCase{"nul_bytes", std::string("%%[Page: 9]%%\0tail", 18), 9}),
+    ::testing::Values(MarkerCase{"page", "%%[Page: 3]%%\n", 3}, MarkerCase{"bare", "%%[Page: 12]%%", 12},
+                      MarkerCase{"zero", "%%[page: 0]%%\n", 0}, MarkerCase{"lower_case", "%%[page: 7]%%", 7},
+                      MarkerCase{"upper_case", "%%[PAGE: 7]%%", 7},
+                      // A space before the bracket: no digits before the last "]%%", and no earlier search.
+                      MarkerCase{"space_before_bracket", "%%[Page: 3 ]%%", 0},
+                      MarkerCase{"space_stops_earlier_search", "%%[Page: 1]%% %%[Page: 3 ]%%", 0},
+                      MarkerCase{"two_markers_last_wins", "%%[Page: 1]%%\n%%[Page: 2]%%\n", 2},
+                      MarkerCase{"lastpage_wins", "%%[Page: 4]%%\n%%[LastPage]%%\n", -1},
+                      MarkerCase{"lastpage_any_case", "%%[ LastPage ]%%", -1},
+                      MarkerCase{"lastpage_alone", "LASTPAGE", -1}, MarkerCase{"split_head", "%%[Page: 5", 0},
+                      MarkerCase{"split_tail", "]%%\n", 0}, MarkerCase{"no_marker", "GPL Ghostscript 10.0.0\n", 0},
+                      MarkerCase{"closing_only", "12]%%", 0}, MarkerCase{"empty", "", 0},
+                      // Digits run back to the start of the chunk when the marker keyword is elsewhere.
+                      MarkerCase{"digits_at_start", std::string("42]%% %%[page:"), 42},
+                      MarkerCase{"int_max", "%%[Page: 2147483647]%%", 2147483647},
+                      MarkerCase{"too_long_for_int", "%%[Page: 2147483648]%%", 0},
+                      MarkerCase{"very_long_digit_run", "%%[Page: " + std::string(400, '9') + "]%%", 0},
+                      MarkerCase{"nul_bytes", std::string("%%[Page: 9]%%\0tail", 18), 9}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST(PdfWriteArguments, EntriesInOrder)

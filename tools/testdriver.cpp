@@ -14,6 +14,8 @@
 #include "win/error_text.h"
 #include "win/handle.h"
 
+#include <commctrl.h>
+
 #include <cstdio>
 #include <functional>
 #include <string>
@@ -232,12 +234,15 @@ int WaitWindow(const Command& command)
     if (!hwnd)
         return Fail("no visible window " + (command.title.empty() ? command.operands[0] : "'" + command.title + "'") +
                     " within " + std::to_string(command.timeoutMs / 1000) + " s");
-    RECT client{};
+    RECT client{}, frame{};
     ::GetClientRect(hwnd, &client);
-    std::printf("hwnd=0x%llx\nclass=%s\ncaption=%s\nclient=%ldx%ld\npid=%lu\n",
+    ::GetWindowRect(hwnd, &frame);
+    std::printf("hwnd=0x%llx\nclass=%s\ncaption=%s\nclient=%ldx%ld\npid=%lu\nrect=%ld,%ld,%ld,%ld\n",
                 static_cast<unsigned long long>(reinterpret_cast<uintptr_t>(hwnd)), ClassOf(hwnd).c_str(),
                 driver::OneLine(TextOf(hwnd)).c_str(), static_cast<long>(client.right),
-                static_cast<long>(client.bottom), static_cast<unsigned long>(ProcessOf(hwnd)));
+                static_cast<long>(client.bottom), static_cast<unsigned long>(ProcessOf(hwnd)),
+                static_cast<long>(frame.left), static_cast<long>(frame.top),
+                static_cast<long>(frame.right - frame.left), static_cast<long>(frame.bottom - frame.top));
     return 0;
 }
 
@@ -343,6 +348,93 @@ int Kill(const Command& command)
     return 0;
 }
 
+// Types the keys on the real keyboard input, into the window brought to the front first.
+int Keys(const Command& command)
+{
+    HWND window = FindWindowNamed(command, command.operands[0]);
+    if (!window)
+        return Fail("no window " + command.operands[0]);
+    std::vector<driver::KeyStroke> keys;
+    for (size_t i = 1; i < command.operands.size(); ++i) {
+        keys.push_back(driver::ParseKeyStroke(command.operands[i]));
+        if (!keys.back().vk)
+            return Fail("no key '" + command.operands[i] + "'");
+    }
+    win::UniqueHandle process;
+    if (command.waitExit && !(process = OpenForExit(ProcessOf(window))))
+        return FailWithError("cannot watch the window's process");
+    ::SetForegroundWindow(window);
+    for (const driver::KeyStroke& key : keys) {
+        std::vector<INPUT> inputs;
+        auto press = [&](WORD vk, bool up) {
+            INPUT in{};
+            in.type = INPUT_KEYBOARD;
+            in.ki.wVk = vk;
+            in.ki.dwFlags = up ? KEYEVENTF_KEYUP : 0;
+            inputs.push_back(in);
+        };
+        const std::pair<bool, WORD> modifiers[] = {{key.ctrl, VK_CONTROL}, {key.alt, VK_MENU}, {key.shift, VK_SHIFT}};
+        for (const auto& [held, vk] : modifiers)
+            if (held)
+                press(vk, false);
+        press(key.vk, false);
+        press(key.vk, true);
+        for (auto it = std::rbegin(modifiers); it != std::rend(modifiers); ++it)
+            if (it->first)
+                press(it->second, true);
+        if (::SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT)) != inputs.size())
+            return FailWithError("SendInput");
+        ::Sleep(kPollMs); // one key at a time, as a person types
+    }
+    return command.waitExit ? ReportExit(process.get(), command.timeoutMs) : 0;
+}
+
+int Focus(const Command& command)
+{
+    HWND window = FindWindowNamed(command, command.operands[0]);
+    if (!window)
+        return Fail("no window " + command.operands[0]);
+    GUITHREADINFO info{};
+    info.cbSize = sizeof(info);
+    if (!::GetGUIThreadInfo(::GetWindowThreadProcessId(window, nullptr), &info))
+        return FailWithError("GetGUIThreadInfo");
+    HWND focus = info.hwndFocus;
+    if (!focus)
+        return Fail("no control has the keyboard focus");
+    std::printf("id=%d\nclass=%s\ntext=%s\n", ::GetDlgCtrlID(focus), ClassOf(focus).c_str(),
+                driver::OneLine(TextOf(focus)).c_str());
+    return 0;
+}
+
+int Bar(const Command& command)
+{
+    HWND window = nullptr;
+    HWND bar = FindControl(command, window);
+    if (!bar)
+        return 1;
+    DWORD_PTR pos = 0, max = 0;
+    if (!::SendMessageTimeoutA(bar, PBM_GETPOS, 0, 0, SMTO_ABORTIFHUNG, kSendTimeoutMs, &pos) ||
+        !::SendMessageTimeoutA(bar, PBM_GETRANGE, FALSE, 0, SMTO_ABORTIFHUNG, kSendTimeoutMs, &max))
+        return FailWithError("the progress bar does not answer");
+    const bool marquee = (::GetWindowLongA(bar, GWL_STYLE) & PBS_MARQUEE) != 0;
+    std::printf("pos=%d\nmax=%d\nmarquee=%d\n", static_cast<int>(pos), static_cast<int>(max), marquee ? 1 : 0);
+    return 0;
+}
+
+// Where a single-line edit field's view starts: the index of its first visible character.
+int EditView(const Command& command)
+{
+    HWND window = nullptr;
+    HWND edit = FindControl(command, window);
+    if (!edit)
+        return 1;
+    DWORD_PTR first = 0;
+    if (!::SendMessageTimeoutA(edit, EM_GETFIRSTVISIBLELINE, 0, 0, SMTO_ABORTIFHUNG, kSendTimeoutMs, &first))
+        return FailWithError("the edit field does not answer");
+    std::printf("first=%d\nlength=%d\n", static_cast<int>(first), static_cast<int>(TextOf(edit).size()));
+    return 0;
+}
+
 std::string EnvironmentValue(const char* name)
 {
     char value[MAX_PATH + 1] = {};
@@ -402,6 +494,10 @@ int main(int argc, char** argv)
         {"close", Close},
         {"wait-exit", WaitExit},
         {"kill", Kill},
+        {"keys", Keys},
+        {"focus", Focus},
+        {"bar", Bar},
+        {"edit-view", EditView},
     };
     for (const auto& handler : kHandlers) {
         if (command->name == handler.name) {

@@ -34,8 +34,8 @@ POINT CentreOn(HWND owner, int width, int height)
 HICON ProductIcon(bool smallIcon)
 {
     const int size = ::GetSystemMetrics(smallIcon ? SM_CXSMICON : SM_CXICON);
-    return static_cast<HICON>(::LoadImageA(::GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDI_FOLIMAR), IMAGE_ICON,
-                                           size, size, LR_SHARED));
+    return static_cast<HICON>(
+        ::LoadImageA(::GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDI_FOLIMAR), IMAGE_ICON, size, size, LR_SHARED));
 }
 
 void SetProductIcon(HWND hwnd)
@@ -61,8 +61,8 @@ bool Window::RegisterClassOnce(const char* className, HBRUSH background)
     return ::RegisterClassExA(&wc) != 0;
 }
 
-bool Window::CreateCentred(const char* className, const char* caption, DWORD style, DWORD exStyle,
-                           int clientWidth, int clientHeight)
+bool Window::CreateCentred(const char* className, const char* caption, DWORD style, DWORD exStyle, int clientWidth,
+                           int clientHeight)
 {
     RECT r{0, 0, Scale(clientWidth), Scale(clientHeight)};
     ::AdjustWindowRectEx(&r, style, FALSE, exStyle);
@@ -74,10 +74,15 @@ bool Window::CreateCentred(const char* className, const char* caption, DWORD sty
     int y = work.top + ((work.bottom - work.top) - height) / 2;
     HWND hwnd = ::CreateWindowExA(exStyle, className, caption, style, x, y, width, height, nullptr, nullptr,
                                   ::GetModuleHandleA(nullptr), this);
+    if (hwnd)
+        SetProductIcon(hwnd); // the taskbar asks the window first
     return hwnd != nullptr;
 }
 
-LRESULT Window::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) { return DefaultProc(msg, wParam, lParam); }
+LRESULT Window::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam)
+{
+    return DefaultProc(msg, wParam, lParam);
+}
 
 LRESULT Window::DefaultProc(UINT msg, WPARAM wParam, LPARAM lParam)
 {
