@@ -189,7 +189,10 @@ protected:
     static LRESULT CALLBACK RecordProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
     {
         if (msg == WM_PAGE_PROGRESS) {
-            pages().push_back(static_cast<INT_PTR>(wParam));
+            // A page reported by the job's own marker and again by Ghostscript counts once.
+            const int64_t page = static_cast<INT_PTR>(wParam);
+            if (pages().empty() || pages().back() != page)
+                pages().push_back(page);
             return 0;
         }
         return ::DefWindowProcA(hwnd, msg, wParam, lParam);
