@@ -179,9 +179,12 @@ void TfrmMain::ShowBar(const TBarState& bar)
     FBar = bar;
     LONG_PTR style = ::GetWindowLongPtrA(ProgressBar1, GWL_STYLE);
     if (bar.marquee) {
-        if (!(style & PBS_MARQUEE))
+        // Started once: PBM_SETMARQUEE restarts the animation's timer, and page messages coming
+        // faster than its period would keep it from ever moving.
+        if (!(style & PBS_MARQUEE)) {
             ::SetWindowLongPtrA(ProgressBar1, GWL_STYLE, style | PBS_MARQUEE);
-        ::SendMessageA(ProgressBar1, PBM_SETMARQUEE, TRUE, 30);
+            ::SendMessageA(ProgressBar1, PBM_SETMARQUEE, TRUE, 30);
+        }
         return;
     }
     if (style & PBS_MARQUEE) {

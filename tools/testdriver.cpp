@@ -18,6 +18,7 @@
 
 #include <cstdio>
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -406,33 +407,36 @@ int Focus(const Command& command)
     return 0;
 }
 
+// A message answered by a control of another process; nullopt when it does not answer.
+std::optional<DWORD_PTR> Ask(HWND control, UINT msg, WPARAM wParam = 0)
+{
+    DWORD_PTR answer = 0;
+    if (!::SendMessageTimeoutA(control, msg, wParam, 0, SMTO_ABORTIFHUNG, kSendTimeoutMs, &answer))
+        return std::nullopt;
+    return answer;
+}
+
 int Bar(const Command& command)
 {
-    HWND window = nullptr;
-    HWND bar = FindControl(command, window);
-    if (!bar)
-        return 1;
-    DWORD_PTR pos = 0, max = 0;
-    if (!::SendMessageTimeoutA(bar, PBM_GETPOS, 0, 0, SMTO_ABORTIFHUNG, kSendTimeoutMs, &pos) ||
-        !::SendMessageTimeoutA(bar, PBM_GETRANGE, FALSE, 0, SMTO_ABORTIFHUNG, kSendTimeoutMs, &max))
-        return FailWithError("the progress bar does not answer");
-    const bool marquee = (::GetWindowLongA(bar, GWL_STYLE) & PBS_MARQUEE) != 0;
-    std::printf("pos=%d\nmax=%d\nmarquee=%d\n", static_cast<int>(pos), static_cast<int>(max), marquee ? 1 : 0);
-    return 0;
+    return PrintControl(command, [](HWND bar) {
+        std::optional<DWORD_PTR> pos = Ask(bar, PBM_GETPOS), max = Ask(bar, PBM_GETRANGE, FALSE);
+        if (!pos || !max)
+            return std::string("error=the progress bar does not answer");
+        const bool marquee = (::GetWindowLongA(bar, GWL_STYLE) & PBS_MARQUEE) != 0;
+        return "pos=" + std::to_string(static_cast<int>(*pos)) + "\nmax=" + std::to_string(static_cast<int>(*max)) +
+               "\nmarquee=" + (marquee ? "1" : "0");
+    });
 }
 
 // Where a single-line edit field's view starts: the index of its first visible character.
 int EditView(const Command& command)
 {
-    HWND window = nullptr;
-    HWND edit = FindControl(command, window);
-    if (!edit)
-        return 1;
-    DWORD_PTR first = 0;
-    if (!::SendMessageTimeoutA(edit, EM_GETFIRSTVISIBLELINE, 0, 0, SMTO_ABORTIFHUNG, kSendTimeoutMs, &first))
-        return FailWithError("the edit field does not answer");
-    std::printf("first=%d\nlength=%d\n", static_cast<int>(first), static_cast<int>(TextOf(edit).size()));
-    return 0;
+    return PrintControl(command, [](HWND edit) {
+        std::optional<DWORD_PTR> first = Ask(edit, EM_GETFIRSTVISIBLELINE);
+        if (!first)
+            return std::string("error=the edit field does not answer");
+        return "first=" + std::to_string(static_cast<int>(*first)) + "\nlength=" + std::to_string(TextOf(edit).size());
+    });
 }
 
 std::string EnvironmentValue(const char* name)
