@@ -7,7 +7,6 @@
 
 #include <shellapi.h>
 
-#include <algorithm>
 #include <string>
 
 namespace folimar {
@@ -15,7 +14,6 @@ namespace folimar {
 namespace {
 
 constexpr COLORREF kBackground = RGB(240, 240, 240);
-constexpr COLORREF kLinkColor = RGB(0, 0, 255);
 constexpr int kMargin = 16;
 constexpr int kLinkLeft = 70;
 
@@ -28,22 +26,6 @@ int TextWidth(HWND hwnd, HFONT font, const char* text)
     SIZE size{};
     ::GetTextExtentPoint32A(dc.get(), text, static_cast<int>(std::char_traits<char>::length(text)), &size);
     return win::Unscale(size.cx) + 2;
-}
-
-// Top-left corner that centres a window of the given size on the owner, kept on its monitor's work area.
-POINT CentreOn(HWND owner, int width, int height)
-{
-    RECT ownerRect{};
-    ::GetWindowRect(owner, &ownerRect);
-    POINT pt{ownerRect.left + ((ownerRect.right - ownerRect.left) - width) / 2,
-             ownerRect.top + ((ownerRect.bottom - ownerRect.top) - height) / 2};
-    MONITORINFO mi{};
-    mi.cbSize = sizeof(mi);
-    if (::GetMonitorInfoA(::MonitorFromWindow(owner, MONITOR_DEFAULTTONEAREST), &mi)) {
-        pt.x = std::max(mi.rcWork.left, std::min(pt.x, mi.rcWork.right - width));
-        pt.y = std::max(mi.rcWork.top, std::min(pt.y, mi.rcWork.bottom - height));
-    }
-    return pt;
 }
 
 } // namespace
@@ -65,7 +47,7 @@ int TfrmAbout::ShowModal(HWND owner)
         }
         if (got == -1)
             break;
-        if (!::IsDialogMessageA(Handle(), &msg)) {
+        if (!win::HandleDialogKeys(Handle(), msg)) {
             ::TranslateMessage(&msg);
             ::DispatchMessageA(&msg);
         }
@@ -86,11 +68,13 @@ bool TfrmAbout::Create(HWND owner)
     RECT r{0, 0, win::Scale(kClientWidth), win::Scale(kClientHeight)};
     ::AdjustWindowRectEx(&r, style, FALSE, exStyle);
     const int width = r.right - r.left, height = r.bottom - r.top;
-    POINT pt = CentreOn(owner, width, height);
+    POINT pt = win::CentreOn(owner, width, height);
     // `this` reaches the window procedure with WM_NCCREATE, as for every window of the base class.
     if (!::CreateWindowExA(exStyle, kClassName, "about us", style, pt.x, pt.y, width, height, owner, nullptr,
                            ::GetModuleHandleA(nullptr), this))
         return false;
+    // A window with a dialog frame takes its caption icon from WM_SETICON, not from its class.
+    win::SetProductIcon(Handle());
     FormCreate();
     return true;
 }
@@ -123,12 +107,14 @@ void TfrmAbout::CreateControls()
     win::CreateChild(form, "STATIC", "Website:", WS_VISIBLE, {kMargin, 104, 50, 14}, -1, font);
     win::CreateChild(form, "STATIC", "Support:", WS_VISIBLE, {kMargin, 122, 50, 14}, -1, font);
     HFONT link = FLinkFont.get();
-    Label6 = win::CreateChild(form, "STATIC", kMakerWebAddress, WS_VISIBLE | SS_NOTIFY | SS_NOPREFIX,
-                              {kLinkLeft, 104, TextWidth(form, link, kMakerWebAddress), 14}, idLabel6, link);
-    Label7 = win::CreateChild(form, "STATIC", kSupportAddress, WS_VISIBLE | SS_NOTIFY | SS_NOPREFIX,
-                              {kLinkLeft, 122, TextWidth(form, link, kSupportAddress), 14}, idLabel7, link);
+    // The links are tab stops like buttons: Enter or Space opens them.
+    Label6.Create(form, idLabel6, {kLinkLeft, 103, TextWidth(form, link, kMakerWebAddress), 16}, kMakerWebAddress, link,
+                  PictureButton::Layout::Link, kBackground, std::nullopt);
+    Label7.Create(form, idLabel7, {kLinkLeft, 121, TextWidth(form, link, kSupportAddress), 16}, kSupportAddress, link,
+                  PictureButton::Layout::Link, kBackground, std::nullopt);
     HWND ok = win::CreateChild(form, "BUTTON", "OK", WS_VISIBLE | WS_TABSTOP | BS_DEFPUSHBUTTON,
                                {kClientWidth - 75 - 13, kClientHeight - 25 - 10, 75, 25}, IDOK, font);
+    win::HideKeyboardCues(form);
     ::SetFocus(ok);
 }
 
@@ -139,7 +125,7 @@ void TfrmAbout::Label6Click()
 
 void TfrmAbout::Label7Click()
 {
-    std::string mail = "mailto:" + win::GetText(Label7);
+    std::string mail = "mailto:" + win::GetText(Label7.Handle());
     ::ShellExecuteA(Handle(), "open", mail.c_str(), nullptr, nullptr, SW_SHOW);
 }
 
@@ -160,11 +146,11 @@ LRESULT TfrmAbout::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam)
             CloseWith(IDCANCEL);
             return 0;
         case idLabel6:
-            if (HIWORD(wParam) == STN_CLICKED)
+            if (HIWORD(wParam) == BN_CLICKED)
                 Label6Click();
             return 0;
         case idLabel7:
-            if (HIWORD(wParam) == STN_CLICKED)
+            if (HIWORD(wParam) == BN_CLICKED)
                 Label7Click();
             return 0;
         }
@@ -173,8 +159,20 @@ LRESULT TfrmAbout::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam)
         // The modal loop destroys the window once the owner is enabled again.
         CloseWith(IDCANCEL);
         return 0;
-    case DM_GETDEFID:
-        return MAKELRESULT(IDOK, DC_HASDEFID);
+    case DM_GETDEFID: {
+        // Enter opens a focused link, and presses OK from anywhere else.
+        HWND focus = ::GetFocus();
+        const bool onLink = focus && (focus == Label6.Handle() || focus == Label7.Handle());
+        return MAKELRESULT(onLink ? ::GetDlgCtrlID(focus) : IDOK, DC_HASDEFID);
+    }
+    case WM_DRAWITEM: {
+        const auto& item = *reinterpret_cast<const DRAWITEMSTRUCT*>(lParam);
+        for (const PictureButton* link : {&Label6, &Label7}) {
+            if (item.hwndItem == link->Handle())
+                link->Draw(item);
+        }
+        return TRUE;
+    }
     case WM_CTLCOLORSTATIC: {
         HDC dc = reinterpret_cast<HDC>(wParam);
         HWND control = reinterpret_cast<HWND>(lParam);
@@ -182,14 +180,12 @@ LRESULT TfrmAbout::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam)
             ::SetBkColor(dc, RGB(255, 255, 255));
             return reinterpret_cast<LRESULT>(FWhite.get());
         }
-        if (control == Label6 || control == Label7)
-            ::SetTextColor(dc, kLinkColor);
         ::SetBkColor(dc, kBackground);
         return reinterpret_cast<LRESULT>(FBackground.get());
     }
     case WM_SETCURSOR: {
         HWND control = reinterpret_cast<HWND>(wParam);
-        if (control == Label6 || control == Label7) {
+        if (control == Label6.Handle() || control == Label7.Handle()) {
             ::SetCursor(::LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(IDC_HAND)));
             return TRUE;
         }

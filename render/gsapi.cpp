@@ -76,6 +76,11 @@ std::vector<std::string> BuildPdfWriteArguments(const std::string& psPath, const
         "-c",
         // Ghostscript 10 no longer defines .setpdfwrite; older versions still want it.
         "/.setpdfwrite where {pop .setpdfwrite} if",
+        // Page progress for every job: Ghostscript itself writes a page marker as each page ends,
+        // since many drivers (Wine's among them) put none in the job. EndPage gets the count of
+        // pages before this one and the reason; the page is kept for reasons 0 and 1 as before.
+        "<< /EndPage { dup 2 ne { 1 index 1 add (%%[Page: ) print =string cvs print (]%%) = flush } if "
+        "exch pop 2 ne } bind >> setpagedevice",
         "-f",
         "-q",
         psPath,

@@ -33,7 +33,7 @@ int GsStdin(void* caller, char* buf, int len);
 int GsStdout(void* caller, const char* str, int len);
 int GsStderr(void* caller, const char* str, int len);
 
-// The eleven arguments of a conversion, as handed to the library.
+// The arguments of a conversion, as handed to the library.
 std::vector<std::string> BuildPdfWriteArguments(const std::string& psPath, const std::string& pdfPath);
 
 // The arguments with prologue as one more PostScript entry after the "-c" entries, so that it

@@ -74,11 +74,15 @@ void TfrmMain::CreateControls()
                         kBackground, Glyph::Browse);
     ProgressBar1 = win::CreateChild(GroupBox1, PROGRESS_CLASSA, "", 0, {19, 44, 289, 17}, idProgressBar1, nullptr);
 
-    sbConvert.Create(form, idSbConvert, {80, 144, 57, 57}, "Convert", font, PictureButton::Layout::GlyphAboveCaption,
+    // Alt+C converts and Alt+A cancels; the underlines show only once the keyboard is used.
+    sbConvert.Create(form, idSbConvert, {80, 144, 57, 57}, "&Convert", font, PictureButton::Layout::GlyphAboveCaption,
                      kBackground, Glyph::Convert);
-    sbCancel.Create(form, idSbCancel, {272, 144, 57, 57}, "Cancel", font, PictureButton::Layout::GlyphAboveCaption,
+    sbCancel.Create(form, idSbCancel, {272, 144, 57, 57}, "C&ancel", font, PictureButton::Layout::GlyphAboveCaption,
                     kBackground, Glyph::Cancel);
     Label1 = win::CreateChild(form, "STATIC", "", SS_NOPREFIX, {75, 67, 310, 14}, idLabel1, font);
+    // Tab follows the z-order: the path, browse, Convert and Cancel come first, the banner's About
+    // link last.
+    ::SetWindowPos(Panel1, HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
 
     FHints.Create(form);
     FHints.Add(Image1, kProductWebPage);
@@ -105,6 +109,7 @@ void TfrmMain::FormCreate()
     if (!FDocTitle.empty())
         SetOutputPath(MakeOutputName(FDocTitle, FInitialFolder));
 
+    win::HideKeyboardCues(Handle());
     ::SetWindowPos(Handle(), HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_SHOWWINDOW);
     ::SetFocus(Edit1);
 }
@@ -169,16 +174,39 @@ void TfrmMain::SetOutputPath(const std::string& path)
 {
     ::SetWindowTextA(Edit1, path.c_str());
     FHints.Update(Edit1, path);
+    // A path longer than the field shows its end, the file name, rather than its folder.
+    const auto end = static_cast<WPARAM>(path.size());
+    ::SendMessageA(Edit1, EM_SETSEL, end, static_cast<LPARAM>(end));
+    ::SendMessageA(Edit1, EM_SCROLLCARET, 0, 0);
 }
 
 int TfrmMain::Box(const std::string& text, const char* caption, UINT flags)
 {
+    // The window under the box is painted first: a dialog that just closed, a bar that just moved,
+    // must not show through the box's first frame.
+    ::UpdateWindow(Handle());
     return ::MessageBoxA(Handle(), text.c_str(), caption, flags);
+}
+
+WPARAM TfrmMain::DefaultButtonId() const
+{
+    // Enter presses the focused button, and Convert from anywhere else.
+    HWND focus = ::GetFocus();
+    for (const PictureButton* button : {&SpeedButton2, &SpeedButton1, &sbConvert, &sbCancel}) {
+        if (focus && focus == button->Handle())
+            return static_cast<WPARAM>(::GetDlgCtrlID(focus));
+    }
+    return idSbConvert;
 }
 
 void TfrmMain::OnCommand(int id, int code, HWND control)
 {
     // A control that looks disabled does nothing, also when a click reaches it some other way.
+    if (id == IDCANCEL && !control) {
+        // Esc: what the Cancel button would do.
+        control = sbCancel.Handle();
+        id = idSbCancel;
+    }
     if (!control || !::IsWindowEnabled(control))
         return;
     switch (id) {
@@ -276,6 +304,8 @@ LRESULT TfrmMain::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam)
         if (OnSetCursor(reinterpret_cast<HWND>(wParam)))
             return TRUE;
         break;
+    case DM_GETDEFID:
+        return MAKELRESULT(DefaultButtonId(), DC_HASDEFID);
     case WM_PAGE_PROGRESS:
         WMPageProgress(wParam);
         return 0;

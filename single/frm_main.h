@@ -72,6 +72,7 @@ private:
     void SetOutputPath(const std::string& path);
     void SetEnabled(HWND control, bool enabled);
     int Box(const std::string& text, const char* caption, UINT flags);
+    WPARAM DefaultButtonId() const;
 
     // Fields of the job (from the command line) and the conversion state.
     std::string FJobFile;       // with its quotes

@@ -24,6 +24,22 @@ namespace {
 constexpr size_t kFileBufferSize = 1024;
 constexpr size_t kTempNameBufferSize = 1025;
 
+// Centres the save dialog on its owner once it is laid out; by itself it opens at the owner's
+// top-left corner.
+UINT_PTR CALLBACK CentreOnOwnerHook(HWND hook, UINT msg, WPARAM, LPARAM lParam)
+{
+    if (msg != WM_NOTIFY || reinterpret_cast<const OFNOTIFYA*>(lParam)->hdr.code != CDN_INITDONE)
+        return 0;
+    HWND dialog = ::GetParent(hook); // the hook is a child of the Explorer-style dialog
+    HWND owner = ::GetWindow(dialog, GW_OWNER);
+    RECT d{};
+    if (!owner || !::GetWindowRect(dialog, &d))
+        return 0;
+    const POINT pt = win::CentreOn(owner, d.right - d.left, d.bottom - d.top);
+    ::SetWindowPos(dialog, nullptr, pt.x, pt.y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    return 0;
+}
+
 } // namespace
 
 void TfrmMain::SpeedButton1Click()
@@ -41,7 +57,8 @@ void TfrmMain::SpeedButton1Click()
     ofn.lpstrInitialDir = FInitialFolder.c_str();
     ofn.lpstrTitle = "Input file name";
     ofn.lpstrDefExt = "pdf";
-    ofn.Flags = OFN_EXPLORER | OFN_OVERWRITEPROMPT | OFN_HIDEREADONLY | OFN_ENABLESIZING;
+    ofn.Flags = OFN_EXPLORER | OFN_OVERWRITEPROMPT | OFN_HIDEREADONLY | OFN_ENABLESIZING | OFN_ENABLEHOOK;
+    ofn.lpfnHook = CentreOnOwnerHook;
     if (!::GetSaveFileNameA(&ofn))
         return;
     std::string chosen = file.data();
@@ -64,8 +81,9 @@ void TfrmMain::SpeedButton1Click()
     }
     if (error == ERROR_SUCCESS)
         error = ERROR_CANNOT_MAKE; // a failure must never read as success
-    ::SetWindowTextA(Edit1, "");
-    Box(win::SystemErrorText(error, 1024), "Error", MB_OK | MB_ICONERROR);
+    // The path the user had stays: emptying it would lose a good proposal for a bad choice, and
+    // Convert stays usable with it. The message names the folder that was refused.
+    Box(folder + "\n" + win::SystemErrorText(error, 1024), "Error", MB_OK | MB_ICONERROR);
 }
 
 void TfrmMain::btnConvertClick()
@@ -207,9 +225,12 @@ void TfrmMain::ShowBar(const TBarState& bar)
     FBar = bar;
     LONG_PTR style = ::GetWindowLongPtrA(ProgressBar1, GWL_STYLE);
     if (bar.marquee) {
-        if (!(style & PBS_MARQUEE))
+        // Started once: PBM_SETMARQUEE restarts the animation's timer, and page messages coming
+        // faster than its period would keep it from ever moving.
+        if (!(style & PBS_MARQUEE)) {
             ::SetWindowLongPtrA(ProgressBar1, GWL_STYLE, style | PBS_MARQUEE);
-        ::SendMessageA(ProgressBar1, PBM_SETMARQUEE, TRUE, 30);
+            ::SendMessageA(ProgressBar1, PBM_SETMARQUEE, TRUE, 30);
+        }
         return;
     }
     if (style & PBS_MARQUEE) {

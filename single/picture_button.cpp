@@ -1,9 +1,12 @@
-// Flat picture buttons: drawn by their parent, with a raised edge under the mouse and a sunken one when pressed.
+// Flat picture buttons: drawn by their parent, with a raised edge under the mouse and a sunken one when pressed;
+// links look like links.
 #include "single/picture_button.h"
 
 #include "win/dpi.h"
 
 #include <commctrl.h>
+
+#include <algorithm>
 
 namespace folimar {
 
@@ -26,7 +29,7 @@ bool PictureButton::Create(HWND parent, int id, const win::Bounds& bounds, const
         disabled_ = MakeGlyph(*glyph, background, true);
         glyphSize_ = GlyphSize(*glyph);
     }
-    hwnd_ = win::CreateChild(parent, "BUTTON", caption, WS_VISIBLE | BS_OWNERDRAW, bounds, id, font);
+    hwnd_ = win::CreateChild(parent, "BUTTON", caption, WS_VISIBLE | WS_TABSTOP | BS_OWNERDRAW, bounds, id, font);
     if (!hwnd_)
         return false;
     ::SetWindowSubclass(hwnd_, HoverProc, kHoverSubclassId, reinterpret_cast<DWORD_PTR>(this));
@@ -57,12 +60,12 @@ LRESULT CALLBACK PictureButton::HoverProc(HWND hwnd, UINT msg, WPARAM wParam, LP
     return ::DefSubclassProc(hwnd, msg, wParam, lParam);
 }
 
-void PictureButton::DrawCaption(HDC dc, RECT rc, bool disabled) const
+void PictureButton::DrawCaption(HDC dc, RECT rc, bool disabled, UINT prefix) const
 {
     std::string caption = win::GetText(hwnd_);
     win::SelectedObject font(dc, font_);
     ::SetBkMode(dc, TRANSPARENT);
-    constexpr UINT format = DT_CENTER | DT_TOP | DT_SINGLELINE | DT_NOPREFIX;
+    const UINT format = DT_CENTER | DT_TOP | DT_SINGLELINE | prefix;
     if (disabled) {
         // The engraved look of a disabled caption: a white copy one pixel down and right.
         RECT shadow = rc;
@@ -76,15 +79,46 @@ void PictureButton::DrawCaption(HDC dc, RECT rc, bool disabled) const
     ::DrawTextA(dc, caption.c_str(), -1, &rc, format);
 }
 
+// The focus rectangle: around the caption of a link, inside the edge of a button.
+void PictureButton::DrawFocus(HDC dc, const RECT& rc, int textHeight, UINT prefix) const
+{
+    RECT focus = rc;
+    if (layout_ == Layout::Link) {
+        std::string caption = win::GetText(hwnd_);
+        win::SelectedObject font(dc, font_);
+        RECT text{};
+        ::DrawTextA(dc, caption.c_str(), -1, &text, DT_SINGLELINE | DT_CALCRECT | prefix);
+        const int width = std::min<int>(text.right - text.left + 2, rc.right - rc.left);
+        const int height = std::min<int>(textHeight + 2, rc.bottom - rc.top);
+        focus.left = rc.left + (rc.right - rc.left - width) / 2;
+        focus.top = rc.top + (rc.bottom - rc.top - height) / 2;
+        focus.right = focus.left + width;
+        focus.bottom = focus.top + height;
+    } else {
+        ::InflateRect(&focus, -win::Scale(3), -win::Scale(3));
+    }
+    // DrawFocusRect draws with XOR: the colours must be the button's own for a dotted black line.
+    ::SetTextColor(dc, RGB(0, 0, 0));
+    ::SetBkColor(dc, background_);
+    ::DrawFocusRect(dc, &focus);
+}
+
 void PictureButton::Draw(const DRAWITEMSTRUCT& item) const
 {
     HDC dc = item.hDC;
     RECT rc = item.rcItem;
-    const bool pressed = (item.itemState & ODS_SELECTED) != 0;
+    const bool link = layout_ == Layout::Link;
+    // A link is pressed in place; a button shows it by moving its content.
+    const bool pressed = (item.itemState & ODS_SELECTED) != 0 && !link;
     const bool disabled = (item.itemState & ODS_DISABLED) != 0;
+    // Focus rectangles and access-key underlines follow the keyboard cues of the window.
+    const LRESULT cues = ::SendMessageA(hwnd_, WM_QUERYUISTATE, 0, 0);
+    const bool showFocus =
+        (item.itemState & ODS_FOCUS) && !(item.itemState & ODS_NOFOCUSRECT) && !(cues & UISF_HIDEFOCUS);
+    const UINT prefix = (item.itemState & ODS_NOACCEL) || (cues & UISF_HIDEACCEL) ? DT_HIDEPREFIX : 0;
     win::Brush background(::CreateSolidBrush(background_));
     ::FillRect(dc, &rc, background.get());
-    if (!disabled && (pressed || hot_))
+    if (!disabled && !link && (pressed || hot_))
         ::DrawEdge(dc, &rc, pressed ? BDR_SUNKENOUTER : BDR_RAISEDINNER, BF_RECT);
     const int shift = pressed ? 1 : 0;
     const int width = rc.right - rc.left, height = rc.bottom - rc.top;
@@ -120,8 +154,10 @@ void PictureButton::Draw(const DRAWITEMSTRUCT& item) const
     }
     if (layout_ != Layout::Glyph) {
         const int textTop = layout_ == Layout::Link ? top : top + glyphSize_.cy + gap;
-        DrawCaption(dc, {rc.left + shift, textTop, rc.right + shift, textTop + textHeight}, disabled);
+        DrawCaption(dc, {rc.left + shift, textTop, rc.right + shift, textTop + textHeight}, disabled, prefix);
     }
+    if (showFocus && !disabled)
+        DrawFocus(dc, rc, textHeight, prefix);
 }
 
 } // namespace folimar

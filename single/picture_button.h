@@ -1,4 +1,5 @@
-// A flat owner-drawn button with a glyph (normal and disabled form) or link-style text.
+// A flat owner-drawn button with a glyph (normal and disabled form) or link-style text; a tab
+// stop with a focus rectangle, its caption's "&" marking the access key.
 #pragma once
 
 #include "resources/glyphs.h"
@@ -33,7 +34,8 @@ public:
 
 private:
     static LRESULT CALLBACK HoverProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, UINT_PTR id, DWORD_PTR self);
-    void DrawCaption(HDC dc, RECT rc, bool disabled) const;
+    void DrawCaption(HDC dc, RECT rc, bool disabled, UINT prefix) const;
+    void DrawFocus(HDC dc, const RECT& rc, int textHeight, UINT prefix) const;
 
     HWND hwnd_ = nullptr;
     HFONT font_ = nullptr;
@@ -42,7 +44,7 @@ private:
     win::Bitmap normal_;
     win::Bitmap disabled_;
     SIZE glyphSize_{};
-    bool hot_ = false; // the mouse is over the button: a flat button shows its edge
+    bool hot_ = false; // the mouse is over the button: a flat button shows its edge, a link does not
 };
 
 } // namespace folimar

@@ -253,6 +253,39 @@ TEST(DriverArguments, NamesWindowsAndControls)
     EXPECT_EQ(driver::ParseControlSpec("Report #").kind, Kind::Text);
 }
 
+TEST(DriverArguments, KeysAsAUserTypesThem)
+{
+    struct Case {
+        const char* text;
+        uint16_t vk;
+        bool shift, ctrl, alt;
+    } cases[] = {
+        {"tab", 0x09, false, false, false},
+        {"shift+tab", 0x09, true, false, false},
+        {"enter", 0x0D, false, false, false},
+        {"esc", 0x1B, false, false, false},
+        {"alt+c", 'C', false, false, true},
+        {"ctrl+shift+7", '7', true, true, false},
+        {"alt", 0x12, false, false, false},
+        {"space", 0x20, false, false, false},
+        // Nothing a keyboard has: no key at all.
+        {"", 0, false, false, false},
+        {"tabs", 0, false, false, false},
+        {"meta+c", 0, false, false, false},
+        {"C", 0, false, false, false},
+        {"alt+", 0, false, false, false},
+    };
+    for (const Case& c : cases) {
+        driver::KeyStroke key = driver::ParseKeyStroke(c.text);
+        EXPECT_EQ(key.vk, c.vk) << c.text;
+        if (c.vk) {
+            EXPECT_EQ(key.shift, c.shift) << c.text;
+            EXPECT_EQ(key.ctrl, c.ctrl) << c.text;
+            EXPECT_EQ(key.alt, c.alt) << c.text;
+        }
+    }
+}
+
 TEST(DriverArguments, ShowsTextsAsUsersReadThem)
 {
     EXPECT_EQ(driver::WithoutAccessMarks("&Yes"), "Yes");

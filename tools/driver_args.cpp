@@ -32,6 +32,10 @@ constexpr CommandRule kRules[] = {
     {"close", 1, 1, kPid | kTimeout | kWaitExit},
     {"wait-exit", 1, 1, kTimeout},
     {"kill", 1, 1, 0},
+    {"keys", 2, kAny, kPid | kTimeout | kWaitExit},
+    {"focus", 1, 1, kPid | kTimeout},
+    {"bar", 2, 2, kPid | kTimeout},
+    {"edit-view", 2, 2, kPid | kTimeout},
 };
 
 template <class T> bool ParseNumber(std::string_view text, T& value, int base = 10)
@@ -176,6 +180,42 @@ std::string WithoutAccessMarks(std::string_view text)
     return out;
 }
 
+KeyStroke ParseKeyStroke(std::string_view text)
+{
+    static constexpr struct {
+        std::string_view name;
+        uint16_t vk;
+    } kNamed[] = {{"tab", 0x09}, {"enter", 0x0D}, {"esc", 0x1B},  {"space", 0x20}, {"left", 0x25},
+                  {"up", 0x26},  {"right", 0x27}, {"down", 0x28}, {"alt", 0x12}};
+    KeyStroke key;
+    for (;;) {
+        size_t plus = text.find('+');
+        if (plus == std::string_view::npos || plus + 1 == text.size())
+            break;
+        std::string_view modifier = text.substr(0, plus);
+        if (modifier == "shift")
+            key.shift = true;
+        else if (modifier == "ctrl")
+            key.ctrl = true;
+        else if (modifier == "alt")
+            key.alt = true;
+        else
+            return {};
+        text.remove_prefix(plus + 1);
+    }
+    for (const auto& named : kNamed) {
+        if (text == named.name) {
+            key.vk = named.vk;
+            return key;
+        }
+    }
+    if (text.size() == 1 && ((text[0] >= 'a' && text[0] <= 'z') || (text[0] >= '0' && text[0] <= '9'))) {
+        key.vk = static_cast<uint16_t>(text[0] >= 'a' ? text[0] - 'a' + 'A' : text[0]); // VK_A.. and VK_0.. are ASCII
+        return key;
+    }
+    return {};
+}
+
 std::string QuotedCommandLine(const std::vector<std::string>& words)
 {
     std::string line;
@@ -205,7 +245,8 @@ const char* Usage()
            "  launch-raw PROGRAM COMMAND_LINE    start PROGRAM with COMMAND_LINE as it is; prints pid=N\n"
            "  wait-window CLASS|--title TEXT [--pid N] [--timeout S]\n"
            "                                     wait for a visible top-level window; prints hwnd=, class=,\n"
-           "                                     caption=, client=WxH, pid=\n"
+           "                                     caption=, client=WxH, pid=,\n"
+           "                                     rect=LEFT,TOP,WIDTH,HEIGHT (the whole window)\n"
            "  children WINDOW                    list the window's controls: id, class, state, text\n"
            "  text WINDOW CONTROL                print the control's text\n"
            "  enabled WINDOW CONTROL             print enabled or disabled\n"
@@ -215,6 +256,12 @@ const char* Usage()
            "  close WINDOW [--wait-exit]         post WM_CLOSE\n"
            "  wait-exit PID [--timeout S]        wait for a running process to end; prints exit=N\n"
            "  kill PID                           end a process\n"
+           "  keys WINDOW KEY... [--wait-exit]   bring the window to the front and type the keys (tab,\n"
+           "                                     shift+tab, enter, esc, space, alt+c, ...)\n"
+           "  focus WINDOW                       the control with the keyboard focus in the window's\n"
+           "                                     thread; prints id=, class=, text=\n"
+           "  bar WINDOW CONTROL                 a progress bar; prints pos=, max=, marquee=0|1\n"
+           "  edit-view WINDOW CONTROL           an edit field's first visible character; prints first=, length=\n"
            "WINDOW is a window class or a handle 0x...; CONTROL a control id, CLASS#N or the control's text.\n"
            "Window commands wait up to --timeout seconds (default 30) for what they name; --pid N narrows\n"
            "them to one process; --wait-exit then waits for the window's process and prints exit=N.\n";

@@ -45,6 +45,16 @@ ControlSpec ParseControlSpec(std::string_view text);
 // A control's text as a user reads it: "&&" is "&", a single "&" only marks the access key.
 std::string WithoutAccessMarks(std::string_view text);
 
+// One key press as a user types it: "tab", "shift+tab", "enter", "esc", "space", "alt+c", a letter
+// or digit; modifiers shift, ctrl and alt joined with "+". vk 0 when the text names no key.
+struct KeyStroke {
+    uint16_t vk = 0;
+    bool shift = false;
+    bool ctrl = false;
+    bool alt = false;
+};
+KeyStroke ParseKeyStroke(std::string_view text);
+
 // "PROGRAM" "ARG"...: each word in double quotes, single spaces.
 std::string QuotedCommandLine(const std::vector<std::string>& words);
 

@@ -14,8 +14,11 @@
 #include "win/error_text.h"
 #include "win/handle.h"
 
+#include <commctrl.h>
+
 #include <cstdio>
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -232,12 +235,15 @@ int WaitWindow(const Command& command)
     if (!hwnd)
         return Fail("no visible window " + (command.title.empty() ? command.operands[0] : "'" + command.title + "'") +
                     " within " + std::to_string(command.timeoutMs / 1000) + " s");
-    RECT client{};
+    RECT client{}, frame{};
     ::GetClientRect(hwnd, &client);
-    std::printf("hwnd=0x%llx\nclass=%s\ncaption=%s\nclient=%ldx%ld\npid=%lu\n",
+    ::GetWindowRect(hwnd, &frame);
+    std::printf("hwnd=0x%llx\nclass=%s\ncaption=%s\nclient=%ldx%ld\npid=%lu\nrect=%ld,%ld,%ld,%ld\n",
                 static_cast<unsigned long long>(reinterpret_cast<uintptr_t>(hwnd)), ClassOf(hwnd).c_str(),
                 driver::OneLine(TextOf(hwnd)).c_str(), static_cast<long>(client.right),
-                static_cast<long>(client.bottom), static_cast<unsigned long>(ProcessOf(hwnd)));
+                static_cast<long>(client.bottom), static_cast<unsigned long>(ProcessOf(hwnd)),
+                static_cast<long>(frame.left), static_cast<long>(frame.top),
+                static_cast<long>(frame.right - frame.left), static_cast<long>(frame.bottom - frame.top));
     return 0;
 }
 
@@ -343,6 +349,96 @@ int Kill(const Command& command)
     return 0;
 }
 
+// Types the keys on the real keyboard input, into the window brought to the front first.
+int Keys(const Command& command)
+{
+    HWND window = FindWindowNamed(command, command.operands[0]);
+    if (!window)
+        return Fail("no window " + command.operands[0]);
+    std::vector<driver::KeyStroke> keys;
+    for (size_t i = 1; i < command.operands.size(); ++i) {
+        keys.push_back(driver::ParseKeyStroke(command.operands[i]));
+        if (!keys.back().vk)
+            return Fail("no key '" + command.operands[i] + "'");
+    }
+    win::UniqueHandle process;
+    if (command.waitExit && !(process = OpenForExit(ProcessOf(window))))
+        return FailWithError("cannot watch the window's process");
+    ::SetForegroundWindow(window);
+    for (const driver::KeyStroke& key : keys) {
+        std::vector<INPUT> inputs;
+        auto press = [&](WORD vk, bool up) {
+            INPUT in{};
+            in.type = INPUT_KEYBOARD;
+            in.ki.wVk = vk;
+            in.ki.dwFlags = up ? KEYEVENTF_KEYUP : 0;
+            inputs.push_back(in);
+        };
+        const std::pair<bool, WORD> modifiers[] = {{key.ctrl, VK_CONTROL}, {key.alt, VK_MENU}, {key.shift, VK_SHIFT}};
+        for (const auto& [held, vk] : modifiers)
+            if (held)
+                press(vk, false);
+        press(key.vk, false);
+        press(key.vk, true);
+        for (auto it = std::rbegin(modifiers); it != std::rend(modifiers); ++it)
+            if (it->first)
+                press(it->second, true);
+        if (::SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT)) != inputs.size())
+            return FailWithError("SendInput");
+        ::Sleep(kPollMs); // one key at a time, as a person types
+    }
+    return command.waitExit ? ReportExit(process.get(), command.timeoutMs) : 0;
+}
+
+int Focus(const Command& command)
+{
+    HWND window = FindWindowNamed(command, command.operands[0]);
+    if (!window)
+        return Fail("no window " + command.operands[0]);
+    GUITHREADINFO info{};
+    info.cbSize = sizeof(info);
+    if (!::GetGUIThreadInfo(::GetWindowThreadProcessId(window, nullptr), &info))
+        return FailWithError("GetGUIThreadInfo");
+    HWND focus = info.hwndFocus;
+    if (!focus)
+        return Fail("no control has the keyboard focus");
+    std::printf("id=%d\nclass=%s\ntext=%s\n", ::GetDlgCtrlID(focus), ClassOf(focus).c_str(),
+                driver::OneLine(TextOf(focus)).c_str());
+    return 0;
+}
+
+// A message answered by a control of another process; nullopt when it does not answer.
+std::optional<DWORD_PTR> Ask(HWND control, UINT msg, WPARAM wParam = 0)
+{
+    DWORD_PTR answer = 0;
+    if (!::SendMessageTimeoutA(control, msg, wParam, 0, SMTO_ABORTIFHUNG, kSendTimeoutMs, &answer))
+        return std::nullopt;
+    return answer;
+}
+
+int Bar(const Command& command)
+{
+    return PrintControl(command, [](HWND bar) {
+        std::optional<DWORD_PTR> pos = Ask(bar, PBM_GETPOS), max = Ask(bar, PBM_GETRANGE, FALSE);
+        if (!pos || !max)
+            return std::string("error=the progress bar does not answer");
+        const bool marquee = (::GetWindowLongA(bar, GWL_STYLE) & PBS_MARQUEE) != 0;
+        return "pos=" + std::to_string(static_cast<int>(*pos)) + "\nmax=" + std::to_string(static_cast<int>(*max)) +
+               "\nmarquee=" + (marquee ? "1" : "0");
+    });
+}
+
+// Where a single-line edit field's view starts: the index of its first visible character.
+int EditView(const Command& command)
+{
+    return PrintControl(command, [](HWND edit) {
+        std::optional<DWORD_PTR> first = Ask(edit, EM_GETFIRSTVISIBLELINE);
+        if (!first)
+            return std::string("error=the edit field does not answer");
+        return "first=" + std::to_string(static_cast<int>(*first)) + "\nlength=" + std::to_string(TextOf(edit).size());
+    });
+}
+
 std::string EnvironmentValue(const char* name)
 {
     char value[MAX_PATH + 1] = {};
@@ -402,6 +498,10 @@ int main(int argc, char** argv)
         {"close", Close},
         {"wait-exit", WaitExit},
         {"kill", Kill},
+        {"keys", Keys},
+        {"focus", Focus},
+        {"bar", Bar},
+        {"edit-view", EditView},
     };
     for (const auto& handler : kHandlers) {
         if (command->name == handler.name) {

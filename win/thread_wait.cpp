@@ -1,6 +1,8 @@
 // Message-pumping wait on a kernel handle.
 #include "win/thread_wait.h"
 
+#include "win/window.h"
+
 namespace win {
 
 bool WaitPumpingMessages(HANDLE handle)
@@ -19,6 +21,9 @@ bool WaitPumpingMessages(HANDLE handle)
                 ::WaitForSingleObject(handle, INFINITE);
                 return true;
             }
+            // Keys keep working while waiting: Esc cancels, Tab moves the focus.
+            if (msg.hwnd && HandleDialogKeys(::GetAncestor(msg.hwnd, GA_ROOT), msg))
+                continue;
             ::TranslateMessage(&msg);
             ::DispatchMessageA(&msg);
         }

@@ -1,7 +1,10 @@
 // Window base and the application's message loop.
 #include "win/window.h"
 
+#include "resources/resource.h"
 #include "win/dpi.h"
+
+#include <algorithm>
 
 namespace win {
 
@@ -13,7 +16,35 @@ Window::~Window()
     }
 }
 
-bool Window::RegisterClassOnce(const char* className, HBRUSH background, HICON icon)
+POINT CentreOn(HWND owner, int width, int height)
+{
+    RECT ownerRect{};
+    ::GetWindowRect(owner, &ownerRect);
+    POINT pt{ownerRect.left + ((ownerRect.right - ownerRect.left) - width) / 2,
+             ownerRect.top + ((ownerRect.bottom - ownerRect.top) - height) / 2};
+    MONITORINFO mi{};
+    mi.cbSize = sizeof(mi);
+    if (::GetMonitorInfoA(::MonitorFromWindow(owner, MONITOR_DEFAULTTONEAREST), &mi)) {
+        pt.x = std::max(mi.rcWork.left, std::min(pt.x, mi.rcWork.right - width));
+        pt.y = std::max(mi.rcWork.top, std::min(pt.y, mi.rcWork.bottom - height));
+    }
+    return pt;
+}
+
+HICON ProductIcon(bool smallIcon)
+{
+    const int size = ::GetSystemMetrics(smallIcon ? SM_CXSMICON : SM_CXICON);
+    return static_cast<HICON>(
+        ::LoadImageA(::GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDI_FOLIMAR), IMAGE_ICON, size, size, LR_SHARED));
+}
+
+void SetProductIcon(HWND hwnd)
+{
+    ::SendMessageA(hwnd, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(ProductIcon(false)));
+    ::SendMessageA(hwnd, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(ProductIcon(true)));
+}
+
+bool Window::RegisterClassOnce(const char* className, HBRUSH background)
 {
     WNDCLASSEXA wc{};
     if (::GetClassInfoExA(::GetModuleHandleA(nullptr), className, &wc))
@@ -23,13 +54,15 @@ bool Window::RegisterClassOnce(const char* className, HBRUSH background, HICON i
     wc.hInstance = ::GetModuleHandleA(nullptr);
     wc.hCursor = ::LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(IDC_ARROW));
     wc.hbrBackground = background;
-    wc.hIcon = icon;
+    // Without them the caption and the taskbar show the system's default icon.
+    wc.hIcon = ProductIcon(false);
+    wc.hIconSm = ProductIcon(true);
     wc.lpszClassName = className;
     return ::RegisterClassExA(&wc) != 0;
 }
 
-bool Window::CreateCentred(const char* className, const char* caption, DWORD style, DWORD exStyle,
-                           int clientWidth, int clientHeight)
+bool Window::CreateCentred(const char* className, const char* caption, DWORD style, DWORD exStyle, int clientWidth,
+                           int clientHeight)
 {
     RECT r{0, 0, Scale(clientWidth), Scale(clientHeight)};
     ::AdjustWindowRectEx(&r, style, FALSE, exStyle);
@@ -41,10 +74,15 @@ bool Window::CreateCentred(const char* className, const char* caption, DWORD sty
     int y = work.top + ((work.bottom - work.top) - height) / 2;
     HWND hwnd = ::CreateWindowExA(exStyle, className, caption, style, x, y, width, height, nullptr, nullptr,
                                   ::GetModuleHandleA(nullptr), this);
+    if (hwnd)
+        SetProductIcon(hwnd); // the taskbar asks the window first
     return hwnd != nullptr;
 }
 
-LRESULT Window::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) { return DefaultProc(msg, wParam, lParam); }
+LRESULT Window::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam)
+{
+    return DefaultProc(msg, wParam, lParam);
+}
 
 LRESULT Window::DefaultProc(UINT msg, WPARAM wParam, LPARAM lParam)
 {
@@ -78,6 +116,28 @@ LRESULT CALLBACK Window::WindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM l
     return result;
 }
 
+bool HandleDialogKeys(HWND window, MSG& msg)
+{
+    if (!window || (msg.hwnd != window && !::IsChild(window, msg.hwnd)))
+        return false;
+    // Focus rectangles and access-key underlines stay hidden until the keyboard is used, as in
+    // a dialog; the window's children draw them from the state this sets.
+    if (msg.message == WM_KEYDOWN && (msg.wParam == VK_TAB || msg.wParam == VK_LEFT || msg.wParam == VK_RIGHT ||
+                                      msg.wParam == VK_UP || msg.wParam == VK_DOWN))
+        ::SendMessageA(window, WM_CHANGEUISTATE, MAKEWPARAM(UIS_CLEAR, UISF_HIDEFOCUS | UISF_HIDEACCEL), 0);
+    else if (msg.message == WM_SYSKEYDOWN && msg.wParam == VK_MENU)
+        ::SendMessageA(window, WM_CHANGEUISTATE, MAKEWPARAM(UIS_CLEAR, UISF_HIDEACCEL), 0);
+    return ::IsDialogMessageA(window, &msg) != FALSE;
+}
+
+void HideKeyboardCues(HWND window)
+{
+    BOOL always = FALSE;
+    if (::SystemParametersInfoA(SPI_GETKEYBOARDCUES, 0, &always, 0) && always)
+        return;
+    ::SendMessageA(window, WM_CHANGEUISTATE, MAKEWPARAM(UIS_SET, UISF_HIDEFOCUS | UISF_HIDEACCEL), 0);
+}
+
 int RunMessageLoop(Window* idle)
 {
     MSG msg{};
@@ -85,7 +145,7 @@ int RunMessageLoop(Window* idle)
         while (::PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
             if (msg.message == WM_QUIT)
                 return static_cast<int>(msg.wParam);
-            if (idle && idle->Handle() && ::IsDialogMessageA(idle->Handle(), &msg))
+            if (idle && HandleDialogKeys(idle->Handle(), msg))
                 continue;
             ::TranslateMessage(&msg);
             ::DispatchMessageA(&msg);

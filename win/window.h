@@ -18,8 +18,8 @@ public:
     virtual void OnIdle() {}
 
 protected:
-    // Registers className once per process with this class's procedure.
-    static bool RegisterClassOnce(const char* className, HBRUSH background, HICON icon = nullptr);
+    // Registers className once per process with this class's procedure and the product's icon.
+    static bool RegisterClassOnce(const char* className, HBRUSH background);
 
     // Creates the window with a client area of the given size (at 96 DPI, scaled to the screen's
     // DPI), centred on the screen.
@@ -33,6 +33,25 @@ private:
     static LRESULT CALLBACK WindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
     HWND hwnd_ = nullptr;
 };
+
+// Top-left corner that centres a window of the given size on owner, kept on its monitor's work area.
+POINT CentreOn(HWND owner, int width, int height);
+
+// The product's icon from the program's resources at the system's large or small icon size;
+// shared (loaded once, never destroyed), or null when the program carries none.
+HICON ProductIcon(bool smallIcon);
+
+// Gives the product's icon to a window whose class is not ours (WM_SETICON, both sizes).
+void SetProductIcon(HWND hwnd);
+
+// Keyboard navigation for a window of controls, as in a dialog: Tab, the arrow keys, Enter (the
+// default button the window names through DM_GETDEFID), Esc (IDCANCEL) and Alt+access keys.
+// Keyboard use shows focus rectangles and access-key underlines. True when msg was used up.
+bool HandleDialogKeys(HWND window, MSG& msg);
+
+// Hides focus rectangles and access-key underlines in window until the keyboard is used, unless
+// the user asked to see them always.
+void HideKeyboardCues(HWND window);
 
 // Runs the message loop until WM_QUIT, calling idle->OnIdle() whenever the queue empties.
 int RunMessageLoop(Window* idle);

@@ -32,6 +32,10 @@ expect "single-job: Convert" "$(rect "$main" 107)" "120,216,86,86"
 expect "single-job: path field" "$(rect "$main" 104)" "53,131,433,32"
 expect "single-job: logo" "$(rect "$main" 101)" "2,2,240,66"
 screenshot high-dpi-single-job
+# Keyboard cues at this size: Tab to Convert shows its focus rectangle and access-key underlines.
+"$driver" keys "$main" tab tab >/dev/null
+expect "single-job: focus on Convert" "$(field id "$("$driver" focus "$main")")" "107"
+screenshot high-dpi-keyboard-focus
 
 "$driver" click "$main" 102 >/dev/null
 out=$("$driver" wait-window TfrmAbout --pid "$pid")
@@ -40,6 +44,9 @@ about=$(field hwnd "$out")
 expect "about: client size" "$(field client "$out")" "480x272"
 expect "about: OK" "$(rect "$about" 1)" "348,219,113,38"
 screenshot high-dpi-about
+"$driver" keys "$about" tab >/dev/null
+expect "about: Tab to the web link" "$(field id "$("$driver" focus "$about")")" "106"
+screenshot high-dpi-about-link-focus
 "$driver" close "$about" >/dev/null
 
 out=$("$driver" close "$main" --wait-exit)

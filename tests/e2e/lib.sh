@@ -54,3 +54,27 @@ screenshot() {
   import -window root "$FOLIMAR_BIN/e2e-$1.png"
   echo "screenshot: $FOLIMAR_BIN/e2e-$1.png"
 }
+
+# quoted ARG...: each argument in double quotes, single spaces, as the printer port writes them.
+quoted() { printf '"%s" ' "$@" | sed 's/ $//'; }
+
+# start_job JOB TITLE COMPANION: the program started as the printer port starts it for JOB;
+# sets pid and window.
+start_job() {
+  local line out
+  line=$(quoted "$(winpath "$1")" "Quorvel Virtual Printer" "$(winpath "$3")" "me" "$(stat -c %s "$1")" \
+    "20261210093000" "$2" "RAW")
+  out=$("$driver" launch-raw "$folimar" "$line")
+  pid=$(field pid "$out")
+  window=$(field hwnd "$("$driver" wait-window TfrmMain --pid "$pid")")
+  [ -n "$window" ] || fail "no single-job window"
+}
+
+# set_documents FOLDER: the documents folder the single-job window proposes PDFs in.
+set_documents() {
+  local key folders='HKCU\Software\Microsoft\Windows\CurrentVersion\Explorer'
+  for key in "Shell Folders" "User Shell Folders"; do
+    wine reg add "$folders\\$key" /v Personal /d "$(winpath "$1")" /f >/dev/null 2>&1 ||
+      fail "cannot set the documents folder"
+  done
+}

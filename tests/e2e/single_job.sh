@@ -207,10 +207,9 @@ dialog=$(field hwnd "$("$driver" wait-window --title "Input file name" --pid "$p
 [ -n "$dialog" ] || fail "browse: no save dialog"
 screenshot single-job-save-dialog
 "$driver" click "$dialog" "&Save" >/dev/null
-msgbox browse Error "Access denied."
+msgbox browse Error "$(winpath "$locked")\\\\nAccess denied."
 screenshot single-job-browse-error
 "$driver" answer-msgbox OK >/dev/null
-expect "browse: path emptied" "$(control_text 104)" ""
-expect "browse: Convert disabled" "$("$driver" enabled "$window" Convert)" "disabled"
+expect "browse: proposal kept" "$(control_text 104)" "$(winpath "$locked/Report_ Q1-Q2.pdf")"
 out=$("$driver" close "$window" --wait-exit)
 expect "browse: program ended" "$(field exit "$out")" "0"
