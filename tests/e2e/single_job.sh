@@ -145,11 +145,11 @@ else
   echo "skipped: full disk (mounting a small file system needs root)"
 fi
 
-# --- A job that never ends: Cancel and the close box stop it. The partial PDF and the job files
+# --- A job that never ends: Cancel, Esc and the close box stop it. The partial PDF and the job files
 # go, the older PDF stays, and the window says so before the program ends.
 printf '%%!PS-Adobe-3.0\n%%%%EndComments\n/Helvetica findfont 20 scalefont setfont\n72 700 moveto (one) show showpage\n{ } loop\n' \
   >"$work/loop.ps"
-for how in Cancel close; do
+for how in Cancel Esc close; do
   echo "old pdf" >"$pdf"
   start "$work/loop.ps"
   "$driver" click "$window" Convert >/dev/null
@@ -160,11 +160,11 @@ for how in Cancel close; do
     sleep 0.1
   done
   expect "$how while converting: enabled" "$("$driver" enabled "$window" Cancel)" "enabled"
-  if [ "$how" = Cancel ]; then
-    "$driver" click "$window" Cancel >/dev/null
-  else
-    "$driver" close "$window" >/dev/null
-  fi
+  case $how in
+  Cancel) "$driver" click "$window" Cancel >/dev/null ;;
+  Esc) "$driver" keys "$window" esc >/dev/null ;;
+  close) "$driver" close "$window" >/dev/null ;;
+  esac
   msgbox "$how while converting" "Quorvel Folimar" "The conversion was cancelled."
   [ "$how" = Cancel ] && screenshot single-job-cancelled
   out=$("$driver" answer-msgbox OK --wait-exit)
