@@ -123,7 +123,9 @@ fi
 # A job that never ends, with a font program so that a working copy is made as well.
 {
   printf '%%!PS-Adobe-3.0\n%%%%Pages: 2\n%%%%EndComments\n'
-  printf 'mark currentfile eexec\n%s\ncleartomark\n' "$(head -c 2048 /dev/zero | tr '\0' 'B')"
+  printf 'mark currentfile eexec\n%s\n' "$(head -c 2048 /dev/zero | tr '\0' 'B')"
+  for _ in 1 2 3 4 5 6 7 8; do printf '%064d\n' 0; done
+  printf 'cleartomark\n'
   printf '/Helvetica findfont 20 scalefont setfont\n'
   printf '(%%%%[Page: 1]%%%%) = flush 72 700 moveto (one) show showpage\n{ } loop\n'
 } >"$work/loop.ps"
