@@ -1,4 +1,4 @@
-// The about window and its own modal loop.
+// The about window.
 #include "dialogs/about.h"
 
 #include "base/product_info.h"
@@ -30,51 +30,15 @@ int TextWidth(HWND hwnd, HFONT font, const char* text)
 
 } // namespace
 
-int TfrmAbout::ShowModal(HWND owner)
-{
-    if (!Create(owner))
-        return 0;
-    FModalResult = 0;
-    ::EnableWindow(owner, FALSE);
-    ::ShowWindow(Handle(), SW_SHOW);
-    MSG msg;
-    while (FModalResult == 0 && Handle()) {
-        BOOL got = ::GetMessageA(&msg, nullptr, 0, 0);
-        if (got == 0) {
-            ::PostQuitMessage(static_cast<int>(msg.wParam)); // leave the quit request for the main loop
-            FModalResult = IDCANCEL;
-            break;
-        }
-        if (got == -1)
-            break;
-        if (!win::HandleDialogKeys(Handle(), msg)) {
-            ::TranslateMessage(&msg);
-            ::DispatchMessageA(&msg);
-        }
-    }
-    // The owner is enabled again before this window goes, so that it gets the activation back.
-    ::EnableWindow(owner, TRUE);
-    ::DestroyWindow(Handle());
-    return FModalResult;
-}
-
-bool TfrmAbout::Create(HWND owner)
+bool TfrmAbout::CreateModal(HWND owner)
 {
     static const win::Brush background(::CreateSolidBrush(kBackground));
     if (!RegisterClassOnce(kClassName, background.get()))
         return false;
     constexpr DWORD style = WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN;
     constexpr DWORD exStyle = WS_EX_DLGMODALFRAME | WS_EX_CONTROLPARENT;
-    RECT r{0, 0, win::Scale(kClientWidth), win::Scale(kClientHeight)};
-    ::AdjustWindowRectEx(&r, style, FALSE, exStyle);
-    const int width = r.right - r.left, height = r.bottom - r.top;
-    POINT pt = win::CentreOn(owner, width, height);
-    // `this` reaches the window procedure with WM_NCCREATE, as for every window of the base class.
-    if (!::CreateWindowExA(exStyle, kClassName, "about us", style, pt.x, pt.y, width, height, owner, nullptr,
-                           ::GetModuleHandleA(nullptr), this))
+    if (!CreateCentredOn(owner, kClassName, "about us", style, exStyle, kClientWidth, kClientHeight))
         return false;
-    // A window with a dialog frame takes its caption icon from WM_SETICON, not from its class.
-    win::SetProductIcon(Handle());
     FormCreate();
     return true;
 }
@@ -129,21 +93,16 @@ void TfrmAbout::Label7Click()
     ::ShellExecuteA(Handle(), "open", mail.c_str(), nullptr, nullptr, SW_SHOW);
 }
 
-void TfrmAbout::CloseWith(int result)
-{
-    FModalResult = result;
-}
-
 LRESULT TfrmAbout::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam)
 {
     switch (msg) {
     case WM_COMMAND:
         switch (LOWORD(wParam)) {
         case IDOK:
-            CloseWith(IDOK);
+            SetModalResult(IDOK);
             return 0;
         case IDCANCEL:
-            CloseWith(IDCANCEL);
+            SetModalResult(IDCANCEL);
             return 0;
         case idLabel6:
             if (HIWORD(wParam) == BN_CLICKED)
@@ -157,7 +116,7 @@ LRESULT TfrmAbout::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam)
         break;
     case WM_CLOSE:
         // The modal loop destroys the window once the owner is enabled again.
-        CloseWith(IDCANCEL);
+        SetModalResult(IDCANCEL);
         return 0;
     case DM_GETDEFID: {
         // Enter opens a focused link, and presses OK from anywhere else.

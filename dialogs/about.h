@@ -4,11 +4,11 @@
 #include "single/picture_button.h"
 #include "win/controls.h"
 #include "win/handle.h"
-#include "win/window.h"
+#include "win/modal_window.h"
 
 namespace folimar {
 
-class TfrmAbout : public win::Window {
+class TfrmAbout : public win::ModalWindow {
 public:
     static constexpr char kClassName[] = "TfrmAbout";
     static constexpr int kClientWidth = 320;
@@ -17,18 +17,16 @@ public:
 
     enum ControlId { idLabel6 = 106, idLabel7 = 107 };
 
-    // Shows the window over owner, which is disabled meanwhile; returns IDOK when closed with
-    // the OK button, IDCANCEL otherwise (close box, Escape), or 0 if the window cannot be made.
-    int ShowModal(HWND owner);
+    // ShowModal (the base's) returns IDOK when closed with the OK button, IDCANCEL otherwise (close
+    // box, Escape), or 0 if the window cannot be made.
 
 private:
-    bool Create(HWND owner);
+    bool CreateModal(HWND owner) override;
     void FormCreate();
     void CreateControls();
     LRESULT HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) override;
     void Label6Click();
     void Label7Click();
-    void CloseWith(int result);
 
     win::Font FFont;
     win::Font FTitleFont;
@@ -39,7 +37,6 @@ private:
     HWND Panel1 = nullptr;
     PictureButton Label6;
     PictureButton Label7;
-    int FModalResult = 0;
 };
 
 } // namespace folimar

@@ -17,7 +17,6 @@ namespace {
 
 constexpr COLORREF kBackground = RGB(240, 240, 240);
 constexpr COLORREF kWhite = RGB(255, 255, 255);
-constexpr UINT_PTR kEditSubclassId = 1;
 
 std::string ProgramPath()
 {
@@ -69,7 +68,7 @@ void TfrmMain::CreateControls()
     win::ForwardChildNotifications(GroupBox1);
     Edit1 = win::CreateChild(GroupBox1, "EDIT", "", WS_VISIBLE | WS_TABSTOP | ES_READONLY | ES_AUTOHSCROLL,
                              {19, 20, 289, 21}, idEdit1, font, WS_EX_CLIENTEDGE);
-    ::SetWindowSubclass(Edit1, Edit1Proc, kEditSubclassId, reinterpret_cast<DWORD_PTR>(this));
+    win::OnDoubleClick(Edit1, [this] { SpeedButton1Click(); }); // a double click browses
     SpeedButton1.Create(GroupBox1, idSpeedButton1, {315, 15, 36, 29}, "", font, PictureButton::Layout::Glyph,
                         kBackground, Glyph::Browse);
     ProgressBar1 = win::CreateChild(GroupBox1, PROGRESS_CLASSA, "", 0, {19, 44, 289, 17}, idProgressBar1, nullptr);
@@ -271,21 +270,6 @@ void TfrmMain::OnDrawItem(const DRAWITEMSTRUCT& item)
             return;
         }
     }
-}
-
-LRESULT CALLBACK TfrmMain::Edit1Proc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR self)
-{
-    if (msg == WM_NCDESTROY)
-        ::RemoveWindowSubclass(hwnd, Edit1Proc, kEditSubclassId);
-    LRESULT result = ::DefSubclassProc(hwnd, msg, wParam, lParam);
-    if (msg == WM_LBUTTONDBLCLK) {
-        try {
-            reinterpret_cast<TfrmMain*>(self)->SpeedButton1Click(); // a double click browses
-        } catch (...) {
-            // No C++ exception may unwind into the system.
-        }
-    }
-    return result;
 }
 
 LRESULT TfrmMain::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam)

@@ -66,7 +66,6 @@ private:
     void CancelConversion();
     void ShowBar(const TBarState& bar);
 
-    static LRESULT CALLBACK Edit1Proc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, UINT_PTR id, DWORD_PTR self);
     void Close();
     void SetCloseBoxEnabled(bool enabled);
     void SetOutputPath(const std::string& path);
@@ -83,7 +82,7 @@ private:
     bool FCloseBoxEnabled = true;
     TBarState FBar;
     std::unique_ptr<TPageProgress> FProgress; // page progress of the conversion
-    TConvertParams* FRunning = nullptr; // the conversion being awaited
+    TConvertParams* FRunning = nullptr;       // the conversion being awaited
 
     // Window resources.
     win::Font FFont;

@@ -9,6 +9,7 @@
 
 #include <optional>
 #include <string>
+#include <vector>
 
 using namespace folimar;
 using testing_support::ReadFileBytes;
@@ -289,6 +290,48 @@ TEST(WriteDestFile, FailsWhenTheFileCannotBeCreated)
     TempDir dir;
     ASSERT_TRUE(testing_support::WriteFileBytes(dir / "blocker", "x"));
     EXPECT_FALSE(WriteDestFile(dir / "blocker\\", "C:\\x.pdf"));
+}
+
+// The names of the entries of folder (which ends in a backslash).
+std::vector<std::string> EntriesOf(const std::string& folder)
+{
+    std::vector<std::string> names;
+    WIN32_FIND_DATAA data{};
+    win::FindHandle find(::FindFirstFileA((folder + "*").c_str(), &data));
+    if (!find)
+        return names;
+    do {
+        const std::string name = data.cFileName;
+        if (name != "." && name != "..")
+            names.push_back(name);
+    } while (::FindNextFileA(find.get(), &data));
+    return names;
+}
+
+TEST(CanCreateFileIn, AWritableFolderPassesAndKeepsNoProbe)
+{
+    TempDir dir;
+    ASSERT_TRUE(testing_support::WriteFileBytes(dir / "kept.txt", "x"));
+    std::string withoutBackslash = dir.path().substr(0, dir.path().size() - 1);
+    for (const std::string& folder : {dir.path(), withoutBackslash}) {
+        DWORD error = 12345;
+        EXPECT_TRUE(CanCreateFileIn(folder, &error)) << folder;
+        EXPECT_EQ(error, 12345u) << "untouched on success";
+        EXPECT_EQ(EntriesOf(dir.path()), std::vector<std::string>{"kept.txt"}) << "the probe file stays behind";
+    }
+}
+
+TEST(CanCreateFileIn, FailsWithAReasonWhereNoFileCanBeMade)
+{
+    TempDir dir;
+    ASSERT_TRUE(testing_support::WriteFileBytes(dir / "file", "x"));
+    for (const std::string& folder : {dir / "missing\\", dir / "file\\"}) {
+        DWORD error = ERROR_SUCCESS;
+        EXPECT_FALSE(CanCreateFileIn(folder, &error)) << folder;
+        EXPECT_NE(error, static_cast<DWORD>(ERROR_SUCCESS)) << folder;
+        EXPECT_FALSE(CanCreateFileIn(folder)) << "without asking for the reason: " << folder;
+    }
+    EXPECT_EQ(EntriesOf(dir.path()), std::vector<std::string>{"file"});
 }
 
 } // namespace

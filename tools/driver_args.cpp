@@ -27,6 +27,7 @@ constexpr CommandRule kRules[] = {
     {"text", 2, 2, kPid | kTimeout},
     {"enabled", 2, 2, kPid | kTimeout},
     {"click", 2, 2, kPid | kTimeout | kWaitExit},
+    {"double-click", 2, 2, kPid | kTimeout},
     {"wait-msgbox", 0, 0, kPid | kTimeout},
     {"answer-msgbox", 1, 1, kPid | kTimeout | kWaitExit},
     {"close", 1, 1, kPid | kTimeout | kWaitExit},
@@ -251,6 +252,7 @@ const char* Usage()
            "  text WINDOW CONTROL                print the control's text\n"
            "  enabled WINDOW CONTROL             print enabled or disabled\n"
            "  click WINDOW CONTROL [--wait-exit] post BM_CLICK to an enabled control\n"
+           "  double-click WINDOW CONTROL        double-click the control's middle with the mouse\n"
            "  wait-msgbox [--pid N]              wait for a message box; prints caption=, text=, buttons=\n"
            "  answer-msgbox BUTTON [--wait-exit] click a message box button (Yes, No, OK...)\n"
            "  close WINDOW [--wait-exit]         post WM_CLOSE\n"

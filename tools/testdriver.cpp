@@ -293,6 +293,31 @@ int ClickControl(const Command& command)
     return control ? Click(command, window, control) : 1;
 }
 
+// A real double click with the mouse in the middle of the control, its window brought to the front.
+int DoubleClick(const Command& command)
+{
+    HWND window = nullptr;
+    HWND control = FindControl(command, window);
+    if (!control)
+        return 1;
+    if (!::IsWindowVisible(control) || !::IsWindowEnabled(control))
+        return Fail("the control is hidden or disabled");
+    ::SetForegroundWindow(window);
+    RECT r{};
+    ::GetWindowRect(control, &r);
+    if (!::SetCursorPos((r.left + r.right) / 2, (r.top + r.bottom) / 2))
+        return FailWithError("SetCursorPos");
+    INPUT inputs[4]{};
+    const DWORD flags[] = {MOUSEEVENTF_LEFTDOWN, MOUSEEVENTF_LEFTUP, MOUSEEVENTF_LEFTDOWN, MOUSEEVENTF_LEFTUP};
+    for (int i = 0; i < 4; ++i) {
+        inputs[i].type = INPUT_MOUSE;
+        inputs[i].mi.dwFlags = flags[i];
+    }
+    if (::SendInput(4, inputs, sizeof(INPUT)) != 4)
+        return FailWithError("SendInput");
+    return 0;
+}
+
 int WaitMessageBox(const Command& command)
 {
     HWND box = FindMessageBox(command);
@@ -493,6 +518,7 @@ int main(int argc, char** argv)
         {"text", Text},
         {"enabled", Enabled},
         {"click", ClickControl},
+        {"double-click", DoubleClick},
         {"wait-msgbox", WaitMessageBox},
         {"answer-msgbox", AnswerMessageBox},
         {"close", Close},

@@ -5,6 +5,7 @@
 
 #include <commctrl.h>
 
+#include <memory>
 #include <vector>
 
 namespace win {
@@ -70,6 +71,41 @@ LRESULT CALLBACK ForwardProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, 
 bool ForwardChildNotifications(HWND container)
 {
     return ::SetWindowSubclass(container, ForwardProc, kForwardSubclassId, 0) != FALSE;
+}
+
+namespace {
+
+constexpr UINT_PTR kDoubleClickSubclassId = 2;
+
+LRESULT CALLBACK DoubleClickProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR data)
+{
+    auto* action = reinterpret_cast<std::function<void()>*>(data);
+    if (msg == WM_NCDESTROY) {
+        ::RemoveWindowSubclass(hwnd, DoubleClickProc, kDoubleClickSubclassId);
+        delete action;
+        return ::DefSubclassProc(hwnd, msg, wParam, lParam);
+    }
+    LRESULT result = ::DefSubclassProc(hwnd, msg, wParam, lParam);
+    if (msg == WM_LBUTTONDBLCLK) {
+        try {
+            (*action)();
+        } catch (...) {
+            // No C++ exception may unwind into the system.
+        }
+    }
+    return result;
+}
+
+} // namespace
+
+bool OnDoubleClick(HWND control, std::function<void()> action)
+{
+    auto owned = std::make_unique<std::function<void()>>(std::move(action));
+    if (!control || !::SetWindowSubclass(control, DoubleClickProc, kDoubleClickSubclassId,
+                                         reinterpret_cast<DWORD_PTR>(owned.get())))
+        return false;
+    owned.release(); // freed by the subclass when the control goes
+    return true;
 }
 
 std::string GetText(HWND control)

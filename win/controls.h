@@ -5,6 +5,7 @@
 
 #include <windows.h>
 
+#include <functional>
 #include <string>
 
 namespace win {
@@ -31,6 +32,10 @@ Font CreateFormFont(bool bold = false, bool underline = false);
 bool ForwardChildNotifications(HWND container);
 
 std::string GetText(HWND control);
+
+// Calls action after the control has handled a double click of the left button (a read-only
+// path field that browses when double-clicked). The action lives as long as the control.
+bool OnDoubleClick(HWND control, std::function<void()> action);
 
 // The hints of one window: tool tips over its controls.
 class Hints {

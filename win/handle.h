@@ -5,6 +5,7 @@
 #include <windows.h>
 
 #include <ddeml.h>
+#include <objbase.h>
 #include <winspool.h>
 
 #include <utility>
@@ -80,12 +81,20 @@ struct WindowTraits {
 };
 
 // Memory the system allocated for the caller with LocalAlloc (CommandLineToArgvW, ...).
-template <class T>
-struct LocalMemoryTraits {
+template <class T> struct LocalMemoryTraits {
     using Type = T;
     static Type Invalid() { return nullptr; }
     static bool Valid(Type p) { return p != nullptr; }
     static void Close(Type p) { ::LocalFree(p); }
+};
+
+// Memory the shell or COM allocated for the caller with its task allocator (an item identifier
+// list from SHBrowseForFolderA, ...).
+template <class T> struct TaskMemoryTraits {
+    using Type = T;
+    static Type Invalid() { return nullptr; }
+    static bool Valid(Type p) { return p != nullptr; }
+    static void Close(Type p) { ::CoTaskMemFree(p); }
 };
 
 // A printer opened with OpenPrinterA.
@@ -170,6 +179,24 @@ using DdeString = Scoped<DdeStringTraits>;
 using DdeConversation = Scoped<DdeConversationTraits>;
 using DdeData = Scoped<DdeDataTraits>;
 using MappedView = Scoped<MappedViewTraits>;
+template <class T> using TaskMemory = Scoped<TaskMemoryTraits<T>>;
+
+// COM on the calling thread for the scope's lifetime (the shell's folder browser needs it); a
+// thread that had COM already keeps it as it was.
+class ComApartment {
+public:
+    ComApartment() : result_(::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE)) {}
+    ~ComApartment()
+    {
+        if (SUCCEEDED(result_))
+            ::CoUninitialize();
+    }
+    ComApartment(const ComApartment&) = delete;
+    ComApartment& operator=(const ComApartment&) = delete;
+
+private:
+    HRESULT result_;
+};
 
 // A string handle of instance for text (code page CP_WINANSI); invalid when DDE refuses it.
 inline DdeString CreateDdeString(DWORD instance, const char* text)

@@ -16,19 +16,27 @@ Window::~Window()
     }
 }
 
-POINT CentreOn(HWND owner, int width, int height)
+namespace {
+
+POINT CentreOnRect(const RECT& area, int width, int height)
 {
-    RECT ownerRect{};
-    ::GetWindowRect(owner, &ownerRect);
-    POINT pt{ownerRect.left + ((ownerRect.right - ownerRect.left) - width) / 2,
-             ownerRect.top + ((ownerRect.bottom - ownerRect.top) - height) / 2};
+    POINT pt{area.left + ((area.right - area.left) - width) / 2, area.top + ((area.bottom - area.top) - height) / 2};
     MONITORINFO mi{};
     mi.cbSize = sizeof(mi);
-    if (::GetMonitorInfoA(::MonitorFromWindow(owner, MONITOR_DEFAULTTONEAREST), &mi)) {
+    if (::GetMonitorInfoA(::MonitorFromRect(&area, MONITOR_DEFAULTTONEAREST), &mi)) {
         pt.x = std::max(mi.rcWork.left, std::min(pt.x, mi.rcWork.right - width));
         pt.y = std::max(mi.rcWork.top, std::min(pt.y, mi.rcWork.bottom - height));
     }
     return pt;
+}
+
+} // namespace
+
+POINT CentreOn(HWND owner, int width, int height)
+{
+    RECT ownerRect{};
+    ::GetWindowRect(owner, &ownerRect);
+    return CentreOnRect(ownerRect, width, height);
 }
 
 HICON ProductIcon(bool smallIcon)
@@ -64,18 +72,34 @@ bool Window::RegisterClassOnce(const char* className, HBRUSH background)
 bool Window::CreateCentred(const char* className, const char* caption, DWORD style, DWORD exStyle, int clientWidth,
                            int clientHeight)
 {
-    RECT r{0, 0, Scale(clientWidth), Scale(clientHeight)};
-    ::AdjustWindowRectEx(&r, style, FALSE, exStyle);
-    int width = r.right - r.left;
-    int height = r.bottom - r.top;
     RECT work{};
     ::SystemParametersInfoA(SPI_GETWORKAREA, 0, &work, 0);
-    int x = work.left + ((work.right - work.left) - width) / 2;
-    int y = work.top + ((work.bottom - work.top) - height) / 2;
-    HWND hwnd = ::CreateWindowExA(exStyle, className, caption, style, x, y, width, height, nullptr, nullptr,
+    return CreateAt(nullptr, work, className, caption, style, exStyle, clientWidth, clientHeight);
+}
+
+bool Window::CreateCentredOn(HWND owner, const char* className, const char* caption, DWORD style, DWORD exStyle,
+                             int clientWidth, int clientHeight)
+{
+    RECT area{};
+    ::GetWindowRect(owner ? owner : ::GetDesktopWindow(), &area);
+    return CreateAt(owner, area, className, caption, style, exStyle, clientWidth, clientHeight);
+}
+
+// Creates the window centred on area and kept on the work area of area's monitor.
+bool Window::CreateAt(HWND owner, const RECT& area, const char* className, const char* caption, DWORD style,
+                      DWORD exStyle, int clientWidth, int clientHeight)
+{
+    RECT r{0, 0, Scale(clientWidth), Scale(clientHeight)};
+    ::AdjustWindowRectEx(&r, style, FALSE, exStyle);
+    const int width = r.right - r.left, height = r.bottom - r.top;
+    const POINT pt = CentreOnRect(area, width, height);
+    // `this` reaches the window procedure with WM_NCCREATE.
+    HWND hwnd = ::CreateWindowExA(exStyle, className, caption, style, pt.x, pt.y, width, height, owner, nullptr,
                                   ::GetModuleHandleA(nullptr), this);
+    // The taskbar asks the window first, and a window with a dialog frame takes its caption icon
+    // from WM_SETICON, not from its class.
     if (hwnd)
-        SetProductIcon(hwnd); // the taskbar asks the window first
+        SetProductIcon(hwnd);
     return hwnd != nullptr;
 }
 

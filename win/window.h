@@ -26,10 +26,16 @@ protected:
     bool CreateCentred(const char* className, const char* caption, DWORD style, DWORD exStyle, int clientWidth,
                        int clientHeight);
 
+    // The same for a window owned by owner and centred on it (on the screen when owner is null).
+    bool CreateCentredOn(HWND owner, const char* className, const char* caption, DWORD style, DWORD exStyle,
+                         int clientWidth, int clientHeight);
+
     virtual LRESULT HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam);
     LRESULT DefaultProc(UINT msg, WPARAM wParam, LPARAM lParam);
 
 private:
+    bool CreateAt(HWND owner, const RECT& area, const char* className, const char* caption, DWORD style, DWORD exStyle,
+                  int clientWidth, int clientHeight);
     static LRESULT CALLBACK WindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
     HWND hwnd_ = nullptr;
 };

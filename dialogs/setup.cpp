@@ -1,0 +1,255 @@
+// The settings dialog and the shell's folder browser.
+#include "dialogs/setup.h"
+
+#include "jobprep/common.h"
+
+#include <shlobj.h>
+
+namespace folimar {
+
+namespace {
+
+constexpr COLORREF kBackground = RGB(240, 240, 240);
+constexpr COLORREF kWhite = RGB(255, 255, 255);
+constexpr char kDefaultBrowseTitle[] = "Select a folder for output file(s)";
+
+// Preselects the folder handed over in data once the browser is ready.
+int CALLBACK BrowseCallback(HWND hwnd, UINT msg, LPARAM, LPARAM data)
+{
+    if (msg == BFFM_INITIALIZED)
+        ::SendMessageA(hwnd, BFFM_SETSELECTIONA, TRUE, data);
+    return 0;
+}
+
+void SetTabStop(HWND control, bool tabStop)
+{
+    LONG_PTR style = ::GetWindowLongPtrA(control, GWL_STYLE);
+    style = tabStop ? (style | WS_TABSTOP) : (style & ~static_cast<LONG_PTR>(WS_TABSTOP));
+    ::SetWindowLongPtrA(control, GWL_STYLE, style);
+}
+
+} // namespace
+
+bool BrowseForFolder(HWND owner, const std::string& title, const std::string& initialFolder, std::string& folder)
+{
+    folder.clear();
+    win::ComApartment com; // the new dialog style needs COM on this thread
+    char displayName[MAX_PATH] = {};
+    BROWSEINFOA bi{};
+    bi.hwndOwner = owner;
+    bi.pidlRoot = nullptr; // the desktop
+    bi.pszDisplayName = displayName;
+    bi.lpszTitle = title.empty() ? kDefaultBrowseTitle : title.c_str();
+    bi.ulFlags = BIF_RETURNONLYFSDIRS | BIF_NEWDIALOGSTYLE;
+    if (!initialFolder.empty()) {
+        // The folder reaches the callback as its data: it outlives the browser, which runs modally.
+        bi.lpfn = BrowseCallback;
+        bi.lParam = reinterpret_cast<LPARAM>(initialFolder.c_str());
+    }
+    win::TaskMemory<LPITEMIDLIST> item(::SHBrowseForFolderA(&bi));
+    if (!item)
+        return false;
+    // A virtual folder (Control Panel, ...) has no path and counts as no choice.
+    char path[MAX_PATH + 1] = {};
+    if (!::SHGetPathFromIDListA(item.get(), path) || path[0] == '\0')
+        return false;
+    folder = WithTrailingBackslash(path);
+    return true;
+}
+
+bool ShowSettingsDialog(HWND owner, TSettings& settings)
+{
+    TfrmSetting dialog(settings);
+    if (dialog.ShowModal(owner) != IDOK)
+        return false;
+    settings = dialog.Settings();
+    return true;
+}
+
+TfrmSetting::TfrmSetting(const TSettings& settings)
+    : FOrigFolder(settings.outputFolder), FOrigMode(ModeIndex(settings)), FFolder(FOrigFolder), FMode(FOrigMode)
+{
+}
+
+TSettings TfrmSetting::Settings() const
+{
+    return SettingsFromDialog(FFolder, FMode);
+}
+
+bool TfrmSetting::CreateModal(HWND owner)
+{
+    static const win::Brush background(::CreateSolidBrush(kBackground));
+    if (!RegisterClassOnce(kClassName, background.get()))
+        return false;
+    constexpr DWORD style = WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN;
+    constexpr DWORD exStyle = WS_EX_DLGMODALFRAME | WS_EX_CONTROLPARENT;
+    if (!CreateCentredOn(owner, kClassName, "Setup", style, exStyle, kClientWidth, kClientHeight))
+        return false;
+    FormCreate();
+    return true;
+}
+
+void TfrmSetting::FormCreate()
+{
+    FBackground.reset(::CreateSolidBrush(kBackground));
+    FWhite.reset(::CreateSolidBrush(kWhite));
+    FFont = win::CreateFormFont();
+    FChanged = false;
+    CreateControls();
+    ShowFolder(FOrigFolder);
+    ::SendMessageA(FOrigMode == kModeNewName ? rbNewName : rbOverwrite, BM_SETCHECK, BST_CHECKED, 0);
+    SetTabStop(rbNewName, FOrigMode == kModeNewName);
+    SetTabStop(rbOverwrite, FOrigMode != kModeNewName);
+    UpdateOk();
+    win::HideKeyboardCues(Handle());
+    ::SetFocus(Edit1);
+}
+
+void TfrmSetting::CreateControls()
+{
+    HWND form = Handle();
+    HFONT font = FFont.get();
+
+    // Tab follows the creation order: the folder, browse, the mode, Ok, Cancel.
+    GroupBox1 = win::CreateChild(form, "BUTTON", "Folder for output file", WS_VISIBLE | WS_CLIPCHILDREN | BS_GROUPBOX,
+                                 {12, 12, 357, 72}, idGroupBox1, font, WS_EX_CONTROLPARENT);
+    win::ForwardChildNotifications(GroupBox1);
+    Edit1 = win::CreateChild(GroupBox1, "EDIT", "", WS_VISIBLE | WS_TABSTOP | ES_READONLY | ES_AUTOHSCROLL,
+                             {14, 30, 286, 21}, idEdit1, font, WS_EX_CLIENTEDGE);
+    win::OnDoubleClick(Edit1, [this] { SpeedButton1Click(); }); // a double click browses
+    SpeedButton1.Create(GroupBox1, idSpeedButton1, {307, 26, 36, 29}, "", font, PictureButton::Layout::Glyph,
+                        kBackground, Glyph::Browse);
+
+    rdgrpOutputMode =
+        win::CreateChild(form, "BUTTON", "When output file exists", WS_VISIBLE | WS_CLIPCHILDREN | BS_GROUPBOX,
+                         {12, 98, 357, 64}, idRdgrpOutputMode, font, WS_EX_CONTROLPARENT);
+    win::ForwardChildNotifications(rdgrpOutputMode);
+    // Two columns; the arrow keys move between the items as in any radio group.
+    rbNewName = win::CreateChild(rdgrpOutputMode, "BUTTON", "New name", WS_VISIBLE | WS_GROUP | BS_AUTORADIOBUTTON,
+                                 {16, 28, 150, 20}, idNewName, font);
+    rbOverwrite = win::CreateChild(rdgrpOutputMode, "BUTTON", "Overwrite", WS_VISIBLE | BS_AUTORADIOBUTTON,
+                                   {186, 28, 150, 20}, idOverwrite, font);
+
+    BitBtn1 = win::CreateChild(form, "BUTTON", "&Ok", WS_VISIBLE | WS_TABSTOP | WS_GROUP | BS_DEFPUSHBUTTON,
+                               {206, 214, 75, 25}, idBitBtn1, font);
+    BitBtn2 = win::CreateChild(form, "BUTTON", "&Cancel", WS_VISIBLE | WS_TABSTOP | BS_PUSHBUTTON, {294, 214, 75, 25},
+                               idBitBtn2, font);
+
+    FHints.Create(form);
+    FHints.Add(Edit1, "");
+}
+
+void TfrmSetting::ShowFolder(const std::string& folder)
+{
+    FFolder = folder;
+    ::SetWindowTextA(Edit1, folder.c_str());
+    FHints.Update(Edit1, folder);
+}
+
+void TfrmSetting::UpdateOk()
+{
+    if ((::IsWindowEnabled(BitBtn1) != FALSE) != FChanged)
+        ::EnableWindow(BitBtn1, FChanged ? TRUE : FALSE);
+}
+
+void TfrmSetting::SpeedButton1Click()
+{
+    std::string chosen;
+    if (BrowseForFolder(Handle(), "", FFolder, chosen)) {
+        if (CanCreateFileIn(chosen))
+            ShowFolder(chosen);
+        else
+            ::MessageBoxA(Handle(), PermissionWarning(chosen).c_str(), "Warning", MB_OK | MB_ICONWARNING);
+    }
+    FChanged = ChangedByFolder(FChanged, FFolder, FOrigFolder);
+    UpdateOk();
+}
+
+void TfrmSetting::rdgrpOutputModeClick()
+{
+    FMode = ::SendMessageA(rbNewName, BM_GETCHECK, 0, 0) == BST_CHECKED ? kModeNewName : kModeOverwrite;
+    // Tab enters the group at its checked item.
+    SetTabStop(rbNewName, FMode == kModeNewName);
+    SetTabStop(rbOverwrite, FMode != kModeNewName);
+    FChanged = ChangedByMode(FChanged, FMode, FOrigMode);
+    UpdateOk();
+}
+
+bool TfrmSetting::FormCloseQuery(int& result)
+{
+    if (!AsksToSave(FChanged, result))
+        return true;
+    result = ResultAfterSaveAnswer(
+        ::MessageBoxA(Handle(), kSaveQuestion, kSaveQuestionCaption, MB_YESNOCANCEL | MB_ICONQUESTION));
+    return result != 0;
+}
+
+void TfrmSetting::OnCommand(int id, int code, HWND control)
+{
+    switch (id) {
+    case idBitBtn1:
+        // Enter and Alt+O reach here too: a disabled Ok does nothing.
+        if (::IsWindowEnabled(BitBtn1))
+            SetModalResult(IDOK);
+        break;
+    case idBitBtn2:
+        SetModalResult(IDCANCEL);
+        break;
+    case idSpeedButton1:
+        if (code == BN_CLICKED && control && ::IsWindowEnabled(control))
+            SpeedButton1Click();
+        break;
+    case idNewName:
+    case idOverwrite:
+        if (code == BN_CLICKED)
+            rdgrpOutputModeClick();
+        break;
+    }
+}
+
+LRESULT TfrmSetting::OnColor(HDC dc, HWND control)
+{
+    if (control == Edit1) {
+        // The read-only folder field looks like a field, not like the form.
+        ::SetBkColor(dc, kWhite);
+        return reinterpret_cast<LRESULT>(FWhite.get());
+    }
+    ::SetBkColor(dc, kBackground);
+    return reinterpret_cast<LRESULT>(FBackground.get());
+}
+
+WPARAM TfrmSetting::DefaultButtonId() const
+{
+    // Enter presses the focused button, and Ok from anywhere else.
+    HWND focus = ::GetFocus();
+    if (focus && (focus == SpeedButton1.Handle() || focus == BitBtn1 || focus == BitBtn2))
+        return static_cast<WPARAM>(::GetDlgCtrlID(focus));
+    return idBitBtn1;
+}
+
+LRESULT TfrmSetting::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam)
+{
+    switch (msg) {
+    case WM_COMMAND:
+        OnCommand(LOWORD(wParam), HIWORD(wParam), reinterpret_cast<HWND>(lParam));
+        return 0;
+    case WM_CTLCOLORSTATIC:
+    case WM_CTLCOLOREDIT:
+        return OnColor(reinterpret_cast<HDC>(wParam), reinterpret_cast<HWND>(lParam));
+    case WM_DRAWITEM: {
+        const auto& item = *reinterpret_cast<const DRAWITEMSTRUCT*>(lParam);
+        if (item.hwndItem == SpeedButton1.Handle())
+            SpeedButton1.Draw(item);
+        return TRUE;
+    }
+    case DM_GETDEFID:
+        return MAKELRESULT(DefaultButtonId(), DC_HASDEFID);
+    case WM_CLOSE:
+        // The close box closes as Cancel does; the modal loop asks and destroys the window.
+        SetModalResult(IDCANCEL);
+        return 0;
+    }
+    return DefaultProc(msg, wParam, lParam);
+}
+
+} // namespace folimar
