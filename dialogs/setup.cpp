@@ -16,8 +16,12 @@ constexpr char kDefaultBrowseTitle[] = "Select a folder for output file(s)";
 // Preselects the folder handed over in data once the browser is ready.
 int CALLBACK BrowseCallback(HWND hwnd, UINT msg, LPARAM, LPARAM data)
 {
-    if (msg == BFFM_INITIALIZED)
+    if (msg == BFFM_INITIALIZED) {
         ::SendMessageA(hwnd, BFFM_SETSELECTIONA, TRUE, data);
+        // Wine's first browser in a process ignores a selection made while it initialises; the
+        // same request again, once its loop runs, takes. The folder outlives the modal browser.
+        ::PostMessageA(hwnd, BFFM_SETSELECTIONA, TRUE, data);
+    }
     return 0;
 }
 

@@ -28,3 +28,10 @@ folimar_e2e_test(e2e_single_job single_job.sh)
 folimar_e2e_test(e2e_single_job_names single_job_names.sh)
 folimar_e2e_test(e2e_high_dpi high_dpi.sh)
 folimar_e2e_test(e2e_single_job_keyboard single_job_keyboard.sh)
+
+# The settings dialog on its own, over an owner of the test's own.
+add_executable(setup_host ${FOLIMAR_E2E_DIR}/setup_host.cpp)
+target_link_libraries(setup_host PRIVATE folimar_dialogs)
+folimar_subsystem(setup_host console)
+folimar_resources(setup_host folimar.rc)
+folimar_e2e_test(e2e_settings_dialog settings_dialog.sh)

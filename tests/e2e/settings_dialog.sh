@@ -1,0 +1,223 @@
+#!/usr/bin/env bash
+# The settings dialog as the batch window's "Setting" button opens it, driven over an owner of
+# the test's own (setup_host): its look and place, Ok only after a change, "Save settings?" on
+# Cancel and on the close box, the keyboard, the folder browser with its preselection, the
+# write test and its warning, and what the caller gets back.
+. "$(dirname "$0")/lib.sh"
+
+host=$FOLIMAR_BIN/tests/setup_host.exe
+base=$work/pick
+mkdir -p "$base/alpha" "$base/beta" "$base/locked"
+alpha="$(winpath "$base/alpha")\\"
+beta="$(winpath "$base/beta")\\"
+locked="$(winpath "$base/locked")\\"
+trap 'chattr -i "$base/locked" 2>/dev/null || true; chmod u+w "$base/locked"; cleanup' EXIT
+
+# open FOLDER MODE: the dialog over a fresh owner for these settings; sets hostjob and dialog.
+open() {
+  "$host" "$1" "$2" >"$work/host.out" 2>"$work/host.err" &
+  hostjob=$!
+  opened=$("$driver" wait-window TfrmSetting)
+  dialog=$(field hwnd "$opened")
+  [ -n "$dialog" ] || fail "no settings dialog"
+}
+
+# returned CASE RESULT FOLDER OVERWRITE: the dialog has closed and the caller got these.
+returned() {
+  local i out
+  for i in $(seq 100); do
+    kill -0 "$hostjob" 2>/dev/null || break
+    sleep 0.1
+  done
+  kill -0 "$hostjob" 2>/dev/null && fail "$1: the dialog is still open"
+  wait "$hostjob" || fail "$1: the host failed: $(cat "$work/host.err")"
+  out=$(cat "$work/host.out")
+  expect "$1: returned" "$(field result "$out")" "$2"
+  expect "$1: folder" "$(field folder "$out")" "$3"
+  expect "$1: overwrite" "$(field overwrite "$out")" "$4"
+  expect "$1: owner enabled again" "$(field owner_enabled "$out")" "1"
+}
+
+still_open() {
+  sleep 0.5
+  kill -0 "$hostjob" 2>/dev/null || fail "$1: the dialog closed"
+  "$driver" wait-window TfrmSetting --timeout 1 >/dev/null || fail "$1: no dialog"
+  echo "ok: $1: the dialog stays open"
+}
+
+no_msgbox() {
+  ! "$driver" wait-msgbox --timeout 1 >/dev/null 2>&1 || fail "$1: a message box appeared"
+}
+
+# msgbox CASE CAPTION TEXT BUTTONS: the message box now shown.
+msgbox() {
+  local out
+  out=$("$driver" wait-msgbox)
+  expect "$1: message caption" "$(field caption "$out")" "$2"
+  expect "$1: message text" "$(field text "$out")" "$3"
+  expect "$1: message buttons" "$(field buttons "$out")" "$4"
+}
+
+ok_state() { "$driver" enabled "$dialog" 1; }
+focused() { field id "$("$driver" focus "$dialog")"; }
+keys() { "$driver" keys "$dialog" "$@" >/dev/null; }
+
+# browser CASE: the folder browser now open; sets browser. Its tree has the focus.
+browser() {
+  local out
+  out=$("$driver" wait-window --title "Browse for Folder")
+  browser=$(field hwnd "$out")
+  [ -n "$browser" ] || fail "$1: no folder browser"
+  expect "$1: the browser's title" "$("$driver" text "$browser" 14146)" "Select a folder for output file(s)"
+}
+
+# --- Look and place: caption, size, controls, centred on the owner, Ok disabled.
+open "$alpha" 1
+expect "caption" "$(field caption "$opened")" "Setup"
+expect "client size" "$(field client "$opened")" "381x258"
+owner=$(field owner "$(cat "$work/host.out")")
+centre() { awk -F, '{ printf "%d %d", $1 + $3 / 2, $2 + $4 / 2 }' <<<"$1"; }
+read -r dx dy <<<"$(centre "$(field rect "$opened")")"
+read -r ox oy <<<"$(centre "$owner")"
+[ $((dx - ox)) -ge -2 ] && [ $((dx - ox)) -le 2 ] && [ $((dy - oy)) -ge -2 ] && [ $((dy - oy)) -le 2 ] ||
+  fail "dialog centred at $dx,$dy, its owner at $ox,$oy"
+echo "ok: centred on the owner"
+for c in "100:Folder for output file" "101:$alpha" "103:When output file exists" "104:New name" "105:Overwrite" \
+  "1:&Ok" "2:&Cancel"; do
+  expect "text of ${c%%:*}" "$("$driver" text "$dialog" "${c%%:*}")" "${c#*:}"
+done
+expect "Ok before any change" "$(ok_state)" "disabled"
+sleep 0.5
+screenshot settings-dialog
+
+# --- Keyboard: Tab order (a disabled Ok is skipped), Esc without a change asks nothing.
+expect "focus at start: the folder" "$(focused)" "101"
+order=""
+for i in 1 2 3 4; do
+  keys tab
+  order="$order $(focused)"
+done
+expect "Tab order" "$order" " 102 105 2 101"
+keys shift+tab
+expect "Shift+Tab goes back" "$(focused)" "2"
+keys alt+o
+no_msgbox "Alt+O while Ok is disabled"
+still_open "Alt+O while Ok is disabled"
+keys esc
+returned "Esc unchanged" 0 "$alpha" 1
+
+# --- Cancel without a change: no question, nothing taken.
+open "$alpha" 0
+"$driver" click "$dialog" 2 >/dev/null
+returned "Cancel unchanged" 0 "$alpha" 0
+
+# --- A mode changed and changed back is still a change: Cancel asks; Cancel in the question
+# keeps the dialog open; Yes takes the values as they now stand.
+open "$alpha" 1
+"$driver" click "$dialog" 104 >/dev/null
+expect "Ok after choosing New name" "$(ok_state)" "enabled"
+"$driver" click "$dialog" 105 >/dev/null
+expect "Ok after choosing Overwrite again" "$(ok_state)" "enabled"
+"$driver" click "$dialog" 2 >/dev/null
+msgbox "Cancel after a change" "Save settings?" "Settings has been changed, do you want to save the settings?" \
+  "Yes|No|Cancel"
+screenshot settings-save-question
+"$driver" answer-msgbox Cancel >/dev/null
+still_open "Cancel in the question"
+"$driver" click "$dialog" 2 >/dev/null
+msgbox "Cancel again" "Save settings?" "Settings has been changed, do you want to save the settings?" "Yes|No|Cancel"
+"$driver" answer-msgbox Yes >/dev/null
+returned "Yes" 1 "$alpha" 1
+
+# --- The close box after a change asks too; No leaves the caller's settings as they were.
+open "$alpha" 1
+"$driver" click "$dialog" 104 >/dev/null
+"$driver" close "$dialog" >/dev/null
+msgbox "close box after a change" "Save settings?" "Settings has been changed, do you want to save the settings?" \
+  "Yes|No|Cancel"
+"$driver" answer-msgbox No >/dev/null
+returned "No" 0 "$alpha" 1
+
+# --- Ok takes the new mode without a question.
+open "$alpha" 1
+"$driver" click "$dialog" 104 >/dev/null
+"$driver" click "$dialog" 1 >/dev/null
+no_msgbox "Ok"
+returned "Ok" 1 "$alpha" 0
+
+# --- From the keyboard: the arrow keys move within the mode group, Alt+O confirms.
+open "$alpha" 0
+keys tab tab
+expect "Tab enters the mode group at its checked item" "$(focused)" "104"
+keys right
+expect "Right moves to Overwrite" "$(focused)" "105"
+expect "Ok after the arrow key" "$(ok_state)" "enabled"
+keys tab
+expect "Tab from the group reaches Ok" "$(focused)" "1"
+screenshot settings-keyboard-ok
+keys alt+o
+returned "Alt+O" 1 "$alpha" 1
+
+# --- The browser opens on the current folder; a writable folder is taken with its backslash.
+open "$alpha" 1
+"$driver" click "$dialog" 102 >/dev/null
+browser "browse"
+expect "browse: current folder preselected" "$("$driver" text "$browser" 14149)" "alpha"
+screenshot settings-browser
+# The tree has the focus: the next folder down is beta.
+"$driver" keys "$browser" down >/dev/null
+expect "browse: beta selected" "$("$driver" text "$browser" 14149)" "beta"
+"$driver" keys "$browser" enter >/dev/null
+expect "browse: the chosen folder shown" "$("$driver" text "$dialog" 101)" "$beta"
+expect "browse: Ok after a new folder" "$(ok_state)" "enabled"
+[ -z "$(ls -A "$base/beta")" ] || fail "browse: the write test left a file in beta: $(ls -A "$base/beta")"
+echo "ok: browse: the write test left nothing behind"
+
+# --- A folder in which no file can be created: the warning, and the folder text stays.
+chattr +i "$base/locked" 2>/dev/null || chmod a-w "$base/locked"
+if touch "$base/locked/probe" 2>/dev/null; then
+  rm -f "$base/locked/probe"
+  echo "skipped: browse to a folder that cannot be written (this user can write every folder)"
+else
+  # A double click on the folder field browses as the button does; the browser starts at beta.
+  "$driver" double-click "$dialog" 101 >/dev/null
+  browser "double click"
+  expect "double click: beta preselected" "$("$driver" text "$browser" 14149)" "beta"
+  "$driver" keys "$browser" down >/dev/null
+  expect "double click: locked selected" "$("$driver" text "$browser" 14149)" "locked"
+  "$driver" keys "$browser" enter >/dev/null
+  msgbox "unwritable folder" Warning "The permission is not enough for accessing \"$locked\"." OK
+  screenshot settings-permission-warning
+  "$driver" answer-msgbox OK >/dev/null
+  expect "unwritable folder: the text stays" "$("$driver" text "$dialog" 101)" "$beta"
+fi
+"$driver" click "$dialog" 1 >/dev/null
+returned "browse and Ok" 1 "$beta" 1
+
+# --- The same folder chosen again in another spelling is no change; the browser is cancelled
+# when nothing is to be chosen.
+upper=${alpha^^}
+open "$upper" 1
+"$driver" click "$dialog" 102 >/dev/null
+browser "same folder"
+expect "same folder: preselected" "$("$driver" text "$browser" 14149)" "alpha"
+"$driver" keys "$browser" enter >/dev/null
+expect "same folder: shown as the browser spells it" "$("$driver" text "$dialog" 101)" "$alpha"
+expect "same folder: Ok stays disabled" "$(ok_state)" "disabled"
+"$driver" click "$dialog" 102 >/dev/null
+browser "browse cancelled"
+"$driver" keys "$browser" esc >/dev/null
+expect "browse cancelled: the text stays" "$("$driver" text "$dialog" 101)" "$alpha"
+expect "browse cancelled: Ok stays disabled" "$(ok_state)" "disabled"
+"$driver" click "$dialog" 2 >/dev/null
+no_msgbox "Cancel after no change"
+returned "same folder" 0 "$upper" 1
+
+# --- An empty folder text: the browser opens without a preselection.
+open "" 1
+"$driver" click "$dialog" 102 >/dev/null
+browser "empty folder"
+screenshot settings-browser-no-preselection
+"$driver" keys "$browser" esc >/dev/null
+"$driver" click "$dialog" 2 >/dev/null
+returned "empty folder" 0 "" 1
