@@ -7,6 +7,7 @@
 #include "jobprep/common.h"
 #include "render/gsapi.h"
 #include "single/job_cmdline.h"
+#include "win/program_path.h"
 
 #include <commctrl.h>
 #include <shellapi.h>
@@ -18,13 +19,6 @@ namespace {
 constexpr COLORREF kBackground = RGB(240, 240, 240);
 constexpr COLORREF kWhite = RGB(255, 255, 255);
 constexpr UINT_PTR kEditSubclassId = 1;
-
-std::string ProgramPath()
-{
-    char path[MAX_PATH + 1] = {};
-    DWORD n = ::GetModuleFileNameA(nullptr, path, MAX_PATH);
-    return std::string(path, n);
-}
 
 HCURSOR SystemCursor(LPCSTR id)
 {
@@ -100,7 +94,7 @@ void TfrmMain::FormCreate()
     FBackground.reset(::CreateSolidBrush(kBackground));
     FInitialFolder = InitialFolderFromDocuments(GetMyDocumentsFolder());
 
-    TJobCommandLine cmd = SplitJobCommandLine(::GetCommandLineA(), ProgramPath());
+    TJobCommandLine cmd = SplitJobCommandLine(::GetCommandLineA(), win::ProgramPath());
     FJobFile = cmd.FJobFile;
     FCompanionFile = cmd.FCompanionFile;
     FDocTitle = cmd.FDocTitle;
