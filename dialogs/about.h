@@ -34,8 +34,6 @@ private:
     win::Font FTitleFont;
     win::Font FLinkFont;
     win::Bitmap FBanner;
-    win::Brush FBackground;
-    win::Brush FWhite;
     HWND Panel1 = nullptr;
     win::PictureButton Label6;
     win::PictureButton Label7;

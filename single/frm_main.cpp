@@ -8,6 +8,7 @@
 #include "render/gsapi.h"
 #include "resources/glyphs.h"
 #include "single/job_cmdline.h"
+#include "win/form_colors.h"
 #include "win/program_path.h"
 
 #include <commctrl.h>
@@ -17,8 +18,6 @@ namespace folimar {
 
 namespace {
 
-constexpr COLORREF kBackground = RGB(240, 240, 240);
-constexpr COLORREF kWhite = RGB(255, 255, 255);
 constexpr UINT_PTR kEditSubclassId = 1;
 
 HCURSOR SystemCursor(LPCSTR id)
@@ -30,15 +29,13 @@ HCURSOR SystemCursor(LPCSTR id)
 
 bool TfrmMain::Create()
 {
-    static const win::Brush background(::CreateSolidBrush(kBackground));
-    if (!RegisterClassOnce(kClassName, background.get()))
+    if (!RegisterClassOnce(kClassName, win::FormBrush()))
         return false;
     constexpr DWORD style = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_CLIPCHILDREN;
     if (!CreateCentred(kClassName, kAppTitle, style, WS_EX_CONTROLPARENT, kClientWidth, kClientHeight))
         return false;
     FFont = win::CreateFormFont();
     FLinkFont = win::CreateFormFont(false, true);
-    FWhite.reset(::CreateSolidBrush(kWhite));
     CreateControls();
     FormCreate();
     return true;
@@ -57,7 +54,7 @@ void TfrmMain::CreateControls()
         win::CreateChild(Panel1, "STATIC", "", WS_VISIBLE | SS_BITMAP | SS_NOTIFY, {1, 1, 160, 44}, idImage1, nullptr);
     ::SendMessageA(Image1, STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(FLogo.get()));
     SpeedButton2.Create(Panel1, idSpeedButton2, {344, 13, 48, 20}, "About", FLinkFont.get(),
-                        win::PictureButton::Layout::Link, kWhite);
+                        win::PictureButton::Layout::Link, win::kPanelColor);
 
     GroupBox1 = win::CreateChild(form, "BUTTON", "Output file name", WS_VISIBLE | WS_CLIPCHILDREN | BS_GROUPBOX,
                                  {16, 67, 369, 68}, idGroupBox1, font, WS_EX_CONTROLPARENT);
@@ -66,16 +63,16 @@ void TfrmMain::CreateControls()
                              {19, 20, 289, 21}, idEdit1, font, WS_EX_CLIENTEDGE);
     ::SetWindowSubclass(Edit1, Edit1Proc, kEditSubclassId, reinterpret_cast<DWORD_PTR>(this));
     SpeedButton1.Create(GroupBox1, idSpeedButton1, {315, 15, 36, 29}, "", font, win::PictureButton::Layout::Glyph,
-                        kBackground, MakeButtonGlyph(Glyph::Browse, kBackground));
+                        win::kFormColor, MakeButtonGlyph(Glyph::Browse, win::kFormColor));
     ProgressBar1 = win::CreateChild(GroupBox1, PROGRESS_CLASSA, "", 0, {19, 44, 289, 17}, idProgressBar1, nullptr);
 
     // Alt+C converts and Alt+A cancels; the underlines show only once the keyboard is used.
     sbConvert.Create(form, idSbConvert, {80, 144, 57, 57}, "&Convert", font,
-                     win::PictureButton::Layout::GlyphAboveCaption, kBackground,
-                     MakeButtonGlyph(Glyph::Convert, kBackground));
+                     win::PictureButton::Layout::GlyphAboveCaption, win::kFormColor,
+                     MakeButtonGlyph(Glyph::Convert, win::kFormColor));
     sbCancel.Create(form, idSbCancel, {272, 144, 57, 57}, "C&ancel", font,
-                    win::PictureButton::Layout::GlyphAboveCaption, kBackground,
-                    MakeButtonGlyph(Glyph::Cancel, kBackground));
+                    win::PictureButton::Layout::GlyphAboveCaption, win::kFormColor,
+                    MakeButtonGlyph(Glyph::Cancel, win::kFormColor));
     Label1 = win::CreateChild(form, "STATIC", "", SS_NOPREFIX, {75, 67, 310, 14}, idLabel1, font);
     // Tab follows the z-order: the path, browse, Convert and Cancel come first, the banner's About
     // link last.
@@ -94,7 +91,6 @@ void TfrmMain::CreateControls()
 void TfrmMain::FormCreate()
 {
     ::SetWindowTextA(Handle(), kAppTitle);
-    FBackground.reset(::CreateSolidBrush(kBackground));
     FInitialFolder = InitialFolderFromDocuments(GetMyDocumentsFolder());
 
     TJobCommandLine cmd = SplitJobCommandLine(::GetCommandLineA(), win::ProgramPath());
@@ -234,11 +230,11 @@ LRESULT TfrmMain::OnColor(HDC dc, HWND control)
 {
     if (control == Panel1 || (control == Edit1 && ::IsWindowEnabled(Edit1))) {
         // The banner is white, and so is the read-only path field while it can be used.
-        ::SetBkColor(dc, kWhite);
-        return reinterpret_cast<LRESULT>(FWhite.get());
+        ::SetBkColor(dc, win::kPanelColor);
+        return reinterpret_cast<LRESULT>(win::PanelBrush());
     }
-    ::SetBkColor(dc, kBackground);
-    return reinterpret_cast<LRESULT>(FBackground.get());
+    ::SetBkColor(dc, win::kFormColor);
+    return reinterpret_cast<LRESULT>(win::FormBrush());
 }
 
 bool TfrmMain::OnSetCursor(HWND control)
@@ -258,7 +254,7 @@ void TfrmMain::OnDrawItem(const DRAWITEMSTRUCT& item)
 {
     if (item.hwndItem == Panel1) {
         RECT rc = item.rcItem;
-        ::FillRect(item.hDC, &rc, FWhite.get());
+        ::FillRect(item.hDC, &rc, win::PanelBrush());
         ::DrawEdge(item.hDC, &rc, BDR_RAISEDINNER, BF_RECT);
         return;
     }

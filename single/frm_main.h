@@ -88,9 +88,6 @@ private:
     // Window resources.
     win::Font FFont;
     win::Font FLinkFont;
-    win::Brush FBackground;
-    win::Brush FWhite;
-    win::Brush FEditBackground;
     win::Bitmap FLogo;
     win::Hints FHints;
 
