@@ -2,13 +2,13 @@
 #include "batch/frm_main_1.h"
 
 #include "base/printer_constants.h"
+#include "win/form_colors.h"
 
 namespace folimar {
 
 bool TfrmMain_1::Create()
 {
-    static const HBRUSH background = ::CreateSolidBrush(RGB(240, 240, 240));
-    if (!RegisterClassOnce(kClassName, background))
+    if (!RegisterClassOnce(kClassName, win::FormBrush()))
         return false;
     constexpr DWORD style = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_CLIPCHILDREN;
     if (!CreateCentred(kClassName, kAppTitle, style, WS_EX_CONTROLPARENT, kClientWidth, kClientHeight))

@@ -4,6 +4,7 @@
 #include "base/product_info.h"
 #include "resources/glyphs.h"
 #include "win/dpi.h"
+#include "win/form_colors.h"
 
 #include <shellapi.h>
 
@@ -13,7 +14,6 @@ namespace folimar {
 
 namespace {
 
-constexpr COLORREF kBackground = RGB(240, 240, 240);
 constexpr int kMargin = 16;
 constexpr int kLinkLeft = 70;
 
@@ -32,8 +32,7 @@ int TextWidth(HWND hwnd, HFONT font, const char* text)
 
 bool TfrmAbout::CreateModal(HWND owner)
 {
-    static const win::Brush background(::CreateSolidBrush(kBackground));
-    if (!RegisterClassOnce(kClassName, background.get()))
+    if (!RegisterClassOnce(kClassName, win::FormBrush()))
         return false;
     constexpr DWORD style = WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN;
     constexpr DWORD exStyle = WS_EX_DLGMODALFRAME | WS_EX_CONTROLPARENT;
@@ -45,8 +44,6 @@ bool TfrmAbout::CreateModal(HWND owner)
 
 void TfrmAbout::FormCreate()
 {
-    FBackground.reset(::CreateSolidBrush(kBackground));
-    FWhite.reset(::CreateSolidBrush(RGB(255, 255, 255)));
     FFont = win::CreateFormFont();
     FTitleFont = win::CreateFormFont(true);
     FLinkFont = win::CreateFormFont(false, true);
@@ -73,9 +70,9 @@ void TfrmAbout::CreateControls()
     HFONT link = FLinkFont.get();
     // The links are tab stops like buttons: Enter or Space opens them.
     Label6.Create(form, idLabel6, {kLinkLeft, 103, TextWidth(form, link, kMakerWebAddress), 16}, kMakerWebAddress, link,
-                  PictureButton::Layout::Link, kBackground, std::nullopt);
+                  win::PictureButton::Layout::Link, win::kFormColor);
     Label7.Create(form, idLabel7, {kLinkLeft, 121, TextWidth(form, link, kSupportAddress), 16}, kSupportAddress, link,
-                  PictureButton::Layout::Link, kBackground, std::nullopt);
+                  win::PictureButton::Layout::Link, win::kFormColor);
     HWND ok = win::CreateChild(form, "BUTTON", "OK", WS_VISIBLE | WS_TABSTOP | BS_DEFPUSHBUTTON,
                                {kClientWidth - 75 - 13, kClientHeight - 25 - 10, 75, 25}, IDOK, font);
     win::HideKeyboardCues(form);
@@ -126,7 +123,7 @@ LRESULT TfrmAbout::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam)
     }
     case WM_DRAWITEM: {
         const auto& item = *reinterpret_cast<const DRAWITEMSTRUCT*>(lParam);
-        for (const PictureButton* link : {&Label6, &Label7}) {
+        for (const win::PictureButton* link : {&Label6, &Label7}) {
             if (item.hwndItem == link->Handle())
                 link->Draw(item);
         }
@@ -137,10 +134,10 @@ LRESULT TfrmAbout::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam)
         HWND control = reinterpret_cast<HWND>(lParam);
         if (control == Panel1) {
             ::SetBkColor(dc, RGB(255, 255, 255));
-            return reinterpret_cast<LRESULT>(FWhite.get());
+            return reinterpret_cast<LRESULT>(win::PanelBrush());
         }
-        ::SetBkColor(dc, kBackground);
-        return reinterpret_cast<LRESULT>(FBackground.get());
+        ::SetBkColor(dc, win::kFormColor);
+        return reinterpret_cast<LRESULT>(win::FormBrush());
     }
     case WM_SETCURSOR: {
         HWND control = reinterpret_cast<HWND>(wParam);

@@ -1,7 +1,9 @@
 // The settings dialog and the shell's folder browser.
 #include "dialogs/setup.h"
 
-#include "jobprep/common.h"
+#include "resources/glyphs.h"
+#include "win/form_colors.h"
+#include "win/write_test.h"
 
 #include <shlobj.h>
 
@@ -9,8 +11,6 @@ namespace folimar {
 
 namespace {
 
-constexpr COLORREF kBackground = RGB(240, 240, 240);
-constexpr COLORREF kWhite = RGB(255, 255, 255);
 constexpr char kDefaultBrowseTitle[] = "Select a folder for output file(s)";
 
 // Preselects the folder handed over in data once the browser is ready.
@@ -82,8 +82,7 @@ TSettings TfrmSetting::Settings() const
 
 bool TfrmSetting::CreateModal(HWND owner)
 {
-    static const win::Brush background(::CreateSolidBrush(kBackground));
-    if (!RegisterClassOnce(kClassName, background.get()))
+    if (!RegisterClassOnce(kClassName, win::FormBrush()))
         return false;
     constexpr DWORD style = WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN;
     constexpr DWORD exStyle = WS_EX_DLGMODALFRAME | WS_EX_CONTROLPARENT;
@@ -95,8 +94,6 @@ bool TfrmSetting::CreateModal(HWND owner)
 
 void TfrmSetting::FormCreate()
 {
-    FBackground.reset(::CreateSolidBrush(kBackground));
-    FWhite.reset(::CreateSolidBrush(kWhite));
     FFont = win::CreateFormFont();
     FChanged = false;
     CreateControls();
@@ -121,8 +118,8 @@ void TfrmSetting::CreateControls()
     Edit1 = win::CreateChild(GroupBox1, "EDIT", "", WS_VISIBLE | WS_TABSTOP | ES_READONLY | ES_AUTOHSCROLL,
                              {14, 30, 286, 21}, idEdit1, font, WS_EX_CLIENTEDGE);
     win::OnDoubleClick(Edit1, [this] { SpeedButton1Click(); }); // a double click browses
-    SpeedButton1.Create(GroupBox1, idSpeedButton1, {307, 26, 36, 29}, "", font, PictureButton::Layout::Glyph,
-                        kBackground, Glyph::Browse);
+    SpeedButton1.Create(GroupBox1, idSpeedButton1, {307, 26, 36, 29}, "", font, win::PictureButton::Layout::Glyph,
+                        win::kFormColor, MakeButtonGlyph(Glyph::Browse, win::kFormColor));
 
     rdgrpOutputMode =
         win::CreateChild(form, "BUTTON", "When output file exists", WS_VISIBLE | WS_CLIPCHILDREN | BS_GROUPBOX,
@@ -160,7 +157,8 @@ void TfrmSetting::SpeedButton1Click()
 {
     std::string chosen;
     if (BrowseForFolder(Handle(), "", FFolder, chosen)) {
-        if (CanCreateFileIn(chosen))
+        DWORD error = 0;
+        if (win::CanCreateFileIn(chosen, error))
             ShowFolder(chosen);
         else
             ::MessageBoxA(Handle(), PermissionWarning(chosen).c_str(), "Warning", MB_OK | MB_ICONWARNING);
@@ -215,11 +213,11 @@ LRESULT TfrmSetting::OnColor(HDC dc, HWND control)
 {
     if (control == Edit1) {
         // The read-only folder field looks like a field, not like the form.
-        ::SetBkColor(dc, kWhite);
-        return reinterpret_cast<LRESULT>(FWhite.get());
+        ::SetBkColor(dc, win::kPanelColor);
+        return reinterpret_cast<LRESULT>(win::PanelBrush());
     }
-    ::SetBkColor(dc, kBackground);
-    return reinterpret_cast<LRESULT>(FBackground.get());
+    ::SetBkColor(dc, win::kFormColor);
+    return reinterpret_cast<LRESULT>(win::FormBrush());
 }
 
 WPARAM TfrmSetting::DefaultButtonId() const

@@ -3,10 +3,10 @@
 
 #include "base/output_settings.h"
 #include "dialogs/setup_rules.h"
-#include "single/picture_button.h"
 #include "win/controls.h"
 #include "win/handle.h"
 #include "win/modal_window.h"
+#include "win/picture_button.h"
 
 #include <string>
 
@@ -71,14 +71,12 @@ private:
 
     // Window resources.
     win::Font FFont;
-    win::Brush FBackground;
-    win::Brush FWhite;
     win::Hints FHints;
 
     // Controls, named as on the form.
     HWND GroupBox1 = nullptr;
     HWND Edit1 = nullptr;
-    PictureButton SpeedButton1;
+    win::PictureButton SpeedButton1;
     HWND rdgrpOutputMode = nullptr;
     HWND rbNewName = nullptr;
     HWND rbOverwrite = nullptr;

@@ -146,23 +146,6 @@ std::string GetMyDocumentsFolder()
     return folder;
 }
 
-bool CanCreateFileIn(const std::string& folder, DWORD* error)
-{
-    // Room beyond the MAX_PATH the call asks for: a long folder must not overrun it.
-    std::vector<char> probe(1025, '\0');
-    const UINT unique = ::GetTempFileNameA(folder.c_str(), "~", 0, probe.data());
-    const DWORD reason = ::GetLastError();
-    // Wine returns the number even when the file could not be created, so the file itself is
-    // the proof that the folder can be written.
-    if (unique != 0 && FileExists(probe.data())) {
-        ::DeleteFileA(probe.data());
-        return true;
-    }
-    if (error)
-        *error = reason == ERROR_SUCCESS ? ERROR_CANNOT_MAKE : reason; // a failure never reads as success
-    return false;
-}
-
 bool DirectoryExists(const std::string& path)
 {
     DWORD attr = ::GetFileAttributesA(path.c_str());

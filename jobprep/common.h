@@ -24,10 +24,6 @@ bool CreateFolderPath(const std::string& path);
 // Writes Text, exactly, into Folder + "~dest.tmp"; Folder ends in a backslash.
 bool WriteDestFile(const std::string& folder, std::string_view text);
 
-// The write test of a chosen folder: a uniquely named file with the prefix "~" is created in it
-// and deleted again. On failure error (when given) gets the reason, never ERROR_SUCCESS.
-bool CanCreateFileIn(const std::string& folder, DWORD* error = nullptr);
-
 bool DirectoryExists(const std::string& path);
 bool FileExists(const std::string& path);
 

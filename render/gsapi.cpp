@@ -64,6 +64,23 @@ bool RunGhostscriptWith(const GsApi& gs, int argc, char** argv, void* caller)
     return GsRunSucceeded(code);
 }
 
+namespace {
+
+// Ghostscript reads "%" in an output file name as a page-number template.
+std::string EscapeOutputFileName(const std::string& path)
+{
+    std::string out;
+    out.reserve(path.size());
+    for (char c : path) {
+        out += c;
+        if (c == '%')
+            out += '%';
+    }
+    return out;
+}
+
+} // namespace
+
 std::vector<std::string> BuildPdfWriteArguments(const std::string& psPath, const std::string& pdfPath)
 {
     return {

@@ -32,16 +32,4 @@ std::optional<std::string> ToLibraryPath(const std::string& windowsPath)
 #endif
 }
 
-std::string EscapeOutputFileName(const std::string& path)
-{
-    std::string out;
-    out.reserve(path.size());
-    for (char c : path) {
-        out += c;
-        if (c == '%')
-            out += '%';
-    }
-    return out;
-}
-
 } // namespace folimar

@@ -10,7 +10,4 @@ namespace folimar {
 // Windows: the path unchanged. Empty when the path cannot be mapped.
 std::optional<std::string> ToLibraryPath(const std::string& windowsPath);
 
-// Ghostscript reads "%" in an output file name as a page-number template.
-std::string EscapeOutputFileName(const std::string& path);
-
 } // namespace folimar

@@ -6,7 +6,10 @@
 #include "dialogs/about.h"
 #include "jobprep/common.h"
 #include "render/gsapi.h"
+#include "resources/glyphs.h"
 #include "single/job_cmdline.h"
+#include "win/form_colors.h"
+#include "win/program_path.h"
 
 #include <commctrl.h>
 #include <shellapi.h>
@@ -14,16 +17,6 @@
 namespace folimar {
 
 namespace {
-
-constexpr COLORREF kBackground = RGB(240, 240, 240);
-constexpr COLORREF kWhite = RGB(255, 255, 255);
-
-std::string ProgramPath()
-{
-    char path[MAX_PATH + 1] = {};
-    DWORD n = ::GetModuleFileNameA(nullptr, path, MAX_PATH);
-    return std::string(path, n);
-}
 
 HCURSOR SystemCursor(LPCSTR id)
 {
@@ -34,15 +27,13 @@ HCURSOR SystemCursor(LPCSTR id)
 
 bool TfrmMain::Create()
 {
-    static const win::Brush background(::CreateSolidBrush(kBackground));
-    if (!RegisterClassOnce(kClassName, background.get()))
+    if (!RegisterClassOnce(kClassName, win::FormBrush()))
         return false;
     constexpr DWORD style = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_CLIPCHILDREN;
     if (!CreateCentred(kClassName, kAppTitle, style, WS_EX_CONTROLPARENT, kClientWidth, kClientHeight))
         return false;
     FFont = win::CreateFormFont();
     FLinkFont = win::CreateFormFont(false, true);
-    FWhite.reset(::CreateSolidBrush(kWhite));
     CreateControls();
     FormCreate();
     return true;
@@ -61,7 +52,7 @@ void TfrmMain::CreateControls()
         win::CreateChild(Panel1, "STATIC", "", WS_VISIBLE | SS_BITMAP | SS_NOTIFY, {1, 1, 160, 44}, idImage1, nullptr);
     ::SendMessageA(Image1, STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(FLogo.get()));
     SpeedButton2.Create(Panel1, idSpeedButton2, {344, 13, 48, 20}, "About", FLinkFont.get(),
-                        PictureButton::Layout::Link, kWhite, std::nullopt);
+                        win::PictureButton::Layout::Link, win::kPanelColor);
 
     GroupBox1 = win::CreateChild(form, "BUTTON", "Output file name", WS_VISIBLE | WS_CLIPCHILDREN | BS_GROUPBOX,
                                  {16, 67, 369, 68}, idGroupBox1, font, WS_EX_CONTROLPARENT);
@@ -69,15 +60,17 @@ void TfrmMain::CreateControls()
     Edit1 = win::CreateChild(GroupBox1, "EDIT", "", WS_VISIBLE | WS_TABSTOP | ES_READONLY | ES_AUTOHSCROLL,
                              {19, 20, 289, 21}, idEdit1, font, WS_EX_CLIENTEDGE);
     win::OnDoubleClick(Edit1, [this] { SpeedButton1Click(); }); // a double click browses
-    SpeedButton1.Create(GroupBox1, idSpeedButton1, {315, 15, 36, 29}, "", font, PictureButton::Layout::Glyph,
-                        kBackground, Glyph::Browse);
+    SpeedButton1.Create(GroupBox1, idSpeedButton1, {315, 15, 36, 29}, "", font, win::PictureButton::Layout::Glyph,
+                        win::kFormColor, MakeButtonGlyph(Glyph::Browse, win::kFormColor));
     ProgressBar1 = win::CreateChild(GroupBox1, PROGRESS_CLASSA, "", 0, {19, 44, 289, 17}, idProgressBar1, nullptr);
 
     // Alt+C converts and Alt+A cancels; the underlines show only once the keyboard is used.
-    sbConvert.Create(form, idSbConvert, {80, 144, 57, 57}, "&Convert", font, PictureButton::Layout::GlyphAboveCaption,
-                     kBackground, Glyph::Convert);
-    sbCancel.Create(form, idSbCancel, {272, 144, 57, 57}, "C&ancel", font, PictureButton::Layout::GlyphAboveCaption,
-                    kBackground, Glyph::Cancel);
+    sbConvert.Create(form, idSbConvert, {80, 144, 57, 57}, "&Convert", font,
+                     win::PictureButton::Layout::GlyphAboveCaption, win::kFormColor,
+                     MakeButtonGlyph(Glyph::Convert, win::kFormColor));
+    sbCancel.Create(form, idSbCancel, {272, 144, 57, 57}, "C&ancel", font,
+                    win::PictureButton::Layout::GlyphAboveCaption, win::kFormColor,
+                    MakeButtonGlyph(Glyph::Cancel, win::kFormColor));
     Label1 = win::CreateChild(form, "STATIC", "", SS_NOPREFIX, {75, 67, 310, 14}, idLabel1, font);
     // Tab follows the z-order: the path, browse, Convert and Cancel come first, the banner's About
     // link last.
@@ -96,10 +89,9 @@ void TfrmMain::CreateControls()
 void TfrmMain::FormCreate()
 {
     ::SetWindowTextA(Handle(), kAppTitle);
-    FBackground.reset(::CreateSolidBrush(kBackground));
     FInitialFolder = InitialFolderFromDocuments(GetMyDocumentsFolder());
 
-    TJobCommandLine cmd = SplitJobCommandLine(::GetCommandLineA(), ProgramPath());
+    TJobCommandLine cmd = SplitJobCommandLine(::GetCommandLineA(), win::ProgramPath());
     FJobFile = cmd.FJobFile;
     FCompanionFile = cmd.FCompanionFile;
     FDocTitle = cmd.FDocTitle;
@@ -191,7 +183,7 @@ WPARAM TfrmMain::DefaultButtonId() const
 {
     // Enter presses the focused button, and Convert from anywhere else.
     HWND focus = ::GetFocus();
-    for (const PictureButton* button : {&SpeedButton2, &SpeedButton1, &sbConvert, &sbCancel}) {
+    for (const win::PictureButton* button : {&SpeedButton2, &SpeedButton1, &sbConvert, &sbCancel}) {
         if (focus && focus == button->Handle())
             return static_cast<WPARAM>(::GetDlgCtrlID(focus));
     }
@@ -236,11 +228,11 @@ LRESULT TfrmMain::OnColor(HDC dc, HWND control)
 {
     if (control == Panel1 || (control == Edit1 && ::IsWindowEnabled(Edit1))) {
         // The banner is white, and so is the read-only path field while it can be used.
-        ::SetBkColor(dc, kWhite);
-        return reinterpret_cast<LRESULT>(FWhite.get());
+        ::SetBkColor(dc, win::kPanelColor);
+        return reinterpret_cast<LRESULT>(win::PanelBrush());
     }
-    ::SetBkColor(dc, kBackground);
-    return reinterpret_cast<LRESULT>(FBackground.get());
+    ::SetBkColor(dc, win::kFormColor);
+    return reinterpret_cast<LRESULT>(win::FormBrush());
 }
 
 bool TfrmMain::OnSetCursor(HWND control)
@@ -260,11 +252,11 @@ void TfrmMain::OnDrawItem(const DRAWITEMSTRUCT& item)
 {
     if (item.hwndItem == Panel1) {
         RECT rc = item.rcItem;
-        ::FillRect(item.hDC, &rc, FWhite.get());
+        ::FillRect(item.hDC, &rc, win::PanelBrush());
         ::DrawEdge(item.hDC, &rc, BDR_RAISEDINNER, BF_RECT);
         return;
     }
-    for (const PictureButton* button : {&SpeedButton2, &SpeedButton1, &sbConvert, &sbCancel}) {
+    for (const win::PictureButton* button : {&SpeedButton2, &SpeedButton1, &sbConvert, &sbCancel}) {
         if (item.hwndItem == button->Handle()) {
             button->Draw(item);
             return;

@@ -3,7 +3,7 @@
 
 #include "render/page_progress.h"
 #include "single/convert_rules.h"
-#include "single/picture_button.h"
+#include "win/picture_button.h"
 #include "win/controls.h"
 #include "win/handle.h"
 #include "win/window.h"
@@ -87,9 +87,6 @@ private:
     // Window resources.
     win::Font FFont;
     win::Font FLinkFont;
-    win::Brush FBackground;
-    win::Brush FWhite;
-    win::Brush FEditBackground;
     win::Bitmap FLogo;
     win::Hints FHints;
 
@@ -100,10 +97,10 @@ private:
     HWND Edit1 = nullptr;
     HWND ProgressBar1 = nullptr;
     HWND Label1 = nullptr;
-    PictureButton SpeedButton2;
-    PictureButton SpeedButton1;
-    PictureButton sbConvert;
-    PictureButton sbCancel;
+    win::PictureButton SpeedButton2;
+    win::PictureButton SpeedButton1;
+    win::PictureButton sbConvert;
+    win::PictureButton sbCancel;
 };
 
 } // namespace folimar

@@ -8,6 +8,7 @@
 #include "render/pdf_output.h"
 #include "single/conversion_worker.h"
 #include "win/error_text.h"
+#include "win/write_test.h"
 
 #include <commctrl.h>
 #include <commdlg.h>
@@ -44,7 +45,7 @@ UINT_PTR CALLBACK CentreOnOwnerHook(HWND hook, UINT msg, WPARAM, LPARAM lParam)
 void TfrmMain::SpeedButton1Click()
 {
     std::vector<char> file(kFileBufferSize, '\0');
-    std::string name = FileNamePart(win::GetText(Edit1));
+    std::string name(FileNamePart(win::GetText(Edit1)));
     name.copy(file.data(), file.size() - 1);
 
     OPENFILENAMEA ofn{};
@@ -66,9 +67,10 @@ void TfrmMain::SpeedButton1Click()
         return;
     }
 
-    std::string folder = FolderPart(chosen);
-    DWORD error = ERROR_SUCCESS;
-    if (CanCreateFileIn(folder, &error)) {
+    // The write test: a uniquely named empty file in the chosen folder.
+    std::string folder(FolderPart(chosen));
+    DWORD error = 0;
+    if (win::CanCreateFileIn(folder, error)) {
         SetOutputPath(chosen);
         return;
     }
