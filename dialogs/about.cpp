@@ -32,11 +32,7 @@ int TextWidth(HWND hwnd, HFONT font, const char* text)
 
 bool TfrmAbout::CreateModal(HWND owner)
 {
-    if (!RegisterClassOnce(kClassName, win::FormBrush()))
-        return false;
-    constexpr DWORD style = WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN;
-    constexpr DWORD exStyle = WS_EX_DLGMODALFRAME | WS_EX_CONTROLPARENT;
-    if (!CreateCentredOn(owner, kClassName, "about us", style, exStyle, kClientWidth, kClientHeight))
+    if (!CreateDialogFrame(owner, kClassName, "about us", kClientWidth, kClientHeight))
         return false;
     FormCreate();
     return true;

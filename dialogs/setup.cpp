@@ -82,11 +82,7 @@ TSettings TfrmSetting::Settings() const
 
 bool TfrmSetting::CreateModal(HWND owner)
 {
-    if (!RegisterClassOnce(kClassName, win::FormBrush()))
-        return false;
-    constexpr DWORD style = WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN;
-    constexpr DWORD exStyle = WS_EX_DLGMODALFRAME | WS_EX_CONTROLPARENT;
-    if (!CreateCentredOn(owner, kClassName, "Setup", style, exStyle, kClientWidth, kClientHeight))
+    if (!CreateDialogFrame(owner, kClassName, "Setup", kClientWidth, kClientHeight))
         return false;
     FormCreate();
     return true;

@@ -1,7 +1,19 @@
 // The modal loop shared by the dialogs.
 #include "win/modal_window.h"
 
+#include "win/form_colors.h"
+
 namespace win {
+
+bool ModalWindow::CreateDialogFrame(HWND owner, const char* className, const char* caption, int clientWidth,
+                                    int clientHeight)
+{
+    if (!RegisterClassOnce(className, FormBrush()))
+        return false;
+    constexpr DWORD style = WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN;
+    constexpr DWORD exStyle = WS_EX_DLGMODALFRAME | WS_EX_CONTROLPARENT;
+    return CreateCentredOn(owner, className, caption, style, exStyle, clientWidth, clientHeight);
+}
 
 int ModalWindow::ShowModal(HWND owner)
 {

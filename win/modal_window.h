@@ -14,8 +14,12 @@ public:
     int ShowModal(HWND owner);
 
 protected:
-    // Makes the window (not yet shown) owned by owner, for instance with CreateCentredOn.
+    // Makes the window (not yet shown) owned by owner, for instance with CreateDialogFrame.
     virtual bool CreateModal(HWND owner) = 0;
+
+    // Registers className (painted in the form colour) once and makes a window with a dialog frame,
+    // owned by owner and centred on it.
+    bool CreateDialogFrame(HWND owner, const char* className, const char* caption, int clientWidth, int clientHeight);
 
     // Asked once a result is set; may change it. False keeps the window open.
     virtual bool CloseQuery(int& /*result*/) { return true; }
