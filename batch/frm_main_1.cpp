@@ -326,6 +326,16 @@ LRESULT TfrmMain_1::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam)
         break;
     case DM_GETDEFID:
         return MAKELRESULT(DefaultButtonId(), DC_HASDEFID);
+    case WM_ACTIVATE:
+        // As in a dialog: the control that had the focus gets it back when the window does (after
+        // a message box, the about window or the open dialog).
+        if (LOWORD(wParam) == WA_INACTIVE) {
+            HWND focus = ::GetFocus();
+            FFocus = focus && ::IsChild(Handle(), focus) ? focus : nullptr;
+        } else if (!HIWORD(wParam)) {
+            ::SetFocus(FFocus && ::IsWindow(FFocus) && ::IsWindowVisible(FFocus) ? FFocus : ListView1.Handle());
+        }
+        return 0;
     case WM_FREE_ROW_BUTTON:
         WMFreeRowButton(wParam);
         return 0;

@@ -115,6 +115,7 @@ private:
     int FConvertibleCount = 0;
     std::vector<TListEntry> FEntries;
     LPARAM FNextKey = 0;
+    HWND FFocus = nullptr; // the control that had the focus when the window was last active
     // Row delete buttons detached from their entries, destroyed on WM_FREE_ROW_BUTTON (or with
     // the window when that message never comes).
     std::vector<std::unique_ptr<PictureButton>> FFreedButtons;
