@@ -1,24 +1,22 @@
 // Splits a command line the way the mode choice counts it.
 #include "app/arg_count.h"
 
-namespace folimar {
+#include "jobprep/text_rules.h"
 
-namespace {
-bool IsSeparator(char c) { return static_cast<unsigned char>(c) <= 32; }
-} // namespace
+namespace folimar {
 
 int CountArguments(std::string_view s)
 {
     int count = -1; // the first argument is the program's own name
     size_t i = 0;
     while (i < s.size()) {
-        while (i < s.size() && IsSeparator(s[i]))
+        while (i < s.size() && IsControlOrSpace(s[i]))
             ++i;
         if (i == s.size())
             break;
         size_t contentLength = 0;
         bool quoted = false;
-        while (i < s.size() && !IsSeparator(s[i])) {
+        while (i < s.size() && !IsControlOrSpace(s[i])) {
             if (s[i] == '"') {
                 quoted = true;
                 size_t close = s.find('"', i + 1);

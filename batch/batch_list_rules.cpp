@@ -1,7 +1,7 @@
 // The batch list's rules over strings and numbers.
 #include "batch/batch_list_rules.h"
 
-#include "single/convert_rules.h"
+#include "jobprep/text_rules.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -77,7 +77,7 @@ std::string SizeText(uint64_t size, std::string_view decimalSeparator)
 
 std::string FileExtension(std::string_view path)
 {
-    const std::string name = FileNamePart(std::string(path));
+    const std::string name(FileNamePart(path));
     size_t dot = name.rfind('.');
     return dot == std::string::npos ? std::string() : name.substr(dot);
 }
@@ -138,7 +138,7 @@ std::optional<TBatchEntry> PlanBatchEntry(const std::string& path, const TFileFa
         return std::nullopt;
 
     TBatchEntry entry;
-    entry.caption = FileNamePart(path);
+    entry.caption = std::string(FileNamePart(path));
     std::string pdfPath = PlannedPdfPath(context.outputFolder, entry.caption, context.overwrite, context.taken);
     if (pdfPath.empty())
         return std::nullopt; // every numbered name is taken

@@ -109,9 +109,9 @@ void TfrmAbout::CreateControls()
     HFONT link = FLinkFont.get();
     // The links are tab stops like buttons: Enter or Space opens them.
     Label6.Create(form, idLabel6, {kLinkLeft, 103, TextWidth(form, link, kMakerWebAddress), 16}, kMakerWebAddress, link,
-                  PictureButton::Layout::Link, kBackground, std::nullopt);
+                  win::PictureButton::Layout::Link, kBackground);
     Label7.Create(form, idLabel7, {kLinkLeft, 121, TextWidth(form, link, kSupportAddress), 16}, kSupportAddress, link,
-                  PictureButton::Layout::Link, kBackground, std::nullopt);
+                  win::PictureButton::Layout::Link, kBackground);
     HWND ok = win::CreateChild(form, "BUTTON", "OK", WS_VISIBLE | WS_TABSTOP | BS_DEFPUSHBUTTON,
                                {kClientWidth - 75 - 13, kClientHeight - 25 - 10, 75, 25}, IDOK, font);
     win::HideKeyboardCues(form);
@@ -167,7 +167,7 @@ LRESULT TfrmAbout::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam)
     }
     case WM_DRAWITEM: {
         const auto& item = *reinterpret_cast<const DRAWITEMSTRUCT*>(lParam);
-        for (const PictureButton* link : {&Label6, &Label7}) {
+        for (const win::PictureButton* link : {&Label6, &Label7}) {
             if (item.hwndItem == link->Handle())
                 link->Draw(item);
         }

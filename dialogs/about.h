@@ -1,7 +1,7 @@
 // The about window: product name, version, legal notice and the web and support links.
 #pragma once
 
-#include "single/picture_button.h"
+#include "win/picture_button.h"
 #include "win/controls.h"
 #include "win/handle.h"
 #include "win/window.h"
@@ -37,8 +37,8 @@ private:
     win::Brush FBackground;
     win::Brush FWhite;
     HWND Panel1 = nullptr;
-    PictureButton Label6;
-    PictureButton Label7;
+    win::PictureButton Label6;
+    win::PictureButton Label7;
     int FModalResult = 0;
 };
 

@@ -1,6 +1,8 @@
 // The DSC header parser: keyword search, value decoding and the creation-date form.
 #include "jobprep/dsc_header.h"
 
+#include "jobprep/text_rules.h"
+
 #include <string>
 #include <utility>
 
@@ -59,16 +61,6 @@ std::string AsciiUpper(std::string_view text)
         if (c >= 'a' && c <= 'z')
             c = static_cast<char>(c - 'a' + 'A');
     return upper;
-}
-
-std::string_view TrimControlAndSpace(std::string_view s)
-{
-    auto isBlank = [](char c) { return static_cast<unsigned char>(c) <= 0x20; };
-    while (!s.empty() && isBlank(s.front()))
-        s.remove_prefix(1);
-    while (!s.empty() && isBlank(s.back()))
-        s.remove_suffix(1);
-    return s;
 }
 
 int32_t OctalToInt(std::string_view digits)

@@ -87,9 +87,6 @@ void ReadDscComment(std::string_view text, std::string_view upperText, std::stri
 // The text with every ASCII letter a-z made upper case and every other byte unchanged.
 std::string AsciiUpper(std::string_view text);
 
-// Removes bytes 0x00 to 0x20 from both ends.
-std::string_view TrimControlAndSpace(std::string_view s);
-
 // Replaces each backslash followed by a run of octal digits with one byte, the run's value
 // modulo 256. Nothing else is decoded; a backslash without an octal digit after it stays.
 std::string DecodeOctalEscapes(std::string_view s);

@@ -2,6 +2,7 @@
 #include "jobprep/strip_fonts.h"
 
 #include "base/printer_constants.h"
+#include "jobprep/text_rules.h"
 
 #include <algorithm>
 #include <charconv>
@@ -152,7 +153,7 @@ std::optional<int32_t> ParsePageNumber(std::string_view value)
 
 void PageCountReader::Value::Add(char c)
 {
-    if (static_cast<unsigned char>(c) <= 0x20) {
+    if (IsControlOrSpace(c)) {
         trailing = length > 0;
         return;
     }
@@ -424,9 +425,7 @@ std::string StripFontPrograms(std::string_view text)
 
 std::string StripTempFileName(std::string_view jobName)
 {
-    size_t folderEnd = jobName.find_last_of("\\/:");
-    std::string name(folderEnd == kNotFound ? std::string_view() : jobName.substr(0, folderEnd + 1));
-    return name + kStripTempFileName;
+    return std::string(FolderPart(jobName)) + kStripTempFileName;
 }
 
 } // namespace folimar

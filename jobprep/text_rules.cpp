@@ -7,6 +7,31 @@
 
 namespace folimar {
 
+std::string_view TrimControlAndSpace(std::string_view s)
+{
+    while (!s.empty() && IsControlOrSpace(s.front()))
+        s.remove_prefix(1);
+    while (!s.empty() && IsControlOrSpace(s.back()))
+        s.remove_suffix(1);
+    return s;
+}
+
+namespace {
+constexpr std::string_view kPathDelimiters = "\\/:";
+} // namespace
+
+std::string_view FolderPart(std::string_view path)
+{
+    size_t cut = path.find_last_of(kPathDelimiters);
+    return cut == std::string_view::npos ? std::string_view() : path.substr(0, cut + 1);
+}
+
+std::string_view FileNamePart(std::string_view path)
+{
+    size_t cut = path.find_last_of(kPathDelimiters);
+    return cut == std::string_view::npos ? path : path.substr(cut + 1);
+}
+
 namespace {
 
 constexpr char32_t kReplacementChar = 0xFFFD;

@@ -9,6 +9,23 @@
 
 namespace folimar {
 
+// Bytes 0x00 to 0x20: the control characters and the space, which separate and trim everywhere
+// (command lines, DSC values, page counts).
+constexpr bool IsControlOrSpace(char c)
+{
+    return static_cast<unsigned char>(c) <= 0x20;
+}
+
+// s without control characters and spaces at both ends.
+std::string_view TrimControlAndSpace(std::string_view s);
+
+// The folder part of a path: up to and including its last '\', '/' or drive colon; empty for a
+// bare name.
+std::string_view FolderPart(std::string_view path);
+
+// What follows the folder part: the file name (the whole path for a bare name).
+std::string_view FileNamePart(std::string_view path);
+
 // True when the bytes are well-formed UTF-8 (no overlong forms, no surrogates, nothing above
 // U+10FFFF). Plain ASCII is UTF-8.
 bool IsValidUtf8(std::string_view bytes);

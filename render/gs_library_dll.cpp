@@ -2,8 +2,10 @@
 // where an installed Ghostscript records it.
 #include "render/gs_library.h"
 
+#include "jobprep/text_rules.h"
 #include "render/gs_dll_search.h"
 #include "win/error_text.h"
+#include "win/program_path.h"
 
 #include <windows.h>
 
@@ -72,17 +74,7 @@ bool TryLoad(const std::string& path, GsApi* api, std::string* note)
 
 std::string ProgramFolder()
 {
-    std::vector<char> path(MAX_PATH + 1);
-    for (;;) {
-        DWORD length = ::GetModuleFileNameA(nullptr, path.data(), static_cast<DWORD>(path.size()));
-        if (length == 0)
-            return {};
-        if (length < path.size()) {
-            std::string folder(path.data(), length);
-            return folder.substr(0, folder.find_last_of('\\') + 1);
-        }
-        path.resize(path.size() * 2);
-    }
+    return std::string(FolderPart(win::ProgramPath()));
 }
 
 LoadResult Load()

@@ -1,6 +1,7 @@
 // The temporary PDF of a conversion and the move that puts a whole one in place.
 #include "render/pdf_output.h"
 
+#include "jobprep/text_rules.h"
 #include "render/pdf_check.h"
 #include "win/error_text.h"
 #include "win/handle.h"
@@ -10,24 +11,14 @@
 
 namespace folimar {
 
-namespace {
-
-// The folder part of a path, up to and including its last '\', '/' or drive colon.
-std::string FolderOf(const std::string& path)
-{
-    size_t cut = path.find_last_of("\\/:");
-    return cut == std::string::npos ? std::string() : path.substr(0, cut + 1);
-}
-
-} // namespace
-
 TTempPdf::TTempPdf(const std::string& targetPdf)
 {
-    path_ = win::MakeRunFile(FolderOf(targetPdf), kTempPdfStem, kTempPdfSuffix, error_, [](const std::string& name) {
-        return win::UniqueHandle(
-                   ::CreateFileA(name.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr))
-            .valid();
-    });
+    path_ = win::MakeRunFile(std::string(FolderPart(targetPdf)), kTempPdfStem, kTempPdfSuffix, error_,
+                             [](const std::string& name) {
+                                 return win::UniqueHandle(::CreateFileA(name.c_str(), GENERIC_WRITE, 0, nullptr,
+                                                                        CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr))
+                                     .valid();
+                             });
 }
 
 TTempPdf::~TTempPdf()
@@ -39,7 +30,7 @@ TTempPdf::~TTempPdf()
 
 void RemoveDeadTempPdfs(const std::string& targetPdf)
 {
-    win::RemoveDeadRunFiles(FolderOf(targetPdf), kTempPdfStem, kTempPdfSuffix);
+    win::RemoveDeadRunFiles(std::string(FolderPart(targetPdf)), kTempPdfStem, kTempPdfSuffix);
 }
 
 bool PdfFileComplete(const std::string& path)

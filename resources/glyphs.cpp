@@ -414,6 +414,11 @@ win::Bitmap MakeGlyph(Glyph glyph, COLORREF background, bool disabled)
     return ToBitmap(disabled ? Disabled(pixels, background) : pixels);
 }
 
+win::ButtonGlyph MakeButtonGlyph(Glyph glyph, COLORREF background)
+{
+    return {MakeGlyph(glyph, background, false), MakeGlyph(glyph, background, true)};
+}
+
 win::Bitmap MakeLogo(int width, int height)
 {
     return ToBitmap(Render(width, height, kWhite, [height](Painter& p) {

@@ -2,6 +2,7 @@
 #pragma once
 
 #include "win/gdi.h"
+#include "win/picture_button.h"
 
 #include <windows.h>
 
@@ -41,6 +42,9 @@ SIZE GlyphSize(Glyph glyph);
 
 // The glyph on the given background colour, in its normal or disabled form.
 win::Bitmap MakeGlyph(Glyph glyph, COLORREF background, bool disabled);
+
+// Both forms of the glyph, for a picture button on that background.
+win::ButtonGlyph MakeButtonGlyph(Glyph glyph, COLORREF background);
 
 // The product logo on white, sized for the single-job window's banner panel. Sizes of pictures
 // are given in pixels at 96 DPI and drawn at the screen's DPI.

@@ -1,6 +1,8 @@
 // The single-job window's rules over strings and numbers.
 #include "single/convert_rules.h"
 
+#include "jobprep/text_rules.h"
+
 #include <algorithm>
 #include <string_view>
 
@@ -8,11 +10,9 @@ namespace folimar {
 
 namespace {
 
-constexpr std::string_view kPathDelimiters = "\\/:";
-
 bool IsBlank(const std::string& text)
 {
-    return std::all_of(text.begin(), text.end(), [](char c) { return static_cast<unsigned char>(c) <= 32; });
+    return std::all_of(text.begin(), text.end(), IsControlOrSpace);
 }
 
 } // namespace
@@ -25,18 +25,6 @@ bool ConvertEnabled(const std::string& jobFile, bool busy, bool jobExists, const
 std::string OverwriteQuestion(const std::string& pdfPath)
 {
     return "\"" + pdfPath + "\" aleady exists, overwrite it?";
-}
-
-std::string FileNamePart(const std::string& path)
-{
-    size_t cut = path.find_last_of(kPathDelimiters);
-    return cut == std::string::npos ? path : path.substr(cut + 1);
-}
-
-std::string FolderPart(const std::string& path)
-{
-    size_t cut = path.find_last_of(kPathDelimiters);
-    return cut == std::string::npos ? std::string() : path.substr(0, cut + 1);
 }
 
 TBarState StartBar(int32_t pageCount)

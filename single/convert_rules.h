@@ -13,12 +13,6 @@ bool ConvertEnabled(const std::string& jobFile, bool busy, bool jobExists, const
 // The overwrite question for an existing output file (its wording is the product's own).
 std::string OverwriteQuestion(const std::string& pdfPath);
 
-// The file-name part of a path: what follows its last '\', '/' or ':'.
-std::string FileNamePart(const std::string& path);
-
-// The folder part of a path, up to and including its last '\', '/' or ':'.
-std::string FolderPart(const std::string& path);
-
 // What the progress bar shows. With a page count the bar follows the page markers; without
 // one it runs as an indeterminate (marquee) bar until the last page or the end, then is full.
 struct TBarState {

@@ -6,7 +6,9 @@
 #include "dialogs/about.h"
 #include "jobprep/common.h"
 #include "render/gsapi.h"
+#include "resources/glyphs.h"
 #include "single/job_cmdline.h"
+#include "win/program_path.h"
 
 #include <commctrl.h>
 #include <shellapi.h>
@@ -18,13 +20,6 @@ namespace {
 constexpr COLORREF kBackground = RGB(240, 240, 240);
 constexpr COLORREF kWhite = RGB(255, 255, 255);
 constexpr UINT_PTR kEditSubclassId = 1;
-
-std::string ProgramPath()
-{
-    char path[MAX_PATH + 1] = {};
-    DWORD n = ::GetModuleFileNameA(nullptr, path, MAX_PATH);
-    return std::string(path, n);
-}
 
 HCURSOR SystemCursor(LPCSTR id)
 {
@@ -62,7 +57,7 @@ void TfrmMain::CreateControls()
         win::CreateChild(Panel1, "STATIC", "", WS_VISIBLE | SS_BITMAP | SS_NOTIFY, {1, 1, 160, 44}, idImage1, nullptr);
     ::SendMessageA(Image1, STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(FLogo.get()));
     SpeedButton2.Create(Panel1, idSpeedButton2, {344, 13, 48, 20}, "About", FLinkFont.get(),
-                        PictureButton::Layout::Link, kWhite, std::nullopt);
+                        win::PictureButton::Layout::Link, kWhite);
 
     GroupBox1 = win::CreateChild(form, "BUTTON", "Output file name", WS_VISIBLE | WS_CLIPCHILDREN | BS_GROUPBOX,
                                  {16, 67, 369, 68}, idGroupBox1, font, WS_EX_CONTROLPARENT);
@@ -70,15 +65,17 @@ void TfrmMain::CreateControls()
     Edit1 = win::CreateChild(GroupBox1, "EDIT", "", WS_VISIBLE | WS_TABSTOP | ES_READONLY | ES_AUTOHSCROLL,
                              {19, 20, 289, 21}, idEdit1, font, WS_EX_CLIENTEDGE);
     ::SetWindowSubclass(Edit1, Edit1Proc, kEditSubclassId, reinterpret_cast<DWORD_PTR>(this));
-    SpeedButton1.Create(GroupBox1, idSpeedButton1, {315, 15, 36, 29}, "", font, PictureButton::Layout::Glyph,
-                        kBackground, Glyph::Browse);
+    SpeedButton1.Create(GroupBox1, idSpeedButton1, {315, 15, 36, 29}, "", font, win::PictureButton::Layout::Glyph,
+                        kBackground, MakeButtonGlyph(Glyph::Browse, kBackground));
     ProgressBar1 = win::CreateChild(GroupBox1, PROGRESS_CLASSA, "", 0, {19, 44, 289, 17}, idProgressBar1, nullptr);
 
     // Alt+C converts and Alt+A cancels; the underlines show only once the keyboard is used.
-    sbConvert.Create(form, idSbConvert, {80, 144, 57, 57}, "&Convert", font, PictureButton::Layout::GlyphAboveCaption,
-                     kBackground, Glyph::Convert);
-    sbCancel.Create(form, idSbCancel, {272, 144, 57, 57}, "C&ancel", font, PictureButton::Layout::GlyphAboveCaption,
-                    kBackground, Glyph::Cancel);
+    sbConvert.Create(form, idSbConvert, {80, 144, 57, 57}, "&Convert", font,
+                     win::PictureButton::Layout::GlyphAboveCaption, kBackground,
+                     MakeButtonGlyph(Glyph::Convert, kBackground));
+    sbCancel.Create(form, idSbCancel, {272, 144, 57, 57}, "C&ancel", font,
+                    win::PictureButton::Layout::GlyphAboveCaption, kBackground,
+                    MakeButtonGlyph(Glyph::Cancel, kBackground));
     Label1 = win::CreateChild(form, "STATIC", "", SS_NOPREFIX, {75, 67, 310, 14}, idLabel1, font);
     // Tab follows the z-order: the path, browse, Convert and Cancel come first, the banner's About
     // link last.
@@ -100,7 +97,7 @@ void TfrmMain::FormCreate()
     FBackground.reset(::CreateSolidBrush(kBackground));
     FInitialFolder = InitialFolderFromDocuments(GetMyDocumentsFolder());
 
-    TJobCommandLine cmd = SplitJobCommandLine(::GetCommandLineA(), ProgramPath());
+    TJobCommandLine cmd = SplitJobCommandLine(::GetCommandLineA(), win::ProgramPath());
     FJobFile = cmd.FJobFile;
     FCompanionFile = cmd.FCompanionFile;
     FDocTitle = cmd.FDocTitle;
@@ -192,7 +189,7 @@ WPARAM TfrmMain::DefaultButtonId() const
 {
     // Enter presses the focused button, and Convert from anywhere else.
     HWND focus = ::GetFocus();
-    for (const PictureButton* button : {&SpeedButton2, &SpeedButton1, &sbConvert, &sbCancel}) {
+    for (const win::PictureButton* button : {&SpeedButton2, &SpeedButton1, &sbConvert, &sbCancel}) {
         if (focus && focus == button->Handle())
             return static_cast<WPARAM>(::GetDlgCtrlID(focus));
     }
@@ -265,7 +262,7 @@ void TfrmMain::OnDrawItem(const DRAWITEMSTRUCT& item)
         ::DrawEdge(item.hDC, &rc, BDR_RAISEDINNER, BF_RECT);
         return;
     }
-    for (const PictureButton* button : {&SpeedButton2, &SpeedButton1, &sbConvert, &sbCancel}) {
+    for (const win::PictureButton* button : {&SpeedButton2, &SpeedButton1, &sbConvert, &sbCancel}) {
         if (item.hwndItem == button->Handle()) {
             button->Draw(item);
             return;

@@ -3,7 +3,7 @@
 
 #include "render/page_progress.h"
 #include "single/convert_rules.h"
-#include "single/picture_button.h"
+#include "win/picture_button.h"
 #include "win/controls.h"
 #include "win/handle.h"
 #include "win/window.h"
@@ -83,7 +83,7 @@ private:
     bool FCloseBoxEnabled = true;
     TBarState FBar;
     std::unique_ptr<TPageProgress> FProgress; // page progress of the conversion
-    TConvertParams* FRunning = nullptr; // the conversion being awaited
+    TConvertParams* FRunning = nullptr;       // the conversion being awaited
 
     // Window resources.
     win::Font FFont;
@@ -101,10 +101,10 @@ private:
     HWND Edit1 = nullptr;
     HWND ProgressBar1 = nullptr;
     HWND Label1 = nullptr;
-    PictureButton SpeedButton2;
-    PictureButton SpeedButton1;
-    PictureButton sbConvert;
-    PictureButton sbCancel;
+    win::PictureButton SpeedButton2;
+    win::PictureButton SpeedButton1;
+    win::PictureButton sbConvert;
+    win::PictureButton sbCancel;
 };
 
 } // namespace folimar

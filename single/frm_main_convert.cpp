@@ -8,6 +8,7 @@
 #include "render/pdf_output.h"
 #include "single/conversion_worker.h"
 #include "win/error_text.h"
+#include "win/write_test.h"
 
 #include <commctrl.h>
 #include <commdlg.h>
@@ -22,7 +23,6 @@ namespace folimar {
 namespace {
 
 constexpr size_t kFileBufferSize = 1024;
-constexpr size_t kTempNameBufferSize = 1025;
 
 // Centres the save dialog on its owner once it is laid out; by itself it opens at the owner's
 // top-left corner.
@@ -45,7 +45,7 @@ UINT_PTR CALLBACK CentreOnOwnerHook(HWND hook, UINT msg, WPARAM, LPARAM lParam)
 void TfrmMain::SpeedButton1Click()
 {
     std::vector<char> file(kFileBufferSize, '\0');
-    std::string name = FileNamePart(win::GetText(Edit1));
+    std::string name(FileNamePart(win::GetText(Edit1)));
     name.copy(file.data(), file.size() - 1);
 
     OPENFILENAMEA ofn{};
@@ -68,19 +68,12 @@ void TfrmMain::SpeedButton1Click()
     }
 
     // The write test: a uniquely named empty file in the chosen folder.
-    std::string folder = FolderPart(chosen);
-    std::vector<char> probe(kTempNameBufferSize, '\0');
-    UINT unique = ::GetTempFileNameA(folder.c_str(), "~", 0, probe.data());
-    DWORD error = ::GetLastError();
-    // Wine returns the number even when the file could not be created, so the file itself is
-    // the proof that the folder can be written.
-    if (unique != 0 && FileExists(probe.data())) {
-        ::DeleteFileA(probe.data());
+    std::string folder(FolderPart(chosen));
+    DWORD error = 0;
+    if (win::CanCreateFileIn(folder, error)) {
         SetOutputPath(chosen);
         return;
     }
-    if (error == ERROR_SUCCESS)
-        error = ERROR_CANNOT_MAKE; // a failure must never read as success
     // The path the user had stays: emptying it would lose a good proposal for a bad choice, and
     // Convert stays usable with it. The message names the folder that was refused.
     Box(folder + "\n" + win::SystemErrorText(error, 1024), "Error", MB_OK | MB_ICONERROR);

@@ -3,7 +3,6 @@
 
 #include "base/printer_constants.h"
 #include "jobprep/common.h"
-#include "jobprep/dsc_header.h"
 #include "jobprep/text_rules.h"
 
 namespace folimar {

@@ -6,6 +6,7 @@
 #include "jobprep/text_rules.h"
 #include "tests/temp_dir.h"
 #include "win/handle.h"
+#include "win/write_test.h"
 
 #include <optional>
 #include <string>
@@ -289,6 +290,35 @@ TEST(WriteDestFile, FailsWhenTheFileCannotBeCreated)
     TempDir dir;
     ASSERT_TRUE(testing_support::WriteFileBytes(dir / "blocker", "x"));
     EXPECT_FALSE(WriteDestFile(dir / "blocker\\", "C:\\x.pdf"));
+}
+
+// The folder write test leaves nothing behind, and a refusal always carries a reason.
+TEST(CanCreateFileIn, OnlyForAFolderThatTakesFiles)
+{
+    TempDir dir;
+    ASSERT_TRUE(testing_support::WriteFileBytes(dir / "file", "x"));
+    struct Case {
+        std::string folder;
+        bool writable;
+    } cases[] = {{dir.path(), true},
+                 {dir.path().substr(0, dir.path().size() - 1), true}, // without the trailing backslash
+                 {dir / "missing\\", false},
+                 {dir / "file\\", false}};
+    for (const Case& c : cases) {
+        DWORD error = 0;
+        EXPECT_EQ(win::CanCreateFileIn(c.folder, error), c.writable) << c.folder;
+        EXPECT_EQ(error != 0, !c.writable) << c.folder;
+    }
+    // Only the file made above is there: the probes are gone.
+    win::FindHandle find;
+    WIN32_FIND_DATAA data{};
+    int files = 0;
+    find.reset(::FindFirstFileA((dir / "*").c_str(), &data));
+    if (find)
+        do
+            files += (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) ? 0 : 1;
+        while (::FindNextFileA(find.get(), &data));
+    EXPECT_EQ(files, 1);
 }
 
 } // namespace

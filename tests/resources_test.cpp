@@ -2,7 +2,7 @@
 #include "tests/gtest_win.h"
 
 #include "resources/folimar_version.h"
-#include "resources/resource.h"
+#include "base/resource.h"
 
 #include <cstdlib>
 #include <set>

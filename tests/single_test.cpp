@@ -1,6 +1,7 @@
 // The single-job window's rules and its conversion worker on real jobs.
 #include "tests/gtest_win.h"
 
+#include "jobprep/text_rules.h"
 #include "render/gsapi.h"
 #include "render/pdf_output.h"
 #include "single/conversion_worker.h"

@@ -1,6 +1,7 @@
 // Starting a detached program.
 #include "tools/detached_process.h"
 
+#include "jobprep/text_rules.h"
 #include "tools/wine_paths.h"
 #include "win/handle.h"
 
@@ -12,7 +13,7 @@ DWORD StartDetached(const std::string& program, const std::string& commandLine)
 {
     std::vector<char> line(commandLine.begin(), commandLine.end());
     line.push_back('\0'); // CreateProcessA may write to it
-    std::string folder = FolderOf(program);
+    std::string folder(folimar::FolderPart(program));
     STARTUPINFOA startup{};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION info{};

@@ -4,6 +4,7 @@
 //
 // Prints to PRINTER, or to the default printer; the document name is the file's name.
 // Exits 0 when the printer took the job, 1 with a message otherwise.
+#include "jobprep/text_rules.h"
 #include "tools/text_pages.h"
 #include "tools/wine_paths.h"
 #include "win/error_text.h"
@@ -106,5 +107,5 @@ int main(int argc, char** argv)
     win::Dc dc(::CreateDCA(nullptr, printer.c_str(), nullptr, nullptr));
     if (!dc)
         return Fail("cannot open the printer \"" + printer + "\"");
-    return Print(dc.get(), porttool::FileNameOf(path), text);
+    return Print(dc.get(), std::string(folimar::FileNamePart(path)), text);
 }

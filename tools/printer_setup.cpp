@@ -7,11 +7,13 @@
 // already set up this way is left as it is, one with another port or driver is defined anew.
 // --default also makes it the default printer.
 #include "base/printer_constants.h"
+#include "jobprep/text_rules.h"
 #include "render/library_path.h"
 #include "tools/port_job.h"
 #include "tools/wine_paths.h"
 #include "win/error_text.h"
 #include "win/handle.h"
+#include "win/program_path.h"
 
 #include <winspool.h>
 
@@ -46,9 +48,7 @@ std::string FullPath(const std::string& path)
 
 std::string ModuleFolder()
 {
-    char path[MAX_PATH + 1] = {};
-    DWORD n = ::GetModuleFileNameA(nullptr, path, MAX_PATH);
-    return porttool::FolderOf(std::string(path, n));
+    return std::string(folimar::FolderPart(win::ProgramPath()));
 }
 
 // The port: the port program beside this one, by its Unix path since /bin/sh runs it.

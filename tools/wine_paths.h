@@ -10,10 +10,4 @@ namespace porttool {
 // code page cannot hold it exactly.
 std::string WindowsPathOf(const std::string& path);
 
-// The folder part of a Windows path, with its trailing backslash; empty when there is none.
-std::string FolderOf(const std::string& path);
-
-// The name part of a path: what follows its last backslash or slash.
-std::string FileNameOf(const std::string& path);
-
 } // namespace porttool

@@ -1,7 +1,7 @@
 // Window base and the application's message loop.
 #include "win/window.h"
 
-#include "resources/resource.h"
+#include "base/resource.h"
 #include "win/dpi.h"
 
 #include <algorithm>

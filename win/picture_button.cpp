@@ -1,14 +1,15 @@
 // Flat picture buttons: drawn by their parent, with a raised edge under the mouse and a sunken one when pressed;
 // links look like links.
-#include "single/picture_button.h"
+#include "win/picture_button.h"
 
 #include "win/dpi.h"
 
 #include <commctrl.h>
 
 #include <algorithm>
+#include <utility>
 
-namespace folimar {
+namespace win {
 
 namespace {
 
@@ -18,18 +19,18 @@ constexpr COLORREF kLinkColor = RGB(0, 0, 255);
 
 } // namespace
 
-bool PictureButton::Create(HWND parent, int id, const win::Bounds& bounds, const char* caption, HFONT font,
-                           Layout layout, COLORREF background, std::optional<Glyph> glyph)
+bool PictureButton::Create(HWND parent, int id, const Bounds& bounds, const char* caption, HFONT font, Layout layout,
+                           COLORREF background, ButtonGlyph glyph)
 {
     font_ = font;
     layout_ = layout;
     background_ = background;
-    if (glyph) {
-        normal_ = MakeGlyph(*glyph, background, false);
-        disabled_ = MakeGlyph(*glyph, background, true);
-        glyphSize_ = GlyphSize(*glyph);
-    }
-    hwnd_ = win::CreateChild(parent, "BUTTON", caption, WS_VISIBLE | WS_TABSTOP | BS_OWNERDRAW, bounds, id, font);
+    normal_ = std::move(glyph.normal);
+    disabled_ = std::move(glyph.disabled);
+    BITMAP size{};
+    if (normal_ && ::GetObjectA(normal_.get(), sizeof(size), &size))
+        glyphSize_ = {size.bmWidth, size.bmHeight};
+    hwnd_ = CreateChild(parent, "BUTTON", caption, WS_VISIBLE | WS_TABSTOP | BS_OWNERDRAW, bounds, id, font);
     if (!hwnd_)
         return false;
     ::SetWindowSubclass(hwnd_, HoverProc, kHoverSubclassId, reinterpret_cast<DWORD_PTR>(this));
@@ -62,8 +63,8 @@ LRESULT CALLBACK PictureButton::HoverProc(HWND hwnd, UINT msg, WPARAM wParam, LP
 
 void PictureButton::DrawCaption(HDC dc, RECT rc, bool disabled, UINT prefix) const
 {
-    std::string caption = win::GetText(hwnd_);
-    win::SelectedObject font(dc, font_);
+    std::string caption = GetText(hwnd_);
+    SelectedObject font(dc, font_);
     ::SetBkMode(dc, TRANSPARENT);
     const UINT format = DT_CENTER | DT_TOP | DT_SINGLELINE | prefix;
     if (disabled) {
@@ -84,8 +85,8 @@ void PictureButton::DrawFocus(HDC dc, const RECT& rc, int textHeight, UINT prefi
 {
     RECT focus = rc;
     if (layout_ == Layout::Link) {
-        std::string caption = win::GetText(hwnd_);
-        win::SelectedObject font(dc, font_);
+        std::string caption = GetText(hwnd_);
+        SelectedObject font(dc, font_);
         RECT text{};
         ::DrawTextA(dc, caption.c_str(), -1, &text, DT_SINGLELINE | DT_CALCRECT | prefix);
         const int width = std::min<int>(text.right - text.left + 2, rc.right - rc.left);
@@ -95,7 +96,7 @@ void PictureButton::DrawFocus(HDC dc, const RECT& rc, int textHeight, UINT prefi
         focus.right = focus.left + width;
         focus.bottom = focus.top + height;
     } else {
-        ::InflateRect(&focus, -win::Scale(3), -win::Scale(3));
+        ::InflateRect(&focus, -Scale(3), -Scale(3));
     }
     // DrawFocusRect draws with XOR: the colours must be the button's own for a dotted black line.
     ::SetTextColor(dc, RGB(0, 0, 0));
@@ -116,7 +117,7 @@ void PictureButton::Draw(const DRAWITEMSTRUCT& item) const
     const bool showFocus =
         (item.itemState & ODS_FOCUS) && !(item.itemState & ODS_NOFOCUSRECT) && !(cues & UISF_HIDEFOCUS);
     const UINT prefix = (item.itemState & ODS_NOACCEL) || (cues & UISF_HIDEACCEL) ? DT_HIDEPREFIX : 0;
-    win::Brush background(::CreateSolidBrush(background_));
+    Brush background(::CreateSolidBrush(background_));
     ::FillRect(dc, &rc, background.get());
     if (!disabled && !link && (pressed || hot_))
         ::DrawEdge(dc, &rc, pressed ? BDR_SUNKENOUTER : BDR_RAISEDINNER, BF_RECT);
@@ -125,12 +126,12 @@ void PictureButton::Draw(const DRAWITEMSTRUCT& item) const
 
     int textHeight = 0;
     if (layout_ != Layout::Glyph) {
-        win::SelectedObject font(item.hDC, font_);
+        SelectedObject font(item.hDC, font_);
         TEXTMETRICA tm{};
         ::GetTextMetricsA(dc, &tm);
         textHeight = tm.tmHeight;
     }
-    const int gap = win::Scale(kGlyphCaptionGap);
+    const int gap = Scale(kGlyphCaptionGap);
     int contentHeight = 0;
     switch (layout_) {
     case Layout::Glyph:
@@ -145,10 +146,10 @@ void PictureButton::Draw(const DRAWITEMSTRUCT& item) const
     }
     const int top = rc.top + (height - contentHeight) / 2 + shift;
 
-    const win::Bitmap& glyph = disabled ? disabled_ : normal_;
+    const Bitmap& glyph = disabled ? disabled_ : normal_;
     if (layout_ != Layout::Link && glyph) {
-        win::MemoryDc memory;
-        win::SelectedObject bitmap(memory.get(), glyph.get());
+        MemoryDc memory;
+        SelectedObject bitmap(memory.get(), glyph.get());
         ::BitBlt(dc, rc.left + (width - glyphSize_.cx) / 2 + shift, top, glyphSize_.cx, glyphSize_.cy, memory.get(), 0,
                  0, SRCCOPY);
     }
@@ -160,4 +161,4 @@ void PictureButton::Draw(const DRAWITEMSTRUCT& item) const
         DrawFocus(dc, rc, textHeight, prefix);
 }
 
-} // namespace folimar
+} // namespace win

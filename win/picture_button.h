@@ -2,15 +2,18 @@
 // stop with a focus rectangle, its caption's "&" marking the access key.
 #pragma once
 
-#include "resources/glyphs.h"
 #include "win/controls.h"
-#include "win/handle.h"
+#include "win/gdi.h"
 
 #include <windows.h>
 
-#include <optional>
+namespace win {
 
-namespace folimar {
+// A button's picture in its normal and disabled forms, both of one size.
+struct ButtonGlyph {
+    Bitmap normal;
+    Bitmap disabled;
+};
 
 class PictureButton {
 public:
@@ -25,8 +28,8 @@ public:
     PictureButton& operator=(const PictureButton&) = delete;
 
     // The button keeps its address in the control: it must not move once created.
-    bool Create(HWND parent, int id, const win::Bounds& bounds, const char* caption, HFONT font, Layout layout,
-                COLORREF background, std::optional<Glyph> glyph);
+    bool Create(HWND parent, int id, const Bounds& bounds, const char* caption, HFONT font, Layout layout,
+                COLORREF background, ButtonGlyph glyph = {});
     HWND Handle() const { return hwnd_; }
 
     // Paints the button; called by the parent for WM_DRAWITEM.
@@ -41,10 +44,10 @@ private:
     HFONT font_ = nullptr;
     Layout layout_ = Layout::Glyph;
     COLORREF background_ = 0;
-    win::Bitmap normal_;
-    win::Bitmap disabled_;
+    Bitmap normal_;
+    Bitmap disabled_;
     SIZE glyphSize_{};
     bool hot_ = false; // the mouse is over the button: a flat button shows its edge, a link does not
 };
 
-} // namespace folimar
+} // namespace win
