@@ -2,7 +2,7 @@
 #include "batch/batch_window_rules.h"
 
 #include "base/printer_constants.h"
-#include "single/convert_rules.h"
+#include "jobprep/text_rules.h"
 
 namespace folimar {
 
@@ -84,7 +84,7 @@ std::string SpoolFolderOf(const std::string& appDataFolder)
 
 std::string HelpFilePath(const std::string& programPath)
 {
-    return FolderPart(programPath) + kHelpFileName;
+    return std::string(FolderPart(programPath)) + kHelpFileName;
 }
 
 } // namespace folimar

@@ -6,6 +6,8 @@
 #include "batch/batch_window_rules.h"
 #include "dialogs/about.h"
 #include "jobprep/common.h"
+#include "resources/glyphs.h"
+#include "win/program_path.h"
 
 #include <shellapi.h>
 #include <shlobj.h>
@@ -21,13 +23,6 @@ constexpr COLORREF kWhite = RGB(255, 255, 255);
 // "Create PDF" needs the printing pipeline, which this program does not have yet: the button
 // stays disabled until it does.
 constexpr bool kCanStartBatch = false;
-
-std::string ProgramPath()
-{
-    char path[MAX_PATH + 1] = {};
-    DWORD n = ::GetModuleFileNameA(nullptr, path, MAX_PATH);
-    return std::string(path, n);
-}
 
 // The virtual printer is installed when the profile's [Devices] holds a non-blank entry for it.
 bool IsPrinterInstalled(const char* name)
@@ -80,31 +75,31 @@ void TfrmMain_1::CreateControls()
 {
     HWND form = Handle();
     HFONT font = FFont.get();
-    using Layout = PictureButton::Layout;
+    using Layout = win::PictureButton::Layout;
 
     Panel1 = win::CreateChild(form, "STATIC", "", WS_VISIBLE | WS_CLIPCHILDREN | SS_OWNERDRAW, {0, 0, 583, 70},
                               idPanel1, font, WS_EX_CONTROLPARENT);
     win::ForwardChildNotifications(Panel1);
     sbAddFiles.Create(Panel1, idSbAddFiles, {4, 3, 70, 65}, "&Add File(s)", font, Layout::GlyphAboveCaption, kWhite,
-                      Glyph::AddFiles);
+                      MakeButtonGlyph(Glyph::AddFiles, kWhite));
     sbStartProcess.Create(Panel1, idSbStartProcess, {76, 3, 70, 65}, "&Create PDF", font, Layout::GlyphAboveCaption,
-                          kWhite, Glyph::Convert);
+                          kWhite, MakeButtonGlyph(Glyph::Convert, kWhite));
     sbSetup.Create(Panel1, idSbSetup, {148, 3, 70, 65}, "&Setting", font, Layout::GlyphAboveCaption, kWhite,
-                   Glyph::Setting);
+                   MakeButtonGlyph(Glyph::Setting, kWhite));
     // "Stop" takes the place of "Create PDF": the two are never shown together.
-    sbStop.Create(Panel1, idSbStop, {76, 3, 70, 65}, "Sto&p", font, Layout::GlyphAboveCaption, kWhite, Glyph::Stop);
+    sbStop.Create(Panel1, idSbStop, {76, 3, 70, 65}, "Sto&p", font, Layout::GlyphAboveCaption, kWhite,
+                  MakeButtonGlyph(Glyph::Stop, kWhite));
     ::ShowWindow(sbStop.Handle(), SW_HIDE);
-    lblHelp.Create(Panel1, idLblHelp, {470, 8, 48, 20}, "Help", FLinkFont.get(), Layout::Link, kWhite, std::nullopt);
+    lblHelp.Create(Panel1, idLblHelp, {470, 8, 48, 20}, "Help", FLinkFont.get(), Layout::Link, kWhite);
     ::ShowWindow(lblHelp.Handle(), SW_HIDE);
-    lblAbout.Create(Panel1, idLblAbout, {526, 8, 48, 20}, "About", FLinkFont.get(), Layout::Link, kWhite, std::nullopt);
+    lblAbout.Create(Panel1, idLblAbout, {526, 8, 48, 20}, "About", FLinkFont.get(), Layout::Link, kWhite);
 
     CreateListView();
 
     Panel2 = win::CreateChild(form, "STATIC", "", WS_VISIBLE | WS_CLIPCHILDREN | SS_OWNERDRAW, {0, 376, 583, 31},
                               idPanel2, font, WS_EX_CONTROLPARENT);
     win::ForwardChildNotifications(Panel2);
-    lblUrl.Create(Panel2, idLblUrl, {8, 6, 110, 20}, kMakerWebAddress, FLinkFont.get(), Layout::Link, kBackground,
-                  std::nullopt);
+    lblUrl.Create(Panel2, idLblUrl, {8, 6, 110, 20}, kMakerWebAddress, FLinkFont.get(), Layout::Link, kBackground);
 
     FHints.Create(form);
     FHints.Add(sbAddFiles.Handle(), "Add file(s) into list");
@@ -171,7 +166,7 @@ void TfrmMain_1::lblAboutClick()
 
 void TfrmMain_1::lblHelpClick()
 {
-    ::ShellExecuteA(Handle(), "open", HelpFilePath(ProgramPath()).c_str(), nullptr, nullptr, SW_SHOW);
+    ::ShellExecuteA(Handle(), "open", HelpFilePath(win::ProgramPath()).c_str(), nullptr, nullptr, SW_SHOW);
 }
 
 void TfrmMain_1::lblUrlClick()
@@ -214,7 +209,7 @@ WPARAM TfrmMain_1::DefaultButtonId() const
 {
     // Enter presses the focused button, and "Create PDF" from anywhere else.
     HWND focus = ::GetFocus();
-    for (const PictureButton* button : {&sbAddFiles, &sbStartProcess, &sbSetup, &sbStop, &lblAbout, &lblUrl}) {
+    for (const win::PictureButton* button : {&sbAddFiles, &sbStartProcess, &sbSetup, &sbStop, &lblAbout, &lblUrl}) {
         if (focus && focus == button->Handle())
             return static_cast<WPARAM>(::GetDlgCtrlID(focus));
     }
@@ -236,7 +231,7 @@ void TfrmMain_1::OnCommand(int id, int code, HWND control)
     }
     // Enter reaches the window without the control: the buttons live on the panels.
     if (!control) {
-        for (const PictureButton* button : {&sbAddFiles, &sbStartProcess, &sbSetup, &sbStop}) {
+        for (const win::PictureButton* button : {&sbAddFiles, &sbStartProcess, &sbSetup, &sbStop}) {
             if (::GetDlgCtrlID(button->Handle()) == id)
                 control = button->Handle();
         }
@@ -292,7 +287,7 @@ void TfrmMain_1::OnDrawItem(const DRAWITEMSTRUCT& item)
         ::DrawEdge(item.hDC, &rc, EDGE_ETCHED, BF_TOP);
         return;
     }
-    for (const PictureButton* button :
+    for (const win::PictureButton* button :
          {&sbAddFiles, &sbStartProcess, &sbSetup, &sbStop, &lblHelp, &lblAbout, &lblUrl}) {
         if (item.hwndItem == button->Handle()) {
             button->Draw(item);

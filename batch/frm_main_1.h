@@ -3,10 +3,10 @@
 
 #include "app/settings.h"
 #include "batch/batch_list_rules.h"
-#include "single/picture_button.h"
 #include "win/controls.h"
 #include "win/handle.h"
 #include "win/list_view.h"
+#include "win/picture_button.h"
 #include "win/window.h"
 
 #include <commctrl.h>
@@ -60,7 +60,7 @@ private:
     struct TListEntry {
         LPARAM key = 0;
         TBatchEntry entry;
-        std::unique_ptr<PictureButton> rowButton; // made the first time the row is drawn
+        std::unique_ptr<win::PictureButton> rowButton; // made the first time the row is drawn
     };
 
     LRESULT HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) override;
@@ -118,7 +118,7 @@ private:
     HWND FFocus = nullptr; // the control that had the focus when the window was last active
     // Row delete buttons detached from their entries, destroyed on WM_FREE_ROW_BUTTON (or with
     // the window when that message never comes).
-    std::vector<std::unique_ptr<PictureButton>> FFreedButtons;
+    std::vector<std::unique_ptr<win::PictureButton>> FFreedButtons;
 
     // Window resources.
     win::Font FFont;
@@ -131,13 +131,13 @@ private:
     // Controls, named as on the form.
     HWND Panel1 = nullptr;
     HWND Panel2 = nullptr;
-    PictureButton sbAddFiles;
-    PictureButton sbStartProcess;
-    PictureButton sbSetup;
-    PictureButton sbStop;
-    PictureButton lblHelp;
-    PictureButton lblAbout;
-    PictureButton lblUrl;
+    win::PictureButton sbAddFiles;
+    win::PictureButton sbStartProcess;
+    win::PictureButton sbSetup;
+    win::PictureButton sbStop;
+    win::PictureButton lblHelp;
+    win::PictureButton lblAbout;
+    win::PictureButton lblUrl;
     win::ListView ListView1;
 };
 

@@ -269,11 +269,11 @@ LRESULT TfrmMain_1::ListView1AdvancedCustomDrawItem(NMLVCUSTOMDRAW& draw)
         RECT row{};
         if (entry && !entry->rowButton && ListView1.ItemBounds(index, row)) {
             const RECT r = RowButtonRect(row);
-            auto button = std::make_unique<PictureButton>();
+            auto button = std::make_unique<win::PictureButton>();
             const int id = idRowButtonFirst + static_cast<int>(entry->key);
             // Created in the list's client pixels: the rectangle is scaled already.
-            if (button->Create(ListView1.Handle(), id, {0, 0, 0, 0}, "", FFont.get(), PictureButton::Layout::Glyph,
-                               kRowButtonBackground, Glyph::RowDelete)) {
+            if (button->Create(ListView1.Handle(), id, {0, 0, 0, 0}, "", FFont.get(), win::PictureButton::Layout::Glyph,
+                               kRowButtonBackground, MakeButtonGlyph(Glyph::RowDelete, kRowButtonBackground))) {
                 ::SetWindowLongA(button->Handle(), GWL_STYLE,
                                  ::GetWindowLongA(button->Handle(), GWL_STYLE) & ~WS_TABSTOP);
                 ::SetWindowPos(button->Handle(), HWND_TOP, r.left, r.top, r.right - r.left, r.bottom - r.top,
@@ -346,7 +346,7 @@ void TfrmMain_1::WMFreeRowButton(WPARAM button)
 {
     HWND hwnd = reinterpret_cast<HWND>(button);
     auto it = std::find_if(FFreedButtons.begin(), FFreedButtons.end(),
-                           [hwnd](const std::unique_ptr<PictureButton>& b) { return b->Handle() == hwnd; });
+                           [hwnd](const std::unique_ptr<win::PictureButton>& b) { return b->Handle() == hwnd; });
     if (it == FFreedButtons.end())
         return;
     if (hwnd) {

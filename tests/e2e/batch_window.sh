@@ -69,8 +69,13 @@ no_box() { ! "$driver" wait-msgbox --pid "$pid" --timeout 2 >/dev/null 2>&1 || f
 w() { winpath "$docs/$1"; }
 outw=$(winpath "$out")
 
-# --- Without the virtual printer: the error, then the program ends.
-wine reg delete "$devices" /v "Quorvel Virtual Printer" /f >/dev/null 2>&1 || true
+# --- Without the virtual printer: the error, then the program ends. The printer's [Devices]
+# entry is taken away for it and put back after.
+"$FOLIMAR_BIN/tools/printer_setup.exe" "$folimar" >/dev/null
+entry=$(wine reg query "$devices" /v "Quorvel Virtual Printer" | tr -d '\r' |
+  sed -n 's/^ *Quorvel Virtual Printer *REG_SZ *//p')
+[ -n "$entry" ] || fail "no [Devices] entry for the printer"
+wine reg delete "$devices" /v "Quorvel Virtual Printer" /f >/dev/null 2>&1 || fail "cannot remove the printer"
 o=$("$driver" launch "$folimar")
 pid=$(field pid "$o")
 o=$("$driver" wait-msgbox --pid "$pid")
@@ -80,7 +85,7 @@ expect "no printer: text" "$(field text "$o")" "Sorry, some core components not 
 o=$("$driver" answer-msgbox OK --pid "$pid" --wait-exit)
 expect "no printer: the program ends" "$(field exit "$o")" "1"
 
-"$FOLIMAR_BIN/tools/printer_setup.exe" "$folimar" >/dev/null
+reg "$devices" /v "Quorvel Virtual Printer" /d "$entry"
 
 # --- "Overwrite" mode: a PDF already there is planned over.
 settings 1
