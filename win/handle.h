@@ -4,7 +4,9 @@
 
 #include <windows.h>
 
+#include <commctrl.h>
 #include <ddeml.h>
+#include <shellapi.h>
 #include <winspool.h>
 
 #include <utility>
@@ -80,8 +82,7 @@ struct WindowTraits {
 };
 
 // Memory the system allocated for the caller with LocalAlloc (CommandLineToArgvW, ...).
-template <class T>
-struct LocalMemoryTraits {
+template <class T> struct LocalMemoryTraits {
     using Type = T;
     static Type Invalid() { return nullptr; }
     static bool Valid(Type p) { return p != nullptr; }
@@ -157,6 +158,30 @@ struct MappedViewTraits {
     static void Close(Type h) { ::UnmapViewOfFile(h); }
 };
 
+// Files dropped on a window: the handle WM_DROPFILES brings, released with DragFinish.
+struct DropTraits {
+    using Type = HDROP;
+    static Type Invalid() { return nullptr; }
+    static bool Valid(Type h) { return h != nullptr; }
+    static void Close(Type h) { ::DragFinish(h); }
+};
+
+// An image list the program made; a control given it with a "share" style does not destroy it.
+struct ImageListTraits {
+    using Type = HIMAGELIST;
+    static Type Invalid() { return nullptr; }
+    static bool Valid(Type h) { return h != nullptr; }
+    static void Close(Type h) { ::ImageList_Destroy(h); }
+};
+
+// A menu the program made and did not attach to a window.
+struct MenuTraits {
+    using Type = HMENU;
+    static Type Invalid() { return nullptr; }
+    static bool Valid(Type h) { return h != nullptr; }
+    static void Close(Type h) { ::DestroyMenu(h); }
+};
+
 using UniqueHandle = Scoped<KernelHandleTraits>;
 using RegKey = Scoped<RegKeyTraits>;
 using FindHandle = Scoped<FindHandleTraits>;
@@ -170,6 +195,9 @@ using DdeString = Scoped<DdeStringTraits>;
 using DdeConversation = Scoped<DdeConversationTraits>;
 using DdeData = Scoped<DdeDataTraits>;
 using MappedView = Scoped<MappedViewTraits>;
+using Drop = Scoped<DropTraits>;
+using ImageList = Scoped<ImageListTraits>;
+using Menu = Scoped<MenuTraits>;
 
 // A string handle of instance for text (code page CP_WINANSI); invalid when DDE refuses it.
 inline DdeString CreateDdeString(DWORD instance, const char* text)

@@ -145,6 +145,8 @@ int RunMessageLoop(Window* idle)
         while (::PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
             if (msg.message == WM_QUIT)
                 return static_cast<int>(msg.wParam);
+            if (idle && idle->PreviewMessage(msg))
+                continue;
             if (idle && HandleDialogKeys(idle->Handle(), msg))
                 continue;
             ::TranslateMessage(&msg);

@@ -17,6 +17,10 @@ public:
     // Called by the message loop each time the queue has become empty.
     virtual void OnIdle() {}
 
+    // Called by the message loop for every message before it is dispatched, so that the window
+    // sees keys meant for its controls first; true when the message was used up.
+    virtual bool PreviewMessage(const MSG&) { return false; }
+
 protected:
     // Registers className once per process with this class's procedure and the product's icon.
     static bool RegisterClassOnce(const char* className, HBRUSH background);
