@@ -1,7 +1,7 @@
 // The batch window: a list of documents printed to the virtual printer and converted.
 #pragma once
 
-#include "app/settings.h"
+#include "settings/settings.h"
 #include "batch/batch_list_rules.h"
 #include "win/controls.h"
 #include "win/handle.h"
