@@ -3,6 +3,7 @@
 
 #include "base/resource.h"
 #include "win/dpi.h"
+#include "win/form_colors.h"
 
 #include <algorithm>
 
@@ -77,6 +78,14 @@ bool Window::CreateCentred(const char* className, const char* caption, DWORD sty
     if (hwnd)
         SetProductIcon(hwnd); // the taskbar asks the window first
     return hwnd != nullptr;
+}
+
+bool Window::CreateMainWindow(const char* className, const char* caption, int clientWidth, int clientHeight)
+{
+    if (!RegisterClassOnce(className, FormBrush()))
+        return false;
+    constexpr DWORD style = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_CLIPCHILDREN;
+    return CreateCentred(className, caption, style, WS_EX_CONTROLPARENT, clientWidth, clientHeight);
 }
 
 LRESULT Window::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam)

@@ -30,6 +30,10 @@ protected:
     bool CreateCentred(const char* className, const char* caption, DWORD style, DWORD exStyle, int clientWidth,
                        int clientHeight);
 
+    // A main window of the program: its class registered on the form colour, a fixed border
+    // with the system menu and the minimise box, centred on the screen.
+    bool CreateMainWindow(const char* className, const char* caption, int clientWidth, int clientHeight);
+
     virtual LRESULT HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam);
     LRESULT DefaultProc(UINT msg, WPARAM wParam, LPARAM lParam);
 
