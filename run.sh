@@ -28,6 +28,8 @@ if [ $# -eq 0 ]; then
     echo "        or convert a job without one: ./run.sh JOB.ps [OUT.pdf]" >&2
     exit 1
   fi
+  # The batch window needs the virtual printer; define it in this prefix (the default printer stays).
+  "$build/tools/printer_setup.exe" "$build/folimar.exe.so" >/dev/null
   exec "$build/folimar.exe"
 fi
 

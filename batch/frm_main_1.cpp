@@ -1,25 +1,326 @@
-// The batch window.
+// The batch window: its controls, creation, idle rule, help, about and the web link.
 #include "batch/frm_main_1.h"
 
 #include "base/printer_constants.h"
+#include "base/product_info.h"
+#include "batch/batch_window_rules.h"
+#include "dialogs/about.h"
+#include "dialogs/setup.h"
+#include "jobprep/common.h"
+#include "resources/glyphs.h"
 #include "win/form_colors.h"
+#include "win/program_path.h"
+
+#include <shellapi.h>
+#include <shlobj.h>
+#include <windowsx.h>
 
 namespace folimar {
 
+namespace {
+
+// "Create PDF" needs the printing pipeline, which this program does not have yet: the button
+// stays disabled until it does.
+constexpr bool kCanStartBatch = false;
+
+// The virtual printer is installed when the profile's [Devices] holds a non-blank entry for it.
+bool IsPrinterInstalled(const char* name)
+{
+    char value[260] = {};
+    DWORD n = ::GetProfileStringA("Devices", name, "", value, sizeof(value));
+    return std::string_view(value, n).find_first_not_of(" \t") != std::string_view::npos;
+}
+
+// The user's application-data folder: as the shell folders record it, else as the shell reports
+// it; the documents folder when neither knows one, so that the data folder is never a bare name.
+std::string AppDataFolder()
+{
+    std::string folder = ReadRegistryString(HKEY_CURRENT_USER, kShellFoldersKey, "AppData");
+    if (!folder.empty())
+        return folder;
+    char path[MAX_PATH] = {};
+    if (SUCCEEDED(::SHGetFolderPathA(nullptr, CSIDL_APPDATA, nullptr, SHGFP_TYPE_CURRENT, path)) && path[0])
+        return path;
+    return GetMyDocumentsFolder();
+}
+
+} // namespace
+
+TfrmMain_1::~TfrmMain_1()
+{
+    // The controls' objects are members: the window and its controls go first.
+    if (Handle())
+        ::DestroyWindow(Handle());
+}
+
 bool TfrmMain_1::Create()
 {
-    if (!RegisterClassOnce(kClassName, win::FormBrush()))
+    if (!CreateMainWindow(kClassName, kAppTitle, kClientWidth, kClientHeight))
         return false;
-    constexpr DWORD style = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_CLIPCHILDREN;
-    if (!CreateCentred(kClassName, kAppTitle, style, WS_EX_CONTROLPARENT, kClientWidth, kClientHeight))
-        return false;
-    ::ShowWindow(Handle(), SW_SHOW);
+    FFont = win::CreateFormFont();
+    FLinkFont = win::CreateFormFont(false, true);
+    CreateControls();
+    FormCreate();
     return true;
+}
+
+void TfrmMain_1::CreateControls()
+{
+    HWND form = Handle();
+    HFONT font = FFont.get();
+    using Layout = win::PictureButton::Layout;
+
+    Panel1 = win::CreateChild(form, "STATIC", "", WS_VISIBLE | WS_CLIPCHILDREN | SS_OWNERDRAW, {0, 0, 583, 70},
+                              idPanel1, font, WS_EX_CONTROLPARENT);
+    win::ForwardChildNotifications(Panel1);
+    sbAddFiles.Create(Panel1, idSbAddFiles, {4, 3, 70, 65}, "&Add File(s)", font, Layout::GlyphAboveCaption,
+                      win::kPanelColor, MakeButtonGlyph(Glyph::AddFiles, win::kPanelColor));
+    sbStartProcess.Create(Panel1, idSbStartProcess, {76, 3, 70, 65}, "&Create PDF", font, Layout::GlyphAboveCaption,
+                          win::kPanelColor, MakeButtonGlyph(Glyph::Convert, win::kPanelColor));
+    sbSetup.Create(Panel1, idSbSetup, {148, 3, 70, 65}, "&Setting", font, Layout::GlyphAboveCaption, win::kPanelColor,
+                   MakeButtonGlyph(Glyph::Setting, win::kPanelColor));
+    // "Stop" takes the place of "Create PDF": the two are never shown together.
+    sbStop.Create(Panel1, idSbStop, {76, 3, 70, 65}, "Sto&p", font, Layout::GlyphAboveCaption, win::kPanelColor,
+                  MakeButtonGlyph(Glyph::Stop, win::kPanelColor));
+    ::ShowWindow(sbStop.Handle(), SW_HIDE);
+    lblHelp.Create(Panel1, idLblHelp, {470, 8, 48, 20}, "Help", FLinkFont.get(), Layout::Link, win::kPanelColor);
+    ::ShowWindow(lblHelp.Handle(), SW_HIDE);
+    lblAbout.Create(Panel1, idLblAbout, {526, 8, 48, 20}, "About", FLinkFont.get(), Layout::Link, win::kPanelColor);
+
+    CreateListView();
+
+    Panel2 = win::CreateChild(form, "STATIC", "", WS_VISIBLE | WS_CLIPCHILDREN | SS_OWNERDRAW, {0, 376, 583, 31},
+                              idPanel2, font, WS_EX_CONTROLPARENT);
+    win::ForwardChildNotifications(Panel2);
+    lblUrl.Create(Panel2, idLblUrl, {8, 6, 110, 20}, kMakerWebAddress, FLinkFont.get(), Layout::Link, win::kFormColor);
+
+    FHints.Create(form);
+    FHints.Add(sbAddFiles.Handle(), "Add file(s) into list");
+    FHints.Add(sbStartProcess.Handle(), "start to create pdf");
+    FHints.Add(sbSetup.Handle(), "settings");
+    FHints.Add(lblUrl.Handle(), kProductWebPage);
+}
+
+void TfrmMain_1::FormCreate()
+{
+    ::SetWindowTextA(Handle(), kAppTitle);
+    const bool printerInstalled = IsPrinterInstalled(kPrinterName);
+    if (!printerInstalled)
+        Box("Sorry, some core components not found, application will be terminated!", "Quorvel Folimar Error",
+            MB_ICONERROR);
+    FDataFolder = DataFolderOf(AppDataFolder());
+    TSettings settings = LoadSettings(FDataFolder);
+    FOutputFolder = settings.outputFolder;
+    FOverwrite = settings.overwrite;
+    if (!printerInstalled) {
+        // The program ends as soon as its message loop runs; the window is never shown.
+        ::PostQuitMessage(1);
+        return;
+    }
+    win::HideKeyboardCues(Handle());
+    ::ShowWindow(Handle(), SW_SHOW);
+    ::SetFocus(ListView1.Handle());
+}
+
+void TfrmMain_1::ApplicationEvents1Idle()
+{
+    const TBatchButtonStates states = BatchButtonStates(false, FConvertibleCount, kCanStartBatch);
+    SetEnabled(sbAddFiles.Handle(), states.addFilesEnabled);
+    SetEnabled(sbSetup.Handle(), states.setupEnabled);
+    SetEnabled(ListView1.Handle(), states.setupEnabled);
+    SetEnabled(sbStartProcess.Handle(), states.startEnabled);
+    SetVisible(sbStartProcess.Handle(), states.startVisible);
+    SetVisible(sbStop.Handle(), states.stopVisible);
+}
+
+void TfrmMain_1::sbSetupClick()
+{
+    TSettings settings{FOutputFolder, FOverwrite};
+    if (!ShowSettingsDialog(Handle(), settings))
+        return;
+    FOutputFolder = settings.outputFolder;
+    FOverwrite = settings.overwrite;
+    if (!SaveSettings(FDataFolder, settings))
+        Box(SaveSettingsFailedText(FDataFolder), "Error", MB_ICONERROR);
+}
+
+void TfrmMain_1::lblAboutClick()
+{
+    TfrmAbout about;
+    about.ShowModal(Handle());
+}
+
+void TfrmMain_1::lblHelpClick()
+{
+    ::ShellExecuteA(Handle(), "open", HelpFilePath(win::ProgramPath()).c_str(), nullptr, nullptr, SW_SHOW);
+}
+
+void TfrmMain_1::lblUrlClick()
+{
+    ::ShellExecuteA(Handle(), "open", kProductWebPage, nullptr, nullptr, SW_SHOW);
+}
+
+void TfrmMain_1::FormKeyUp(WPARAM key)
+{
+    if (key == VK_F1)
+        lblHelpClick();
+}
+
+bool TfrmMain_1::PreviewMessage(const MSG& msg)
+{
+    // Keys reach the window before its controls; F1 opens the help whatever has the focus.
+    if (msg.message == WM_KEYUP && (msg.hwnd == Handle() || ::IsChild(Handle(), msg.hwnd)))
+        FormKeyUp(msg.wParam);
+    return false;
+}
+
+void TfrmMain_1::SetEnabled(HWND control, bool enabled)
+{
+    if (control && (::IsWindowEnabled(control) != FALSE) != enabled)
+        ::EnableWindow(control, enabled ? TRUE : FALSE);
+}
+
+void TfrmMain_1::SetVisible(HWND control, bool visible)
+{
+    if (control && (::IsWindowVisible(control) != FALSE) != visible)
+        ::ShowWindow(control, visible ? SW_SHOWNA : SW_HIDE);
+}
+
+int TfrmMain_1::Box(const std::string& text, const char* caption, UINT flags)
+{
+    return ::MessageBoxA(Handle(), text.c_str(), caption, flags);
+}
+
+WPARAM TfrmMain_1::DefaultButtonId() const
+{
+    // Enter presses the focused button, and "Create PDF" from anywhere else.
+    HWND focus = ::GetFocus();
+    for (const win::PictureButton* button : {&sbAddFiles, &sbStartProcess, &sbSetup, &sbStop, &lblAbout, &lblUrl}) {
+        if (focus && focus == button->Handle())
+            return static_cast<WPARAM>(::GetDlgCtrlID(focus));
+    }
+    return idSbStartProcess;
+}
+
+void TfrmMain_1::OnCommand(int id, int code, HWND control)
+{
+    switch (id) {
+    case idRemoveSelected1:
+        RemoveSelected1Click();
+        return;
+    case idRemoveAll1:
+        RemoveAll1Click();
+        return;
+    case idOpenPDFDoc1:
+        OpenPDFDoc1Click();
+        return;
+    }
+    // Enter reaches the window without the control: the buttons live on the panels.
+    if (!control) {
+        for (const win::PictureButton* button : {&sbAddFiles, &sbStartProcess, &sbSetup, &sbStop}) {
+            if (::GetDlgCtrlID(button->Handle()) == id)
+                control = button->Handle();
+        }
+    }
+    // A control that looks disabled or hidden does nothing, also when a click reaches it some other way.
+    if (!control || !::IsWindowEnabled(control) || !::IsWindowVisible(control) || code != BN_CLICKED)
+        return;
+    switch (id) {
+    case idSbAddFiles:
+        sbAddFilesClick();
+        break;
+    case idSbSetup:
+        sbSetupClick();
+        break;
+    case idLblHelp:
+        lblHelpClick();
+        break;
+    case idLblAbout:
+        lblAboutClick();
+        break;
+    case idLblUrl:
+        lblUrlClick();
+        break;
+    }
+}
+
+LRESULT TfrmMain_1::OnColor(HDC dc, HWND control)
+{
+    const bool white = control == Panel1;
+    ::SetBkColor(dc, white ? win::kPanelColor : win::kFormColor);
+    return reinterpret_cast<LRESULT>(white ? win::PanelBrush() : win::FormBrush());
+}
+
+bool TfrmMain_1::OnSetCursor(HWND control)
+{
+    if (control == lblAbout.Handle() || control == lblHelp.Handle() || control == lblUrl.Handle()) {
+        ::SetCursor(::LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(IDC_HAND)));
+        return true;
+    }
+    return false;
+}
+
+void TfrmMain_1::OnDrawItem(const DRAWITEMSTRUCT& item)
+{
+    RECT rc = item.rcItem;
+    if (item.hwndItem == Panel1) {
+        ::FillRect(item.hDC, &rc, win::PanelBrush());
+        ::DrawEdge(item.hDC, &rc, EDGE_ETCHED, BF_BOTTOM);
+        return;
+    }
+    if (item.hwndItem == Panel2) {
+        ::FillRect(item.hDC, &rc, win::FormBrush());
+        ::DrawEdge(item.hDC, &rc, EDGE_ETCHED, BF_TOP);
+        return;
+    }
+    for (const win::PictureButton* button :
+         {&sbAddFiles, &sbStartProcess, &sbSetup, &sbStop, &lblHelp, &lblAbout, &lblUrl}) {
+        if (item.hwndItem == button->Handle()) {
+            button->Draw(item);
+            return;
+        }
+    }
 }
 
 LRESULT TfrmMain_1::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam)
 {
-    if (msg == WM_DESTROY) {
+    switch (msg) {
+    case WM_COMMAND:
+        OnCommand(LOWORD(wParam), HIWORD(wParam), reinterpret_cast<HWND>(lParam));
+        return 0;
+    case WM_NOTIFY:
+        return OnNotify(*reinterpret_cast<const NMHDR*>(lParam));
+    case WM_CONTEXTMENU:
+        if (reinterpret_cast<HWND>(wParam) == ListView1.Handle()) {
+            ShowPopupMenu({GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)});
+            return 0;
+        }
+        break;
+    case WM_CTLCOLORSTATIC:
+        return OnColor(reinterpret_cast<HDC>(wParam), reinterpret_cast<HWND>(lParam));
+    case WM_DRAWITEM:
+        OnDrawItem(*reinterpret_cast<const DRAWITEMSTRUCT*>(lParam));
+        return TRUE;
+    case WM_SETCURSOR:
+        if (OnSetCursor(reinterpret_cast<HWND>(wParam)))
+            return TRUE;
+        break;
+    case DM_GETDEFID:
+        return MAKELRESULT(DefaultButtonId(), DC_HASDEFID);
+    case WM_ACTIVATE:
+        // As in a dialog: the control that had the focus gets it back when the window does (after
+        // a message box, the about window or the open dialog).
+        if (LOWORD(wParam) == WA_INACTIVE) {
+            HWND focus = ::GetFocus();
+            FFocus = focus && ::IsChild(Handle(), focus) ? focus : nullptr;
+        } else if (!HIWORD(wParam)) {
+            ::SetFocus(FFocus && ::IsWindow(FFocus) && ::IsWindowVisible(FFocus) ? FFocus : ListView1.Handle());
+        }
+        return 0;
+    case WM_FREE_ROW_BUTTON:
+        WMFreeRowButton(wParam);
+        return 0;
+    case WM_DESTROY:
         ::PostQuitMessage(0);
         return 0;
     }

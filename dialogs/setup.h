@@ -1,7 +1,7 @@
 // The settings dialog: the output folder for the batch's PDF files and the rule for existing ones.
 #pragma once
 
-#include "base/output_settings.h"
+#include "settings/settings.h"
 #include "dialogs/setup_rules.h"
 #include "win/controls.h"
 #include "win/handle.h"

@@ -2,7 +2,7 @@
 // close does with the "Save settings?" answer, the texts, and the browser's folder form.
 #pragma once
 
-#include "base/output_settings.h"
+#include "settings/settings.h"
 
 #include <string>
 

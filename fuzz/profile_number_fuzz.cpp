@@ -1,6 +1,6 @@
 // Fuzzes the settings file's number rule against a reference that reads the number with
 // std::from_chars, and checks that every 32-bit number reads back from its written forms.
-#include "app/profile_number.h"
+#include "settings/profile_number.h"
 #include "fuzz/fuzz_check.h"
 
 #include <charconv>

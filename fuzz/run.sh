@@ -25,7 +25,7 @@ declare -A sources=(
   [page_count]="jobprep/strip_fonts.cpp jobprep/text_rules.cpp"
   [page_marker]="render/page_marker.cpp"
   [dsc_header]="jobprep/dsc_header.cpp jobprep/text_rules.cpp"
-  [profile_number]="app/profile_number.cpp"
+  [profile_number]="settings/profile_number.cpp"
   [print_command]="batch/print_command_rules.cpp batch/batch_list_rules.cpp jobprep/text_rules.cpp"
 )
 [ ${#targets[@]} -gt 0 ] || targets=(strip_pass page_count page_marker dsc_header profile_number print_command)

@@ -9,6 +9,7 @@
 #include <cstring>
 #include <functional>
 #include <initializer_list>
+#include <utility>
 #include <vector>
 
 namespace folimar {
@@ -86,6 +87,11 @@ public:
     double Bottom() const { return size_.cy / unit_; }
 
     void Polygon(std::initializer_list<Pt> points, COLORREF fill, COLORREF outline, double width = 1)
+    {
+        Polygon(std::vector<Pt>(points), fill, outline, width);
+    }
+
+    void Polygon(const std::vector<Pt>& points, COLORREF fill, COLORREF outline, double width = 1)
     {
         std::vector<POINT> scaled;
         for (const Pt& p : points)
@@ -254,6 +260,89 @@ void DrawBrowse(Painter& p)
     p.Polygon({{4, 8.5}, {23, 8.5}, {20.5, 17.5}, {1.5, 17.5}}, RGB(252, 212, 96), edge);
 }
 
+// A round sign: a filled circle with a white mark drawn over it, in a box of size units at (x, y).
+void DrawCross(Painter& p, double x, double y, double size, double width)
+{
+    const double a = x + size * 0.32, b = x + size * 0.68, c = y + size * 0.32, d = y + size * 0.68;
+    p.Line({a, c}, {b, d}, kWhite, width);
+    p.Line({b, c}, {a, d}, kWhite, width);
+}
+
+void DrawAddFiles(Painter& p)
+{
+    DrawPage(p, 5, 2, 25, 30, 6, kPageEdge, RGB(222, 222, 222));
+    for (double y : {10.0, 13.5, 17.0})
+        p.Rect(8, y, 22, y + 1.3, RGB(176, 176, 176));
+    p.Ellipse(15, 15, 31, 31, RGB(58, 160, 72), RGB(34, 112, 48));
+    p.Line({23, 18.5}, {23, 27.5}, kWhite, 2.8);
+    p.Line({18.5, 23}, {27.5, 23}, kWhite, 2.8);
+}
+
+// A gear: teeth around a wheel with a hole.
+void DrawSetting(Painter& p)
+{
+    constexpr int kTeeth = 8;
+    constexpr double kPi = 3.14159265358979323846;
+    const Pt c{16, 16};
+    std::vector<Pt> outline;
+    for (int i = 0; i < kTeeth; ++i) {
+        const double step = 2 * kPi / kTeeth, start = i * step;
+        for (auto [angle, radius] : {std::pair{start - step * 0.18, 14.0}, std::pair{start + step * 0.18, 14.0},
+                                     std::pair{start + step * 0.32, 10.5}, std::pair{start + step * 0.68, 10.5}})
+            outline.push_back({c.x + radius * std::cos(angle), c.y + radius * std::sin(angle)});
+    }
+    p.Polygon(outline, RGB(112, 128, 150), RGB(70, 82, 100));
+    p.Ellipse(c.x - 4.5, c.y - 4.5, c.x + 4.5, c.y + 4.5, kWhite, RGB(70, 82, 100));
+}
+
+void DrawStop(Painter& p)
+{
+    p.Ellipse(3, 3, 29, 29, RGB(214, 52, 46), RGB(158, 30, 28));
+    p.Rect(11, 11, 21, 21, kWhite);
+}
+
+// The row delete glyph: a red cross in the 16-unit cell at x.
+void DrawRowDelete(Painter& p, double x)
+{
+    p.Line({x + 4.5, 4.5}, {x + 11.5, 11.5}, RGB(196, 40, 40), 2.2);
+    p.Line({x + 11.5, 4.5}, {x + 4.5, 11.5}, RGB(196, 40, 40), 2.2);
+}
+
+// The list's document picture: a small page with lines, in the 16-unit cell at x.
+void DrawDocument(Painter& p, double x)
+{
+    DrawPage(p, x + 3, 1.5, x + 13, 14.5, 3.5, kPageEdge, RGB(222, 222, 222));
+    for (double y : {6.5, 9.0, 11.5})
+        p.Rect(x + 5, y, x + 11, y + 1, RGB(120, 144, 196));
+}
+
+void DrawDone(Painter& p, double x)
+{
+    p.Ellipse(x + 1, 1, x + 15, 15, RGB(58, 160, 72), RGB(34, 112, 48));
+    p.Line({x + 4.5, 8.2}, {x + 7, 10.8}, kWhite, 1.8);
+    p.Line({x + 7, 10.8}, {x + 11.5, 5.2}, kWhite, 1.8);
+}
+
+void DrawFailed(Painter& p, double x)
+{
+    p.Ellipse(x + 1, 1, x + 15, 15, RGB(214, 52, 46), RGB(158, 30, 28));
+    DrawCross(p, x, 0, 16, 1.8);
+}
+
+// Busy frame n of count: dots round a circle, the one at n darkest and the ones behind it fading.
+void DrawBusy(Painter& p, double x, int n, int count)
+{
+    constexpr double kPi = 3.14159265358979323846;
+    for (int i = 0; i < count; ++i) {
+        const double angle = -kPi / 2 + 2 * kPi * i / count;
+        const double cx = x + 8 + 5.2 * std::cos(angle), cy = 8 + 5.2 * std::sin(angle);
+        const int behind = (n - i + count) % count; // 0 for the head of the animation
+        const int shade = std::min(220, 40 + behind * 30);
+        const COLORREF colour = RGB(shade / 2, shade * 3 / 4, std::min(255, shade + 60));
+        p.Ellipse(cx - 1.7, cy - 1.7, cx + 1.7, cy + 1.7, colour, colour, 0.5);
+    }
+}
+
 // The product mark: a red tile holding a white page, size pixels square at (x, y).
 void DrawMark(Painter& p, double x, double y, double size)
 {
@@ -274,8 +363,13 @@ SIZE LayoutSize(Glyph glyph)
     switch (glyph) {
     case Glyph::Browse:
         return {24, 20};
+    case Glyph::RowDelete:
+        return {kListImageSize, kListImageSize};
     case Glyph::Convert:
     case Glyph::Cancel:
+    case Glyph::AddFiles:
+    case Glyph::Setting:
+    case Glyph::Stop:
         break;
     }
     return {32, 32};
@@ -302,6 +396,18 @@ win::Bitmap MakeGlyph(Glyph glyph, COLORREF background, bool disabled)
             break;
         case Glyph::Browse:
             DrawBrowse(p);
+            break;
+        case Glyph::AddFiles:
+            DrawAddFiles(p);
+            break;
+        case Glyph::Setting:
+            DrawSetting(p);
+            break;
+        case Glyph::Stop:
+            DrawStop(p);
+            break;
+        case Glyph::RowDelete:
+            DrawRowDelete(p, 0);
             break;
         }
     });
@@ -332,6 +438,20 @@ win::Bitmap MakeBanner(int width, int height)
         DrawMark(p, 12, 6, mark);
         p.Text("Quorvel Folimar", mark + 24, 5, width, 28, 20, true, kWhite, false);
         p.Text("PDF files from any application", mark + 25, 28, width, 44, 12, false, RGB(206, 222, 244), false);
+    }));
+}
+
+win::Bitmap MakeListImages(COLORREF maskColor)
+{
+    constexpr int kBusyFrames = 7;
+    return ToBitmap(Render(kListImageSize * kListImageCount, kListImageSize, maskColor, [](Painter& p) {
+        auto cell = [](int index) { return static_cast<double>(index * kListImageSize); };
+        DrawRowDelete(p, cell(0));
+        DrawDocument(p, cell(1));
+        DrawDone(p, cell(5));
+        for (int n = 0; n < kBusyFrames; ++n)
+            DrawBusy(p, cell(6 + n), n, kBusyFrames);
+        DrawFailed(p, cell(14));
     }));
 }
 

@@ -27,7 +27,15 @@ Pixels Disabled(const Pixels& picture, COLORREF background);
 
 uint32_t ToPixel(COLORREF color);
 
-enum class Glyph { Convert, Cancel, Browse };
+enum class Glyph {
+    Convert,
+    Cancel,
+    Browse,
+    AddFiles, // the batch window's tool panel
+    Setting,
+    Stop,
+    RowDelete, // the small button on each row of the batch list
+};
 
 // Size of a glyph in pixels at the screen's DPI.
 SIZE GlyphSize(Glyph glyph);
@@ -44,5 +52,13 @@ win::Bitmap MakeLogo(int width, int height);
 
 // The about window's banner.
 win::Bitmap MakeBanner(int width, int height);
+
+// The batch list's images: kListImageCount pictures of 16 by 16 pixels at 96 DPI in one strip,
+// left to right, drawn on maskColor (their transparent colour): 0 the row delete glyph, 1 a
+// document (convertible, pending), 5 done, 6 to 12 the busy animation's frames, 14 failed; 2, 3,
+// 4 and 13 are left empty.
+inline constexpr int kListImageCount = 15;
+inline constexpr int kListImageSize = 16;
+win::Bitmap MakeListImages(COLORREF maskColor);
 
 } // namespace folimar

@@ -27,10 +27,7 @@ HCURSOR SystemCursor(LPCSTR id)
 
 bool TfrmMain::Create()
 {
-    if (!RegisterClassOnce(kClassName, win::FormBrush()))
-        return false;
-    constexpr DWORD style = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_CLIPCHILDREN;
-    if (!CreateCentred(kClassName, kAppTitle, style, WS_EX_CONTROLPARENT, kClientWidth, kClientHeight))
+    if (!CreateMainWindow(kClassName, kAppTitle, kClientWidth, kClientHeight))
         return false;
     FFont = win::CreateFormFont();
     FLinkFont = win::CreateFormFont(false, true);

@@ -2,8 +2,8 @@
 // temporary data folder of the test prefix.
 #include "tests/gtest_win.h"
 
-#include "app/profile_number.h"
-#include "app/settings.h"
+#include "settings/profile_number.h"
+#include "settings/settings.h"
 #include "jobprep/common.h"
 #include "tests/temp_dir.h"
 

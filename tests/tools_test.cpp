@@ -202,6 +202,15 @@ TEST(DriverArguments, ParsesCommandsAndOptions)
     auto raw = Parse({"launch-raw", "folimar.exe.so", "\"a\" \"b\""}, error);
     ASSERT_TRUE(raw) << error;
     EXPECT_EQ(raw->operands[1], "\"a\" \"b\"");
+
+    auto drop = Parse({"drop", "TfrmMain_1", "107", "Z:\\a.txt", "Z:\\b.ps", "--pid", "9"}, error);
+    ASSERT_TRUE(drop) << error;
+    EXPECT_EQ(drop->operands, (std::vector<std::string>{"TfrmMain_1", "107", "Z:\\a.txt", "Z:\\b.ps"}));
+    EXPECT_EQ(drop->pid, 9u);
+    // What the shell hands a recorder is the recorder's, options included.
+    auto record = Parse({"record", "Z:\\rec.txt", "--timeout", "x"}, error);
+    ASSERT_TRUE(record) << error;
+    EXPECT_EQ(record->operands, (std::vector<std::string>{"Z:\\rec.txt", "--timeout", "x"}));
 }
 
 TEST(DriverArguments, RefusesWhatItCannotDo)
@@ -224,6 +233,10 @@ TEST(DriverArguments, RefusesWhatItCannotDo)
         {"launch-raw", "folimar.exe.so"},
         {"wait-exit", "abc"},
         {"kill", "0"},
+        {"drop", "TfrmMain_1", "107"},  // nothing to drop
+        {"rows", "TfrmMain_1"},         // no control
+        {"set-text", "#32770", "1148"}, // no text
+        {"record"},                     // no file
     };
     for (const auto& args : bad) {
         std::string error;
@@ -268,6 +281,9 @@ TEST(DriverArguments, KeysAsAUserTypesThem)
         {"ctrl+shift+7", '7', true, true, false},
         {"alt", 0x12, false, false, false},
         {"space", 0x20, false, false, false},
+        {"delete", 0x2E, false, false, false},
+        {"f1", 0x70, false, false, false},
+        {"shift+f1", 0x70, true, false, false},
         // Nothing a keyboard has: no key at all.
         {"", 0, false, false, false},
         {"tabs", 0, false, false, false},

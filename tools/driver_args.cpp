@@ -37,6 +37,10 @@ constexpr CommandRule kRules[] = {
     {"focus", 1, 1, kPid | kTimeout},
     {"bar", 2, 2, kPid | kTimeout},
     {"edit-view", 2, 2, kPid | kTimeout},
+    {"set-text", 3, 3, kPid | kTimeout},
+    {"rows", 2, 2, kPid | kTimeout},
+    {"drop", 3, kAny, kPid | kTimeout},
+    {"record", 1, kAny, kRest},
 };
 
 template <class T> bool ParseNumber(std::string_view text, T& value, int base = 10)
@@ -187,7 +191,8 @@ KeyStroke ParseKeyStroke(std::string_view text)
         std::string_view name;
         uint16_t vk;
     } kNamed[] = {{"tab", 0x09}, {"enter", 0x0D}, {"esc", 0x1B},  {"space", 0x20}, {"left", 0x25},
-                  {"up", 0x26},  {"right", 0x27}, {"down", 0x28}, {"alt", 0x12}};
+                  {"up", 0x26},  {"right", 0x27}, {"down", 0x28}, {"alt", 0x12},   {"delete", 0x2E},
+                  {"f1", 0x70},  {"home", 0x24},  {"end", 0x23}};
     KeyStroke key;
     for (;;) {
         size_t plus = text.find('+');
@@ -264,6 +269,13 @@ const char* Usage()
            "                                     thread; prints id=, class=, text=\n"
            "  bar WINDOW CONTROL                 a progress bar; prints pos=, max=, marquee=0|1\n"
            "  edit-view WINDOW CONTROL           an edit field's first visible character; prints first=, length=\n"
+           "  set-text WINDOW CONTROL TEXT       set the control's text (WM_SETTEXT)\n"
+           "  rows WINDOW CONTROL                a list view's rows, one per line: row=N, then its three\n"
+           "                                     columns' texts, the item's image, the third column's\n"
+           "                                     image and 1 when selected, separated by tabs\n"
+           "  drop WINDOW CONTROL FILE...        drop the files on the control (WM_DROPFILES)\n"
+           "  record FILE [ARG...]               append this command line to FILE (a program for tests\n"
+           "                                     to register where the shell opens something)\n"
            "WINDOW is a window class or a handle 0x...; CONTROL a control id, CLASS#N or the control's text.\n"
            "Window commands wait up to --timeout seconds (default 30) for what they name; --pid N narrows\n"
            "them to one process; --wait-exit then waits for the window's process and prints exit=N.\n";

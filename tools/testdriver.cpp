@@ -10,6 +10,7 @@
 // did not wait for it.
 #include "tools/detached_process.h"
 #include "tools/driver_args.h"
+#include "tools/remote_memory.h"
 #include "tools/wine_paths.h"
 #include "win/error_text.h"
 #include "win/handle.h"
@@ -464,6 +465,57 @@ int EditView(const Command& command)
     });
 }
 
+int SetText(const Command& command)
+{
+    HWND window = nullptr;
+    HWND control = FindControl(command, window);
+    if (!control)
+        return 1;
+    DWORD_PTR done = 0;
+    if (!::SendMessageTimeoutA(control, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(command.operands[2].c_str()),
+                               SMTO_ABORTIFHUNG, kSendTimeoutMs, &done) ||
+        !done)
+        return Fail("the control did not take the text");
+    return 0;
+}
+
+int Rows(const Command& command)
+{
+    HWND window = nullptr;
+    HWND list = FindControl(command, window);
+    if (!list)
+        return 1;
+    constexpr int kColumns = 3;
+    std::vector<driver::ListRow> rows;
+    if (!driver::ReadListRows(list, kColumns, rows))
+        return FailWithError("cannot read the list's rows");
+    for (size_t i = 0; i < rows.size(); ++i) {
+        std::printf("row=%zu", i);
+        for (const std::string& text : rows[i].texts)
+            std::printf("\t%s", driver::OneLine(text).c_str());
+        std::printf("\t%d\t%d\t%d\n", rows[i].image, rows[i].statusImage, rows[i].selected ? 1 : 0);
+    }
+    return 0;
+}
+
+// Drops the files on the control as the shell does: a DROPFILES block the receiver reads and
+// frees, here in memory of the receiver's process (a handle of ours means nothing there).
+int Drop(const Command& command)
+{
+    HWND window = nullptr;
+    HWND control = FindControl(command, window);
+    if (!control)
+        return 1;
+    const std::string block = driver::DropFilesBlock({command.operands.begin() + 2, command.operands.end()});
+    driver::RemoteMemory memory(control, block.size());
+    if (!memory.valid() || !memory.Write(0, block.data(), block.size()))
+        return FailWithError("cannot write the dropped files into the window's process");
+    if (!::PostMessageA(control, WM_DROPFILES, reinterpret_cast<WPARAM>(memory.address()), 0))
+        return FailWithError("PostMessage WM_DROPFILES");
+    memory.Release(); // the receiver reads it after we have gone
+    return 0;
+}
+
 std::string EnvironmentValue(const char* name)
 {
     char value[MAX_PATH + 1] = {};
@@ -528,6 +580,10 @@ int main(int argc, char** argv)
         {"focus", Focus},
         {"bar", Bar},
         {"edit-view", EditView},
+        {"set-text", SetText},
+        {"rows", Rows},
+        {"drop", Drop},
+        {"record", [](const Command& c) { return AppendLine(c.operands[0], ::GetCommandLineA()) ? 0 : 1; }},
     };
     for (const auto& handler : kHandlers) {
         if (command->name == handler.name) {

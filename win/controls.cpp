@@ -157,4 +157,12 @@ void Hints::Update(HWND control, const std::string& text)
     ::SendMessageA(tooltip_, TTM_UPDATETIPTEXTA, 0, reinterpret_cast<LPARAM>(&ti));
 }
 
+void Hints::Remove(HWND control)
+{
+    if (!tooltip_ || !control)
+        return;
+    TOOLINFOA ti = ToolFor(control, "");
+    ::SendMessageA(tooltip_, TTM_DELTOOLA, 0, reinterpret_cast<LPARAM>(&ti));
+}
+
 } // namespace win

@@ -43,6 +43,8 @@ public:
     bool Create(HWND owner);
     void Add(HWND control, const std::string& text);
     void Update(HWND control, const std::string& text);
+    // Before the control goes: the tool tip must not keep a tool for a destroyed window.
+    void Remove(HWND control);
 
 private:
     HWND tooltip_ = nullptr; // owned by its owner window, destroyed with it

@@ -4,8 +4,10 @@
 
 #include <windows.h>
 
+#include <commctrl.h>
 #include <ddeml.h>
 #include <objbase.h>
+#include <shellapi.h>
 #include <winspool.h>
 
 #include <utility>
@@ -166,6 +168,30 @@ struct MappedViewTraits {
     static void Close(Type h) { ::UnmapViewOfFile(h); }
 };
 
+// Files dropped on a window: the handle WM_DROPFILES brings, released with DragFinish.
+struct DropTraits {
+    using Type = HDROP;
+    static Type Invalid() { return nullptr; }
+    static bool Valid(Type h) { return h != nullptr; }
+    static void Close(Type h) { ::DragFinish(h); }
+};
+
+// An image list the program made; a control given it with a "share" style does not destroy it.
+struct ImageListTraits {
+    using Type = HIMAGELIST;
+    static Type Invalid() { return nullptr; }
+    static bool Valid(Type h) { return h != nullptr; }
+    static void Close(Type h) { ::ImageList_Destroy(h); }
+};
+
+// A menu the program made and did not attach to a window.
+struct MenuTraits {
+    using Type = HMENU;
+    static Type Invalid() { return nullptr; }
+    static bool Valid(Type h) { return h != nullptr; }
+    static void Close(Type h) { ::DestroyMenu(h); }
+};
+
 using UniqueHandle = Scoped<KernelHandleTraits>;
 using RegKey = Scoped<RegKeyTraits>;
 using FindHandle = Scoped<FindHandleTraits>;
@@ -180,6 +206,9 @@ using DdeConversation = Scoped<DdeConversationTraits>;
 using DdeData = Scoped<DdeDataTraits>;
 using MappedView = Scoped<MappedViewTraits>;
 template <class T> using TaskMemory = Scoped<TaskMemoryTraits<T>>;
+using Drop = Scoped<DropTraits>;
+using ImageList = Scoped<ImageListTraits>;
+using Menu = Scoped<MenuTraits>;
 
 // COM on the calling thread for the scope's lifetime (the shell's folder browser needs it); a
 // thread that had COM already keeps it as it was.

@@ -3,6 +3,7 @@
 
 #include "base/resource.h"
 #include "win/dpi.h"
+#include "win/form_colors.h"
 
 #include <algorithm>
 
@@ -103,6 +104,14 @@ bool Window::CreateAt(HWND owner, const RECT& area, const char* className, const
     return hwnd != nullptr;
 }
 
+bool Window::CreateMainWindow(const char* className, const char* caption, int clientWidth, int clientHeight)
+{
+    if (!RegisterClassOnce(className, FormBrush()))
+        return false;
+    constexpr DWORD style = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_CLIPCHILDREN;
+    return CreateCentred(className, caption, style, WS_EX_CONTROLPARENT, clientWidth, clientHeight);
+}
+
 LRESULT Window::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam)
 {
     return DefaultProc(msg, wParam, lParam);
@@ -169,6 +178,8 @@ int RunMessageLoop(Window* idle)
         while (::PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
             if (msg.message == WM_QUIT)
                 return static_cast<int>(msg.wParam);
+            if (idle && idle->PreviewMessage(msg))
+                continue;
             if (idle && HandleDialogKeys(idle->Handle(), msg))
                 continue;
             ::TranslateMessage(&msg);

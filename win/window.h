@@ -17,6 +17,10 @@ public:
     // Called by the message loop each time the queue has become empty.
     virtual void OnIdle() {}
 
+    // Called by the message loop for every message before it is dispatched, so that the window
+    // sees keys meant for its controls first; true when the message was used up.
+    virtual bool PreviewMessage(const MSG&) { return false; }
+
 protected:
     // Registers className once per process with this class's procedure and the product's icon.
     static bool RegisterClassOnce(const char* className, HBRUSH background);
@@ -29,6 +33,10 @@ protected:
     // The same for a window owned by owner and centred on it (on the screen when owner is null).
     bool CreateCentredOn(HWND owner, const char* className, const char* caption, DWORD style, DWORD exStyle,
                          int clientWidth, int clientHeight);
+
+    // A main window of the program: its class registered on the form colour, a fixed border
+    // with the system menu and the minimise box, centred on the screen.
+    bool CreateMainWindow(const char* className, const char* caption, int clientWidth, int clientHeight);
 
     virtual LRESULT HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam);
     LRESULT DefaultProc(UINT msg, WPARAM wParam, LPARAM lParam);

@@ -135,10 +135,12 @@ work_folders() { find "$temp" -maxdepth 1 -name 'folimar-*' | sort; }
 
 # start_loop OUT: folimarc on the endless job, once it has rendered its first page; sets pid.
 start_loop() {
+  # A fresh file: the last run's "page 1" must not be taken for this run's.
+  rm -f "$work/err"
   "$folimarc" "$work/loop.ps" "$1" >/dev/null 2>"$work/err" &
   pid=$!
   for _ in $(seq 300); do
-    grep -q "page 1" "$work/err" && return 0
+    grep -qs "page 1" "$work/err" && return 0
     sleep 0.1
   done
   echo "FAIL: the endless job did not start"

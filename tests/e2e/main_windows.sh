@@ -7,6 +7,8 @@
 job=$work/job.ps
 companion=$work/job.inf
 quoted() { printf '"%s" ' "$@" | sed 's/ $//'; }
+# The batch window needs the virtual printer.
+"$FOLIMAR_BIN/tools/printer_setup.exe" "$folimar" >/dev/null
 
 # check NAME CLASS OTHER_CLASS CLIENT_SIZE DRIVER_LAUNCH_ARGS...
 check() {

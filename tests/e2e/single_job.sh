@@ -12,30 +12,14 @@ pdf=$docs/"Report_ Q1-Q2.pdf"
 mkdir -p "$docs"
 
 # The documents folder the window proposes from, so no PDF lands in the user's home.
-shell_folders='HKCU\Software\Microsoft\Windows\CurrentVersion\Explorer'
-set_documents() {
-  local key
-  for key in "Shell Folders" "User Shell Folders"; do
-    wine reg add "$shell_folders\\$key" /v Personal /d "$(winpath "$1")" /f >/dev/null 2>&1 ||
-      fail "cannot set the documents folder"
-  done
-}
 set_documents "$docs"
-
-quoted() { printf '"%s" ' "$@" | sed 's/ $//'; }
 
 # start JOB_SOURCE: a fresh job and companion file, the program started with the port's eight
 # arguments; sets pid and window.
 start() {
   cp "$1" "$job"
   echo "companion" >"$companion"
-  local line out
-  line=$(quoted "$(winpath "$job")" "Quorvel Virtual Printer" "$(winpath "$companion")" "me" "1176" \
-    "20261210093000" "$title" "RAW")
-  out=$("$driver" launch-raw "$folimar" "$line")
-  pid=$(field pid "$out")
-  window=$(field hwnd "$("$driver" wait-window TfrmMain --pid "$pid")")
-  [ -n "$window" ] || fail "no single-job window"
+  start_job "$job" "$title" "$companion"
 }
 
 # msgbox CASE CAPTION TEXT: the message box now shown by the program has that caption and text.

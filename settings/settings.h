@@ -1,8 +1,6 @@
 // The batch window's two settings, kept in "folimar.ini" in the program's data folder.
 #pragma once
 
-#include "base/output_settings.h"
-
 #include <string>
 #include <string_view>
 
@@ -11,6 +9,13 @@ namespace folimar {
 inline constexpr char kSettingsSection[] = "Folimar";
 inline constexpr char kOutputFolderKey[] = "OutputFolder";
 inline constexpr char kOverwriteKey[] = "OverWrite";
+
+struct TSettings {
+    std::string outputFolder; // joined to file names as stored
+    bool overwrite = true;    // false: "New name", a numbered name beside an existing PDF
+
+    bool operator==(const TSettings&) const = default;
+};
 
 // "OverWrite" means "Overwrite" when its value is 1, and when it is missing or not a number.
 bool OverwriteFromProfile(std::string_view value);

@@ -1,8 +1,8 @@
 // Reading and writing the settings file through the system's profile functions.
-#include "app/settings.h"
+#include "settings/settings.h"
 
 #include "base/printer_constants.h"
-#include "app/profile_number.h"
+#include "settings/profile_number.h"
 #include "jobprep/common.h"
 
 #include <windows.h>

@@ -1,5 +1,5 @@
 // The settings file's number rule.
-#include "app/profile_number.h"
+#include "settings/profile_number.h"
 
 namespace folimar {
 

@@ -1,0 +1,68 @@
+// Rules of the batch window that need no window: the buttons' states, the rows' colours and
+// delete buttons, the list's pop-up menu, the files an open dialog returns and the folders.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace folimar {
+
+// What the idle rule gives the tool panel and the list.
+struct TBatchButtonStates {
+    bool addFilesEnabled = false;
+    bool setupEnabled = false; // "Setting", and the list with it
+    bool startEnabled = false; // "Create PDF"
+    bool startVisible = false;
+    bool stopVisible = false; // never together with "Create PDF"
+
+    bool operator==(const TBatchButtonStates&) const = default;
+};
+
+// The idle rule: nothing changes the list or the settings while a batch runs; "Create PDF" needs
+// a convertible entry and a way to print (canPrint) and gives its place to "Stop" during a batch.
+TBatchButtonStates BatchButtonStates(bool batchRunning, int convertibleCount, bool canPrint);
+
+// Rows alternate between two tints, from the top.
+COLORREF RowBackground(int index);
+
+// The row delete button over the left end of a row, given the row's bounds (client pixels):
+// one pixel in from its top-left corner, two pixels less high than the row, two more wide than high.
+RECT RowButtonRect(const RECT& row);
+
+// A row's button shows only while its top lies in the list's item area (below the header):
+// a button of a row scrolled away must not cover the header or float outside the rows.
+bool RowButtonShown(const RECT& button, const RECT& itemArea);
+
+// The list's pop-up menu: which items can be used.
+struct TPopupStates {
+    bool removeSelected = false;
+    bool removeAll = false;
+    bool openPdf = false;
+
+    bool operator==(const TPopupStates&) const = default;
+};
+
+// firstSelectedImage: the image index of the first selected entry (-1 when none is selected);
+// pdfExists: a file is at that entry's planned PDF path.
+TPopupStates PopupStates(int count, int selectedCount, int firstSelectedImage, bool pdfExists);
+
+// The files an open dialog with several choices returns in its buffer: one full path, or the
+// folder followed by the names, each ended by a zero byte and the list by a second one.
+std::vector<std::string> OpenDialogFiles(std::string_view buffer);
+
+// path with one trailing backslash added when it has none; empty stays empty.
+std::string WithTrailingBackslash(std::string path);
+
+// The program's data folder below the application-data folder: "<appData>\QUORPSFILES\".
+std::string DataFolderOf(const std::string& appDataFolder);
+
+// The spool folder of the batch pipeline: "<appData>\QUORPSFILES\TEMP\".
+std::string SpoolFolderOf(const std::string& appDataFolder);
+
+// The help file beside the program.
+std::string HelpFilePath(const std::string& programPath);
+
+} // namespace folimar
