@@ -14,9 +14,7 @@
 #include "win/handle.h"
 #include "win/temp_folder.h"
 
-#include <algorithm>
 #include <atomic>
-#include <functional>
 #include <cstdint>
 #include <cstdio>
 #include <memory>
@@ -132,12 +130,8 @@ std::optional<JobScan> ScanJob(const std::string& input, DWORD& error)
     if (!mapped)
         return std::nullopt;
     std::string_view text(static_cast<const char*>(view.get()), static_cast<size_t>(size.QuadPart));
-    // Both strip passes start at this marker: a job without it is left as it is.
     JobScan scan;
-    // Horspool skips most bytes; a plain find stops at every "c" of hex image data.
-    constexpr std::string_view kMarker = "currentfile eexec";
-    scan.needsCut = std::search(text.begin(), text.end(),
-                                std::boyer_moore_horspool_searcher(kMarker.begin(), kMarker.end())) != text.end();
+    scan.needsCut = folimar::MayHoldFontPrograms(text);
     scan.pageCount = folimar::ReadPageCount(text);
     return scan;
 }

@@ -122,6 +122,10 @@ private:
 // Both passes over a whole text: the cleaned text (the text itself when nothing was cut).
 std::string StripFontPrograms(std::string_view text);
 
+// Whether text holds the start marker both passes share ("currentfile eexec"): a job without it
+// has nothing to cut.
+bool MayHoldFontPrograms(std::string_view text);
+
 // Reads the page count of the job file fileName into pageCount (left as it is when the job gives none) and
 // rewrites the job without its font programs, reading it once in pieces of bounded size. The cleaned job goes to
 // the temporary file beside it, which replaces the job by one rename only when something was cut and the whole
