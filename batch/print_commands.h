@@ -20,6 +20,14 @@ struct TPrintCommands {
 TPrintCommands BuildPrintCommands(const std::string& commandTemplate, const std::string& ddeTemplate,
                                   const std::string& documentPath);
 
+// The DDE service and topic: as the file type gives them, else the shell's defaults: the print
+// program's file name without its extension, and "System".
+struct TDdeTarget {
+    std::string application;
+    std::string topic;
+};
+TDdeTarget DdeTargetFor(const std::string& commandLine, const std::string& application, const std::string& topic);
+
 // A started print application; owned by the caller until EndPrintCommand.
 struct TPrintProcess {
     win::UniqueHandle process;
