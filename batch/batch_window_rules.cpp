@@ -6,12 +6,12 @@
 
 namespace folimar {
 
-TBatchButtonStates BatchButtonStates(bool batchRunning, int convertibleCount, bool canPrint)
+TBatchButtonStates BatchButtonStates(bool batchRunning, int convertibleCount)
 {
     TBatchButtonStates states;
     states.addFilesEnabled = !batchRunning;
     states.setupEnabled = states.addFilesEnabled;
-    states.startEnabled = convertibleCount > 0 && canPrint;
+    states.startEnabled = convertibleCount > 0;
     states.startVisible = !batchRunning;
     states.stopVisible = !states.startVisible;
     return states;

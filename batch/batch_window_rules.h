@@ -22,8 +22,8 @@ struct TBatchButtonStates {
 };
 
 // The idle rule: nothing changes the list or the settings while a batch runs; "Create PDF" needs
-// a convertible entry and a way to print (canPrint) and gives its place to "Stop" during a batch.
-TBatchButtonStates BatchButtonStates(bool batchRunning, int convertibleCount, bool canPrint);
+// a convertible entry and gives its place to "Stop" during a batch.
+TBatchButtonStates BatchButtonStates(bool batchRunning, int convertibleCount);
 
 // Rows alternate between two tints, from the top.
 COLORREF RowBackground(int index);

@@ -4,6 +4,7 @@
 #include "base/printer_constants.h"
 #include "base/product_info.h"
 #include "batch/batch_window_rules.h"
+#include "batch/default_printer.h"
 #include "dialogs/about.h"
 #include "dialogs/setup.h"
 #include "jobprep/common.h"
@@ -12,39 +13,9 @@
 #include "win/program_path.h"
 
 #include <shellapi.h>
-#include <shlobj.h>
 #include <windowsx.h>
 
 namespace folimar {
-
-namespace {
-
-// "Create PDF" needs the printing pipeline, which this program does not have yet: the button
-// stays disabled until it does.
-constexpr bool kCanStartBatch = false;
-
-// The virtual printer is installed when the profile's [Devices] holds a non-blank entry for it.
-bool IsPrinterInstalled(const char* name)
-{
-    char value[260] = {};
-    DWORD n = ::GetProfileStringA("Devices", name, "", value, sizeof(value));
-    return std::string_view(value, n).find_first_not_of(" \t") != std::string_view::npos;
-}
-
-// The user's application-data folder: as the shell folders record it, else as the shell reports
-// it; the documents folder when neither knows one, so that the data folder is never a bare name.
-std::string AppDataFolder()
-{
-    std::string folder = ReadRegistryString(HKEY_CURRENT_USER, kShellFoldersKey, "AppData");
-    if (!folder.empty())
-        return folder;
-    char path[MAX_PATH] = {};
-    if (SUCCEEDED(::SHGetFolderPathA(nullptr, CSIDL_APPDATA, nullptr, SHGFP_TYPE_CURRENT, path)) && path[0])
-        return path;
-    return GetMyDocumentsFolder();
-}
-
-} // namespace
 
 TfrmMain_1::~TfrmMain_1()
 {
@@ -112,6 +83,8 @@ void TfrmMain_1::FormCreate()
     TSettings settings = LoadSettings(FDataFolder);
     FOutputFolder = settings.outputFolder;
     FOverwrite = settings.overwrite;
+    lstrcpynA(FWatcherParams.printerName, kPrinterName, sizeof FWatcherParams.printerName);
+    FWatcherParams.stopEvent = StopWatcherEvent();
     if (!printerInstalled) {
         // The program ends as soon as its message loop runs; the window is never shown.
         ::PostQuitMessage(1);
@@ -124,7 +97,7 @@ void TfrmMain_1::FormCreate()
 
 void TfrmMain_1::ApplicationEvents1Idle()
 {
-    const TBatchButtonStates states = BatchButtonStates(false, FConvertibleCount, kCanStartBatch);
+    const TBatchButtonStates states = BatchButtonStates(BatchRunning(), FConvertibleCount);
     SetEnabled(sbAddFiles.Handle(), states.addFilesEnabled);
     SetEnabled(sbSetup.Handle(), states.setupEnabled);
     SetEnabled(ListView1.Handle(), states.setupEnabled);
@@ -229,6 +202,12 @@ void TfrmMain_1::OnCommand(int id, int code, HWND control)
     case idSbAddFiles:
         sbAddFilesClick();
         break;
+    case idSbStartProcess:
+        sbStartProcessClick();
+        break;
+    case idSbStop:
+        sbStopClick();
+        break;
     case idSbSetup:
         sbSetupClick();
         break;
@@ -320,7 +299,17 @@ LRESULT TfrmMain_1::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam)
     case WM_FREE_ROW_BUTTON:
         WMFreeRowButton(wParam);
         return 0;
+    case WM_BATCH_STATUS:
+        WMBatchStatus(wParam, lParam);
+        return 0;
+    case WM_TIMER:
+        if (wParam == idTimer1) {
+            Timer1Timer();
+            return 0;
+        }
+        break;
     case WM_DESTROY:
+        FormDestroy();
         ::PostQuitMessage(0);
         return 0;
     }

@@ -1,8 +1,9 @@
 // The batch window: a list of documents printed to the virtual printer and converted.
 #pragma once
 
-#include "settings/settings.h"
 #include "batch/batch_list_rules.h"
+#include "batch/batch_run.h"
+#include "settings/settings.h"
 #include "win/controls.h"
 #include "win/handle.h"
 #include "win/list_view.h"
@@ -25,6 +26,7 @@ public:
     static constexpr char kClassName[] = "TfrmMain_1";
     static constexpr int kClientWidth = 583;
     static constexpr int kClientHeight = 407;
+    static constexpr int kStatusColumn = 2; // the list column that shows an entry's status image
 
     // Control identifiers, for the window's own dispatch and for tools that drive the window.
     enum ControlId {
@@ -41,6 +43,7 @@ public:
         idRemoveSelected1 = 201, // the list's pop-up menu
         idRemoveAll1 = 202,
         idOpenPDFDoc1 = 203,
+        idTimer1 = 300,
         idRowButtonFirst = 1000, // a row delete button: this + the number of its entry, counted from 0
     };
 
@@ -73,12 +76,23 @@ private:
     WPARAM DefaultButtonId() const;
 
     void FormCreate();
+    void FormDestroy();
     void ApplicationEvents1Idle();
     void sbSetupClick();
     void lblAboutClick();
     void lblHelpClick();
     void lblUrlClick();
     void FormKeyUp(WPARAM key);
+
+    // Batches (frm_main_1_batch.cpp).
+    void sbStartProcessClick();
+    void sbStopClick();
+    void WMBatchStatus(WPARAM status, LPARAM index);
+    void Timer1Timer();
+    void InitListViewItem();
+    void SetStatusImage(int index, int image);
+    std::vector<TBatchEntry> BatchEntries() const;
+    bool BatchRunning() const { return FBatch.printThread != nullptr; }
 
     // The list (frm_main_1_list.cpp).
     void CreateListView();
@@ -112,6 +126,11 @@ private:
     std::string FOutputFolder;
     bool FOverwrite = true;
     int FConvertibleCount = 0;
+    // The running batch's print-files thread and watcher (FPrintThread); none while idle.
+    TBatchThreads FBatch;
+    int FCurrentItem = -1; // the row the print-files thread works on, animated by Timer1
+    bool FTimer1On = false;
+    TWatcherParams FWatcherParams;
     std::vector<TListEntry> FEntries;
     LPARAM FNextKey = 0;
     HWND FFocus = nullptr; // the control that had the focus when the window was last active

@@ -21,7 +21,6 @@ constexpr UINT_PTR kListViewSubclassId = 1;
 // The list's images are drawn on this colour and it is their transparent one.
 constexpr COLORREF kImageMask = RGB(255, 0, 255);
 constexpr COLORREF kRowButtonBackground = RGB(240, 240, 240);
-constexpr int kStatusColumn = 2;
 constexpr DWORD kOpenDialogBufferSize = 64 * 1024;
 
 } // namespace

@@ -16,19 +16,16 @@ TEST(BatchButtonStates, FollowTheBatchAndTheConvertibleEntries)
     struct Case {
         bool running;
         int convertible;
-        bool canPrint;
         TBatchButtonStates states; // add, setup, start enabled, start visible, stop visible
     } cases[] = {
-        {false, 0, true, {true, true, false, true, false}}, // empty list: nothing to create
-        {false, 1, true, {true, true, true, true, false}},
-        {false, 7, false, {true, true, false, true, false}}, // no way to print yet
-        {false, -1, true, {true, true, false, true, false}},
-        {true, 3, true, {false, false, true, false, true}}, // Stop in the place of Create PDF
-        {true, 0, true, {false, false, false, false, true}},
+        {false, 0, {true, true, false, true, false}}, // empty list: nothing to create
+        {false, 1, {true, true, true, true, false}},
+        {false, -1, {true, true, false, true, false}},
+        {true, 3, {false, false, true, false, true}}, // Stop in the place of Create PDF
+        {true, 0, {false, false, false, false, true}},
     };
     for (const Case& c : cases)
-        EXPECT_EQ(BatchButtonStates(c.running, c.convertible, c.canPrint), c.states)
-            << c.running << " " << c.convertible << " " << c.canPrint;
+        EXPECT_EQ(BatchButtonStates(c.running, c.convertible), c.states) << c.running << " " << c.convertible;
 }
 
 TEST(RowBackground, AlternatesFromTheTop)

@@ -1,0 +1,85 @@
+// Starting and winding up one batch.
+#include "batch/batch_run.h"
+
+#include "base/printer_constants.h"
+#include "batch/batch_window_rules.h"
+#include "jobprep/common.h"
+
+#include <shlobj.h>
+
+namespace folimar {
+
+std::string AppDataFolder()
+{
+    std::string folder = ReadRegistryString(HKEY_CURRENT_USER, kShellFoldersKey, "AppData");
+    if (folder.empty()) {
+        char path[MAX_PATH] = {};
+        if (SUCCEEDED(::SHGetFolderPathA(nullptr, CSIDL_APPDATA, nullptr, SHGFP_TYPE_CURRENT, path)) && path[0])
+            folder = path;
+        else
+            folder = GetMyDocumentsFolder();
+    }
+    return WithTrailingBackslash(folder);
+}
+
+std::string SpoolFolderPath()
+{
+    return SpoolFolderOf(AppDataFolder());
+}
+
+win::UniqueHandle CreateBatchMutex(bool& alreadyRunning)
+{
+    win::UniqueHandle mutex(::CreateMutexA(nullptr, FALSE, kBatchMutexName));
+    alreadyRunning = mutex && ::GetLastError() == ERROR_ALREADY_EXISTS;
+    if (alreadyRunning)
+        mutex.reset();
+    return mutex;
+}
+
+TBatchThreads StartBatch(HWND window, win::UniqueHandle mutex, std::vector<TBatchEntry> entries,
+                         const std::string& spoolFolder, TWatcherParams& params)
+{
+    // A stop that no wait took belongs to an earlier batch.
+    ::ResetEvent(StopPrintEvent());
+    ::ResetEvent(StopWatcherEvent());
+    TBatchThreads batch;
+    batch.printThread = std::make_unique<TPrintFilesThread>(true, window, mutex.release());
+    if (!batch.printThread->Valid()) {
+        batch.printThread->RestoreDefaultPrinter();
+        batch.printThread.reset();
+        return batch;
+    }
+    batch.printThread->FListView = std::move(entries);
+    batch.printThread->FSpoolFolder = spoolFolder;
+    CreateFolderPath(spoolFolder);
+    FindOrDeleteFiles(spoolFolder + kCapturedJobPattern, true);
+    params.printThreadId = batch.printThread->ThreadID();
+    params.spoolFolder = spoolFolder;
+    batch.watcher.reset(::CreateThread(nullptr, 0, &PrintQueueWatcher, &params, 0, nullptr));
+    if (batch.watcher)
+        ::SetThreadPriority(batch.watcher.get(), THREAD_PRIORITY_ABOVE_NORMAL);
+    batch.printThread->Resume();
+    return batch;
+}
+
+void StopBatch(TBatchThreads& batch)
+{
+    ::SetEvent(StopPrintEvent());
+    if (batch.printThread)
+        batch.printThread->Terminate();
+}
+
+void EndBatch(TBatchThreads& batch)
+{
+    if (batch.printThread) {
+        batch.printThread->WaitFor();
+        batch.printThread.reset();
+    }
+    ::SetEvent(StopWatcherEvent());
+    if (batch.watcher) {
+        win::WaitServingSentMessages(batch.watcher.get());
+        batch.watcher.reset();
+    }
+}
+
+} // namespace folimar
