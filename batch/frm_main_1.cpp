@@ -4,6 +4,7 @@
 #include "base/printer_constants.h"
 #include "base/product_info.h"
 #include "batch/batch_window_rules.h"
+#include "batch/default_printer.h"
 #include "dialogs/about.h"
 #include "dialogs/setup.h"
 #include "jobprep/common.h"
@@ -22,14 +23,6 @@ namespace {
 // "Create PDF" needs the printing pipeline, which this program does not have yet: the button
 // stays disabled until it does.
 constexpr bool kCanStartBatch = false;
-
-// The virtual printer is installed when the profile's [Devices] holds a non-blank entry for it.
-bool IsPrinterInstalled(const char* name)
-{
-    char value[260] = {};
-    DWORD n = ::GetProfileStringA("Devices", name, "", value, sizeof(value));
-    return std::string_view(value, n).find_first_not_of(" \t") != std::string_view::npos;
-}
 
 // The user's application-data folder: as the shell folders record it, else as the shell reports
 // it; the documents folder when neither knows one, so that the data folder is never a bare name.
