@@ -211,6 +211,13 @@ protected:
         ASSERT_EQ(::WaitForMultipleObjects(2, waits, FALSE, 30000), WAIT_OBJECT_0) << "the application never got ready";
     }
 
+    // An application a failed test left running would keep the test run waiting for its output.
+    void TearDown() override
+    {
+        if (watch && ::WaitForSingleObject(watch.get(), 0) == WAIT_TIMEOUT)
+            ::TerminateProcess(watch.get(), 99);
+    }
+
     void KeepWatch()
     {
         ASSERT_TRUE(app.process);
@@ -218,7 +225,7 @@ protected:
         ASSERT_NE(app.threadId, 0u);
         HANDLE copy = nullptr;
         ASSERT_TRUE(::DuplicateHandle(::GetCurrentProcess(), app.process.get(), ::GetCurrentProcess(), &copy,
-                                      SYNCHRONIZE | PROCESS_QUERY_INFORMATION, FALSE, 0));
+                                      SYNCHRONIZE | PROCESS_QUERY_INFORMATION | PROCESS_TERMINATE, FALSE, 0));
         watch.reset(copy);
     }
 
