@@ -206,7 +206,7 @@ protected:
         ASSERT_TRUE(ready);
         const std::string command = "\"" + StubProgram() + "\" " + eventName + " \"" + marker + "\"";
         ASSERT_TRUE(StartPrintCommand(command, app)) << command << ": error " << ::GetLastError();
-        KeepWatch();
+        ASSERT_NO_FATAL_FAILURE(KeepWatch());
         const HANDLE waits[] = {ready.get(), watch.get()};
         ASSERT_EQ(::WaitForMultipleObjects(2, waits, FALSE, 30000), WAIT_OBJECT_0) << "the application never got ready";
     }
