@@ -2,31 +2,18 @@
 // made from the templates, the hidden print process, the DDE execute and the end of the process.
 #pragma once
 
+#include "batch/print_commands_rules.h"
 #include "win/handle.h"
 
 #include <windows.h>
 
+#include <optional>
 #include <string>
 
 namespace folimar {
 
-// What the templates give for one document.
-struct TPrintCommands {
-    std::string commandLine;
-    std::string ddeCommand;
-    bool printable = false;
-};
-
 TPrintCommands BuildPrintCommands(const std::string& commandTemplate, const std::string& ddeTemplate,
                                   const std::string& documentPath);
-
-// The DDE service and topic: as the file type gives them, else the shell's defaults: the print
-// program's file name without its extension, and "System".
-struct TDdeTarget {
-    std::string application;
-    std::string topic;
-};
-TDdeTarget DdeTargetFor(const std::string& commandLine, const std::string& application, const std::string& topic);
 
 // A started print application; owned by the caller until EndPrintCommand.
 struct TPrintProcess {
@@ -44,5 +31,8 @@ bool ExecuteDdeCommand(const std::string& application, const std::string& topic,
 // Asks the application to quit (WM_QUIT to its primary thread) or, with kill, ends it at once;
 // closes its handles either way.
 void EndPrintCommand(TPrintProcess& process, bool kill);
+
+// ExpandEnvironmentStringsA into kExpandedCommandBytes.
+std::optional<std::string> ExpandEnvironment(const std::string& text);
 
 } // namespace folimar

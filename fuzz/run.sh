@@ -27,8 +27,9 @@ declare -A sources=(
   [dsc_header]="jobprep/dsc_header.cpp jobprep/text_rules.cpp"
   [profile_number]="settings/profile_number.cpp"
   [print_command]="batch/print_command_rules.cpp batch/batch_list_rules.cpp jobprep/text_rules.cpp"
+  [print_commands]="batch/print_commands_rules.cpp jobprep/text_rules.cpp"
 )
-[ ${#targets[@]} -gt 0 ] || targets=(strip_pass page_count page_marker dsc_header profile_number print_command)
+[ ${#targets[@]} -gt 0 ] || targets=(strip_pass page_count page_marker dsc_header profile_number print_command print_commands)
 
 out=$build/fuzz
 mkdir -p "$out"

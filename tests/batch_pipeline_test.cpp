@@ -119,6 +119,9 @@ protected:
         params_.spoolFolder = folder_;
         watcher_.reset(::CreateThread(nullptr, 0, &PrintQueueWatcher, &params_, 0, nullptr));
         ASSERT_TRUE(watcher_);
+        // The watcher first notes the files already there (as a batch starts it before any
+        // document prints); a job written before that would count as stale.
+        ::Sleep(500);
     }
     void TearDown() override
     {

@@ -1,0 +1,100 @@
+// Print-command execution: the commands made from the templates, the hidden print process, the
+// DDE execute conversation and the end of the process.
+#include "batch/print_commands.h"
+
+#include <ddeml.h>
+
+#include <vector>
+
+namespace folimar {
+
+namespace {
+
+// The client asks for nothing the DDE library would report through a callback; one that answers
+// nothing stands in for none, which some DDE libraries would call all the same.
+HDDEDATA CALLBACK IgnoreDdeEvent(UINT, UINT, HCONV, HSZ, HSZ, HDDEDATA, ULONG_PTR, ULONG_PTR)
+{
+    return nullptr;
+}
+
+} // namespace
+
+std::optional<std::string> ExpandEnvironment(const std::string& text)
+{
+    char expanded[kExpandedCommandBytes];
+    const DWORD length = ::ExpandEnvironmentStringsA(text.c_str(), expanded, sizeof(expanded));
+    // The length counts the terminating zero; a larger one than the buffer means nothing was
+    // expanded into it.
+    if (length == 0 || length > sizeof(expanded))
+        return std::nullopt;
+    return std::string(expanded);
+}
+
+TPrintCommands BuildPrintCommands(const std::string& commandTemplate, const std::string& ddeTemplate,
+                                  const std::string& documentPath)
+{
+    return BuildPrintCommandsWith(commandTemplate, ddeTemplate, documentPath, ExpandEnvironment);
+}
+
+bool StartPrintCommand(const std::string& commandLine, TPrintProcess& process)
+{
+    std::vector<char> line(commandLine.begin(), commandLine.end());
+    line.push_back('\0'); // CreateProcessA may write to it
+    STARTUPINFOA startup{};
+    startup.cb = sizeof startup;
+    startup.dwFlags = STARTF_USESHOWWINDOW;
+    startup.wShowWindow = SW_HIDE;
+    PROCESS_INFORMATION info{};
+    if (!::CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &info))
+        return false;
+    process.process.reset(info.hProcess);
+    process.thread.reset(info.hThread);
+    process.threadId = info.dwThreadId;
+    return true;
+}
+
+bool ExecuteDdeCommand(const std::string& application, const std::string& topic, const std::string& command)
+{
+    // Declared in the reverse order of their release: the instance goes last.
+    win::DdeInstance instance;
+    win::DdeString topicName;
+    win::DdeString service;
+    win::DdeConversation conversation;
+    if (::DdeInitializeA(instance.put(), IgnoreDdeEvent, 0, 0) != DMLERR_NO_ERROR) {
+        instance.release(); // not an instance to uninitialise
+        return false;
+    }
+    service = win::CreateDdeString(instance.get(), application.c_str());
+    topicName = win::CreateDdeString(instance.get(), topic.c_str());
+    if (!service || !topicName)
+        return false;
+    CONVCONTEXT context{};
+    context.cb = sizeof context;
+    context.iCodePage = CP_WINANSI;
+    conversation.reset(::DdeConnect(instance.get(), service.get().hsz, topicName.get().hsz, &context));
+    if (!conversation)
+        return false;
+    win::DdeData data(::DdeCreateDataHandle(instance.get(), reinterpret_cast<BYTE*>(const_cast<char*>(command.c_str())),
+                                            static_cast<DWORD>(command.size() + 1), 0, nullptr, CF_TEXT, 0));
+    if (!data)
+        return false;
+    // The data handle belongs to DDE once the transaction has it.
+    const HDDEDATA result = ::DdeClientTransaction(reinterpret_cast<BYTE*>(data.release()), static_cast<DWORD>(-1),
+                                                   conversation.get(), nullptr, CF_TEXT, XTYP_EXECUTE, 5000, nullptr);
+    return result != nullptr;
+}
+
+void EndPrintCommand(TPrintProcess& process, bool kill)
+{
+    if (process.process) {
+        if (kill)
+            ::TerminateProcess(process.process.get(), 1);
+        if (::WaitForSingleObject(process.process.get(), 0) != WAIT_OBJECT_0)
+            ::PostThreadMessageA(process.threadId, WM_QUIT, 0, 0);
+    }
+    process.process.reset();
+    process.thread.reset();
+    process.threadId = 0;
+}
+
+} // namespace folimar
