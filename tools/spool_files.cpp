@@ -68,11 +68,11 @@ bool WriteAll(HANDLE file, std::string_view data)
     return true;
 }
 
-bool BatchInProgress(const std::string& spoolFolder)
+bool BatchInProgress(const std::string& spoolFolder, const char* mutexName)
 {
     if (!spoolFolder.empty() && IsFile(spoolFolder + folimar::kDestNoteFileName))
         return true;
-    win::UniqueHandle mutex(::OpenMutexA(SYNCHRONIZE, FALSE, folimar::kBatchMutexName));
+    win::UniqueHandle mutex(::OpenMutexA(SYNCHRONIZE, FALSE, mutexName));
     return mutex.valid();
 }
 

@@ -1,6 +1,7 @@
 // The port's files: new files under unique names, the batch test and the job-id file.
 #pragma once
 
+#include "base/printer_constants.h"
 #include "win/handle.h"
 
 #include <cstdint>
@@ -39,7 +40,7 @@ bool WriteAll(HANDLE file, std::string_view data);
 
 // True while the program prints a batch: the spool folder holds the destination note, or the
 // batch's named mutex exists.
-bool BatchInProgress(const std::string& spoolFolder);
+bool BatchInProgress(const std::string& spoolFolder, const char* mutexName = folimar::kBatchMutexName);
 
 // Announces a captured job in folder: content goes into a temporary file first, which is then
 // renamed to the first job-id name from firstId on that is free, so that a reader finds the
