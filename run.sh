@@ -28,8 +28,9 @@ if [ $# -eq 0 ]; then
     echo "        or convert a job without one: ./run.sh JOB.ps [OUT.pdf]" >&2
     exit 1
   fi
-  # The batch window needs the virtual printer; define it in this prefix (the default printer stays).
-  "$build/tools/printer_setup.exe" "$build/folimar.exe.so" >/dev/null
+  # The batch window needs the virtual printer; define it in this prefix (the default printer
+  # stays), and register the print programs so that .txt files print in a batch.
+  "$build/tools/printer_setup.exe" --print-programs "$build/folimar.exe.so" >/dev/null
   exec "$build/folimar.exe"
 fi
 

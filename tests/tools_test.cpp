@@ -1,13 +1,20 @@
-// The printer stand-ins' and the test driver's pure logic: job title, port command line, page layout, driver arguments.
+// The printer stand-ins and the test driver: job title, port command line, batch hand-over, page
+// layout, print programs' commands and registration, driver arguments.
 #include "tests/gtest_win.h"
 
 #include "app/arg_count.h"
 #include "single/job_cmdline.h"
+#include "tests/temp_dir.h"
 #include "tools/driver_args.h"
 #include "tools/port_job.h"
+#include "tools/print_programs.h"
+#include "tools/spool_files.h"
 #include "tools/text_pages.h"
 
+#include <algorithm>
+#include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 using namespace porttool;
@@ -126,6 +133,100 @@ TEST(PortJobFileStem, SortsByTimeAndTellsJobsApart)
     EXPECT_EQ(JobFileStem("20240102030405", 0x1f, 2), "job-20240102-030405-1f-2");
 }
 
+// A reader of the spool folder takes every all-digit name for a job-id file.
+TEST(PortJobIdFile, IsNamedInDecimalAndNeverMistakenWhileWritten)
+{
+    EXPECT_EQ(JobIdFileName(0), "0");
+    EXPECT_EQ(JobIdFileName(4294967295u), "4294967295");
+    EXPECT_EQ(NextJobId(284), 285u);
+    EXPECT_EQ(NextJobId(4294967295u), 1u); // past the end, and 0 is no job
+    for (uint32_t pid : {0u, 9u, 0x11cu, 0xffffffffu})
+        for (int n : {0, 7, 999}) {
+            std::string name = JobIdTempName(pid, n);
+            EXPECT_NE(name.find_first_not_of("0123456789"), std::string::npos) << name;
+            EXPECT_NE(JobIdTempName(pid, n), JobIdTempName(pid, n + 1));
+        }
+    EXPECT_NE(JobIdTempName(0x11c, 0), JobIdTempName(0x11d, 0));
+}
+
+// The job-id file on real files: whole content, the first free number, nothing else left.
+class JobIdPublishing : public ::testing::Test {
+protected:
+    void SetUp() override { ASSERT_TRUE(dir_.valid()); }
+    // The folder's file names, sorted.
+    std::vector<std::string> Files() const
+    {
+        std::vector<std::string> names;
+        WIN32_FIND_DATAA found;
+        win::FindHandle find(::FindFirstFileA((dir_ / "*").c_str(), &found));
+        for (bool more = find.valid(); more; more = ::FindNextFileA(find.get(), &found))
+            if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
+                names.push_back(found.cFileName);
+        std::sort(names.begin(), names.end());
+        return names;
+    }
+    testing_support::TempDir dir_;
+};
+
+TEST_F(JobIdPublishing, WritesTheWholePathUnderTheIdWithoutTerminator)
+{
+    const std::string psPath = "C:\\users\\me\\AppData\\Roaming\\QUORPSFILES\\TEMP\\job-20240102-030405-1f.~ps";
+    std::string published = PublishJobId(dir_.path(), 4242, psPath);
+    EXPECT_EQ(published, dir_ / "4242");
+    EXPECT_EQ(testing_support::ReadFileBytes(dir_ / "4242"), psPath);
+    EXPECT_EQ(Files(), std::vector<std::string>{"4242"});
+}
+
+TEST_F(JobIdPublishing, TakesTheNextFreeNumberAndLeavesTakenOnesAlone)
+{
+    ASSERT_TRUE(testing_support::WriteFileBytes(dir_ / "4242", "older job"));
+    ASSERT_TRUE(testing_support::WriteFileBytes(dir_ / "4243", "another"));
+    EXPECT_EQ(PublishJobId(dir_.path(), 4242, "new"), dir_ / "4244");
+    EXPECT_EQ(testing_support::ReadFileBytes(dir_ / "4242"), "older job");
+    EXPECT_EQ(testing_support::ReadFileBytes(dir_ / "4243"), "another");
+    EXPECT_EQ(testing_support::ReadFileBytes(dir_ / "4244"), "new");
+    EXPECT_EQ(Files(), (std::vector<std::string>{"4242", "4243", "4244"}));
+}
+
+TEST_F(JobIdPublishing, FailsInAMissingFolderWithTheSystemsReason)
+{
+    EXPECT_EQ(PublishJobId(dir_ / "missing\\", 1, "x"), "");
+    EXPECT_EQ(::GetLastError(), static_cast<DWORD>(ERROR_PATH_NOT_FOUND));
+    EXPECT_TRUE(Files().empty());
+}
+
+TEST_F(JobIdPublishing, NewFilesSkipTakenNames)
+{
+    ASSERT_TRUE(testing_support::WriteFileBytes(dir_ / "job-0.~ps", "taken"));
+    std::string path;
+    auto nameOf = [](int n) { return "job-" + std::to_string(n) + ".~ps"; };
+    win::UniqueHandle file = CreateNewFile(dir_.path(), nameOf, path);
+    ASSERT_TRUE(file);
+    EXPECT_EQ(path, dir_ / "job-1.~ps");
+    EXPECT_EQ(testing_support::ReadFileBytes(dir_ / "job-0.~ps"), "taken");
+}
+
+// A batch is at work while the spool folder holds the destination note or the mutex exists.
+TEST_F(JobIdPublishing, TellsABatchByTheNoteOrTheMutex)
+{
+    // A name of the test's own: a batch running in the same prefix must not disturb it.
+    const std::string mutexName = "FOLIMAR_TEST_MUTEX_" + std::to_string(::GetCurrentProcessId());
+    EXPECT_FALSE(BatchInProgress(dir_.path(), mutexName.c_str()));
+    ASSERT_TRUE(::CreateDirectoryA((dir_ / "~dest.tmp").c_str(), nullptr));
+    EXPECT_FALSE(BatchInProgress(dir_.path(), mutexName.c_str())) << "a folder is no note";
+    ASSERT_TRUE(::RemoveDirectoryA((dir_ / "~dest.tmp").c_str()));
+    ASSERT_TRUE(testing_support::WriteFileBytes(dir_ / "~dest.tmp", "C:\\out.pdf"));
+    EXPECT_TRUE(BatchInProgress(dir_.path(), mutexName.c_str()));
+    ASSERT_TRUE(::DeleteFileA((dir_ / "~dest.tmp").c_str()));
+    {
+        win::UniqueHandle mutex(::CreateMutexA(nullptr, FALSE, mutexName.c_str()));
+        ASSERT_TRUE(mutex);
+        EXPECT_TRUE(BatchInProgress(dir_.path(), mutexName.c_str()));
+        EXPECT_TRUE(BatchInProgress("", mutexName.c_str()));
+    }
+    EXPECT_FALSE(BatchInProgress(dir_.path(), mutexName.c_str()));
+}
+
 TEST(ShellQuote, KeepsEveryCharacterLiteral)
 {
     EXPECT_EQ(ShellQuote("/opt/my tools/folimar_port.exe"), "'/opt/my tools/folimar_port.exe'");
@@ -164,6 +265,136 @@ INSTANTIATE_TEST_SUITE_P(
                       LayoutCase{"line end after a form feed", "a\f\nb", {80, 60}, {{"a"}, {"", "b"}}},
                       LayoutCase{"tiny size", "ab", {0, 0}, {{"a"}, {"b"}}}),
     CaseName());
+
+struct PrintArgsCase {
+    const char* name;
+    std::vector<std::string> args;
+    bool valid;
+    PrintTextArgs parsed;
+};
+
+class PrintTextCommandLine : public ::testing::TestWithParam<PrintArgsCase> {};
+
+TEST_P(PrintTextCommandLine, TakesThePrintVerbAndTheOldForm)
+{
+    const PrintArgsCase& c = GetParam();
+    std::optional<PrintTextArgs> parsed = ParsePrintTextArgs(c.args);
+    ASSERT_EQ(parsed.has_value(), c.valid);
+    if (!parsed)
+        return;
+    EXPECT_EQ(parsed->file, c.parsed.file);
+    EXPECT_EQ(parsed->printer, c.parsed.printer);
+    EXPECT_EQ(parsed->printVerb, c.parsed.printVerb);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Forms, PrintTextCommandLine,
+    ::testing::Values(PrintArgsCase{"verb", {"/p", "C:\\docs\\a b.txt"}, true, {"C:\\docs\\a b.txt", "", true}},
+                      PrintArgsCase{"verb upper", {"/P", "a.txt"}, true, {"a.txt", "", true}},
+                      PrintArgsCase{"verb dash", {"-p", "a.txt"}, true, {"a.txt", "", true}},
+                      PrintArgsCase{"verb dash upper", {"-P", "a.txt"}, true, {"a.txt", "", true}},
+                      PrintArgsCase{"file", {"/tmp/note.txt"}, true, {"/tmp/note.txt", "", false}},
+                      PrintArgsCase{"file and printer",
+                                    {"/tmp/note.txt", "Quorvel Virtual Printer"},
+                                    true,
+                                    {"/tmp/note.txt", "Quorvel Virtual Printer", false}},
+                      PrintArgsCase{"unix path like the switch", {"/print.txt", "P"}, true, {"/print.txt", "P", false}},
+                      PrintArgsCase{"nothing", {}, false, {}}, PrintArgsCase{"verb without file", {"/p"}, false, {}},
+                      PrintArgsCase{"verb with two files", {"/p", "a.txt", "b.txt"}, false, {}},
+                      PrintArgsCase{"verb with empty file", {"/p", ""}, false, {}},
+                      PrintArgsCase{"empty file", {""}, false, {}},
+                      PrintArgsCase{"empty printer", {"a.txt", ""}, false, {}},
+                      PrintArgsCase{"three words", {"a.txt", "P", "x"}, false, {}}),
+    CaseName());
+
+struct DdeCase {
+    const char* name;
+    std::string text;
+    bool valid;
+    DdeCommand::Verb verb;
+    std::string path;
+};
+
+class DdeCommandText : public ::testing::TestWithParam<DdeCase> {};
+
+TEST_P(DdeCommandText, ReadsPrintAndOpen)
+{
+    const DdeCase& c = GetParam();
+    std::optional<DdeCommand> command = ParseDdeCommand(c.text);
+    ASSERT_EQ(command.has_value(), c.valid) << c.text;
+    if (!command)
+        return;
+    EXPECT_EQ(command->verb, c.verb);
+    EXPECT_EQ(command->path, c.path);
+}
+
+using Verb = DdeCommand::Verb;
+INSTANTIATE_TEST_SUITE_P(
+    Commands, DdeCommandText,
+    ::testing::Values(
+        DdeCase{"print", "[print(\"C:\\doc.txt\")]", true, Verb::Print, "C:\\doc.txt"},
+        DdeCase{"open", "[open(\"C:\\doc.txt\")]", true, Verb::Open, "C:\\doc.txt"},
+        DdeCase{"verb case", "[Print(\"a\")]", true, Verb::Print, "a"},
+        DdeCase{"blanks around parts", "  [ print ( \"a\" ) ]\r\n", true, Verb::Print, "a"},
+        // The path is kept byte for byte: blanks, percent signs and UTF-8 letters.
+        DdeCase{"spaces in path", "[print(\"Z:\\my docs\\a  b .txt\")]", true, Verb::Print, "Z:\\my docs\\a  b .txt"},
+        DdeCase{"percent", "[print(\"C:\\100% sure %1.txt\")]", true, Verb::Print, "C:\\100% sure %1.txt"},
+        DdeCase{"non-latin", "[print(\"C:\\\xCE\xA9mega\xE6\x97\xA5.txt\")]", true, Verb::Print,
+                "C:\\\xCE\xA9mega\xE6\x97\xA5.txt"},
+        DdeCase{"brackets in path", "[print(\"C:\\a(1)[2].txt\")]", true, Verb::Print, "C:\\a(1)[2].txt"},
+        DdeCase{"empty", "", false, Verb::Print, ""}, DdeCase{"no brackets", "print(\"a\")", false, Verb::Print, ""},
+        DdeCase{"missing closing bracket", "[print(\"a\")", false, Verb::Print, ""},
+        DdeCase{"missing closing quote", "[print(\"a)]", false, Verb::Print, ""},
+        DdeCase{"missing opening quote", "[print(a\")]", false, Verb::Print, ""},
+        DdeCase{"unquoted", "[print(a)]", false, Verb::Print, ""},
+        DdeCase{"missing parenthesis", "[print(\"a\"]", false, Verb::Print, ""},
+        DdeCase{"empty path", "[print(\"\")]", false, Verb::Print, ""},
+        DdeCase{"quote in path", "[print(\"a\"b\")]", false, Verb::Print, ""},
+        DdeCase{"unknown verb", "[printto(\"a\")]", false, Verb::Print, ""},
+        DdeCase{"second command", "[open(\"a\")][print(\"b\")]", false, Verb::Print, ""},
+        DdeCase{"trailing text", "[print(\"a\")] now", false, Verb::Print, ""}),
+    CaseName());
+
+// What the batch's print-command lookup reads back: the exact keys and texts.
+TEST(PrintProgramRegistration, MakesTextAndDdeTypesPrintWithTheirPrograms)
+{
+    const std::string text = "Z:\\build\\tools\\print_text.exe.so";
+    const std::string dde = "Z:\\build\\tools\\print_dde.exe.so";
+    std::vector<std::pair<std::string, std::string>> written;
+    for (const RegistryValue& value : PrintProgramEntries(text, dde)) {
+        EXPECT_EQ(value.name, "") << value.key << ": only default values are read";
+        written.emplace_back(value.key, value.data);
+    }
+    const std::vector<std::pair<std::string, std::string>> expected = {
+        {".txt", "Quorvel.TextDocument"},
+        {"Quorvel.TextDocument", "Text Document"},
+        {"Quorvel.TextDocument\\shell\\print\\command", "\"Z:\\build\\tools\\print_text.exe.so\" /p \"%1\""},
+        {".qdde", "Quorvel.DdeDocument"},
+        {"Quorvel.DdeDocument", "Quorvel DDE Document"},
+        {"Quorvel.DdeDocument\\shell\\print\\command", "\"Z:\\build\\tools\\print_dde.exe.so\""},
+        {"Quorvel.DdeDocument\\shell\\print\\ddeexec", "[print(\"%1\")]"},
+        {"Quorvel.DdeDocument\\shell\\print\\ddeexec\\Application", "QuorvelPrint"},
+        {"Quorvel.DdeDocument\\shell\\print\\ddeexec\\Topic", "System"},
+    };
+    EXPECT_EQ(written, expected);
+}
+
+// The registered DDE command, filled in as the batch fills it in, is one the server takes.
+TEST(PrintProgramRegistration, DdeCommandIsOneTheServerTakes)
+{
+    for (const RegistryValue& value : PrintProgramEntries("a", "b")) {
+        if (value.key.size() < 8 || value.key.substr(value.key.size() - 8) != "\\ddeexec")
+            continue;
+        std::string command = value.data;
+        command.replace(command.find("%1"), 2, "C:\\docs\\r\xE9sum\xE9 50%.qdde");
+        std::optional<DdeCommand> parsed = ParseDdeCommand(command);
+        ASSERT_TRUE(parsed) << command;
+        EXPECT_EQ(parsed->verb, Verb::Print);
+        EXPECT_EQ(parsed->path, "C:\\docs\\r\xE9sum\xE9 50%.qdde");
+        return;
+    }
+    FAIL() << "no ddeexec value";
+}
 
 std::optional<driver::Command> Parse(std::vector<std::string> args, std::string& error)
 {
@@ -211,6 +442,16 @@ TEST(DriverArguments, ParsesCommandsAndOptions)
     auto record = Parse({"record", "Z:\\rec.txt", "--timeout", "x"}, error);
     ASSERT_TRUE(record) << error;
     EXPECT_EQ(record->operands, (std::vector<std::string>{"Z:\\rec.txt", "--timeout", "x"}));
+
+    auto quit = Parse({"post-quit", "284", "--wait-exit", "--timeout", "9"}, error);
+    ASSERT_TRUE(quit) << error;
+    EXPECT_EQ(quit->pid, 284u);
+    EXPECT_TRUE(quit->waitExit);
+    EXPECT_EQ(quit->timeoutMs, 9000);
+    auto dde = Parse({"dde-execute", "QuorvelPrint", "System", "[print(\"Z:\\a b.txt\")]", "--timeout", "3"}, error);
+    ASSERT_TRUE(dde) << error;
+    EXPECT_EQ(dde->operands, (std::vector<std::string>{"QuorvelPrint", "System", "[print(\"Z:\\a b.txt\")]"}));
+    EXPECT_EQ(dde->timeoutMs, 3000);
 }
 
 TEST(DriverArguments, RefusesWhatItCannotDo)
@@ -237,6 +478,11 @@ TEST(DriverArguments, RefusesWhatItCannotDo)
         {"rows", "TfrmMain_1"},         // no control
         {"set-text", "#32770", "1148"}, // no text
         {"record"},                     // no file
+        {"post-quit"},
+        {"post-quit", "x1"},
+        {"post-quit", "12", "--pid", "12"},
+        {"dde-execute", "QuorvelPrint", "System"}, // no command
+        {"dde-execute", "QuorvelPrint", "System", "[open(\"a\")]", "--wait-exit"},
     };
     for (const auto& args : bad) {
         std::string error;

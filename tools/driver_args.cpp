@@ -41,6 +41,8 @@ constexpr CommandRule kRules[] = {
     {"rows", 2, 2, kPid | kTimeout},
     {"drop", 3, kAny, kPid | kTimeout},
     {"record", 1, kAny, kRest},
+    {"post-quit", 1, 1, kTimeout | kWaitExit},
+    {"dde-execute", 3, 3, kTimeout},
 };
 
 template <class T> bool ParseNumber(std::string_view text, T& value, int base = 10)
@@ -132,7 +134,7 @@ std::optional<Command> ParseCommand(const std::vector<std::string>& args, std::s
         error = "wait-window needs either a window class or --title TEXT";
         return std::nullopt;
     }
-    if (command.name == "wait-exit" || command.name == "kill") {
+    if (command.name == "wait-exit" || command.name == "kill" || command.name == "post-quit") {
         uint32_t pid = 0;
         if (!ParseNumber(command.operands[0], pid) || pid == 0) {
             error = command.name + " needs a process id, not '" + command.operands[0] + "'";
@@ -274,6 +276,9 @@ const char* Usage()
            "                                     columns' texts, the item's image, the third column's\n"
            "                                     image and 1 when selected, separated by tabs\n"
            "  drop WINDOW CONTROL FILE...        drop the files on the control (WM_DROPFILES)\n"
+           "  post-quit PID [--wait-exit]        post WM_QUIT to the process's primary thread; prints thread=N\n"
+           "  dde-execute SERVICE TOPIC COMMAND  send COMMAND as a DDE execute, connecting for up to --timeout\n"
+           "                                     seconds; prints result=ack, or fails when not processed\n"
            "  record FILE [ARG...]               append this command line to FILE (a program for tests\n"
            "                                     to register where the shell opens something)\n"
            "WINDOW is a window class or a handle 0x...; CONTROL a control id, CLASS#N or the control's text.\n"

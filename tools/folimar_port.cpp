@@ -1,14 +1,20 @@
-// The virtual printer's port: stores the job from standard input and starts the program for it.
+// The virtual printer's port: stores the job from standard input and starts the program for it,
+// or, while the program prints a batch, hands the job to the batch.
 //
 //   folimar_port.exe PROGRAM < JOB
 //
 // Wine runs the printer's "|command" port at EndDoc with the job on standard input and waits
-// for it; a non-zero exit loses the job. So the port only stores the job and its companion file
-// in a spool folder of its own, starts PROGRAM detached with the job's command line and returns.
+// for it; a non-zero exit loses the job. So the port only stores the job and returns at once:
+// - during a batch (the program's spool folder holds "~dest.tmp", or its batch mutex exists) as
+//   a "*.~ps" file in that spool folder, announced afterwards by a file named with the job id in
+//   decimal whose whole content is the .~ps file's path; PROGRAM is not started;
+// - otherwise with its companion file in a spool folder of its own, starting PROGRAM detached
+//   with the job's command line.
 #include "base/printer_constants.h"
 #include "jobprep/common.h"
 #include "tools/detached_process.h"
 #include "tools/port_job.h"
+#include "tools/spool_files.h"
 #include "tools/wine_paths.h"
 #include "win/error_text.h"
 #include "win/handle.h"
@@ -31,17 +37,17 @@ int Fail(const std::string& what, DWORD error = ::GetLastError())
     return 1;
 }
 
-// "<application data>\QUORPSFILES\JOBS\", created when missing; the temporary folder when the
-// user's application-data folder is not recorded.
-std::string SpoolFolder()
+// "<application data>\QUORPSFILES\JOBS\", created when missing; below the temporary folder
+// when the user's application-data folder is not recorded.
+std::string JobsFolder()
 {
-    std::string base = folimar::ReadRegistryString(HKEY_CURRENT_USER, folimar::kShellFoldersKey, "AppData");
+    std::string base = porttool::AppDataFolder();
     if (base.empty()) {
         char temp[MAX_PATH + 1] = {};
         base.assign(temp, ::GetTempPathA(MAX_PATH, temp));
+        if (!base.empty() && base.back() != '\\')
+            base += '\\';
     }
-    if (!base.empty() && base.back() != '\\')
-        base += '\\';
     std::string folder = base + folimar::kDataFolderName + kJobsFolderName;
     return folimar::CreateFolderPath(folder) ? folder : std::string();
 }
@@ -63,42 +69,13 @@ std::string UserName()
     return ::GetUserNameA(name, &size) ? std::string(name) : std::string("user");
 }
 
-// Deletes the job's files unless the program took them over.
-class JobFiles {
-public:
-    explicit JobFiles(const PortJob& job) : job_(job) {}
-    ~JobFiles()
-    {
-        if (kept_)
-            return;
-        ::DeleteFileA(job_.jobFile.c_str());
-        ::DeleteFileA(job_.companionFile.c_str());
-    }
-    JobFiles(const JobFiles&) = delete;
-    JobFiles& operator=(const JobFiles&) = delete;
-    void Keep() { kept_ = true; }
-
-private:
-    const PortJob& job_;
-    bool kept_ = false;
-};
-
-// Creates a new job file in folder; sets job.jobFile and job.companionFile.
-win::UniqueHandle CreateJobFile(const std::string& folder, PortJob& job)
+// Creates a new job file in folder, named after the job's time and this process, with extension.
+win::UniqueHandle CreateJobFile(const std::string& folder, const std::string& received, const char* extension,
+                                std::string& path)
 {
-    for (int n = 0; n < 1000; ++n) {
-        std::string stem = folder + porttool::JobFileStem(job.received, ::GetCurrentProcessId(), n);
-        win::UniqueHandle file(::CreateFileA((stem + ".ps").c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
-                                             FILE_ATTRIBUTE_NORMAL, nullptr));
-        if (file) {
-            job.jobFile = stem + ".ps";
-            job.companionFile = stem + ".inf";
-            return file;
-        }
-        if (::GetLastError() != ERROR_FILE_EXISTS)
-            return {};
-    }
-    return {};
+    const DWORD pid = ::GetCurrentProcessId();
+    return porttool::CreateNewFile(
+        folder, [&](int n) { return porttool::JobFileStem(received, pid, n) + extension; }, path);
 }
 
 // Copies standard input into file; the first bytes are kept for the title.
@@ -117,8 +94,7 @@ bool CaptureStandardInput(HANDLE file, std::string& header, uint64_t& size)
             return true;
         if (header.size() < porttool::kHeaderBytes)
             header.append(buffer.data(), std::min<size_t>(got, porttool::kHeaderBytes - header.size()));
-        DWORD written = 0;
-        if (!::WriteFile(file, buffer.data(), got, &written, nullptr) || written != got)
+        if (!porttool::WriteAll(file, std::string_view(buffer.data(), got)))
             return false;
         size += got;
     }
@@ -128,9 +104,79 @@ bool WriteWholeFile(const std::string& path, const std::string& text)
 {
     win::UniqueHandle file(
         ::CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
-    DWORD written = 0;
-    return file && ::WriteFile(file.get(), text.data(), static_cast<DWORD>(text.size()), &written, nullptr) &&
-           written == text.size();
+    return file && porttool::WriteAll(file.get(), text);
+}
+
+// Stores the job from standard input in a new file of folder; empty with a message on failure,
+// and then no file is left.
+std::string StoreJob(const std::string& folder, const std::string& received, const char* extension, std::string& header,
+                     uint64_t& size)
+{
+    std::string path;
+    win::UniqueHandle file = CreateJobFile(folder, received, extension, path);
+    if (!file) {
+        Fail("cannot create a job file in " + folder);
+        return {};
+    }
+    porttool::PendingFile pending(path);
+    bool captured = CaptureStandardInput(file.get(), header, size);
+    DWORD error = ::GetLastError();
+    file.reset();
+    if (!captured) {
+        Fail("cannot store the job in " + path, error);
+        return {};
+    }
+    if (size == 0) {
+        Fail("the job is empty", ERROR_NO_DATA);
+        return {};
+    }
+    pending.Keep();
+    return path;
+}
+
+// A job of a batch: the captured file first, closed, and only then its job-id file.
+int HandToBatch(const std::string& spoolFolder)
+{
+    if (!folimar::CreateFolderPath(spoolFolder))
+        return Fail("cannot create the spool folder " + spoolFolder);
+    std::string header;
+    uint64_t size = 0;
+    std::string job = StoreJob(spoolFolder, LocalTimeDigits(), porttool::kCapturedJobExtension, header, size);
+    if (job.empty())
+        return 1;
+    porttool::PendingFile pending(job);
+    if (porttool::PublishJobId(spoolFolder, ::GetCurrentProcessId(), job).empty())
+        return Fail("cannot write the job-id file in " + spoolFolder);
+    pending.Keep();
+    return 0;
+}
+
+// An ordinary job: stored with its companion file, then the program is started for it.
+int StartProgram(const std::string& program)
+{
+    const std::string folder = JobsFolder();
+    if (folder.empty())
+        return Fail("cannot create the spool folder");
+    PortJob job;
+    job.printer = folimar::kPrinterName;
+    job.user = UserName();
+    job.received = LocalTimeDigits();
+    job.dataType = kDataType;
+    std::string header;
+    job.jobFile = StoreJob(folder, job.received, ".ps", header, job.size);
+    if (job.jobFile.empty())
+        return 1;
+    porttool::PendingFile pendingJob(job.jobFile);
+    job.companionFile = job.jobFile.substr(0, job.jobFile.size() - 3) + ".inf";
+    job.title = porttool::DscTitle(header);
+    porttool::PendingFile pendingCompanion(job.companionFile);
+    if (!WriteWholeFile(job.companionFile, porttool::CompanionText(job)))
+        return Fail("cannot write " + job.companionFile);
+    if (!porttool::StartDetached(program, porttool::JobCommandLine(job)))
+        return Fail("cannot start " + program);
+    pendingJob.Keep();
+    pendingCompanion.Keep();
+    return 0;
 }
 
 } // namespace
@@ -141,35 +187,10 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "usage: folimar_port.exe PROGRAM < JOB\n");
         return 1;
     }
-    const std::string program = porttool::WindowsPathOf(argv[1]);
-    const std::string folder = SpoolFolder();
-    if (folder.empty())
-        return Fail("cannot create the spool folder");
-
-    PortJob job;
-    job.printer = folimar::kPrinterName;
-    job.user = UserName();
-    job.received = LocalTimeDigits();
-    job.dataType = kDataType;
-    win::UniqueHandle file = CreateJobFile(folder, job);
-    if (!file)
-        return Fail("cannot create a job file in " + folder);
-    JobFiles files(job);
-
-    std::string header;
-    bool captured = CaptureStandardInput(file.get(), header, job.size);
-    DWORD error = ::GetLastError();
-    file.reset();
-    if (!captured)
-        return Fail("cannot store the job in " + job.jobFile, error);
-    if (job.size == 0)
-        return Fail("the job is empty", ERROR_NO_DATA);
-
-    job.title = porttool::DscTitle(header);
-    if (!WriteWholeFile(job.companionFile, porttool::CompanionText(job)))
-        return Fail("cannot write " + job.companionFile);
-    if (!porttool::StartDetached(program, porttool::JobCommandLine(job)))
-        return Fail("cannot start " + program);
-    files.Keep();
-    return 0;
+    // Without a recorded application-data folder there is no batch spool folder either.
+    const std::string appData = porttool::AppDataFolder();
+    const std::string spoolFolder = appData.empty() ? std::string() : appData + folimar::kSpoolFolderName;
+    if (!spoolFolder.empty() && porttool::BatchInProgress(spoolFolder))
+        return HandToBatch(spoolFolder);
+    return StartProgram(porttool::WindowsPathOf(argv[1]));
 }

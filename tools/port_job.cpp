@@ -153,6 +153,23 @@ std::string JobFileStem(std::string_view received, uint32_t processId, int n)
     return stem;
 }
 
+std::string JobIdFileName(uint32_t id)
+{
+    return std::to_string(id);
+}
+
+uint32_t NextJobId(uint32_t id)
+{
+    return id == UINT32_MAX ? 1 : id + 1;
+}
+
+std::string JobIdTempName(uint32_t processId, int n)
+{
+    char name[48];
+    std::snprintf(name, sizeof name, "~jobid-%x-%d.tmp", processId, n);
+    return name;
+}
+
 std::string ShellQuote(std::string_view word)
 {
     std::string quoted = "'";

@@ -39,6 +39,20 @@ std::string CompanionText(const PortJob& job);
 // n > 0 (a second job of the same process and second).
 std::string JobFileStem(std::string_view received, uint32_t processId, int n);
 
+// Batch jobs: the captured job is stored in the program's spool folder under a name like
+// JobFileStem's with this extension, and announced by a job-id file.
+inline constexpr char kCapturedJobExtension[] = ".~ps";
+
+// The job-id file's name: the id in decimal, nothing else.
+std::string JobIdFileName(uint32_t id);
+
+// The id to try when a job-id file of that id exists already: the next one, 0 skipped.
+uint32_t NextJobId(uint32_t id);
+
+// The name of the temporary file a job-id file is written as before it is renamed: never all
+// digits, so that no reader takes it for a job-id file. n tells tries of one process apart.
+std::string JobIdTempName(uint32_t processId, int n);
+
 // Quotes one word for /bin/sh: single quotes, each ' written as '\''.
 std::string ShellQuote(std::string_view word);
 

@@ -1,15 +1,18 @@
 // Defines "Quorvel Virtual Printer" in the current Wine prefix, printing into the project's port.
 //
-//   printer_setup.exe [--default] PROGRAM
+//   printer_setup.exe [--default] [--print-programs] PROGRAM
 //
 // The printer's port is "|folimar_port.exe PROGRAM": Wine pipes each job into the port (found
 // beside this program), which starts PROGRAM for it. Running it again is harmless: a printer
 // already set up this way is left as it is, one with another port or driver is defined anew.
-// --default also makes it the default printer.
+// --default also makes it the default printer. --print-programs registers the print programs
+// beside this one as the print verbs of ".txt" (print_text) and ".qdde" (print_dde, by DDE), in
+// HKEY_CLASSES_ROOT itself: Wine does not show the user's own classes there.
 #include "base/printer_constants.h"
 #include "jobprep/text_rules.h"
 #include "render/library_path.h"
 #include "tools/port_job.h"
+#include "tools/print_programs.h"
 #include "tools/wine_paths.h"
 #include "win/error_text.h"
 #include "win/handle.h"
@@ -31,6 +34,14 @@ constexpr char kPrintProcessor[] = "winprint";
 constexpr char kDataType[] = "RAW";
 constexpr char kPpdFileName[] = "quorvel-virtual-printer.ppd";
 constexpr char kPortProgramName[] = "folimar_port.exe";
+constexpr char kPrintTextName[] = "print_text";
+constexpr char kPrintDdeName[] = "print_dde";
+#ifdef __WINE__
+// Wine starts a Winelib program by its .so; the launcher script beside it is for shells.
+constexpr char kProgramSuffix[] = ".exe.so";
+#else
+constexpr char kProgramSuffix[] = ".exe";
+#endif
 
 int Fail(const std::string& what, DWORD error = ::GetLastError())
 {
@@ -147,16 +158,45 @@ bool AddVirtualPrinter(const std::string& port)
     return printer.valid();
 }
 
+// Writes one value below HKEY_CLASSES_ROOT, creating its key; false with the last error set.
+bool WriteClassValue(const porttool::RegistryValue& value)
+{
+    win::RegKey key;
+    LSTATUS status = ::RegCreateKeyExA(HKEY_CLASSES_ROOT, value.key.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE,
+                                       KEY_SET_VALUE, nullptr, key.put(), nullptr);
+    if (status == ERROR_SUCCESS)
+        status = ::RegSetValueExA(key.get(), value.name.empty() ? nullptr : value.name.c_str(), 0, REG_SZ,
+                                  reinterpret_cast<const BYTE*>(value.data.c_str()),
+                                  static_cast<DWORD>(value.data.size() + 1));
+    ::SetLastError(static_cast<DWORD>(status));
+    return status == ERROR_SUCCESS;
+}
+
+int RegisterPrintPrograms()
+{
+    const std::string folder = ModuleFolder();
+    for (const porttool::RegistryValue& value : porttool::PrintProgramEntries(
+             folder + kPrintTextName + kProgramSuffix, folder + kPrintDdeName + kProgramSuffix)) {
+        if (!WriteClassValue(value))
+            return Fail("cannot write HKEY_CLASSES_ROOT\\" + value.key);
+        std::printf("registered=%s=%s\n", value.key.c_str(), value.data.c_str());
+    }
+    return 0;
+}
+
 } // namespace
 
 int main(int argc, char** argv)
 {
     std::vector<std::string> args(argv + 1, argv + argc);
-    bool makeDefault = !args.empty() && args.front() == "--default";
-    if (makeDefault)
+    bool makeDefault = false;
+    bool printPrograms = false;
+    while (!args.empty() && (args.front() == "--default" || args.front() == "--print-programs")) {
+        (args.front() == "--default" ? makeDefault : printPrograms) = true;
         args.erase(args.begin());
+    }
     if (args.size() != 1 || args[0].rfind("--", 0) == 0) {
-        std::fprintf(stderr, "usage: printer_setup.exe [--default] PROGRAM\n");
+        std::fprintf(stderr, "usage: printer_setup.exe [--default] [--print-programs] PROGRAM\n");
         return 1;
     }
     const std::string program = FullPath(porttool::WindowsPathOf(args[0]));
@@ -182,5 +222,5 @@ int main(int argc, char** argv)
     char device[1024] = {};
     ::GetProfileStringA("Devices", folimar::kPrinterName, "", device, sizeof device);
     std::printf("printer=%s\nstate=%s\ndevices=%s\n", folimar::kPrinterName, state, device);
-    return 0;
+    return printPrograms ? RegisterPrintPrograms() : 0;
 }

@@ -10,6 +10,8 @@
 // did not wait for it.
 #include "tools/detached_process.h"
 #include "tools/driver_args.h"
+#include "tools/driver_process.h"
+#include "tools/driver_wait.h"
 #include "tools/remote_memory.h"
 #include "tools/wine_paths.h"
 #include "win/error_text.h"
@@ -27,8 +29,9 @@ namespace {
 
 using driver::Command;
 using driver::ControlSpec;
+using driver::kPollMs;
+using driver::WaitFor;
 
-constexpr DWORD kPollMs = 100;
 constexpr UINT kSendTimeoutMs = 5000;
 constexpr char kMessageBoxClass[] = "#32770";
 constexpr int kMessageBoxTextId = 0xFFFF; // the static text of a system message box
@@ -42,18 +45,6 @@ int Fail(const std::string& what)
 int FailWithError(const std::string& what)
 {
     return Fail(what + ": " + win::SystemErrorText(::GetLastError()));
-}
-
-// Calls find until it returns a true value or timeoutMs has passed; returns its last result.
-template <class Find> auto WaitFor(int timeoutMs, Find find) -> decltype(find())
-{
-    const DWORD start = ::GetTickCount();
-    for (;;) {
-        auto found = find();
-        if (found || ::GetTickCount() - start >= static_cast<DWORD>(timeoutMs))
-            return found;
-        ::Sleep(kPollMs);
-    }
 }
 
 std::string ClassOf(HWND hwnd)
@@ -516,42 +507,35 @@ int Drop(const Command& command)
     return 0;
 }
 
-std::string EnvironmentValue(const char* name)
+int PostQuit(const Command& command)
 {
-    char value[MAX_PATH + 1] = {};
-    DWORD n = ::GetEnvironmentVariableA(name, value, sizeof value);
-    return n > 0 && n < sizeof value ? std::string(value, n) : std::string();
+    win::UniqueHandle process;
+    if (command.waitExit && !(process = OpenForExit(*command.pid)))
+        return FailWithError("no running process " + std::to_string(*command.pid));
+    DWORD thread = driver::PrimaryThreadOf(*command.pid);
+    if (!thread || !::PostThreadMessageA(thread, WM_QUIT, 0, 0))
+        return FailWithError("cannot post WM_QUIT to process " + std::to_string(*command.pid));
+    std::printf("thread=%lu\n", static_cast<unsigned long>(thread));
+    return command.waitExit ? ReportExit(process.get(), command.timeoutMs) : 0;
 }
 
-bool AppendLine(const std::string& path, const std::string& line)
+int DdeExecute(const Command& command)
 {
-    win::UniqueHandle file(::CreateFileA(path.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ, nullptr, OPEN_ALWAYS,
-                                         FILE_ATTRIBUTE_NORMAL, nullptr));
-    std::string data = line + "\n";
-    DWORD written = 0;
-    return file && ::WriteFile(file.get(), data.data(), static_cast<DWORD>(data.size()), &written, nullptr) &&
-           written == data.size();
-}
-
-int Record(const std::string& recordFile)
-{
-    if (!AppendLine(recordFile, ::GetCommandLineA()))
-        return 1;
-    std::string hold = EnvironmentValue("FOLIMAR_TESTDRIVER_HOLD");
-    if (hold.empty())
-        return 0;
-    constexpr int kHoldMs = 60000;
-    bool released = WaitFor(kHoldMs, [&] { return ::GetFileAttributesA(hold.c_str()) != INVALID_FILE_ATTRIBUTES; });
-    return AppendLine(recordFile, released ? "released" : "not released") ? 0 : 1;
+    std::string error;
+    const std::vector<std::string>& words = command.operands;
+    if (!driver::DdeExecute(words[0], words[1], words[2], command.timeoutMs, error))
+        return Fail(error);
+    std::printf("result=ack\n");
+    return 0;
 }
 
 } // namespace
 
 int main(int argc, char** argv)
 {
-    std::string recordFile = EnvironmentValue("FOLIMAR_TESTDRIVER_RECORD");
+    std::string recordFile = driver::EnvironmentValue("FOLIMAR_TESTDRIVER_RECORD");
     if (!recordFile.empty())
-        return Record(recordFile);
+        return driver::Record(recordFile);
 
     std::string error;
     std::optional<Command> command = driver::ParseCommand(std::vector<std::string>(argv + 1, argv + argc), error);
@@ -583,7 +567,9 @@ int main(int argc, char** argv)
         {"set-text", SetText},
         {"rows", Rows},
         {"drop", Drop},
-        {"record", [](const Command& c) { return AppendLine(c.operands[0], ::GetCommandLineA()) ? 0 : 1; }},
+        {"record", [](const Command& c) { return driver::AppendLine(c.operands[0], ::GetCommandLineA()) ? 0 : 1; }},
+        {"post-quit", PostQuit},
+        {"dde-execute", DdeExecute},
     };
     for (const auto& handler : kHandlers) {
         if (command->name == handler.name) {

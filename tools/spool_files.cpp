@@ -1,0 +1,111 @@
+// The port's files in its spool folders.
+#include "tools/spool_files.h"
+
+#include "base/printer_constants.h"
+#include "jobprep/common.h"
+#include "tools/port_job.h"
+
+namespace porttool {
+
+namespace {
+
+constexpr int kNameTries = 1000;
+
+bool IsFile(const std::string& path)
+{
+    DWORD attributes = ::GetFileAttributesA(path.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+} // namespace
+
+std::string AppDataFolder()
+{
+    std::string folder = folimar::ReadRegistryString(HKEY_CURRENT_USER, folimar::kShellFoldersKey, "AppData");
+    if (!folder.empty() && folder.back() != '\\')
+        folder += '\\';
+    return folder;
+}
+
+win::UniqueHandle CreateNewFile(const std::string& folder, const std::function<std::string(int)>& nameOf,
+                                std::string& path)
+{
+    for (int n = 0; n < kNameTries; ++n) {
+        std::string candidate = folder + nameOf(n);
+        win::UniqueHandle file(
+            ::CreateFileA(candidate.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
+        if (file) {
+            path = candidate;
+            return file;
+        }
+        if (::GetLastError() != ERROR_FILE_EXISTS)
+            return {};
+    }
+    return {};
+}
+
+PendingFile::~PendingFile()
+{
+    if (path_.empty())
+        return;
+    DWORD error = ::GetLastError();
+    ::DeleteFileA(path_.c_str());
+    ::SetLastError(error);
+}
+
+bool WriteAll(HANDLE file, std::string_view data)
+{
+    while (!data.empty()) {
+        DWORD written = 0;
+        if (!::WriteFile(file, data.data(), static_cast<DWORD>(data.size()), &written, nullptr))
+            return false;
+        if (written == 0) {
+            ::SetLastError(ERROR_WRITE_FAULT); // no progress and no error: never read as success
+            return false;
+        }
+        data.remove_prefix(written);
+    }
+    return true;
+}
+
+bool BatchInProgress(const std::string& spoolFolder, const char* mutexName)
+{
+    if (!spoolFolder.empty() && IsFile(spoolFolder + folimar::kDestNoteFileName))
+        return true;
+    win::UniqueHandle mutex(::OpenMutexA(SYNCHRONIZE, FALSE, mutexName));
+    return mutex.valid();
+}
+
+std::string PublishJobId(const std::string& folder, uint32_t firstId, std::string_view content)
+{
+    const DWORD pid = ::GetCurrentProcessId();
+    std::string temp;
+    win::UniqueHandle file = CreateNewFile(
+        folder, [pid](int n) { return JobIdTempName(pid, n); }, temp);
+    if (!file)
+        return {};
+    PendingFile pending(temp);
+    bool written = WriteAll(file.get(), content);
+    DWORD error = ::GetLastError();
+    file.reset();
+    if (!written) {
+        ::SetLastError(error);
+        return {};
+    }
+    uint32_t id = firstId;
+    for (int n = 0; n < kNameTries; ++n, id = NextJobId(id)) {
+        std::string name = folder + JobIdFileName(id);
+        // Without MOVEFILE_REPLACE_EXISTING the rename fails on a name taken meanwhile.
+        if (::MoveFileExA(temp.c_str(), name.c_str(), MOVEFILE_WRITE_THROUGH)) {
+            pending.Keep();
+            return name;
+        }
+        error = ::GetLastError();
+        if (error != ERROR_ALREADY_EXISTS && error != ERROR_FILE_EXISTS)
+            return {};
+    }
+    ::SetLastError(ERROR_FILE_EXISTS);
+    return {};
+}
+
+} // namespace porttool

@@ -1,0 +1,51 @@
+// The port's files: new files under unique names, the batch test and the job-id file.
+#pragma once
+
+#include "base/printer_constants.h"
+#include "win/handle.h"
+
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <string_view>
+#include <utility>
+
+namespace porttool {
+
+// The user's application-data folder from the "Shell Folders" key, ending in a backslash; empty
+// when it is not recorded.
+std::string AppDataFolder();
+
+// Creates a file that did not exist, named folder + nameOf(n) for the first n from 0 whose name
+// is free (at most 1000 tries), opened for writing; sets path. An invalid handle with the last
+// error set when none could be made.
+win::UniqueHandle CreateNewFile(const std::string& folder, const std::function<std::string(int)>& nameOf,
+                                std::string& path);
+
+// Deletes a file of ours when the scope ends, unless it is kept; the last error survives.
+class PendingFile {
+public:
+    explicit PendingFile(std::string path) : path_(std::move(path)) {}
+    ~PendingFile();
+    PendingFile(const PendingFile&) = delete;
+    PendingFile& operator=(const PendingFile&) = delete;
+    void Keep() { path_.clear(); }
+
+private:
+    std::string path_;
+};
+
+// Writes all of data to file; false with the last error set otherwise.
+bool WriteAll(HANDLE file, std::string_view data);
+
+// True while the program prints a batch: the spool folder holds the destination note, or the
+// batch's named mutex exists.
+bool BatchInProgress(const std::string& spoolFolder, const char* mutexName = folimar::kBatchMutexName);
+
+// Announces a captured job in folder: content goes into a temporary file first, which is then
+// renamed to the first job-id name from firstId on that is free, so that a reader finds the
+// job-id file whole or not at all. Returns its path, or empty with the last error set and no
+// file of ours left behind.
+std::string PublishJobId(const std::string& folder, uint32_t firstId, std::string_view content);
+
+} // namespace porttool

@@ -1,0 +1,103 @@
+// Printing a text file through GDI.
+#include "tools/text_print.h"
+
+#include "jobprep/text_rules.h"
+#include "tools/text_pages.h"
+#include "win/error_text.h"
+#include "win/gdi.h"
+#include "win/handle.h"
+
+#include <algorithm>
+#include <vector>
+
+namespace porttool {
+
+namespace {
+
+constexpr int kPointSize = 10;
+constexpr int kMarginPerInchDivisor = 2; // half an inch on every side
+
+bool Failed(std::string& error, const std::string& what, DWORD code = ::GetLastError())
+{
+    error = what + ": " + win::SystemErrorText(code);
+    return false;
+}
+
+bool ReadWholeFile(const std::string& path, std::string& data)
+{
+    win::UniqueHandle file(
+        ::CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
+    if (!file)
+        return false;
+    std::vector<char> buffer(1 << 16);
+    for (;;) {
+        DWORD got = 0;
+        if (!::ReadFile(file.get(), buffer.data(), static_cast<DWORD>(buffer.size()), &got, nullptr))
+            return false;
+        if (got == 0)
+            return true;
+        data.append(buffer.data(), got);
+    }
+}
+
+bool Print(HDC dc, const std::string& documentName, const std::string& text, std::string& error)
+{
+    const int dpiX = ::GetDeviceCaps(dc, LOGPIXELSX);
+    const int dpiY = ::GetDeviceCaps(dc, LOGPIXELSY);
+    win::Font font(::CreateFontA(-::MulDiv(kPointSize, dpiY, 72), 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, ANSI_CHARSET,
+                                 OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, FIXED_PITCH | FF_MODERN,
+                                 "Courier New"));
+    if (!font)
+        return Failed(error, "cannot make the font");
+    win::SelectedObject selected(dc, font.get());
+    TEXTMETRICA metrics{};
+    ::GetTextMetricsA(dc, &metrics);
+    const int lineHeight = std::max<int>(1, metrics.tmHeight + metrics.tmExternalLeading);
+    const int charWidth = std::max<int>(1, metrics.tmAveCharWidth);
+    const int left = dpiX / kMarginPerInchDivisor;
+    const int top = dpiY / kMarginPerInchDivisor;
+    const PageSize size{(::GetDeviceCaps(dc, HORZRES) - 2 * left) / charWidth,
+                        (::GetDeviceCaps(dc, VERTRES) - 2 * top) / lineHeight};
+
+    win::PrintDocument document(dc, documentName.c_str());
+    if (!document.started())
+        return Failed(error, "the printer refused the document");
+    for (const Page& page : PaginateText(text, size)) {
+        if (::StartPage(dc) <= 0)
+            return Failed(error, "cannot start a page");
+        int y = top;
+        for (const std::string& line : page) {
+            ::TextOutA(dc, left, y, line.data(), static_cast<int>(line.size()));
+            y += lineHeight;
+        }
+        if (::EndPage(dc) <= 0)
+            return Failed(error, "cannot end a page");
+    }
+    if (!document.End())
+        return Failed(error, "the printer did not take the job");
+    return true;
+}
+
+} // namespace
+
+std::string DefaultPrinterName()
+{
+    char name[MAX_PATH + 1] = {};
+    DWORD size = sizeof name;
+    return ::GetDefaultPrinterA(name, &size) ? std::string(name) : std::string();
+}
+
+bool PrintTextFile(const std::string& path, const std::string& printer, std::string& error)
+{
+    std::string text;
+    if (!ReadWholeFile(path, text))
+        return Failed(error, "cannot read " + path);
+    if (printer.empty())
+        return Failed(error, "there is no default printer", ERROR_INVALID_PRINTER_NAME);
+    win::Dc dc(::CreateDCA(nullptr, printer.c_str(), nullptr, nullptr));
+    if (!dc)
+        return Failed(error, "cannot open the printer \"" + printer + "\"");
+    return Print(dc.get(), std::string(folimar::FileNamePart(path)), text, error);
+}
+
+} // namespace porttool
