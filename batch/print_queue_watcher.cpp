@@ -14,17 +14,10 @@ namespace folimar {
 
 namespace {
 
-win::UniqueHandle& StopPrintEventSlot()
-{
-    static win::UniqueHandle event;
-    return event;
-}
-
-win::UniqueHandle& StopWatcherEventSlot()
-{
-    static win::UniqueHandle event;
-    return event;
-}
+// The two events live as long as the process, which releases them when it ends: closing them
+// from a static destructor would run after the system's own teardown has begun.
+HANDLE gStopPrintEvent = nullptr;
+HANDLE gStopWatcherEvent = nullptr;
 
 // When the folder's notification is missed (a rename the platform does not report), a rescan
 // this often still finds the job.
@@ -115,20 +108,20 @@ void WatchSpoolFolder(const TWatcherParams& p)
 
 HANDLE StopPrintEvent()
 {
-    return StopPrintEventSlot().get();
+    return gStopPrintEvent;
 }
 
 HANDLE StopWatcherEvent()
 {
-    return StopWatcherEventSlot().get();
+    return gStopWatcherEvent;
 }
 
 void CreateStopEvents()
 {
-    if (!StopPrintEventSlot())
-        StopPrintEventSlot().reset(::CreateEventA(nullptr, FALSE, FALSE, nullptr));
-    if (!StopWatcherEventSlot())
-        StopWatcherEventSlot().reset(::CreateEventA(nullptr, FALSE, FALSE, nullptr));
+    if (!gStopPrintEvent)
+        gStopPrintEvent = ::CreateEventA(nullptr, FALSE, FALSE, nullptr);
+    if (!gStopWatcherEvent)
+        gStopWatcherEvent = ::CreateEventA(nullptr, FALSE, FALSE, nullptr);
 }
 
 std::optional<LPARAM> SpoolJobEvent(DWORD changeBits, DWORD jobStatus)

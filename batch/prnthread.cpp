@@ -194,12 +194,12 @@ TPrintFilesThread::TOutcome TPrintFilesThread::WaitForJob(const TPrintProcess& p
     std::optional<DWORD> lastAdded;
     HANDLE handles[2] = {StopPrintEvent(), process.process.get()};
     DWORD count = process.process ? 2 : 1;
-    DWORD exitedAt = 0;
+    std::optional<DWORD> exitedAt; // tick count when the print application ended
     for (;;) {
         // Once the print application has ended without a job, the job has a while to appear.
         DWORD timeout = INFINITE;
-        if (count == 1 && exitedAt != 0 && !lastAdded) {
-            const DWORD waited = ::GetTickCount() - exitedAt;
+        if (exitedAt && !lastAdded) {
+            const DWORD waited = ::GetTickCount() - *exitedAt;
             if (waited >= FJobGraceMs)
                 return TOutcome::Failed;
             timeout = FJobGraceMs - waited;
@@ -209,7 +209,7 @@ TPrintFilesThread::TOutcome TPrintFilesThread::WaitForJob(const TPrintProcess& p
             return TOutcome::Stopped;
         if (count == 2 && r == WAIT_OBJECT_0 + 1) {
             count = 1;
-            exitedAt = ::GetTickCount() | 1;
+            exitedAt = ::GetTickCount();
             continue;
         }
         MSG msg;
