@@ -86,10 +86,16 @@ void TfrmMain_1::WMBatchStatus(WPARAM status, LPARAM index)
                                                                  : kStatusPending);
         timerOff();
         break;
-    case BATCH_FINISHED:
+    case BATCH_FINISHED: {
         timerOff();
         EndBatch(FBatch);
+        // "Stop" goes away with the batch: the focus it had returns to the list.
+        const bool stopHadFocus = ::GetFocus() == sbStop.Handle();
+        ApplicationEvents1Idle();
+        if (stopHadFocus || !::GetFocus())
+            ::SetFocus(ListView1.Handle());
         break;
+    }
     case BATCH_ITEM_STARTED:
         FCurrentItem = static_cast<int>(index);
         FTimer1On = ::SetTimer(Handle(), idTimer1, kTimer1Interval, nullptr) != 0;

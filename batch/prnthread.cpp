@@ -39,6 +39,32 @@ bool ReadJobFile(HANDLE file, std::string& text)
     }
 }
 
+struct TDdeCall {
+    TDdeTarget target;
+    std::string command;
+    bool accepted = false;
+};
+
+DWORD WINAPI DdeCallThread(LPVOID param)
+{
+    auto* call = static_cast<TDdeCall*>(param);
+    call->accepted = ExecuteDdeCommand(call->target.application, call->target.topic, call->command);
+    return 0;
+}
+
+// A DDE conversation runs a message loop of its own that takes the calling thread's messages, and
+// with them the watcher's job messages that may already be queued: it runs on a thread of its own.
+bool ExecuteDdeCommandAside(const TDdeTarget& target, const std::string& command)
+{
+    TDdeCall call{target, command};
+    win::UniqueHandle thread(::CreateThread(nullptr, 0, &DdeCallThread, &call, 0, nullptr));
+    if (!thread)
+        return false;
+    // The conversation ends by itself: its transaction has a time-out.
+    ::WaitForSingleObject(thread.get(), INFINITE);
+    return call.accepted;
+}
+
 } // namespace
 
 std::optional<std::string> FindOrDeleteFiles(const std::string& pattern, bool del)
@@ -175,8 +201,7 @@ TPrintFilesThread::TOutcome TPrintFilesThread::PrintDocument(const std::string& 
     } else {
         bool started = true;
         if (!ddeCommand.empty() && WaitMilliseconds(kDdePauseMs)) {
-            const TDdeTarget target = DdeTargetFor(commandLine, ddeApplication, ddeTopic);
-            started = ExecuteDdeCommand(target.application, target.topic, ddeCommand);
+            started = ExecuteDdeCommandAside(DdeTargetFor(commandLine, ddeApplication, ddeTopic), ddeCommand);
         }
         if (!started) {
             EndPrintCommand(process, true);
