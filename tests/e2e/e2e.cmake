@@ -38,3 +38,9 @@ target_link_libraries(setup_host PRIVATE folimar_dialogs)
 folimar_subsystem(setup_host console)
 folimar_resources(setup_host folimar.rc)
 folimar_e2e_test(e2e_settings_dialog settings_dialog.sh)
+
+# The batch pipeline without the window, over a host of the tests' own.
+add_executable(batch_host ${FOLIMAR_E2E_DIR}/batch_host.cpp)
+target_link_libraries(batch_host PRIVATE folimar_core)
+folimar_subsystem(batch_host console)
+folimar_e2e_test(e2e_batch_pipeline batch_pipeline.sh)

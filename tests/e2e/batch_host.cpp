@@ -1,0 +1,106 @@
+// Runs one batch without the batch window: batch_host [--stop-after MS] OUTFOLDER DOCUMENT...
+// Plans each document as the batch list does (overwrite mode, PDFs in OUTFOLDER), starts the
+// print-files thread and the watcher as the window does, and prints each status message as it
+// arrives ("started 0", "done 0", "failed 1", "stopped", "finished"). With --stop-after, the batch
+// is stopped that many milliseconds after the first document started.
+#include "base/printer_constants.h"
+#include "batch/batch_list_file.h"
+#include "batch/batch_run.h"
+#include "batch/batch_window_rules.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace {
+
+using namespace folimar;
+
+constexpr UINT_PTR kStopTimer = 1;
+
+TBatchThreads gBatch;
+DWORD gStopAfter = 0;
+
+LRESULT CALLBACK HostProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
+{
+    if (msg == WM_TIMER && wParam == kStopTimer) {
+        ::KillTimer(hwnd, kStopTimer);
+        std::printf("stop\n");
+        std::fflush(stdout);
+        StopBatch(gBatch);
+        return 0;
+    }
+    if (msg != WM_BATCH_STATUS)
+        return ::DefWindowProcA(hwnd, msg, wParam, lParam);
+    static const char* const kNames[] = {"failed", "done", "finished", "stopped", "started"};
+    if (wParam == BATCH_ITEM_FAILED || wParam == BATCH_ITEM_DONE || wParam == BATCH_ITEM_STARTED)
+        std::printf("%s %ld\n", kNames[wParam], static_cast<long>(lParam));
+    else if (wParam < 5)
+        std::printf("%s\n", kNames[wParam]);
+    std::fflush(stdout);
+    if (wParam == BATCH_ITEM_STARTED && gStopAfter > 0)
+        ::SetTimer(hwnd, kStopTimer, std::exchange(gStopAfter, 0), nullptr);
+    if (wParam == BATCH_FINISHED) {
+        EndBatch(gBatch);
+        ::PostQuitMessage(0);
+    }
+    return 0;
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    int first = 1;
+    if (argc > 2 && std::string(argv[1]) == "--stop-after") {
+        gStopAfter = static_cast<DWORD>(std::strtoul(argv[2], nullptr, 10));
+        first = 3;
+    }
+    if (argc - first < 1) {
+        std::fprintf(stderr, "usage: batch_host [--stop-after MS] OUTFOLDER DOCUMENT...\n");
+        return 2;
+    }
+    CreateStopEvents();
+    const std::string outFolder = WithTrailingBackslash(argv[first]);
+    std::vector<TBatchEntry> entries;
+    for (int i = first + 1; i < argc; ++i) {
+        std::optional<TBatchEntry> entry = ExamineFile(argv[i], outFolder, true);
+        if (!entry) {
+            std::fprintf(stderr, "batch_host: %s is refused\n", argv[i]);
+            return 2;
+        }
+        entries.push_back(std::move(*entry));
+    }
+
+    WNDCLASSA wc{};
+    wc.lpfnWndProc = HostProc;
+    wc.hInstance = ::GetModuleHandleA(nullptr);
+    wc.lpszClassName = "FolimarBatchHost";
+    ::RegisterClassA(&wc);
+    win::UniqueWindow window(::CreateWindowExA(0, wc.lpszClassName, "", WS_OVERLAPPED, 0, 0, 10, 10, nullptr, nullptr,
+                                               wc.hInstance, nullptr));
+    if (!window) {
+        std::fprintf(stderr, "batch_host: no window\n");
+        return 1;
+    }
+    bool running = false;
+    win::UniqueHandle mutex = CreateBatchMutex(running);
+    if (!mutex) {
+        std::fprintf(stderr, "batch_host: %s\n", running ? "a batch is running" : "no mutex");
+        return 1;
+    }
+    TWatcherParams params;
+    lstrcpynA(params.printerName, kPrinterName, sizeof params.printerName);
+    params.stopEvent = StopWatcherEvent();
+    gBatch = StartBatch(window.get(), std::move(mutex), std::move(entries), SpoolFolderPath(), params);
+    if (!gBatch.printThread) {
+        std::fprintf(stderr, "batch_host: the batch could not start\n");
+        return 1;
+    }
+    MSG msg;
+    while (::GetMessageA(&msg, nullptr, 0, 0) > 0)
+        ::DispatchMessageA(&msg);
+    return 0;
+}
