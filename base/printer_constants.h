@@ -16,6 +16,8 @@ inline constexpr char kDestNoteFileName[] = "~dest.tmp";
 inline constexpr char kStripTempFileName[] = "~tmp.~";
 inline constexpr char kPsTempFileName[] = "~tmpps.ps";
 inline constexpr char kCapturedJobPattern[] = "*.~ps";
+// In the data folder while a batch runs: the default printer to put back should the run be killed.
+inline constexpr char kPrinterNoteFileName[] = "~printer.tmp";
 inline constexpr char kBatchMutexName[] = "FOLIMAR_MUTEX";
 
 // Arguments of the port's command line, counted from 1 with the job file first.

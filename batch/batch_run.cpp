@@ -3,6 +3,7 @@
 
 #include "base/printer_constants.h"
 #include "batch/batch_window_rules.h"
+#include "batch/default_printer.h"
 #include "jobprep/common.h"
 
 #include <shlobj.h>
@@ -27,6 +28,35 @@ std::string SpoolFolderPath()
     return SpoolFolderOf(AppDataFolder());
 }
 
+namespace {
+
+// "<application data>\QUORPSFILES\~printer.tmp": the default printer a running batch replaced.
+std::string PrinterNotePath()
+{
+    return DataFolderOf(AppDataFolder()) + kPrinterNoteFileName;
+}
+
+} // namespace
+
+void RestorePrinterAfterLostBatch()
+{
+    const std::string note = PrinterNotePath();
+    if (!FileExists(note))
+        return;
+    bool running = false;
+    win::UniqueHandle mutex = CreateBatchMutex(running);
+    if (running)
+        return;
+    win::UniqueHandle file(::CreateFileA(note.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
+    char name[MAX_PATH + 1] = {};
+    DWORD got = 0;
+    if (file && ::ReadFile(file.get(), name, MAX_PATH, &got, nullptr) && got > 0 &&
+        GetDefaultPrinterName() == kPrinterName)
+        MakeDefaultPrinter(std::string(name, got));
+    file.reset();
+    ::DeleteFileA(note.c_str());
+}
+
 win::UniqueHandle CreateBatchMutex(bool& alreadyRunning)
 {
     win::UniqueHandle mutex(::CreateMutexA(nullptr, FALSE, kBatchMutexName));
@@ -49,6 +79,9 @@ TBatchThreads StartBatch(HWND window, win::UniqueHandle mutex, std::vector<TBatc
         batch.printThread.reset();
         return batch;
     }
+    // Kept until the batch ends, so that a killed run's printer can be put back at the next start.
+    if (batch.printThread->SavedDefaultPrinter() != kPrinterName && !batch.printThread->SavedDefaultPrinter().empty())
+        WriteTextFile(PrinterNotePath(), batch.printThread->SavedDefaultPrinter());
     batch.printThread->FListView = std::move(entries);
     batch.printThread->FSpoolFolder = spoolFolder;
     CreateFolderPath(spoolFolder);
@@ -74,6 +107,8 @@ void EndBatch(TBatchThreads& batch)
     if (batch.printThread) {
         batch.printThread->WaitFor();
         batch.printThread.reset();
+        // The thread has put the printer back.
+        ::DeleteFileA(PrinterNotePath().c_str());
     }
     ::SetEvent(StopWatcherEvent());
     if (batch.watcher) {

@@ -23,6 +23,10 @@ std::string SpoolFolderPath();
 // some instance (the handle is then closed and null).
 win::UniqueHandle CreateBatchMutex(bool& alreadyRunning);
 
+// A batch that ended without putting the default printer back (the program was killed) left a
+// note of the user's printer: when no batch runs in any instance, the printer is put back now.
+void RestorePrinterAfterLostBatch();
+
 // A running batch: the print-files thread and its watcher thread.
 struct TBatchThreads {
     std::unique_ptr<TPrintFilesThread> printThread;

@@ -80,6 +80,7 @@ void TfrmMain_1::FormCreate()
         Box("Sorry, some core components not found, application will be terminated!", "Quorvel Folimar Error",
             MB_ICONERROR);
     FDataFolder = DataFolderOf(AppDataFolder());
+    RestorePrinterAfterLostBatch();
     TSettings settings = LoadSettings(FDataFolder);
     FOutputFolder = settings.outputFolder;
     FOverwrite = settings.overwrite;

@@ -46,6 +46,7 @@ public:
 
     // Puts back the default printer found at construction (unless that was the virtual printer).
     void RestoreDefaultPrinter();
+    const std::string& SavedDefaultPrinter() const { return FSavedDefaultPrinter; }
 
 protected:
     void Execute() override;

@@ -175,17 +175,21 @@ bool CreateFolderPath(const std::string& path)
     return true;
 }
 
-bool WriteDestFile(const std::string& folder, std::string_view text)
+bool WriteTextFile(const std::string& path, std::string_view text)
 {
-    if (!DirectoryExists(folder))
-        CreateFolderPath(folder);
-    std::string name = folder + kDestNoteFileName;
-    win::UniqueHandle file(::CreateFileA(name.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
+    win::UniqueHandle file(::CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
     if (!file)
         return false;
     DWORD written = 0;
     return ::WriteFile(file.get(), text.data(), static_cast<DWORD>(text.size()), &written, nullptr) &&
            written == text.size();
+}
+
+bool WriteDestFile(const std::string& folder, std::string_view text)
+{
+    if (!DirectoryExists(folder))
+        CreateFolderPath(folder);
+    return WriteTextFile(folder + kDestNoteFileName, text);
 }
 
 } // namespace folimar

@@ -21,6 +21,9 @@ std::string GetMyDocumentsFolder();
 // Creates every missing folder along an absolute drive-letter path ("X:\...").
 bool CreateFolderPath(const std::string& path);
 
+// Writes text, exactly, into the file at path, replacing what it held.
+bool WriteTextFile(const std::string& path, std::string_view text);
+
 // Writes Text, exactly, into Folder + "~dest.tmp"; Folder ends in a backslash.
 bool WriteDestFile(const std::string& folder, std::string_view text);
 

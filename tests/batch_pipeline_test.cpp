@@ -7,6 +7,7 @@
 #include "batch/print_queue_watcher.h"
 #include "batch/prnthread.h"
 #include "jobprep/common.h"
+#include "tests/gs_available.h"
 #include "tests/pdf_info.h"
 #include "tests/temp_dir.h"
 
@@ -298,6 +299,7 @@ TEST_F(PrintFilesRun, AnEmptyListOnlyFinishes)
 
 TEST_F(PrintFilesRun, PostScriptDocumentsAreConvertedFromACopy)
 {
+    FOLIMAR_REQUIRE_GHOSTSCRIPT();
     const std::string source = PostScript("Quarterly figures", 3);
     ASSERT_TRUE(WriteFileBytes(folder_ + "report.ps", source));
     ASSERT_TRUE(WriteFileBytes(folder_ + "broken.ps", "%!PS\n/nosuchoperator foo\n"));
@@ -345,6 +347,7 @@ TEST_F(PrintFilesRun, APrintApplicationThatEndsWithoutAJobFailsAfterTheGrace)
 // The watcher's messages, played by the test: which job the document's PDF comes from.
 TEST_F(PrintFilesRun, OnlyTheDocumentsOwnFinishedJobMakesItsPdf)
 {
+    FOLIMAR_REQUIRE_GHOSTSCRIPT();
     struct Case {
         const char* what;
         std::vector<std::pair<DWORD, LPARAM>> messages;

@@ -139,3 +139,21 @@ wait_status "close" 1 '[6-9]|1[0-2]'
 o=$("$driver" close "$window" --wait-exit --timeout 60)
 expect "close during a batch: exit code" "$(field exit "$o")" "0"
 after "close during a batch"
+
+# --- A program killed during a batch: the next start puts the user's default printer back.
+start
+"$driver" drop "$window" 107 "$(w wait.qwait)" "$(w letter.txt)" >/dev/null
+"$driver" click "$window" 102 >/dev/null
+wait_status "kill" 0 '[6-9]|1[0-2]'
+expect "kill: the virtual printer is the default" "$(default_printer | cut -d, -f1)" "Quorvel Virtual Printer"
+"$driver" kill "$pid" >/dev/null
+# The print program of the killed batch has no one to ask it to quit.
+pkill -f 'print_dde\.exe' || true
+start
+expect "after a kill: default printer" "$(default_printer)" "Office Laser,winspool,LPT1:"
+"$driver" drop "$window" 107 "$(w letter.txt)" >/dev/null
+"$driver" click "$window" 102 >/dev/null
+wait_idle "after a kill"
+expect "after a kill: rows" "$(statuses)" "5 "
+after "after a kill"
+"$driver" close "$window" --wait-exit >/dev/null
