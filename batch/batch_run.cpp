@@ -47,7 +47,8 @@ void RestorePrinterAfterLostBatch()
     win::UniqueHandle mutex = CreateBatchMutex(running);
     if (running)
         return;
-    win::UniqueHandle file(::CreateFileA(note.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
+    win::UniqueHandle file(
+        ::CreateFileA(note.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
     char name[MAX_PATH + 1] = {};
     DWORD got = 0;
     if (file && ::ReadFile(file.get(), name, MAX_PATH, &got, nullptr) && got > 0 &&

@@ -187,8 +187,7 @@ TPrintFilesThread::TOutcome TPrintFilesThread::ConvertPostScriptDocument(const T
 TPrintFilesThread::TOutcome TPrintFilesThread::PrintDocument(const std::string& commandLine,
                                                              const std::string& ddeCommand,
                                                              const std::string& ddeApplication,
-                                                             const std::string& ddeTopic,
-                                                             const std::string& outputPath)
+                                                             const std::string& ddeTopic, const std::string& outputPath)
 {
     if (GetDefaultPrinterName() != kPrinterName)
         MakeDefaultPrinter(kPrinterName);

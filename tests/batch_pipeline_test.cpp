@@ -208,8 +208,8 @@ std::string PostScript(const std::string& title, int pages)
     std::string ps = "%!PS-Adobe-3.0\n%%Title: " + title + "\n%%Pages: " + std::to_string(pages) +
                      "\n%%EndComments\n/Helvetica findfont 20 scalefont setfont\n";
     for (int p = 1; p <= pages; ++p)
-        ps += "%%Page: " + std::to_string(p) + " " + std::to_string(p) + "\n72 700 moveto (page " +
-              std::to_string(p) + ") show showpage\n";
+        ps += "%%Page: " + std::to_string(p) + " " + std::to_string(p) + "\n72 700 moveto (page " + std::to_string(p) +
+              ") show showpage\n";
     return ps + "%%EOF\n";
 }
 
@@ -330,8 +330,7 @@ TEST_F(PrintFilesRun, DocumentsWithoutAUsableCommandAreStartedButNotReported)
 TEST_F(PrintFilesRun, APrintCommandThatCannotStartFailsAndLeavesNoDestFile)
 {
     const auto got = Run({Entry(folder_ + "a.txt", "C:\\no\\such\\printer.exe /p \"%1\"", folder_ + "a.pdf")});
-    EXPECT_EQ(got,
-              (std::vector<Status>{{BATCH_ITEM_STARTED, 0}, {BATCH_ITEM_FAILED, 0}, {BATCH_FINISHED, 0}}));
+    EXPECT_EQ(got, (std::vector<Status>{{BATCH_ITEM_STARTED, 0}, {BATCH_ITEM_FAILED, 0}, {BATCH_FINISHED, 0}}));
     EXPECT_FALSE(FileExists(spool_ + kDestNoteFileName));
 }
 

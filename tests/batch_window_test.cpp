@@ -19,8 +19,7 @@ TEST(BatchButtonStates, FollowTheBatchAndTheConvertibleEntries)
         TBatchButtonStates states; // add, setup, start enabled, start visible, stop visible
     } cases[] = {
         {false, 0, {true, true, false, true, false}}, // empty list: nothing to create
-        {false, 1, {true, true, true, true, false}},
-        {false, -1, {true, true, false, true, false}},
+        {false, 1, {true, true, true, true, false}},   {false, -1, {true, true, false, true, false}},
         {true, 3, {false, false, true, false, true}}, // Stop in the place of Create PDF
         {true, 0, {false, false, false, false, true}},
     };

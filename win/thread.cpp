@@ -3,8 +3,7 @@
 
 namespace win {
 
-TThread::TThread()
-    : terminateEvent_(::CreateEventA(nullptr, TRUE, FALSE, nullptr))
+TThread::TThread() : terminateEvent_(::CreateEventA(nullptr, TRUE, FALSE, nullptr))
 {
     handle_.reset(::CreateThread(nullptr, 0, &ThreadProc, this, CREATE_SUSPENDED, &threadId_));
 }
