@@ -10,6 +10,7 @@
 #include "tests/gs_available.h"
 #include "tests/pdf_info.h"
 #include "tests/temp_dir.h"
+#include "tests/test_window.h"
 
 #include <string>
 #include <utility>
@@ -218,15 +219,8 @@ using Status = std::pair<WPARAM, LPARAM>;
 // Runs the print-files thread over a list, as the batch window does, and collects its statuses.
 class PrintFilesRun : public ::testing::Test {
 protected:
-    PrintFilesRun()
+    PrintFilesRun() : window_(testing_support::MakeTestWindow("FolimarBatchTest"))
     {
-        WNDCLASSA wc{};
-        wc.lpfnWndProc = ::DefWindowProcA;
-        wc.hInstance = ::GetModuleHandleA(nullptr);
-        wc.lpszClassName = "FolimarBatchTest";
-        ::RegisterClassA(&wc);
-        window_.reset(::CreateWindowExA(0, wc.lpszClassName, "", WS_OVERLAPPED, 0, 0, 10, 10, nullptr, nullptr,
-                                        wc.hInstance, nullptr));
         CreateStopEvents();
         ::ResetEvent(StopPrintEvent());
     }

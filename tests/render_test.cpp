@@ -10,6 +10,7 @@
 #include "tests/gs_available.h"
 #include "tests/pdf_info.h"
 #include "tests/temp_dir.h"
+#include "tests/test_window.h"
 #include "win/handle.h"
 #include "win/run_files.h"
 
@@ -242,15 +243,8 @@ std::string MakeJob(int pages, bool lastPageMarker)
 // A real window of the test that receives the conversion's progress; collects WM_PAGE_PROGRESS.
 class ProgressWindow {
 public:
-    ProgressWindow()
+    ProgressWindow() : window_(testing_support::MakeTestWindow("FolimarRenderTest"))
     {
-        WNDCLASSA wc{};
-        wc.lpfnWndProc = ::DefWindowProcA;
-        wc.hInstance = ::GetModuleHandleA(nullptr);
-        wc.lpszClassName = "FolimarRenderTest";
-        ::RegisterClassA(&wc);
-        window_.reset(::CreateWindowExA(0, wc.lpszClassName, "", WS_OVERLAPPED, 0, 0, 10, 10, nullptr, nullptr,
-                                        wc.hInstance, nullptr));
         progress_ = std::make_unique<TPageProgress>(window_.get());
     }
 

@@ -10,14 +10,6 @@ settings() {
   printf '[Folimar]\r\nOutputFolder=%s\\\r\nOverWrite=%s\r\n' "$outw" "$1" >"$data/folimar.ini"
 }
 
-# start: a batch window; sets pid and window.
-start() {
-  local o
-  o=$("$driver" launch "$folimar")
-  pid=$(field pid "$o")
-  window=$(field hwnd "$("$driver" wait-window TfrmMain_1 --pid "$pid")")
-  [ -n "$window" ] || fail "no batch window"
-}
 
 # rows [WINDOW]: the rows as "caption|planned PDF|status image", one per line.
 rows() { "$driver" rows "${1:-$window}" 107 | awk -F'\t' '{print $2 "|" $4 "|" $6}'; }
@@ -46,7 +38,7 @@ wait_status() {
 
 # --- A whole batch: done, done, done, failed.
 settings 1
-start
+start_batch_window
 "$driver" drop "$window" 107 "$(w letter.txt)" "$(w notes.qdde)" "$(w sample.ps)" "$(w broken.qfail)" >/dev/null
 expect "rows before" "$(statuses)" "1 1 1 1 "
 "$driver" click "$window" 102 >/dev/null
@@ -72,7 +64,7 @@ expect "second batch: rows" "$(statuses)" "5 5 5 14 "
 settings 0
 cp "$out/letter.txt.pdf" "$work/letter.orig.pdf"
 touch "$out/sample.ps1.pdf"
-start
+start_batch_window
 "$driver" drop "$window" 107 "$(w letter.txt)" "$(w sample.ps)" >/dev/null
 expect "new name: planned" "$(rows | cut -d'|' -f2 | tr '\n' ' ')" "$outw\\letter.txt1.pdf $outw\\sample.ps2.pdf "
 "$driver" click "$window" 102 >/dev/null
@@ -88,7 +80,7 @@ after "new name"
 # --- Stop while a document waits for its job; a second instance meanwhile; then a new batch.
 settings 1
 rm -f "$out"/*.pdf
-start
+start_batch_window
 "$driver" drop "$window" 107 "$(w wait.qwait)" "$(w letter.txt)" >/dev/null
 "$driver" click "$window" 102 >/dev/null
 wait_status "waiting" 0 '[6-9]|1[0-2]'
@@ -104,7 +96,7 @@ echo "ok: the busy row animates ($frames frames in 1.5 s)"
 screenshot batch-run-busy
 
 first=$pid first_window=$window
-start
+start_batch_window
 "$driver" drop "$window" 107 "$(w letter.txt)" >/dev/null
 "$driver" click "$window" 102 >/dev/null
 o=$("$driver" wait-msgbox --pid "$pid" --timeout 10)
@@ -141,7 +133,7 @@ expect "close during a batch: exit code" "$(field exit "$o")" "0"
 after "close during a batch"
 
 # --- A program killed during a batch: the next start puts the user's default printer back.
-start
+start_batch_window
 "$driver" drop "$window" 107 "$(w wait.qwait)" "$(w letter.txt)" >/dev/null
 "$driver" click "$window" 102 >/dev/null
 wait_status "kill" 0 '[6-9]|1[0-2]'
@@ -149,7 +141,7 @@ expect "kill: the virtual printer is the default" "$(default_printer | cut -d, -
 "$driver" kill "$pid" >/dev/null
 # The print program of the killed batch has no one to ask it to quit.
 pkill -f 'print_dde\.exe' || true
-start
+start_batch_window
 expect "after a kill: default printer" "$(default_printer)" "Office Laser,winspool,LPT1:"
 "$driver" drop "$window" 107 "$(w letter.txt)" >/dev/null
 "$driver" click "$window" 102 >/dev/null

@@ -42,13 +42,6 @@ settings() {
   printf '[Folimar]\r\nOutputFolder=%s\\\r\nOverWrite=%s\r\n' "$(winpath "$out")" "$1" >"$data/folimar.ini"
 }
 
-start() {
-  local o
-  o=$("$driver" launch "$folimar")
-  pid=$(field pid "$o")
-  window=$(field hwnd "$("$driver" wait-window TfrmMain_1 --pid "$pid")")
-  [ -n "$window" ] || fail "no batch window"
-}
 
 # rows: the list's rows as "caption|size|planned PDF|image|status", one per line.
 rows() { "$driver" rows "$window" 107 | sed 's/^row=[0-9]*\t//' | awk -F'\t' '{print $1 "|" $2 "|" $3 "|" $4 "|" $5}'; }
@@ -90,7 +83,7 @@ reg "$devices" /v "Quorvel Virtual Printer" /d "$entry"
 # --- "Overwrite" mode: a PDF already there is planned over.
 settings 1
 touch "$out/a.txt.pdf"
-start
+start_batch_window
 expect "empty list: Create PDF" "$("$driver" enabled "$window" 102)" "disabled"
 "$driver" drop "$window" 107 "$(w a.txt)" "$(w b.ps)" "$(w empty.txt)" "$(w folder.txt)" "$(w noext)" \
   "$(w c.qvd)" "$(w unknown.xyz)" "$(w main.cpp)" >/dev/null
@@ -150,7 +143,7 @@ echo "ok: the link opens the web page"
 # --- "New name" mode: the first free numbered name; a namesake in another folder plans the same.
 settings 0
 touch "$out/a.txt1.pdf"
-start
+start_batch_window
 "$driver" drop "$window" 107 "$(w a.txt)" "$(w sub/a.txt)" >/dev/null
 no_box "new name"
 expect "new name: rows" "$(rows | cut -d'|' -f1,3 | tr '\n' ' ')" "a.txt|$outw\\a.txt2.pdf a.txt|$outw\\a.txt2.pdf "

@@ -70,6 +70,15 @@ start_job() {
   [ -n "$window" ] || fail "no single-job window"
 }
 
+# start_batch_window: the program as a user starts it (the batch window); sets pid and window.
+start_batch_window() {
+  local o
+  o=$("$driver" launch "$folimar")
+  pid=$(field pid "$o")
+  window=$(field hwnd "$("$driver" wait-window TfrmMain_1 --pid "$pid")")
+  [ -n "$window" ] || fail "no batch window"
+}
+
 # set_documents FOLDER: the documents folder the single-job window proposes PDFs in.
 set_documents() {
   local key folders='HKCU\Software\Microsoft\Windows\CurrentVersion\Explorer'
