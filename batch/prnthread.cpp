@@ -152,10 +152,12 @@ void TPrintFilesThread::RunList()
         } else {
             const TPrintCommands commands = BuildPrintCommands(
                 entry.fields[kFieldPrintCommand], entry.fields[kFieldDdeCommand], entry.fields[kFieldDocument]);
-            if (!commands.printable)
-                continue;
-            outcome = PrintDocument(commands.commandLine, commands.ddeCommand, entry.fields[kFieldDdeApplication],
-                                    entry.fields[kFieldDdeTopic], entry.fields[kFieldPdfPath]);
+            // A document its command cannot name (a "%" in its path, say) is not converted: the
+            // row says so rather than keep its busy look.
+            outcome = !commands.printable
+                          ? TOutcome::Failed
+                          : PrintDocument(commands.commandLine, commands.ddeCommand, entry.fields[kFieldDdeApplication],
+                                          entry.fields[kFieldDdeTopic], entry.fields[kFieldPdfPath]);
         }
         if (outcome == TOutcome::Failed) {
             Post(BATCH_ITEM_FAILED, i);

@@ -314,11 +314,19 @@ TEST_F(PrintFilesRun, PostScriptDocumentsAreConvertedFromACopy)
     EXPECT_FALSE(FileExists(spool_ + kPsTempFileName));
 }
 
-TEST_F(PrintFilesRun, DocumentsWithoutAUsableCommandAreStartedButNotReported)
+TEST_F(PrintFilesRun, DocumentsWithoutAUsableCommandFailWithoutStartingAnything)
 {
     const auto got = Run({Entry(folder_ + "a.xyz", "viewer.exe /p", folder_ + "a.pdf"),
-                          Entry(folder_ + "b.xyz", "", folder_ + "b.pdf")});
-    EXPECT_EQ(got, (std::vector<Status>{{BATCH_ITEM_STARTED, 0}, {BATCH_ITEM_STARTED, 1}, {BATCH_FINISHED, 0}}));
+                          Entry(folder_ + "b.xyz", "", folder_ + "b.pdf"),
+                          Entry(folder_ + "100% done.txt", quickCommand_, folder_ + "c.pdf")});
+    EXPECT_EQ(got, (std::vector<Status>{{BATCH_ITEM_STARTED, 0},
+                                        {BATCH_ITEM_FAILED, 0},
+                                        {BATCH_ITEM_STARTED, 1},
+                                        {BATCH_ITEM_FAILED, 1},
+                                        {BATCH_ITEM_STARTED, 2},
+                                        {BATCH_ITEM_FAILED, 2},
+                                        {BATCH_FINISHED, 0}}));
+    EXPECT_FALSE(FileExists(spool_ + kDestNoteFileName)) << "nothing was printed";
 }
 
 TEST_F(PrintFilesRun, APrintCommandThatCannotStartFailsAndLeavesNoDestFile)
