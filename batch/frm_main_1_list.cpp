@@ -132,7 +132,9 @@ void TfrmMain_1::ListViewDropFiles(HDROP handle)
                 paths.push_back(path.substr(0, read));
         }
     }
-    AddFilesToList(paths);
+    // The list stays as the batch found it while one runs (a drop reaches even a disabled list).
+    if (!BatchRunning())
+        AddFilesToList(paths);
 }
 
 LRESULT CALLBACK TfrmMain_1::ListViewWndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, UINT_PTR,
@@ -238,6 +240,8 @@ void TfrmMain_1::PopupMenu1Popup(HMENU menu)
 
 void TfrmMain_1::RemoveSelected1Click()
 {
+    if (BatchRunning())
+        return;
     // From the bottom, so that the indexes still to delete stay where they are.
     std::vector<int> selected = ListView1.SelectedItems();
     for (auto it = selected.rbegin(); it != selected.rend(); ++it)
@@ -246,7 +250,8 @@ void TfrmMain_1::RemoveSelected1Click()
 
 void TfrmMain_1::RemoveAll1Click()
 {
-    ListView1.DeleteAll();
+    if (!BatchRunning())
+        ListView1.DeleteAll();
 }
 
 void TfrmMain_1::OpenPDFDoc1Click()
@@ -330,6 +335,8 @@ void TfrmMain_1::ListView1Deletion(LPARAM key)
 
 void TfrmMain_1::DeleteButtonClick(HWND button)
 {
+    if (BatchRunning())
+        return;
     auto it = std::find_if(FEntries.begin(), FEntries.end(),
                            [button](const TListEntry& e) { return e.rowButton && e.rowButton->Handle() == button; });
     if (it == FEntries.end())

@@ -43,6 +43,7 @@ constexpr CommandRule kRules[] = {
     {"record", 1, kAny, kRest},
     {"post-quit", 1, 1, kTimeout | kWaitExit},
     {"dde-execute", 3, 3, kTimeout},
+    {"hold-mutex", 2, 2, 0},
 };
 
 template <class T> bool ParseNumber(std::string_view text, T& value, int base = 10)
@@ -279,6 +280,7 @@ const char* Usage()
            "  post-quit PID [--wait-exit]        post WM_QUIT to the process's primary thread; prints thread=N\n"
            "  dde-execute SERVICE TOPIC COMMAND  send COMMAND as a DDE execute, connecting for up to --timeout\n"
            "                                     seconds; prints result=ack, or fails when not processed\n"
+           "  hold-mutex NAME FILE               hold the named mutex while FILE exists (a batch, to the port)\n"
            "  record FILE [ARG...]               append this command line to FILE (a program for tests\n"
            "                                     to register where the shell opens something)\n"
            "WINDOW is a window class or a handle 0x...; CONTROL a control id, CLASS#N or the control's text.\n"

@@ -5,7 +5,7 @@
 //
 // Wine runs the printer's "|command" port at EndDoc with the job on standard input and waits
 // for it; a non-zero exit loses the job. So the port only stores the job and returns at once:
-// - during a batch (the program's spool folder holds "~dest.tmp", or its batch mutex exists) as
+// - during a batch (the program's batch mutex exists) as
 //   a "*.~ps" file in that spool folder, announced afterwards by a file named with the job id in
 //   decimal whose whole content is the .~ps file's path; PROGRAM is not started;
 // - otherwise with its companion file in a spool folder of its own, starting PROGRAM detached
@@ -190,7 +190,7 @@ int main(int argc, char** argv)
     // Without a recorded application-data folder there is no batch spool folder either.
     const std::string appData = porttool::AppDataFolder();
     const std::string spoolFolder = appData.empty() ? std::string() : appData + folimar::kSpoolFolderName;
-    if (!spoolFolder.empty() && porttool::BatchInProgress(spoolFolder))
+    if (!spoolFolder.empty() && porttool::BatchInProgress())
         return HandToBatch(spoolFolder);
     return StartProgram(porttool::WindowsPathOf(argv[1]));
 }

@@ -11,12 +11,6 @@ namespace {
 
 constexpr int kNameTries = 1000;
 
-bool IsFile(const std::string& path)
-{
-    DWORD attributes = ::GetFileAttributesA(path.c_str());
-    return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
-}
-
 } // namespace
 
 std::string AppDataFolder()
@@ -68,10 +62,8 @@ bool WriteAll(HANDLE file, std::string_view data)
     return true;
 }
 
-bool BatchInProgress(const std::string& spoolFolder, const char* mutexName)
+bool BatchInProgress(const char* mutexName)
 {
-    if (!spoolFolder.empty() && IsFile(spoolFolder + folimar::kDestNoteFileName))
-        return true;
     win::UniqueHandle mutex(::OpenMutexA(SYNCHRONIZE, FALSE, mutexName));
     return mutex.valid();
 }

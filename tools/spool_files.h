@@ -38,9 +38,9 @@ private:
 // Writes all of data to file; false with the last error set otherwise.
 bool WriteAll(HANDLE file, std::string_view data);
 
-// True while the program prints a batch: the spool folder holds the destination note, or the
-// batch's named mutex exists.
-bool BatchInProgress(const std::string& spoolFolder, const char* mutexName = folimar::kBatchMutexName);
+// True while the program prints a batch: the batch's named mutex exists. A destination note alone
+// does not tell: a batch that was killed leaves its note behind, and ordinary jobs would vanish.
+bool BatchInProgress(const char* mutexName = folimar::kBatchMutexName);
 
 // Announces a captured job in folder: content goes into a temporary file first, which is then
 // renamed to the first job-id name from firstId on that is free, so that a reader finds the

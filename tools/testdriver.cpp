@@ -519,6 +519,19 @@ int PostQuit(const Command& command)
     return command.waitExit ? ReportExit(process.get(), command.timeoutMs) : 0;
 }
 
+// Holds a named mutex, as a running batch does, until the file is gone.
+int HoldMutex(const Command& command)
+{
+    win::UniqueHandle mutex(::CreateMutexA(nullptr, FALSE, command.operands[0].c_str()));
+    if (!mutex)
+        return FailWithError("cannot create the mutex " + command.operands[0]);
+    std::printf("held=%s\n", command.operands[0].c_str());
+    std::fflush(stdout);
+    while (::GetFileAttributesA(command.operands[1].c_str()) != INVALID_FILE_ATTRIBUTES)
+        ::Sleep(100);
+    return 0;
+}
+
 int DdeExecute(const Command& command)
 {
     std::string error;
@@ -570,6 +583,7 @@ int main(int argc, char** argv)
         {"record", [](const Command& c) { return driver::AppendLine(c.operands[0], ::GetCommandLineA()) ? 0 : 1; }},
         {"post-quit", PostQuit},
         {"dde-execute", DdeExecute},
+        {"hold-mutex", HoldMutex},
     };
     for (const auto& handler : kHandlers) {
         if (command->name == handler.name) {

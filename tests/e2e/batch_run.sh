@@ -90,6 +90,10 @@ visible 104 || fail "Stop is not shown during the batch"
 expect "during: the list is frozen" "$("$driver" enabled "$window" 107)" "disabled"
 expect "during: Setting is frozen" "$("$driver" enabled "$window" 103)" "disabled"
 expect "during: Add File(s) is frozen" "$("$driver" enabled "$window" 101)" "disabled"
+# A drop reaches even a disabled list; the row buttons live in the list.
+"$driver" drop "$window" 107 "$(w notes.qdde)" >/dev/null
+"$driver" click "$window" 1001 >/dev/null 2>&1 || true
+expect "during: rows unchanged" "$(rows | cut -d'|' -f1 | tr '\n' ' ')" "wait.qwait letter.txt "
 frames=$(for i in 1 2 3 4 5 6; do statuses | cut -d' ' -f1; sleep 0.25; done | sort -u | wc -l)
 [ "$frames" -ge 3 ] || fail "the busy row does not animate: $frames frames"
 echo "ok: the busy row animates ($frames frames in 1.5 s)"

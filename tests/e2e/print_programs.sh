@@ -1,9 +1,9 @@
 #!/usr/bin/env bash
-# Batch printing's stand-ins: while a batch prints ("~dest.tmp" in the spool folder) the port
-# stores each job there as a .~ps file and announces it with a file named with the job id, whose
+# Batch printing's stand-ins: while a batch prints (its mutex "FOLIMAR_MUTEX" exists) the port
+# stores each job in the spool folder as a .~ps file and announces it with a file named with the job id, whose
 # whole content is the .~ps file's path; print_text /p and print_dde (by DDE) print to the
 # default printer and stay until WM_QUIT reaches them; printer_setup registers both as print
-# verbs. Without "~dest.tmp" the port starts the program as before.
+# verbs. Without a batch the port starts the program as before.
 . "$(dirname "$0")/lib.sh"
 
 setup=$FOLIMAR_BIN/tools/printer_setup.exe
@@ -69,6 +69,11 @@ expect "HKCR .txt after registering again" "$(reg_default 'HKCR\.txt')" "Quorvel
 mkdir -p "$spool" "$jobs"
 rm -f "$spool"/*
 printf '%s' 'C:\users\me\Documents\doc.pdf' >"$spool/~dest.tmp"
+# A batch is at work while its mutex exists: held for the test until the file goes.
+touch "$work/batch"
+"$driver" hold-mutex FOLIMAR_MUTEX "$(winpath "$work/batch")" >/dev/null &
+holder=$!
+sleep 1
 jobs_before=$(ls -A "$jobs" | wc -l)
 
 # --- (a) print_text /p: two pages (a form feed parts them), then it waits for WM_QUIT.
@@ -138,11 +143,13 @@ next_document
 grep -q 'the job is empty' "$work/err.txt" || fail "empty job message: $(cat "$work/err.txt")"
 expect "spool folder after an empty job" "$(ls -A "$spool")" "~dest.tmp"
 
-# --- (c) Without "~dest.tmp" the port starts the program for the job, as before.
-rm -f "$spool/~dest.tmp"
+# --- (c) Without a batch the port starts the program for the job, as before, even when a killed
+# batch left its "~dest.tmp".
+rm -f "$work/batch"
+wait "$holder"
 "$FOLIMAR_BIN/tools/print_text.exe" "$work/doc.txt"
 window=$("$driver" wait-window TfrmMain)
 expect "ordinary job: the single-job window" "$(field caption "$window")" "Quorvel Folimar"
 out=$("$driver" close "$(field hwnd "$window")" --wait-exit)
 expect "ordinary job: exit code" "$(field exit "$out")" "0"
-expect "ordinary job: nothing in the batch spool folder" "$(ls -A "$spool")" ""
+expect "ordinary job: nothing in the batch spool folder" "$(ls -A "$spool")" "~dest.tmp"
