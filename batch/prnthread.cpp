@@ -177,8 +177,10 @@ TPrintFilesThread::TOutcome TPrintFilesThread::ConvertPostScriptDocument(const T
     const std::string copy = FSpoolFolder + kPsTempFileName;
     bool made = false;
     try {
-        made = ::CopyFileA(entry.fields[kFieldDocument].c_str(), copy.c_str(), FALSE) && (AppendDocInfo(copy), true) &&
-               ConvertToPdfFile(copy, entry.fields[kFieldPdfPath]);
+        if (::CopyFileA(entry.fields[kFieldDocument].c_str(), copy.c_str(), FALSE)) {
+            AppendDocInfo(copy);
+            made = ConvertToPdfFile(copy, entry.fields[kFieldPdfPath]);
+        }
     } catch (...) {
         made = false;
     }
@@ -196,7 +198,7 @@ TPrintFilesThread::TOutcome TPrintFilesThread::PrintDocument(const std::string& 
     TOutcome outcome = TOutcome::Failed;
     TPrintProcess process;
     if (!WriteDestFile(FSpoolFolder, outputPath)) {
-        outcome = TOutcome::Failed;
+        // Without the note the port would not know where the job goes.
     } else if (!StartPrintCommand(commandLine, process)) {
         ::DeleteFileA((FSpoolFolder + kDestNoteFileName).c_str());
     } else {
