@@ -84,13 +84,17 @@ bool ExecuteDdeCommand(const std::string& application, const std::string& topic,
     return result != nullptr;
 }
 
-void EndPrintCommand(TPrintProcess& process, bool kill)
+void EndPrintCommand(TPrintProcess& process, bool kill, DWORD quitWait)
 {
     if (process.process) {
         if (kill)
             ::TerminateProcess(process.process.get(), 1);
-        if (::WaitForSingleObject(process.process.get(), 0) != WAIT_OBJECT_0)
+        if (::WaitForSingleObject(process.process.get(), 0) != WAIT_OBJECT_0) {
             ::PostThreadMessageA(process.threadId, WM_QUIT, 0, 0);
+            // An application that ignores the request would stay for ever, hidden.
+            if (::WaitForSingleObject(process.process.get(), quitWait) == WAIT_TIMEOUT)
+                ::TerminateProcess(process.process.get(), 1);
+        }
     }
     process.process.reset();
     process.thread.reset();

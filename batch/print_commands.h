@@ -28,9 +28,12 @@ bool StartPrintCommand(const std::string& commandLine, TPrintProcess& process);
 // One DDE execute conversation; true when the server accepted the command.
 bool ExecuteDdeCommand(const std::string& application, const std::string& topic, const std::string& command);
 
-// Asks the application to quit (WM_QUIT to its primary thread) or, with kill, ends it at once;
-// closes its handles either way.
-void EndPrintCommand(TPrintProcess& process, bool kill);
+// How long a print application may take to go once asked to quit; then it is ended.
+inline constexpr DWORD kPrintAppQuitWaitMs = 5000;
+
+// Asks the application to quit (WM_QUIT to its primary thread) and ends it (exit code 1) when it
+// is still there after quitWait; with kill, ends it at once. Closes its handles either way.
+void EndPrintCommand(TPrintProcess& process, bool kill, DWORD quitWait = kPrintAppQuitWaitMs);
 
 // ExpandEnvironmentStringsA into kExpandedCommandBytes.
 std::optional<std::string> ExpandEnvironment(const std::string& text);

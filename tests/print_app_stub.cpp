@@ -3,6 +3,7 @@
 //     waits for WM_QUIT, then writes to MARKER how it was shown ("flags <dwFlags> show
 //     <wShowWindow>") and ends with exit code 0.
 //   print_app_stub exit CODE: ends at once with CODE.
+//   print_app_stub ignore READY_EVENT: like the first form, but never takes WM_QUIT (ends after 60 s).
 #include <windows.h>
 
 #include <cstdio>
@@ -15,12 +16,17 @@ int main(int argc, char** argv)
         return std::atoi(argv[2]);
     if (argc != 3)
         return 2;
+    const bool ignore = std::strcmp(argv[1], "ignore") == 0;
     MSG msg;
     ::PeekMessageA(&msg, nullptr, 0, 0, PM_NOREMOVE); // the thread's queue exists from here on
-    HANDLE ready = ::OpenEventA(EVENT_MODIFY_STATE, FALSE, argv[1]);
+    HANDLE ready = ::OpenEventA(EVENT_MODIFY_STATE, FALSE, ignore ? argv[2] : argv[1]);
     if (!ready || !::SetEvent(ready))
         return 3;
     ::CloseHandle(ready);
+    if (ignore) {
+        ::Sleep(60000);
+        return 0;
+    }
     while (::GetMessageA(&msg, nullptr, 0, 0) > 0)
         ::DispatchMessageA(&msg);
     STARTUPINFOA startup{};

@@ -197,14 +197,16 @@ protected:
     TPrintProcess app;
     win::UniqueHandle watch;
 
-    void StartWaitingApp()
+    // ignoreQuit: an application that never takes WM_QUIT.
+    void StartWaitingApp(bool ignoreQuit = false)
     {
         ASSERT_TRUE(dir.valid());
         marker = dir / "quit.txt";
         const std::string eventName = "FolimarPrintAppReady" + std::to_string(::GetCurrentProcessId());
         win::UniqueHandle ready(::CreateEventA(nullptr, TRUE, FALSE, eventName.c_str()));
         ASSERT_TRUE(ready);
-        const std::string command = "\"" + StubProgram() + "\" " + eventName + " \"" + marker + "\"";
+        const std::string command =
+            "\"" + StubProgram() + "\" " + (ignoreQuit ? "ignore " + eventName : eventName + " \"" + marker + "\"");
         ASSERT_TRUE(StartPrintCommand(command, app)) << command << ": error " << ::GetLastError();
         ASSERT_NO_FATAL_FAILURE(KeepWatch());
         const HANDLE waits[] = {ready.get(), watch.get()};
@@ -267,6 +269,15 @@ TEST_F(PrintProcessTest, KillEndsTheApplicationWithExitCode1)
     ExpectClosed(process, thread);
     EXPECT_EQ(ExitCodeAfterEnd(), 1u);
     EXPECT_FALSE(FileExists(marker)) << "the application went through its own end";
+}
+
+TEST_F(PrintProcessTest, AnApplicationThatIgnoresQuitIsEndedAfterTheWait)
+{
+    ASSERT_NO_FATAL_FAILURE(StartWaitingApp(true));
+    const HANDLE process = app.process.get(), thread = app.thread.get();
+    EndPrintCommand(app, false, 300);
+    ExpectClosed(process, thread);
+    EXPECT_EQ(ExitCodeAfterEnd(), 1u);
 }
 
 TEST_F(PrintProcessTest, AnApplicationThatEndedByItselfOnlyHasItsHandlesClosed)
