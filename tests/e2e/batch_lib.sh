@@ -56,6 +56,16 @@ print_programs() {
 }
 default_printer() { wine reg query "$windows" /v Device | tr -d '\r' | sed -n 's/^ *Device *REG_SZ *//p'; }
 
+# check_four_documents: the PDFs of letter.txt, notes.qdde and sample.ps with their pages and
+# titles, none for broken.qfail, and sample.ps as it was.
+check_four_documents() {
+  check_pdf "text" letter.txt.pdf 2 letter.txt
+  check_pdf "DDE" notes.qdde.pdf 1 notes.qdde
+  check_pdf "PostScript" sample.ps.pdf 3 "Quorvel Folimar sample"
+  [ ! -e "$out/broken.qfail.pdf" ] || fail "a PDF for the failed document"
+  cmp -s "$docs/sample.ps" "$work/sample.orig" || fail "the PostScript document was changed"
+}
+
 # after LABEL: what every ended batch leaves behind.
 after() {
   expect "$1: default printer" "$(default_printer)" "Office Laser,winspool,LPT1:"

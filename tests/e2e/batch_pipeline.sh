@@ -20,11 +20,7 @@ run() {
 
 expect "four documents" "$(run "$(w letter.txt)" "$(w notes.qdde)" "$(w sample.ps)" "$(w broken.qfail)")" \
   "started 0 done 0 started 1 done 1 started 2 done 2 started 3 failed 3 finished "
-check_pdf "text" letter.txt.pdf 2 letter.txt
-check_pdf "DDE" notes.qdde.pdf 1 notes.qdde
-check_pdf "PostScript" sample.ps.pdf 3 "Quorvel Folimar sample"
-[ ! -e "$out/broken.qfail.pdf" ] || fail "a PDF for the failed document"
-cmp -s "$docs/sample.ps" "$work/sample.orig" || fail "the PostScript document was changed"
+check_four_documents
 after "four documents"
 
 # Leftover captured jobs of an earlier run go when a batch starts; other files there stay until a

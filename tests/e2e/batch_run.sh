@@ -45,11 +45,7 @@ expect "rows before" "$(statuses)" "1 1 1 1 "
 wait_idle "whole batch"
 expect "rows after" "$(statuses)" "5 5 5 14 "
 screenshot batch-run-done
-check_pdf "text" letter.txt.pdf 2 letter.txt
-check_pdf "DDE" notes.qdde.pdf 1 notes.qdde
-check_pdf "PostScript" sample.ps.pdf 3 "Quorvel Folimar sample"
-[ ! -e "$out/broken.qfail.pdf" ] || fail "a PDF for the failed document"
-cmp -s "$docs/sample.ps" "$work/sample.orig" || fail "the PostScript document was changed"
+check_four_documents
 after "whole batch"
 expect "idle: the list" "$("$driver" enabled "$window" 107)" "enabled"
 
