@@ -5,6 +5,7 @@
 #include "batch/batch_window_rules.h"
 #include "batch/default_printer.h"
 #include "jobprep/common.h"
+#include "win/thread_wait.h"
 
 #include <shlobj.h>
 
@@ -49,11 +50,9 @@ void RestorePrinterAfterLostBatch()
         return;
     win::UniqueHandle file(
         ::CreateFileA(note.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
-    char name[MAX_PATH + 1] = {};
-    DWORD got = 0;
-    if (file && ::ReadFile(file.get(), name, MAX_PATH, &got, nullptr) && got > 0 &&
-        GetDefaultPrinterName() == kPrinterName)
-        MakeDefaultPrinter(std::string(name, got));
+    std::string name;
+    if (file && ReadSmallFile(file.get(), MAX_PATH, name) && !name.empty() && GetDefaultPrinterName() == kPrinterName)
+        MakeDefaultPrinter(name);
     file.reset();
     ::DeleteFileA(note.c_str());
 }

@@ -22,22 +22,7 @@ constexpr DWORD kDdePauseMs = 1000;
 constexpr DWORD kJobFileRetryMs = 50;
 constexpr int kJobFileTries = 200;
 // A job file holds one path; anything longer is not a job file.
-constexpr DWORD kMaxJobFileBytes = 32768;
-
-bool ReadJobFile(HANDLE file, std::string& text)
-{
-    char buffer[4096];
-    for (;;) {
-        DWORD got = 0;
-        if (!::ReadFile(file, buffer, sizeof buffer, &got, nullptr))
-            return false;
-        if (got == 0)
-            return true;
-        text.append(buffer, got);
-        if (text.size() > kMaxJobFileBytes)
-            return false;
-    }
-}
+constexpr size_t kMaxJobFileBytes = 32768;
 
 struct TDdeCall {
     TDdeTarget target;
@@ -270,7 +255,7 @@ bool TPrintFilesThread::CollectJob(DWORD jobId, const std::string& outputPath)
         win::UniqueHandle file(
             ::CreateFileA(jobFile.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
         if (file) {
-            read = ReadJobFile(file.get(), psPath);
+            read = ReadSmallFile(file.get(), kMaxJobFileBytes, psPath);
             break;
         }
         ::WaitForSingleObject(TerminateEvent(), kJobFileRetryMs);

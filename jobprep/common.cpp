@@ -175,6 +175,21 @@ bool CreateFolderPath(const std::string& path)
     return true;
 }
 
+bool ReadSmallFile(HANDLE file, size_t maxBytes, std::string& text)
+{
+    char buffer[4096];
+    for (;;) {
+        DWORD got = 0;
+        if (!::ReadFile(file, buffer, sizeof buffer, &got, nullptr))
+            return false;
+        if (got == 0)
+            return true;
+        text.append(buffer, got);
+        if (text.size() > maxBytes)
+            return false;
+    }
+}
+
 bool WriteTextFile(const std::string& path, std::string_view text)
 {
     win::UniqueHandle file(::CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));

@@ -21,6 +21,10 @@ std::string GetMyDocumentsFolder();
 // Creates every missing folder along an absolute drive-letter path ("X:\...").
 bool CreateFolderPath(const std::string& path);
 
+// Reads the rest of an open file into text; false when it cannot be read or holds more than
+// maxBytes (a small file of the program's own, never a job).
+bool ReadSmallFile(HANDLE file, size_t maxBytes, std::string& text);
+
 // Writes text, exactly, into the file at path, replacing what it held.
 bool WriteTextFile(const std::string& path, std::string_view text);
 

@@ -1,6 +1,8 @@
 // Thread objects.
 #include "win/thread.h"
 
+#include "win/thread_wait.h"
+
 namespace win {
 
 TThread::TThread() : terminateEvent_(::CreateEventA(nullptr, TRUE, FALSE, nullptr))
@@ -39,20 +41,6 @@ void TThread::WaitFor()
         Resume();
     }
     WaitServingSentMessages(handle_.get());
-}
-
-bool WaitServingSentMessages(HANDLE handle)
-{
-    for (;;) {
-        DWORD r = ::MsgWaitForMultipleObjects(1, &handle, FALSE, INFINITE, QS_SENDMESSAGE);
-        if (r == WAIT_OBJECT_0)
-            return true;
-        if (r != WAIT_OBJECT_0 + 1)
-            return false;
-        // Peeking delivers the sent messages; the posted ones stay queued for later.
-        MSG msg;
-        ::PeekMessageA(&msg, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
-    }
 }
 
 } // namespace win

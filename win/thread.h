@@ -44,8 +44,4 @@ private:
     std::atomic<bool> terminated_{false};
 };
 
-// Waits until handle is signalled while serving the messages other threads send to this thread
-// (no posted message is taken, so no handler of the waiting window runs meanwhile).
-bool WaitServingSentMessages(HANDLE handle);
-
 } // namespace win

@@ -16,6 +16,12 @@ rows() { "$driver" rows "${1:-$window}" 107 | awk -F'\t' '{print $2 "|" $4 "|" $
 statuses() { rows "$@" | awk -F'|' '{printf "%s ", $3}'; }
 visible() { "$driver" children "${2:-$window}" | grep -q "^id=$1 .* visible=1"; }
 
+# close_window: closes the batch window and waits for the program's end, saying why it could not.
+close_window() {
+  local o
+  o=$("$driver" close "$window" --wait-exit 2>&1) || fail "closing the window: $o"
+}
+
 # wait_idle LABEL: up to 120 s until "Create PDF" is back in place of "Stop".
 wait_idle() {
   local i
@@ -54,7 +60,7 @@ expect "idle: the list" "$("$driver" enabled "$window" 107)" "enabled"
 wait_status "second batch" 0 '1|[6-9]|1[0-2]'
 wait_idle "second batch"
 expect "second batch: rows" "$(statuses)" "5 5 5 14 "
-"$driver" close "$window" --wait-exit >/dev/null
+close_window
 
 # --- "New name" mode: existing PDFs stay, the new ones get the first free numbers.
 settings 0
@@ -71,7 +77,7 @@ check_pdf "new name" sample.ps2.pdf 3 "Quorvel Folimar sample"
 cmp -s "$out/letter.txt.pdf" "$work/letter.orig.pdf" || fail "new name: the older PDF was changed"
 [ ! -s "$out/sample.ps1.pdf" ] || fail "new name: the taken name was written"
 after "new name"
-"$driver" close "$window" --wait-exit >/dev/null
+close_window
 
 # --- Stop while a document waits for its job; a second instance meanwhile; then a new batch.
 settings 1
@@ -107,7 +113,7 @@ sleep 1
 visible 102 || fail "second instance: Create PDF is gone"
 ! visible 104 || fail "second instance: Stop is shown"
 expect "second instance: rows unchanged" "$(statuses)" "1 "
-"$driver" close "$window" --wait-exit >/dev/null
+close_window
 pid=$first window=$first_window
 
 "$driver" click "$window" 104 >/dev/null
@@ -148,4 +154,4 @@ expect "after a kill: default printer" "$(default_printer)" "Office Laser,winspo
 wait_idle "after a kill"
 expect "after a kill: rows" "$(statuses)" "5 "
 after "after a kill"
-"$driver" close "$window" --wait-exit >/dev/null
+close_window
