@@ -1,7 +1,7 @@
 // Splits a command line the way the mode choice counts it.
 #include "app/arg_count.h"
 
-#include "jobprep/text_rules.h"
+#include "files/text_rules.h"
 
 namespace folimar {
 

@@ -1,15 +1,16 @@
 // folimarc: the console converter. Prepares one PostScript job as single-job mode does (page
 // count, font program removal, document information) without changing the input, renders it into
 // a temporary PDF beside the output and puts that in place only when it is whole.
-#include "jobprep/common.h"
+#include "app/lossy_argument.h"
+#include "files/text_rules.h"
 #include "jobprep/job_error.h"
 #include "jobprep/strip_fonts.h"
-#include "jobprep/text_rules.h"
 #include "render/gs_library.h"
 #include "render/gsapi.h"
 #include "render/output_check.h"
 #include "render/pdf_output.h"
 #include "single/conversion_worker.h"
+#include "single/convert_rules.h"
 #include "win/error_text.h"
 #include "win/handle.h"
 #include "win/temp_folder.h"

@@ -1,7 +1,7 @@
 // The batch list's rules over strings and numbers.
 #include "batch/batch_list_rules.h"
 
-#include "jobprep/text_rules.h"
+#include "files/text_rules.h"
 
 #include <algorithm>
 #include <cstdio>

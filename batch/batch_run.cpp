@@ -2,27 +2,13 @@
 #include "batch/batch_run.h"
 
 #include "base/printer_constants.h"
-#include "batch/batch_window_rules.h"
 #include "batch/default_printer.h"
-#include "jobprep/common.h"
+#include "files/folders.h"
+#include "files/small_file.h"
+#include "files/user_folders.h"
 #include "win/thread_wait.h"
 
-#include <shlobj.h>
-
 namespace folimar {
-
-std::string AppDataFolder()
-{
-    std::string folder = ReadRegistryString(HKEY_CURRENT_USER, kShellFoldersKey, "AppData");
-    if (folder.empty()) {
-        char path[MAX_PATH] = {};
-        if (SUCCEEDED(::SHGetFolderPathA(nullptr, CSIDL_APPDATA, nullptr, SHGFP_TYPE_CURRENT, path)) && path[0])
-            folder = path;
-        else
-            folder = GetMyDocumentsFolder();
-    }
-    return WithTrailingBackslash(folder);
-}
 
 std::string SpoolFolderPath()
 {

@@ -12,10 +12,6 @@
 
 namespace folimar {
 
-// The user's application-data folder with a trailing backslash: as the shell folders record it,
-// else as the shell reports it, else the documents folder, so the data folder is never a bare name.
-std::string AppDataFolder();
-
 // "<application data>\QUORPSFILES\TEMP\", read afresh.
 std::string SpoolFolderPath();
 

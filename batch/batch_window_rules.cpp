@@ -2,7 +2,7 @@
 #include "batch/batch_window_rules.h"
 
 #include "base/printer_constants.h"
-#include "jobprep/text_rules.h"
+#include "files/text_rules.h"
 
 namespace folimar {
 
@@ -63,23 +63,6 @@ std::vector<std::string> OpenDialogFiles(std::string_view buffer)
     for (size_t i = 1; i < parts.size(); ++i)
         files.push_back(folder + parts[i]);
     return files;
-}
-
-std::string WithTrailingBackslash(std::string path)
-{
-    if (!path.empty() && path.back() != '\\')
-        path += '\\';
-    return path;
-}
-
-std::string DataFolderOf(const std::string& appDataFolder)
-{
-    return WithTrailingBackslash(appDataFolder) + kDataFolderName;
-}
-
-std::string SpoolFolderOf(const std::string& appDataFolder)
-{
-    return WithTrailingBackslash(appDataFolder) + kSpoolFolderName;
 }
 
 std::string HelpFilePath(const std::string& programPath)

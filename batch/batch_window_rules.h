@@ -1,5 +1,5 @@
 // Rules of the batch window that need no window: the buttons' states, the rows' colours and
-// delete buttons, the list's pop-up menu, the files an open dialog returns and the folders.
+// delete buttons, the list's pop-up menu, the files an open dialog returns and the help file.
 #pragma once
 
 #include <windows.h>
@@ -52,15 +52,6 @@ TPopupStates PopupStates(int count, int selectedCount, int firstSelectedImage, b
 // The files an open dialog with several choices returns in its buffer: one full path, or the
 // folder followed by the names, each ended by a zero byte and the list by a second one.
 std::vector<std::string> OpenDialogFiles(std::string_view buffer);
-
-// path with one trailing backslash added when it has none; empty stays empty.
-std::string WithTrailingBackslash(std::string path);
-
-// The program's data folder below the application-data folder: "<appData>\QUORPSFILES\".
-std::string DataFolderOf(const std::string& appDataFolder);
-
-// The spool folder of the batch pipeline: "<appData>\QUORPSFILES\TEMP\".
-std::string SpoolFolderOf(const std::string& appDataFolder);
 
 // The help file beside the program.
 std::string HelpFilePath(const std::string& programPath);

@@ -1,7 +1,7 @@
 // The default printer: the rules over profile strings and the user profile behind them.
 #include "batch/default_printer.h"
 
-#include "jobprep/text_rules.h"
+#include "files/text_rules.h"
 
 #include <windows.h>
 

@@ -7,7 +7,7 @@
 #include "batch/default_printer.h"
 #include "dialogs/about.h"
 #include "dialogs/setup.h"
-#include "jobprep/common.h"
+#include "files/user_folders.h"
 #include "resources/glyphs.h"
 #include "win/form_colors.h"
 #include "win/program_path.h"

@@ -4,7 +4,7 @@
 
 #include "batch/batch_list_file.h"
 #include "batch/batch_window_rules.h"
-#include "jobprep/common.h"
+#include "files/folders.h"
 #include "resources/glyphs.h"
 #include "win/dpi.h"
 

@@ -1,7 +1,7 @@
 // Registry and file-system reads of the print command lookup.
 #include "batch/print_command_lookup.h"
 
-#include "jobprep/common.h"
+#include "files/folders.h"
 #include "win/handle.h"
 
 namespace folimar {

@@ -1,7 +1,7 @@
 // The rules of print-command execution over strings.
 #include "batch/print_commands_rules.h"
 
-#include "jobprep/text_rules.h"
+#include "files/text_rules.h"
 
 namespace folimar {
 

@@ -4,9 +4,10 @@
 #include "base/printer_constants.h"
 #include "batch/default_printer.h"
 #include "batch/print_queue_watcher.h"
-#include "jobprep/common.h"
+#include "files/folders.h"
+#include "files/small_file.h"
+#include "files/text_rules.h"
 #include "jobprep/doc_info.h"
-#include "jobprep/text_rules.h"
 #include "render/gsapi.h"
 #include "render/pdf_output.h"
 

@@ -1,9 +1,10 @@
 // The settings dialog and the shell's folder browser.
 #include "dialogs/setup.h"
 
+#include "files/folders.h"
+#include "files/text_rules.h"
 #include "resources/glyphs.h"
 #include "win/form_colors.h"
-#include "win/write_test.h"
 
 #include <shlobj.h>
 
@@ -154,7 +155,7 @@ void TfrmSetting::SpeedButton1Click()
     std::string chosen;
     if (BrowseForFolder(Handle(), "", FFolder, chosen)) {
         DWORD error = 0;
-        if (win::CanCreateFileIn(chosen, error))
+        if (CanCreateFileIn(chosen, error))
             ShowFolder(chosen);
         else
             ::MessageBoxA(Handle(), PermissionWarning(chosen).c_str(), "Warning", MB_OK | MB_ICONWARNING);

@@ -53,11 +53,4 @@ std::string PermissionWarning(const std::string& folder)
     return "The permission is not enough for accessing \"" + folder + "\".";
 }
 
-std::string WithTrailingBackslash(const std::string& folder)
-{
-    if (folder.empty() || folder.back() == '\\')
-        return folder;
-    return folder + '\\';
-}
-
 } // namespace folimar

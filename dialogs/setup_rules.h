@@ -38,7 +38,4 @@ inline constexpr char kSaveQuestionCaption[] = "Save settings?";
 // The warning for a chosen folder in which no file can be created.
 std::string PermissionWarning(const std::string& folder);
 
-// A folder path as the browser hands it on: ending in exactly the backslash it needs.
-std::string WithTrailingBackslash(const std::string& folder);
-
 } // namespace folimar

@@ -1,8 +1,8 @@
 // Fuzzes the DSC header parser and its decoders: element bounds, and blindness to bytes it must not see;
 // and the file name made from a title: never a device, never a character a file name cannot hold.
+#include "files/text_rules.h"
 #include "fuzz/fuzz_check.h"
 #include "jobprep/dsc_header.h"
-#include "jobprep/text_rules.h"
 
 #include <algorithm>
 #include <cstdint>

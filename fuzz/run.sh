@@ -21,13 +21,13 @@ done
 
 # Each target with the product sources it fuzzes.
 declare -A sources=(
-  [strip_pass]="jobprep/strip_fonts.cpp jobprep/text_rules.cpp"
-  [page_count]="jobprep/strip_fonts.cpp jobprep/text_rules.cpp"
+  [strip_pass]="jobprep/strip_fonts.cpp files/text_rules.cpp"
+  [page_count]="jobprep/strip_fonts.cpp files/text_rules.cpp"
   [page_marker]="render/page_marker.cpp"
-  [dsc_header]="jobprep/dsc_header.cpp jobprep/text_rules.cpp"
+  [dsc_header]="jobprep/dsc_header.cpp files/text_rules.cpp"
   [profile_number]="settings/profile_number.cpp"
-  [print_command]="batch/print_command_rules.cpp batch/batch_list_rules.cpp jobprep/text_rules.cpp"
-  [print_commands]="batch/print_commands_rules.cpp jobprep/text_rules.cpp"
+  [print_command]="batch/print_command_rules.cpp batch/batch_list_rules.cpp files/text_rules.cpp"
+  [print_commands]="batch/print_commands_rules.cpp files/text_rules.cpp"
 )
 [ ${#targets[@]} -gt 0 ] || targets=(strip_pass page_count page_marker dsc_header profile_number print_command print_commands)
 
@@ -41,7 +41,7 @@ build_target() {
   for s in ${sources[$t]}; do files+=("$top/$s"); done
   # Rebuilt only when a source, or a header it may include, is newer than the program.
   local stale=0 f
-  for f in "${files[@]}" "$top"/fuzz/*.h "$top"/jobprep/*.h "$top"/render/*.h "$top"/app/*.h \
+  for f in "${files[@]}" "$top"/fuzz/*.h "$top"/files/*.h "$top"/jobprep/*.h "$top"/render/*.h "$top"/app/*.h \
            "$top"/batch/*.h "$top"/single/*.h; do
     [ "$f" -nt "$bin" ] && stale=1
   done

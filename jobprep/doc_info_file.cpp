@@ -2,10 +2,10 @@
 #include "jobprep/doc_info.h"
 
 #include "base/printer_constants.h"
-#include "jobprep/common.h"
+#include "files/code_pages.h"
+#include "files/text_rules.h"
 #include "jobprep/dsc_header.h"
 #include "jobprep/gmttime.h"
-#include "jobprep/text_rules.h"
 #include "win/handle.h"
 
 #include <windows.h>

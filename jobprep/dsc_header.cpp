@@ -1,7 +1,7 @@
 // The DSC header parser: keyword search, value decoding and the creation-date form.
 #include "jobprep/dsc_header.h"
 
-#include "jobprep/text_rules.h"
+#include "files/text_rules.h"
 
 #include <string>
 #include <utility>

@@ -1,7 +1,7 @@
 // Reads the header bytes of a job file for the DSC header parser.
 #include "jobprep/dsc_header.h"
 
-#include "jobprep/common.h"
+#include "files/folders.h"
 #include "jobprep/gmttime.h"
 #include "jobprep/job_error.h"
 #include "win/handle.h"

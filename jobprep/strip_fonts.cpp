@@ -2,7 +2,7 @@
 #include "jobprep/strip_fonts.h"
 
 #include "base/printer_constants.h"
-#include "jobprep/text_rules.h"
+#include "files/text_rules.h"
 
 #include <algorithm>
 #include <charconv>

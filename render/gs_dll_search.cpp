@@ -1,7 +1,7 @@
 // Reads the Ghostscript versions an installer recorded and orders them newest first.
 #include "render/gs_dll_search.h"
 
-#include "jobprep/common.h"
+#include "files/registry.h"
 #include "win/handle.h"
 
 #include <algorithm>

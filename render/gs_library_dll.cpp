@@ -2,7 +2,7 @@
 // where an installed Ghostscript records it.
 #include "render/gs_library.h"
 
-#include "jobprep/text_rules.h"
+#include "files/text_rules.h"
 #include "render/gs_dll_search.h"
 #include "win/error_text.h"
 #include "win/program_path.h"

@@ -1,7 +1,7 @@
 // The temporary PDF of a conversion and the move that puts a whole one in place.
 #include "render/pdf_output.h"
 
-#include "jobprep/text_rules.h"
+#include "files/text_rules.h"
 #include "render/pdf_check.h"
 #include "win/error_text.h"
 #include "win/handle.h"

@@ -2,8 +2,9 @@
 #include "settings/settings.h"
 
 #include "base/printer_constants.h"
+#include "files/folders.h"
+#include "files/user_folders.h"
 #include "settings/profile_number.h"
-#include "jobprep/common.h"
 
 #include <windows.h>
 

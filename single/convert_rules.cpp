@@ -1,7 +1,7 @@
 // The single-job window's rules over strings and numbers.
 #include "single/convert_rules.h"
 
-#include "jobprep/text_rules.h"
+#include "files/text_rules.h"
 
 #include <algorithm>
 #include <string_view>
@@ -25,6 +25,11 @@ bool ConvertEnabled(const std::string& jobFile, bool busy, bool jobExists, const
 std::string OverwriteQuestion(const std::string& pdfPath)
 {
     return "\"" + pdfPath + "\" aleady exists, overwrite it?";
+}
+
+std::string DeviceNameRefusal(const std::string& path)
+{
+    return "\"" + path + "\" is the name of a Windows device, not of a file: choose another name";
 }
 
 TBarState StartBar(int32_t pageCount)

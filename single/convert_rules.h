@@ -1,4 +1,5 @@
 // Rules of the single-job window that need no window: enabled state, texts, paths, progress bar.
+// The console converter gives the same refusals.
 #pragma once
 
 #include <cstdint>
@@ -12,6 +13,9 @@ bool ConvertEnabled(const std::string& jobFile, bool busy, bool jobExists, const
 
 // The overwrite question for an existing output file (its wording is the product's own).
 std::string OverwriteQuestion(const std::string& pdfPath);
+
+// The one-line refusal of a path that names a Windows device (IsReservedDeviceName).
+std::string DeviceNameRefusal(const std::string& path);
 
 // What the progress bar shows. With a page count the bar follows the page markers; without
 // one it runs as an indeterminate (marquee) bar until the last page or the end, then is full.

@@ -2,13 +2,12 @@
 #include "single/frm_main.h"
 
 #include "base/printer_constants.h"
-#include "jobprep/common.h"
+#include "files/folders.h"
+#include "files/text_rules.h"
 #include "jobprep/strip_fonts.h"
-#include "jobprep/text_rules.h"
 #include "render/pdf_output.h"
 #include "single/conversion_worker.h"
 #include "win/error_text.h"
-#include "win/write_test.h"
 
 #include <commctrl.h>
 #include <commdlg.h>
@@ -70,7 +69,7 @@ void TfrmMain::SpeedButton1Click()
     // The write test: a uniquely named empty file in the chosen folder.
     std::string folder(FolderPart(chosen));
     DWORD error = 0;
-    if (win::CanCreateFileIn(folder, error)) {
+    if (CanCreateFileIn(folder, error)) {
         SetOutputPath(chosen);
         return;
     }

@@ -2,8 +2,8 @@
 #include "single/job_cmdline.h"
 
 #include "base/printer_constants.h"
-#include "jobprep/common.h"
-#include "jobprep/text_rules.h"
+#include "files/code_pages.h"
+#include "files/text_rules.h"
 
 namespace folimar {
 

@@ -6,7 +6,7 @@
 #include "batch/default_printer.h"
 #include "batch/print_queue_watcher.h"
 #include "batch/prnthread.h"
-#include "jobprep/common.h"
+#include "files/folders.h"
 #include "tests/gs_available.h"
 #include "tests/pdf_info.h"
 #include "tests/temp_dir.h"

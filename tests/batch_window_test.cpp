@@ -1,5 +1,5 @@
 // The batch window's rules: the idle rule, row colours and delete buttons, the pop-up menu, the
-// open dialog's answer and the folders.
+// open dialog's answer and the help file.
 #include "tests/gtest_win.h"
 
 #include "batch/batch_window_rules.h"
@@ -103,13 +103,8 @@ TEST(OpenDialogFiles, OnePathOrAFolderWithNames)
         EXPECT_EQ(OpenDialogFiles(c.buffer), c.files) << c.buffer;
 }
 
-TEST(Folders, BelowTheApplicationDataFolder)
+TEST(HelpFile, BesideTheProgram)
 {
-    EXPECT_EQ(DataFolderOf("C:\\users\\me\\AppData\\Roaming"), "C:\\users\\me\\AppData\\Roaming\\QUORPSFILES\\");
-    EXPECT_EQ(DataFolderOf("C:\\users\\me\\AppData\\Roaming\\"), "C:\\users\\me\\AppData\\Roaming\\QUORPSFILES\\");
-    EXPECT_EQ(SpoolFolderOf("D:\\data"), "D:\\data\\QUORPSFILES\\TEMP\\");
-    EXPECT_EQ(WithTrailingBackslash(""), "");
-    EXPECT_EQ(WithTrailingBackslash("C:\\"), "C:\\");
     EXPECT_EQ(HelpFilePath("C:\\Program Files\\Quorvel\\folimar.exe"), "C:\\Program Files\\Quorvel\\folimar.chm");
     EXPECT_EQ(HelpFilePath("Z:\\build\\folimar.exe.so"), "Z:\\build\\folimar.chm");
 }

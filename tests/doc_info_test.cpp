@@ -2,7 +2,7 @@
 // job files, and what a PDF rendered from such a job carries.
 #include "tests/gtest_win.h"
 
-#include "jobprep/common.h"
+#include "files/code_pages.h"
 #include "jobprep/doc_info.h"
 #include "jobprep/gmttime.h"
 #include "jobprep/job_error.h"

@@ -3,8 +3,8 @@
 #include "tests/gtest_win.h"
 
 #include "batch/print_commands.h"
-#include "jobprep/common.h"
-#include "jobprep/text_rules.h"
+#include "files/folders.h"
+#include "files/text_rules.h"
 #include "tests/temp_dir.h"
 #include "win/program_path.h"
 

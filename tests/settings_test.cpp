@@ -2,9 +2,10 @@
 // temporary data folder of the test prefix.
 #include "tests/gtest_win.h"
 
+#include "files/folders.h"
+#include "files/user_folders.h"
 #include "settings/profile_number.h"
 #include "settings/settings.h"
-#include "jobprep/common.h"
 #include "tests/temp_dir.h"
 
 #include <optional>

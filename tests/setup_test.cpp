@@ -135,19 +135,4 @@ TEST(DialogValues, ModeIndexAndSettingsRoundTrip)
     EXPECT_EQ(SettingsFromDialog("D:\\Pdf", kModeOverwrite).outputFolder, "D:\\Pdf");
 }
 
-TEST(WithTrailingBackslash, EndsInExactlyOne)
-{
-    const struct {
-        const char* path;
-        const char* folder;
-    } cases[] = {
-        {"C:\\Users\\me\\Documents", "C:\\Users\\me\\Documents\\"},
-        {"D:\\", "D:\\"}, // a drive root keeps its single backslash
-        {"\\\\server\\share", "\\\\server\\share\\"},
-        {"", ""},
-    };
-    for (const auto& c : cases)
-        EXPECT_EQ(WithTrailingBackslash(c.path), c.folder) << c.path;
-}
-
 } // namespace

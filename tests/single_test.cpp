@@ -1,7 +1,6 @@
 // The single-job window's rules and its conversion worker on real jobs.
 #include "tests/gtest_win.h"
 
-#include "jobprep/text_rules.h"
 #include "render/gsapi.h"
 #include "render/pdf_output.h"
 #include "single/conversion_worker.h"
@@ -58,27 +57,11 @@ TEST(OverwriteQuestion, QuotesThePathAndKeepsTheProductWording)
     EXPECT_EQ(OverwriteQuestion("C:\\out\\a b.pdf"), "\"C:\\out\\a b.pdf\" aleady exists, overwrite it?");
 }
 
-struct PathCase {
-    const char* path;
-    const char* folder;
-    const char* name;
-};
-
-class PathParts : public ::testing::TestWithParam<PathCase> {};
-
-TEST_P(PathParts, SplitAtTheLastDelimiter)
+TEST(DeviceNameRefusal, NamesThePath)
 {
-    EXPECT_EQ(FolderPart(GetParam().path), GetParam().folder);
-    EXPECT_EQ(FileNamePart(GetParam().path), GetParam().name);
+    EXPECT_EQ(DeviceNameRefusal("C:\\out\\NUL.pdf"),
+              "\"C:\\out\\NUL.pdf\" is the name of a Windows device, not of a file: choose another name");
 }
-
-INSTANTIATE_TEST_SUITE_P(Cases, PathParts,
-                         ::testing::Values(PathCase{"C:\\Users\\me\\Report.pdf", "C:\\Users\\me\\", "Report.pdf"},
-                                           PathCase{"C:\\Report.pdf", "C:\\", "Report.pdf"},
-                                           PathCase{"C:Report.pdf", "C:", "Report.pdf"},
-                                           PathCase{"Z:/tmp/x.pdf", "Z:/tmp/", "x.pdf"},
-                                           PathCase{"Report.pdf", "", "Report.pdf"},
-                                           PathCase{"C:\\folder\\", "C:\\folder\\", ""}, PathCase{"", "", ""}));
 
 // A conversion's progress bar, message by message.
 struct BarCase {

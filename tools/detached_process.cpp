@@ -1,7 +1,7 @@
 // Starting a detached program.
 #include "tools/detached_process.h"
 
-#include "jobprep/text_rules.h"
+#include "files/text_rules.h"
 #include "tools/wine_paths.h"
 #include "win/handle.h"
 

@@ -11,7 +11,8 @@
 // - otherwise with its companion file in a spool folder of its own, starting PROGRAM detached
 //   with the job's command line.
 #include "base/printer_constants.h"
-#include "jobprep/common.h"
+#include "files/folders.h"
+#include "files/user_folders.h"
 #include "tools/detached_process.h"
 #include "tools/port_job.h"
 #include "tools/spool_files.h"
@@ -37,18 +38,10 @@ int Fail(const std::string& what, DWORD error = ::GetLastError())
     return 1;
 }
 
-// "<application data>\QUORPSFILES\JOBS\", created when missing; below the temporary folder
-// when the user's application-data folder is not recorded.
+// "<application data>\QUORPSFILES\JOBS\", created when missing.
 std::string JobsFolder()
 {
-    std::string base = porttool::AppDataFolder();
-    if (base.empty()) {
-        char temp[MAX_PATH + 1] = {};
-        base.assign(temp, ::GetTempPathA(MAX_PATH, temp));
-        if (!base.empty() && base.back() != '\\')
-            base += '\\';
-    }
-    std::string folder = base + folimar::kDataFolderName + kJobsFolderName;
+    std::string folder = folimar::DataFolderOf(folimar::AppDataFolder()) + kJobsFolderName;
     return folimar::CreateFolderPath(folder) ? folder : std::string();
 }
 
@@ -187,10 +180,8 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "usage: folimar_port.exe PROGRAM < JOB\n");
         return 1;
     }
-    // Without a recorded application-data folder there is no batch spool folder either.
-    const std::string appData = porttool::AppDataFolder();
-    const std::string spoolFolder = appData.empty() ? std::string() : appData + folimar::kSpoolFolderName;
-    if (!spoolFolder.empty() && porttool::BatchInProgress())
-        return HandToBatch(spoolFolder);
+    // The batch's spool folder, found as the program finds it.
+    if (porttool::BatchInProgress())
+        return HandToBatch(folimar::SpoolFolderOf(folimar::AppDataFolder()));
     return StartProgram(porttool::WindowsPathOf(argv[1]));
 }

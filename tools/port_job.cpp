@@ -1,7 +1,7 @@
 // The printer port's pure logic: the job title, the companion text and the program's command line.
 #include "tools/port_job.h"
 
-#include "jobprep/text_rules.h"
+#include "files/text_rules.h"
 
 #include <algorithm>
 #include <cstdio>

@@ -9,7 +9,7 @@
 // beside this one as the print verbs of ".txt" (print_text) and ".qdde" (print_dde, by DDE), in
 // HKEY_CLASSES_ROOT itself: Wine does not show the user's own classes there.
 #include "base/printer_constants.h"
-#include "jobprep/text_rules.h"
+#include "files/text_rules.h"
 #include "render/library_path.h"
 #include "tools/port_job.h"
 #include "tools/print_programs.h"

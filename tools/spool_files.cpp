@@ -2,7 +2,6 @@
 #include "tools/spool_files.h"
 
 #include "base/printer_constants.h"
-#include "jobprep/common.h"
 #include "tools/port_job.h"
 
 namespace porttool {
@@ -12,14 +11,6 @@ namespace {
 constexpr int kNameTries = 1000;
 
 } // namespace
-
-std::string AppDataFolder()
-{
-    std::string folder = folimar::ReadRegistryString(HKEY_CURRENT_USER, folimar::kShellFoldersKey, "AppData");
-    if (!folder.empty() && folder.back() != '\\')
-        folder += '\\';
-    return folder;
-}
 
 win::UniqueHandle CreateNewFile(const std::string& folder, const std::function<std::string(int)>& nameOf,
                                 std::string& path)

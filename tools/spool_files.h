@@ -12,10 +12,6 @@
 
 namespace porttool {
 
-// The user's application-data folder from the "Shell Folders" key, ending in a backslash; empty
-// when it is not recorded.
-std::string AppDataFolder();
-
 // Creates a file that did not exist, named folder + nameOf(n) for the first n from 0 whose name
 // is free (at most 1000 tries), opened for writing; sets path. An invalid handle with the last
 // error set when none could be made.

@@ -1,7 +1,7 @@
 // Printing a text file through GDI.
 #include "tools/text_print.h"
 
-#include "jobprep/text_rules.h"
+#include "files/text_rules.h"
 #include "tools/text_pages.h"
 #include "win/error_text.h"
 #include "win/gdi.h"

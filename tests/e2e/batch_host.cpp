@@ -6,7 +6,7 @@
 #include "base/printer_constants.h"
 #include "batch/batch_list_file.h"
 #include "batch/batch_run.h"
-#include "batch/batch_window_rules.h"
+#include "files/text_rules.h"
 
 #include <cstdio>
 #include <cstdlib>

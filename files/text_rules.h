@@ -1,5 +1,5 @@
-// Rules over text and paths that need no system call: UTF-8, Windows device names, file names
-// made from document titles.
+// Rules over text and paths that need no system call: quotes, path parts, UTF-8, Windows device
+// names, file names made from document titles.
 #pragma once
 
 // Only standard headers here: the rules are built natively for fuzzing.
@@ -19,12 +19,18 @@ constexpr bool IsControlOrSpace(char c)
 // s without control characters and spaces at both ends.
 std::string_view TrimControlAndSpace(std::string_view s);
 
+// Removes one double quote at the start and one at the end, each only if present.
+std::string StripQuotes(std::string_view s);
+
 // The folder part of a path: up to and including its last '\', '/' or drive colon; empty for a
 // bare name.
 std::string_view FolderPart(std::string_view path);
 
 // What follows the folder part: the file name (the whole path for a bare name).
 std::string_view FileNamePart(std::string_view path);
+
+// path with one trailing backslash added when it has none; empty stays empty.
+std::string WithTrailingBackslash(std::string path);
 
 // True when the bytes are well-formed UTF-8 (no overlong forms, no surrogates, nothing above
 // U+10FFFF). Plain ASCII is UTF-8.

@@ -1,13 +1,16 @@
-// File, folder and registry utilities on real files and the test prefix's registry; the rules
-// for device names and job texts.
+// File, folder and registry utilities on real files and the test prefix's registry; the user's
+// folders and the code pages of job texts and file names.
 #include "tests/gtest_win.h"
 
-#include "jobprep/common.h"
-#include "jobprep/text_rules.h"
+#include "files/code_pages.h"
+#include "files/folders.h"
+#include "files/registry.h"
+#include "files/small_file.h"
+#include "files/user_folders.h"
 #include "tests/temp_dir.h"
 #include "win/handle.h"
-#include "win/write_test.h"
 
+#include <map>
 #include <optional>
 #include <string>
 
@@ -16,87 +19,6 @@ using testing_support::ReadFileBytes;
 using testing_support::TempDir;
 
 namespace {
-
-TEST(StripQuotes, RemovesOneQuoteAtEachEnd)
-{
-    struct Case {
-        const char* in;
-        const char* out;
-    } cases[] = {
-        {"\"C:\\a b\\job.ps\"", "C:\\a b\\job.ps"},
-        {"path\"", "path"},
-        {"\"path", "path"},
-        {"\"", ""},
-        {"", ""},
-        {"a\"b", "a\"b"},
-        {"\"\"\"", "\""},
-        {"\"\"", ""},
-    };
-    for (const Case& c : cases)
-        EXPECT_EQ(StripQuotes(c.in), c.out) << c.in;
-}
-
-struct DeviceCase {
-    const char* path;
-    bool device;
-};
-
-class DeviceName : public ::testing::TestWithParam<DeviceCase> {};
-
-TEST_P(DeviceName, FollowsWindowsRules)
-{
-    EXPECT_EQ(IsReservedDeviceName(GetParam().path), GetParam().device) << GetParam().path;
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Devices, DeviceName,
-    ::testing::Values(
-        DeviceCase{"CON", true}, DeviceCase{"PRN", true}, DeviceCase{"AUX", true}, DeviceCase{"NUL", true},
-        DeviceCase{"COM1", true}, DeviceCase{"COM9", true}, DeviceCase{"COM0", true}, DeviceCase{"LPT1", true},
-        DeviceCase{"LPT0", true}, DeviceCase{"CONIN$", true}, DeviceCase{"CONOUT$", true},
-        // Any case, any extension, any folder before it.
-        DeviceCase{"con", true}, DeviceCase{"Aux.pdf", true}, DeviceCase{"nul.tar.gz", true},
-        DeviceCase{"conout$.log", true}, DeviceCase{"C:\\Users\\me\\Documents\\COM1.pdf", true},
-        DeviceCase{"Z:/tmp/lpt9.txt", true}, DeviceCase{"C:NUL", true}, DeviceCase{"..\\prn", true},
-        // Superscript port numbers, as UTF-8 and as code page 1252 bytes.
-        DeviceCase{"COM\xC2\xB9.pdf", true}, DeviceCase{"lpt\xC2\xB2", true}, DeviceCase{"LPT\xC2\xB3.x", true},
-        DeviceCase{"com\xB9", true}, DeviceCase{"COM\xB3.pdf", true},
-        // Trailing dots and spaces, which Windows drops, and a trailing colon.
-        DeviceCase{"NUL .pdf", true}, DeviceCase{"NUL...", true}, DeviceCase{"AUX  ", true},
-        DeviceCase{"con. .pdf", true}, DeviceCase{"NUL:", true},
-        // The device namespace.
-        DeviceCase{"\\\\.\\COM1", true}, DeviceCase{"\\\\.\\pipe\\name", true}, DeviceCase{"//./PhysicalDrive0", true},
-        // Files.
-        DeviceCase{"", false}, DeviceCase{"report.pdf", false}, DeviceCase{"CONX", false}, DeviceCase{"COM", false},
-        DeviceCase{"COM10", false}, DeviceCase{"LPT", false}, DeviceCase{"NULL.pdf", false},
-        DeviceCase{"xNUL.pdf", false}, DeviceCase{"Aux_.pdf", false}, DeviceCase{"report-CON.pdf", false},
-        DeviceCase{"C:\\CONSOLE.pdf", false}, DeviceCase{"COM\xC2\xB9x", false}, DeviceCase{"COM\xC2\xB4", false},
-        DeviceCase{"COM\xC2\xB9\xC2\xB9", false}, DeviceCase{"C:\\NUL\\report.pdf", false},
-        DeviceCase{"\\\\?\\C:\\report.pdf", false}, DeviceCase{"CON_", false}));
-
-TEST(DeviceNameRefusal, NamesThePath)
-{
-    EXPECT_EQ(DeviceNameRefusal("C:\\out\\NUL.pdf"),
-              "\"C:\\out\\NUL.pdf\" is the name of a Windows device, not of a file: choose another name");
-}
-
-TEST(Utf8, Validity)
-{
-    for (const char* valid : {"", "Report", "Caf\xC3\xA9", "\xCE\xA9mega\xE6\x97\xA5\xE6\x9C\xAC", "\xF0\x9F\x98\x80",
-                              "\xEF\xBF\xBD", "\xF4\x8F\xBF\xBF"})
-        EXPECT_TRUE(IsValidUtf8(valid)) << valid;
-    for (const char* invalid : {"Caf\xE9", "\x80", "\xC3", "\xC0\xAF", "\xE0\x80\xAF", "\xED\xA0\x80",
-                                "\xF4\x90\x80\x80", "\xF8\x88\x80\x80\x80", "\xC3\xA9\xE9"})
-        EXPECT_FALSE(IsValidUtf8(invalid)) << invalid;
-}
-
-TEST(Utf8, ToUtf16UsesSurrogatePairsAboveTheBasicPlane)
-{
-    EXPECT_EQ(Utf8ToUtf16("Caf\xC3\xA9"), u"Caf\u00E9");
-    EXPECT_EQ(Utf8ToUtf16("\xCE\xA9\xE6\x97\xA5"), u"\u03A9\u65E5");
-    EXPECT_EQ(Utf8ToUtf16("\xF0\x9F\x98\x80"), std::u16string({0xD83D, 0xDE00}));
-    EXPECT_EQ(Utf8ToUtf16("a\xFF"), u"a\uFFFD");
-}
 
 // The test programs run with the prefix's code page, 1252, as the product does where Windows
 // ignores its manifest's UTF-8 code page; the locale's legacy code page is 1252 as well.
@@ -132,15 +54,6 @@ TEST_F(CodePages, NamesOutsideTheCodePageGetNoLookAlike)
     EXPECT_EQ(Utf8ToAnsiName("\xCE\xA9mega"), "_mega"); // never "Omega": that is another file
     EXPECT_EQ(Utf8ToAnsiName("\xE6\x97\xA5\xE6\x9C\xAC"), "__");
     EXPECT_EQ(Utf8ToAnsiName(""), "");
-}
-
-TEST_F(CodePages, ArgumentsOutsideTheCodePageAreFound)
-{
-    auto first = [](const char16_t* line) { return FirstLossyArgument(reinterpret_cast<const WCHAR*>(line)); };
-    EXPECT_EQ(first(u"folimarc.exe job.ps out.pdf"), -1);
-    EXPECT_EQ(first(u"folimarc.exe caf\u00E9.ps \"C:\\a b\\\u20AC.pdf\""), -1);
-    EXPECT_EQ(first(u"folimarc.exe caf\u00E9.ps \u03A9mega.pdf"), 2);
-    EXPECT_EQ(first(u"folimarc.exe \"C:\\\u65E5\u672C\\job.ps\" out.pdf"), 1);
 }
 
 // A registry key of the test's own under HKCU, deleted afterwards.
@@ -186,40 +99,44 @@ TEST_F(Registry, ReadsValuesUpTo1024Bytes)
     EXPECT_EQ(ReadRegistryString(HKEY_CURRENT_USER, "Software\\Quorvel\\NoSuchKey", "text"), "");
 }
 
-// Sets or removes the "Personal" shell folder for one test and puts the old value back.
-class DocumentsFolder : public ::testing::Test {
+// Sets or removes values of the "Shell Folders" key for one test and puts the old ones back.
+class ShellFolders : public ::testing::Test {
 protected:
     void SetUp() override
     {
         ASSERT_EQ(::RegCreateKeyExA(HKEY_CURRENT_USER, kShellFoldersKey, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
                                     key_.put(), nullptr),
                   ERROR_SUCCESS);
-        std::string old = ReadRegistryString(HKEY_CURRENT_USER, kShellFoldersKey, "Personal");
-        if (!old.empty())
-            saved_ = old;
     }
     void TearDown() override
     {
-        if (saved_)
-            SetPersonal(saved_->c_str());
-        else
-            ::RegDeleteValueA(key_.get(), "Personal");
+        for (const auto& [name, old] : saved_) {
+            if (old)
+                Set(name.c_str(), old->c_str());
+            else
+                ::RegDeleteValueA(key_.get(), name.c_str());
+        }
     }
-    void SetPersonal(const char* value)
+    // value nullptr removes the value.
+    void Set(const char* name, const char* value)
     {
+        if (!saved_.count(name)) {
+            std::string old = ReadRegistryString(HKEY_CURRENT_USER, kShellFoldersKey, name);
+            saved_[name] = old.empty() ? std::nullopt : std::optional<std::string>(old);
+        }
         if (!value) {
-            ::RegDeleteValueA(key_.get(), "Personal");
+            ::RegDeleteValueA(key_.get(), name);
             return;
         }
-        ::RegSetValueExA(key_.get(), "Personal", 0, REG_SZ, reinterpret_cast<const BYTE*>(value),
+        ::RegSetValueExA(key_.get(), name, 0, REG_SZ, reinterpret_cast<const BYTE*>(value),
                          static_cast<DWORD>(strlen(value) + 1));
     }
 
     win::RegKey key_;
-    std::optional<std::string> saved_;
+    std::map<std::string, std::optional<std::string>> saved_;
 };
 
-TEST_F(DocumentsFolder, AlwaysEndsInABackslash)
+TEST_F(ShellFolders, DocumentsFolderAlwaysEndsInABackslash)
 {
     struct Case {
         const char* personal;
@@ -231,9 +148,32 @@ TEST_F(DocumentsFolder, AlwaysEndsInABackslash)
         {"D:\\Users\\me\\Documents\\", "D:\\Users\\me\\Documents\\"},
     };
     for (const Case& c : cases) {
-        SetPersonal(c.personal);
+        Set("Personal", c.personal);
         EXPECT_EQ(GetMyDocumentsFolder(), c.folder) << (c.personal ? c.personal : "(missing)");
     }
+}
+
+// The program and the printer's port meet in the spool folder below it: it must be a whole path
+// even where the shell keeps no record of it.
+TEST_F(ShellFolders, AppDataFolderIsAlwaysAWholePath)
+{
+    Set("AppData", "D:\\Users\\me\\AppData\\Roaming");
+    EXPECT_EQ(AppDataFolder(), "D:\\Users\\me\\AppData\\Roaming\\");
+    Set("AppData", "D:\\Roaming\\");
+    EXPECT_EQ(AppDataFolder(), "D:\\Roaming\\");
+
+    Set("AppData", nullptr);
+    const std::string fromShell = AppDataFolder();
+    EXPECT_EQ(fromShell.find(":\\"), 1u) << fromShell;
+    EXPECT_EQ(fromShell.back(), '\\') << fromShell;
+    EXPECT_NE(fromShell, GetMyDocumentsFolder()) << "the shell knows the folder";
+}
+
+TEST(UserFolders, DataAndSpoolFoldersBelowTheApplicationDataFolder)
+{
+    EXPECT_EQ(DataFolderOf("C:\\users\\me\\AppData\\Roaming"), "C:\\users\\me\\AppData\\Roaming\\QUORPSFILES\\");
+    EXPECT_EQ(DataFolderOf("C:\\users\\me\\AppData\\Roaming\\"), "C:\\users\\me\\AppData\\Roaming\\QUORPSFILES\\");
+    EXPECT_EQ(SpoolFolderOf("D:\\data"), "D:\\data\\QUORPSFILES\\TEMP\\");
 }
 
 TEST(CreateFolderPath, CreatesEveryMissingLevel)
@@ -306,7 +246,7 @@ TEST(CanCreateFileIn, OnlyForAFolderThatTakesFiles)
                  {dir / "file\\", false}};
     for (const Case& c : cases) {
         DWORD error = 0;
-        EXPECT_EQ(win::CanCreateFileIn(c.folder, error), c.writable) << c.folder;
+        EXPECT_EQ(CanCreateFileIn(c.folder, error), c.writable) << c.folder;
         EXPECT_EQ(error != 0, !c.writable) << c.folder;
     }
     // Only the file made above is there: the probes are gone.

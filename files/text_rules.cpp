@@ -1,11 +1,20 @@
-// UTF-8, device names and title file names.
-#include "jobprep/text_rules.h"
+// Quotes, path parts, UTF-8, device names and title file names.
+#include "files/text_rules.h"
 
 #include <algorithm>
 #include <array>
 #include <optional>
 
 namespace folimar {
+
+std::string StripQuotes(std::string_view s)
+{
+    if (!s.empty() && s.front() == '"')
+        s.remove_prefix(1);
+    if (!s.empty() && s.back() == '"')
+        s.remove_suffix(1);
+    return std::string(s);
+}
 
 std::string_view TrimControlAndSpace(std::string_view s)
 {
@@ -30,6 +39,13 @@ std::string_view FileNamePart(std::string_view path)
 {
     size_t cut = path.find_last_of(kPathDelimiters);
     return cut == std::string_view::npos ? path : path.substr(cut + 1);
+}
+
+std::string WithTrailingBackslash(std::string path)
+{
+    if (!path.empty() && path.back() != '\\')
+        path += '\\';
+    return path;
 }
 
 namespace {

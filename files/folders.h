@@ -1,0 +1,21 @@
+// Folders and files on disk: whether they exist, creating a folder path, whether a folder takes
+// new files. None of them raises: failures come back as false.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+
+namespace folimar {
+
+bool DirectoryExists(const std::string& path);
+bool FileExists(const std::string& path);
+
+// Creates every missing folder along an absolute drive-letter path ("X:\...").
+bool CreateFolderPath(const std::string& path);
+
+// Creates a uniquely named empty file ("~" prefix) in folder and removes it again: true when that
+// worked. On failure error holds the reason, never 0.
+bool CanCreateFileIn(const std::string& folder, DWORD& error);
+
+} // namespace folimar
