@@ -32,11 +32,6 @@ bool PathTaken(const std::string& path)
     return ::GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
 }
 
-std::string MakeUniqueFileName(const std::string& path)
-{
-    return MakeUniqueFileName(path, PathTaken);
-}
-
 std::optional<TBatchEntry> ExamineFile(const std::string& path, const std::string& outputFolder, bool overwrite)
 {
     TBatchListContext context;

@@ -17,9 +17,6 @@ TFileFacts ReadFileFacts(const std::string& path);
 // A file or folder is at path.
 bool PathTaken(const std::string& path);
 
-// path, or its first free numbered variant on disk.
-std::string MakeUniqueFileName(const std::string& path);
-
 // Examines one document as the list adds it: the entry to append, or nothing when it is
 // refused. Asks the file-type registry, Paint's place and the output folder.
 std::optional<TBatchEntry> ExamineFile(const std::string& path, const std::string& outputFolder, bool overwrite);

@@ -1,4 +1,4 @@
-// The application's main window handle, read from worker threads.
+// The application's main window as the program entry records it.
 #include "win/app_window.h"
 
 #include <atomic>
@@ -9,7 +9,9 @@ namespace {
 std::atomic<HWND> g_mainWindow{nullptr};
 }
 
-void SetAppMainWindow(HWND hwnd) { g_mainWindow.store(hwnd); }
-HWND GetAppMainWindow() { return g_mainWindow.load(); }
+void SetAppMainWindow(HWND hwnd)
+{
+    g_mainWindow.store(hwnd);
+}
 
 } // namespace win

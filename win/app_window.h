@@ -1,4 +1,4 @@
-// The application's main window: where worker threads post their progress.
+// The application's main window as the program entry records it.
 #pragma once
 
 #include <windows.h>
@@ -6,6 +6,5 @@
 namespace win {
 
 void SetAppMainWindow(HWND hwnd);
-HWND GetAppMainWindow();
 
 } // namespace win
