@@ -377,12 +377,6 @@ SIZE LayoutSize(Glyph glyph)
 
 } // namespace
 
-SIZE GlyphSize(Glyph glyph)
-{
-    SIZE size = LayoutSize(glyph);
-    return {win::Scale(size.cx), win::Scale(size.cy)};
-}
-
 win::Bitmap MakeGlyph(Glyph glyph, COLORREF background, bool disabled)
 {
     SIZE size = LayoutSize(glyph);

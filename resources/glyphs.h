@@ -37,9 +37,6 @@ enum class Glyph {
     RowDelete, // the small button on each row of the batch list
 };
 
-// Size of a glyph in pixels at the screen's DPI.
-SIZE GlyphSize(Glyph glyph);
-
 // The glyph on the given background colour, in its normal or disabled form.
 win::Bitmap MakeGlyph(Glyph glyph, COLORREF background, bool disabled);
 
