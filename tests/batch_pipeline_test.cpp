@@ -29,6 +29,7 @@ void PrintTo(const TSpoolJob& job, std::ostream* os)
     *os << "job " << job.id << (job.kind == JOB_ADDED ? " added" : job.kind == JOB_FINISHED ? " finished" : " ?");
 }
 } // namespace folimar
+using testing_support::FileNamesIn;
 using testing_support::ReadFileBytes;
 using testing_support::TempDir;
 using testing_support::WriteFileBytes;
@@ -166,21 +167,6 @@ TEST(FindOrDeleteFiles, FindsTheFirstMatchAndDeletesFilesButNotFolders)
     EXPECT_TRUE(FileExists(folder + "keep.txt"));
     EXPECT_TRUE(DirectoryExists(folder + "sub.~ps"));
     ::RemoveDirectoryA((folder + "sub.~ps").c_str());
-}
-
-// The files (not folders) in folder.
-int FilesIn(const std::string& folder)
-{
-    int files = 0;
-    WIN32_FIND_DATAA found;
-    win::FindHandle find(::FindFirstFileA((folder + "*").c_str(), &found));
-    if (!find)
-        return 0;
-    do {
-        if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
-            ++files;
-    } while (::FindNextFileA(find.get(), &found));
-    return files;
 }
 
 // The jobs the queue receives within bound milliseconds, until count arrived.
@@ -479,7 +465,7 @@ TEST_F(PrintFilesRun, ADocumentWhoseJobNoWatcherCanReportFailsAtOnce)
                                                     {BATCH_ITEM_STARTED, 1},
                                                     {BATCH_ITEM_FAILED, 1},
                                                     {BATCH_FINISHED, 0}}));
-    EXPECT_EQ(FilesIn(spool_), 0);
+    EXPECT_EQ(FileNamesIn(spool_), std::vector<std::string>{});
 }
 
 // The watcher's reports, played by the test: which job the document's PDF comes from.
@@ -516,7 +502,7 @@ TEST_F(PrintFilesRun, OnlyTheDocumentsOwnFinishedJobMakesItsPdf)
             EXPECT_EQ(testing_support::PdfInfoField(pdf, "Pages"), "2") << c.what;
             EXPECT_FALSE(FileExists(captured)) << c.what << ": the captured job is deleted after its conversion";
         }
-        EXPECT_EQ(FilesIn(spool_), 0) << c.what << ": the spool folder is emptied";
+        EXPECT_EQ(FileNamesIn(spool_), std::vector<std::string>{}) << c.what << ": the spool folder is emptied";
     }
 }
 
@@ -534,7 +520,7 @@ TEST_F(PrintFilesRun, StopWhileWaitingForAJobEndsTheBatchWithoutAResult)
         }
     });
     EXPECT_EQ(got, (std::vector<Status>{{BATCH_ITEM_STARTED, 0}, {BATCH_STOPPED, 0}, {BATCH_FINISHED, 0}}));
-    EXPECT_EQ(FilesIn(spool_), 0);
+    EXPECT_EQ(FileNamesIn(spool_), std::vector<std::string>{});
 }
 
 TEST_F(PrintFilesRun, AStopBeforeTheFirstDocumentStartsNothing)

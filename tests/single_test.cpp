@@ -188,20 +188,7 @@ protected:
     }
 
     // Nothing but the expected files is left in the folder: no temporary PDF.
-    std::vector<std::string> Files()
-    {
-        std::vector<std::string> names;
-        WIN32_FIND_DATAA fd;
-        win::FindHandle find(::FindFirstFileA((folder / "*").c_str(), &fd));
-        if (find) {
-            do {
-                if (!(fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
-                    names.push_back(fd.cFileName);
-            } while (::FindNextFileA(find.get(), &fd));
-        }
-        std::sort(names.begin(), names.end());
-        return names;
-    }
+    std::vector<std::string> Files() { return testing_support::FileNamesIn(folder.path()); }
 
     static TPageProgress*& Progress()
     {
