@@ -8,7 +8,6 @@
 #include "render/gs_library.h"
 #include "render/gsapi.h"
 #include "render/output_check.h"
-#include "render/pdf_output.h"
 #include "single/conversion_worker.h"
 #include "single/convert_rules.h"
 #include "win/error_text.h"
@@ -30,7 +29,6 @@ folimar::TPageProgress* g_progress = nullptr;
 
 // What a stop by Ctrl-C or a closed console must remove; published before it exists.
 struct StopState {
-    std::atomic<const std::string*> tempPdf{nullptr};
     std::atomic<const std::string*> workFolder{nullptr};
     std::atomic<folimar::TConvertParams*> running{nullptr};
 } g_stop;
@@ -66,11 +64,10 @@ int Fail(const std::string& message)
 // ends the process at once.
 BOOL WINAPI OnConsoleStop(DWORD)
 {
+    // The cancel removes the temporary PDF.
     folimar::TConvertParams* running = g_stop.running.load();
-    if (running && !running->Gate.Cancel())
+    if (running && !running->Conversion.Cancel())
         return TRUE; // the PDF is in place already: the run ends by itself
-    if (const std::string* temp = g_stop.tempPdf.load())
-        ::DeleteFileA(temp->c_str());
     if (const std::string* folder = g_stop.workFolder.load())
         win::RemoveTree(*folder);
     std::fprintf(stderr, "%sfolimarc: stopped; no PDF was written\n", g_progressShown ? "\n" : "");
@@ -139,9 +136,8 @@ std::optional<JobScan> ScanJob(const std::string& input, DWORD& error)
 
 // What a run makes that a stop must find: it lives until main has unpublished it.
 struct Run {
-    std::unique_ptr<folimar::TTempPdf> renderFile;
     std::unique_ptr<win::TempFolder> work;
-    folimar::TConvertParams params;
+    std::unique_ptr<folimar::TConvertParams> params;
 };
 
 int Convert(const std::string& input, const std::string& output, Run& run)
@@ -154,13 +150,8 @@ int Convert(const std::string& input, const std::string& output, Run& run)
     if (std::optional<std::string> problem = folimar::OutputProblem(input, output))
         return Fail("cannot write " + output + ": " + *problem);
 
-    // What killed runs left behind goes first.
+    // What killed runs left behind goes first (their temporary PDFs go with the conversion).
     win::RemoveDeadRunFolders();
-    folimar::RemoveDeadTempPdfs(output);
-    run.renderFile = std::make_unique<folimar::TTempPdf>(output);
-    if (!run.renderFile->valid())
-        return Fail("cannot write " + output + ": " + win::SystemErrorText(run.renderFile->error()));
-    g_stop.tempPdf.store(&run.renderFile->path());
 
     DWORD error = 0;
     std::optional<JobScan> scan = ScanJob(input, error);
@@ -188,12 +179,10 @@ int Convert(const std::string& input, const std::string& output, Run& run)
     win::UniqueWindow sink = CreateProgressSink();
     folimar::TPageProgress progress(sink.get());
     g_progress = &progress;
-    folimar::TConvertParams& params = run.params;
-    params.JobFile = job;
-    params.PdfFile = output;
-    params.RenderFile = run.renderFile->path();
-    params.Progress = &progress;
-    params.DocInfoInJob = false; // the input is not ours to change
+    // The input is not ours to change: the document information goes before it.
+    run.params = std::make_unique<folimar::TConvertParams>(
+        folimar::TConvertRequest{job, output, folimar::TDocInfoPlace::Prologue, &progress});
+    folimar::TConvertParams& params = *run.params;
     g_stop.running.store(&params);
     win::UniqueHandle worker = folimar::StartConversionWorker(params);
     if (!worker)
@@ -204,20 +193,23 @@ int Convert(const std::string& input, const std::string& output, Run& run)
     while (::PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE))
         ::DispatchMessageA(&msg);
 
-    using folimar::TConvertOutcome;
-    switch (params.Outcome) {
-    case TConvertOutcome::Made:
+    using folimar::TConvertReason;
+    const DWORD code = params.Outcome.error;
+    switch (params.Outcome.reason) {
+    case TConvertReason::Made:
         break;
-    case TConvertOutcome::EmptyJob:
+    case TConvertReason::EmptyJob:
         return Fail("the job " + input + " is empty: there is nothing to convert");
-    case TConvertOutcome::OutputIsJob:
+    case TConvertReason::SameFile:
         return Fail("cannot write " + output + ": it is the job itself");
-    case TConvertOutcome::JobError:
-        return Fail("cannot read the job " + input + ": " + win::SystemErrorText(params.Error));
-    case TConvertOutcome::Incomplete:
+    case TConvertReason::JobUnreadable:
+        return Fail("cannot read the job " + input + ": " + win::SystemErrorText(code));
+    case TConvertReason::FolderNotWritable:
+        return Fail("cannot write " + output + ": " + win::SystemErrorText(code));
+    case TConvertReason::Incomplete:
         return Fail("the PDF could not be written completely (is the disk full?); " + output + " was not changed");
-    case TConvertOutcome::NotPlaced:
-        return Fail("cannot put the PDF in place at " + output + ": " + win::SystemErrorText(params.Error));
+    case TConvertReason::NotPlaced:
+        return Fail("cannot put the PDF in place at " + output + ": " + win::SystemErrorText(code));
     default:
         return Fail("Ghostscript could not convert " + input);
     }
@@ -249,6 +241,5 @@ int main(int argc, char** argv)
     // From here on a stop has nothing of this run to remove.
     g_stop.running.store(nullptr);
     g_stop.workFolder.store(nullptr);
-    g_stop.tempPdf.store(nullptr);
     return code;
 }

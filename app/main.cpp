@@ -1,7 +1,6 @@
 // Program entry: chooses the mode from the command line and runs the one main window.
 #include "app/arg_count.h"
 #include "batch/frm_main_1.h"
-#include "batch/print_queue_watcher.h"
 #include "single/frm_main.h"
 #include "win/app_window.h"
 
@@ -11,8 +10,6 @@
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int)
 {
-    // The batch pipeline's stop events exist before any window.
-    folimar::CreateStopEvents();
     INITCOMMONCONTROLSEX icc{sizeof(icc), ICC_WIN95_CLASSES | ICC_STANDARD_CLASSES};
     ::InitCommonControlsEx(&icc);
 

@@ -6,6 +6,7 @@
 #include "files/folders.h"
 #include "files/small_file.h"
 #include "files/user_folders.h"
+#include "win/error_text.h"
 #include "win/thread_wait.h"
 
 namespace folimar {
@@ -15,15 +16,10 @@ std::string SpoolFolderPath()
     return SpoolFolderOf(AppDataFolder());
 }
 
-namespace {
-
-// "<application data>\QUORPSFILES\~printer.tmp": the default printer a running batch replaced.
 std::string PrinterNotePath()
 {
     return DataFolderOf(AppDataFolder()) + kPrinterNoteFileName;
 }
-
-} // namespace
 
 void RestorePrinterAfterLostBatch()
 {
@@ -31,7 +27,8 @@ void RestorePrinterAfterLostBatch()
     if (!FileExists(note))
         return;
     bool running = false;
-    win::UniqueHandle mutex = CreateBatchMutex(running);
+    DWORD error = 0;
+    win::UniqueHandle mutex = CreateBatchMutex(kBatchMutexName, running, error);
     if (running)
         return;
     win::UniqueHandle file(
@@ -43,64 +40,134 @@ void RestorePrinterAfterLostBatch()
     ::DeleteFileA(note.c_str());
 }
 
-win::UniqueHandle CreateBatchMutex(bool& alreadyRunning)
+win::UniqueHandle CreateBatchMutex(const std::string& name, bool& alreadyRunning, DWORD& error)
 {
-    win::UniqueHandle mutex(::CreateMutexA(nullptr, FALSE, kBatchMutexName));
-    alreadyRunning = mutex && ::GetLastError() == ERROR_ALREADY_EXISTS;
+    HANDLE mutex = ::CreateMutexA(nullptr, FALSE, name.c_str());
+    const DWORD code = ::GetLastError();
+    alreadyRunning = mutex && code == ERROR_ALREADY_EXISTS;
+    if (!mutex)
+        error = code != ERROR_SUCCESS ? code : ERROR_GEN_FAILURE;
+    win::UniqueHandle owned(mutex);
     if (alreadyRunning)
+        owned.reset();
+    return owned;
+}
+
+// Everything one batch holds, shared by its two threads and the window's; freed only after both
+// threads have ended.
+struct TBatch::TRun {
+    TJobQueue jobs;
+    win::UniqueHandle mutex; // closed by the print-files thread as it ends
+    std::string savedPrinter;
+    std::string printerNote;
+    win::UniqueHandle stop; // manual reset: seen by every wait of both threads
+    TWatcherParams watcherParams;
+    win::UniqueHandle watcher;
+    std::unique_ptr<TPrintFilesThread> printFiles;
+
+    // On the print-files thread, however its list ended: the user's printer comes back (unless it
+    // was the virtual printer; an empty or removed one cannot, and the virtual printer stays) and
+    // the mutex goes, so another batch may start.
+    void WindUp()
+    {
+        if (savedPrinter != kPrinterName)
+            MakeDefaultPrinter(savedPrinter);
         mutex.reset();
-    return mutex;
+    }
+
+    // Ends the watcher and waits for it.
+    void EndWatcher()
+    {
+        ::SetEvent(stop.get());
+        if (watcher)
+            win::WaitServingSentMessages(watcher.get());
+        watcher.reset();
+    }
+};
+
+TBatch::TBatch() = default;
+
+TBatch::~TBatch()
+{
+    Stop();
+    End();
 }
 
-TBatchThreads StartBatch(HWND window, win::UniqueHandle mutex, std::vector<TBatchEntry> entries,
-                         const std::string& spoolFolder, TWatcherParams& params)
+TBatchStart TBatch::Start(TBatchSetup setup, DWORD& error)
 {
-    // A stop that no wait took belongs to an earlier batch.
-    ::ResetEvent(StopPrintEvent());
-    ::ResetEvent(StopWatcherEvent());
-    TBatchThreads batch;
-    batch.printThread = std::make_unique<TPrintFilesThread>(true, window, mutex.release());
-    if (!batch.printThread->Valid()) {
-        batch.printThread->RestoreDefaultPrinter();
-        batch.printThread.reset();
-        return batch;
+    if (FRun) {
+        error = ERROR_BUSY;
+        return TBatchStart::Failed;
     }
+    auto run = std::make_unique<TRun>();
+    if (!run->jobs.Valid()) {
+        error = win::LastErrorOr();
+        return TBatchStart::Failed;
+    }
+    bool elsewhere = false;
+    run->mutex = CreateBatchMutex(setup.mutexName, elsewhere, error);
+    if (elsewhere)
+        return TBatchStart::RunningElsewhere;
+    if (!run->mutex)
+        return TBatchStart::Failed;
+    run->stop.reset(::CreateEventA(nullptr, TRUE, FALSE, nullptr));
+    if (!run->stop) {
+        error = win::LastErrorOr();
+        return TBatchStart::Failed;
+    }
+
+    run->savedPrinter = GetDefaultPrinterName();
+    if (run->savedPrinter != kPrinterName)
+        MakeDefaultPrinter(kPrinterName);
     // Kept until the batch ends, so that a killed run's printer can be put back at the next start.
-    if (batch.printThread->SavedDefaultPrinter() != kPrinterName && !batch.printThread->SavedDefaultPrinter().empty())
-        WriteTextFile(PrinterNotePath(), batch.printThread->SavedDefaultPrinter());
-    batch.printThread->FListView = std::move(entries);
-    batch.printThread->FSpoolFolder = spoolFolder;
-    CreateFolderPath(spoolFolder);
-    FindOrDeleteFiles(spoolFolder + kCapturedJobPattern, true);
-    params.printThreadId = batch.printThread->ThreadID();
-    params.spoolFolder = spoolFolder;
-    batch.watcher.reset(::CreateThread(nullptr, 0, &PrintQueueWatcher, &params, 0, nullptr));
-    if (batch.watcher)
-        ::SetThreadPriority(batch.watcher.get(), THREAD_PRIORITY_ABOVE_NORMAL);
-    batch.printThread->Resume();
-    return batch;
+    run->printerNote = setup.printerNote;
+    if (!run->printerNote.empty() && run->savedPrinter != kPrinterName && !run->savedPrinter.empty())
+        WriteTextFile(run->printerNote, run->savedPrinter);
+
+    // The spool folder is made here and nowhere else in a batch; captured jobs of earlier runs go.
+    CreateFolderPath(setup.spoolFolder);
+    FindOrDeleteFiles(setup.spoolFolder + kCapturedJobPattern, true);
+
+    TWatcherParams& params = run->watcherParams;
+    lstrcpynA(params.printerName, kPrinterName, sizeof params.printerName);
+    params.stopEvent = run->stop.get();
+    params.jobs = &run->jobs;
+    params.spoolFolder = setup.spoolFolder;
+    run->watcher.reset(::CreateThread(nullptr, 0, &PrintQueueWatcher, &params, 0, nullptr));
+    if (run->watcher)
+        ::SetThreadPriority(run->watcher.get(), THREAD_PRIORITY_ABOVE_NORMAL);
+    else
+        run->jobs.Close(); // no job will be reported: a document waiting for one fails
+
+    run->printFiles = std::make_unique<TPrintFilesThread>(TPrintFilesSetup{
+        setup.window, std::move(setup.entries), setup.spoolFolder, run->stop.get(), &run->jobs, setup.jobGraceMs});
+    if (!run->printFiles->Start([r = run.get()] { r->WindUp(); }, error)) {
+        run->WindUp();
+        run->EndWatcher();
+        if (!run->printerNote.empty())
+            ::DeleteFileA(run->printerNote.c_str());
+        return TBatchStart::Failed;
+    }
+    FRun = std::move(run);
+    return TBatchStart::Started;
 }
 
-void StopBatch(TBatchThreads& batch)
+void TBatch::Stop()
 {
-    ::SetEvent(StopPrintEvent());
-    if (batch.printThread)
-        batch.printThread->Terminate();
+    if (FRun)
+        ::SetEvent(FRun->stop.get());
 }
 
-void EndBatch(TBatchThreads& batch)
+void TBatch::End()
 {
-    if (batch.printThread) {
-        batch.printThread->WaitFor();
-        batch.printThread.reset();
-        // The thread has put the printer back.
-        ::DeleteFileA(PrinterNotePath().c_str());
-    }
-    ::SetEvent(StopWatcherEvent());
-    if (batch.watcher) {
-        win::WaitServingSentMessages(batch.watcher.get());
-        batch.watcher.reset();
-    }
+    if (!FRun)
+        return;
+    FRun->printFiles->WaitFor();
+    // The thread has put the printer back.
+    if (!FRun->printerNote.empty())
+        ::DeleteFileA(FRun->printerNote.c_str());
+    FRun->EndWatcher();
+    FRun.reset();
 }
 
 } // namespace folimar

@@ -1,7 +1,10 @@
-// Starting and winding up one batch: the print-files thread and the print-queue watcher, in the
-// order the pipeline needs. Used by the batch window.
+// One batch as one object: the batch mutex, the default printer it replaces (and the note of
+// it), the spool folder, the stop, the job queue, the print-queue watcher and the print-files
+// thread. Used by the batch window.
 #pragma once
 
+#include "base/printer_constants.h"
+#include "batch/job_queue.h"
 #include "batch/print_queue_watcher.h"
 #include "batch/prnthread.h"
 #include "win/handle.h"
@@ -15,33 +18,61 @@ namespace folimar {
 // "<application data>\QUORPSFILES\TEMP\", read afresh.
 std::string SpoolFolderPath();
 
-// The named batch mutex, created without ownership; alreadyRunning tells that a batch runs in
-// some instance (the handle is then closed and null).
-win::UniqueHandle CreateBatchMutex(bool& alreadyRunning);
+// "<application data>\QUORPSFILES\~printer.tmp": the default printer a running batch replaced.
+std::string PrinterNotePath();
+
+// The named batch mutex, created without ownership. alreadyRunning tells that a batch runs in
+// some instance (the handle is then closed and null); a null handle otherwise leaves the reason
+// in error.
+win::UniqueHandle CreateBatchMutex(const std::string& name, bool& alreadyRunning, DWORD& error);
 
 // A batch that ended without putting the default printer back (the program was killed) left a
 // note of the user's printer: when no batch runs in any instance, the printer is put back now.
 void RestorePrinterAfterLostBatch();
 
-// A running batch: the print-files thread and its watcher thread.
-struct TBatchThreads {
-    std::unique_ptr<TPrintFilesThread> printThread;
-    win::UniqueHandle watcher;
+// What a batch works on.
+struct TBatchSetup {
+    HWND window = nullptr;            // receives WM_BATCH_STATUS
+    std::vector<TBatchEntry> entries; // the list now; entries added later are not seen
+    std::string spoolFolder;          // ends in a backslash; made when missing
+    std::string printerNote;          // where the replaced default printer is noted; empty: nowhere
+    std::string mutexName = kBatchMutexName;
+    DWORD jobGraceMs = kJobGraceAfterExitMs;
 };
 
-// Starts a batch over entries: clears stop signals left from earlier batches, constructs the
-// print-files thread suspended (which switches the default printer), makes the spool folder and
-// removes leftover captured jobs, starts the watcher at above-normal priority, resumes the thread.
-// params keeps the printer name and stop event; its thread id and spool folder are set here.
-// No print thread in the result when none could be made (nothing runs then).
-TBatchThreads StartBatch(HWND window, win::UniqueHandle mutex, std::vector<TBatchEntry> entries,
-                         const std::string& spoolFolder, TWatcherParams& params);
+enum class TBatchStart {
+    Started,
+    RunningElsewhere, // the batch mutex exists: a batch runs in some instance; nothing changed
+    Failed,           // nothing runs and nothing changed (error tells why)
+};
 
-// Asks a batch to stop: its wait for a job ends at once, no further document starts.
-void StopBatch(TBatchThreads& batch);
+class TBatch {
+public:
+    // Nothing happens until Start.
+    TBatch();
+    TBatch(const TBatch&) = delete;
+    TBatch& operator=(const TBatch&) = delete;
+    // A running batch is stopped and ended first.
+    ~TBatch();
 
-// After BATCH_FINISHED (or to end a stopped batch): waits for the thread while serving sent
-// messages, frees it, ends the watcher and waits for it.
-void EndBatch(TBatchThreads& batch);
+    // Takes the batch mutex, makes the virtual printer the default printer (noting the replaced
+    // one), makes the spool folder and removes the captured jobs left in it, starts the watcher
+    // at above-normal priority and then the print-files thread. From then on the window gets
+    // WM_BATCH_STATUS, BATCH_FINISHED last, after the printer is put back and the mutex released.
+    TBatchStart Start(TBatchSetup setup, DWORD& error);
+
+    // Asks the batch to wind up: its waits end at once, no further document starts.
+    void Stop();
+
+    // After BATCH_FINISHED (or after Stop, to end at once): waits for the print-files thread
+    // while serving sent messages, ends the watcher and waits for it. Nothing runs afterwards.
+    void End();
+
+    bool Running() const { return FRun != nullptr; }
+
+private:
+    struct TRun;
+    std::unique_ptr<TRun> FRun;
+};
 
 } // namespace folimar

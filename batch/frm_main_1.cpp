@@ -84,8 +84,6 @@ void TfrmMain_1::FormCreate()
     TSettings settings = LoadSettings(FDataFolder);
     FOutputFolder = settings.outputFolder;
     FOverwrite = settings.overwrite;
-    lstrcpynA(FWatcherParams.printerName, kPrinterName, sizeof FWatcherParams.printerName);
-    FWatcherParams.stopEvent = StopWatcherEvent();
     if (!printerInstalled) {
         // The program ends as soon as its message loop runs; the window is never shown.
         ::PostQuitMessage(1);

@@ -92,7 +92,7 @@ private:
     void InitListViewItem();
     void SetStatusImage(int index, int image);
     std::vector<TBatchEntry> BatchEntries() const;
-    bool BatchRunning() const { return FBatch.printThread != nullptr; }
+    bool BatchRunning() const { return FBatch.Running(); }
 
     // The list (frm_main_1_list.cpp).
     void CreateListView();
@@ -126,11 +126,10 @@ private:
     std::string FOutputFolder;
     bool FOverwrite = true;
     int FConvertibleCount = 0;
-    // The running batch's print-files thread and watcher (FPrintThread); none while idle.
-    TBatchThreads FBatch;
+    // The batch (FPrintThread): running, or idle.
+    TBatch FBatch;
     int FCurrentItem = -1; // the row the print-files thread works on, animated by Timer1
     bool FTimer1On = false;
-    TWatcherParams FWatcherParams;
     std::vector<TListEntry> FEntries;
     LPARAM FNextKey = 0;
     HWND FFocus = nullptr; // the control that had the focus when the window was last active

@@ -1,6 +1,7 @@
 // The batch window drives a batch: start, the status messages, the busy animation, stop, shutdown.
 #include "batch/frm_main_1.h"
 
+#include "base/printer_constants.h"
 #include "win/error_text.h"
 
 namespace folimar {
@@ -15,22 +16,24 @@ void TfrmMain_1::sbStartProcessClick()
 {
     if (BatchRunning())
         return;
-    bool running = false;
-    win::UniqueHandle mutex = CreateBatchMutex(running);
-    if (running) {
+    TBatchSetup setup;
+    setup.window = Handle();
+    setup.entries = BatchEntries();
+    setup.spoolFolder = SpoolFolderPath();
+    setup.printerNote = FDataFolder + kPrinterNoteFileName;
+    DWORD error = ERROR_SUCCESS;
+    switch (FBatch.Start(std::move(setup), error)) {
+    case TBatchStart::Started:
+        break;
+    case TBatchStart::RunningElsewhere:
         Box("A conversion is in progress,please wait until the conversion finish.", "Warning", MB_ICONWARNING);
         return;
-    }
-    if (!mutex) {
-        Box(win::SystemErrorText(::GetLastError()), "Error", MB_ICONERROR);
+    case TBatchStart::Failed:
+        Box(win::SystemErrorText(error), "Error", MB_ICONERROR);
         return;
     }
+    // The thread's first status is posted: it comes after these pending icons.
     InitListViewItem();
-    FBatch = StartBatch(Handle(), std::move(mutex), BatchEntries(), SpoolFolderPath(), FWatcherParams);
-    if (!BatchRunning()) {
-        Box(win::SystemErrorText(::GetLastError()), "Error", MB_ICONERROR);
-        return;
-    }
     // "Stop" takes the place of "Create PDF" at once; the idle rule keeps it so.
     ApplicationEvents1Idle();
     ::SetFocus(sbStop.Handle());
@@ -39,7 +42,7 @@ void TfrmMain_1::sbStartProcessClick()
 void TfrmMain_1::sbStopClick()
 {
     // The window stays busy until the thread reports BATCH_FINISHED.
-    StopBatch(FBatch);
+    FBatch.Stop();
 }
 
 std::vector<TBatchEntry> TfrmMain_1::BatchEntries() const
@@ -88,7 +91,7 @@ void TfrmMain_1::WMBatchStatus(WPARAM status, LPARAM index)
         break;
     case BATCH_FINISHED: {
         timerOff();
-        EndBatch(FBatch);
+        FBatch.End();
         // "Stop" goes away with the batch: the focus it had returns to the list.
         const bool stopHadFocus = ::GetFocus() == sbStop.Handle();
         ApplicationEvents1Idle();
@@ -117,8 +120,8 @@ void TfrmMain_1::FormDestroy()
     // A running batch ends before the window goes: its thread is waited for, the default
     // printer put back by it, the print application asked to quit.
     ::KillTimer(Handle(), idTimer1);
-    StopBatch(FBatch);
-    EndBatch(FBatch);
+    FBatch.Stop();
+    FBatch.End();
 }
 
 } // namespace folimar

@@ -1,4 +1,4 @@
-// The print-queue watcher. Two sources of the same WM_SPOOL_JOB messages: the spooler's change
+// The print-queue watcher. Two sources of the same job reports: the spooler's change
 // notifications where the platform has them, else the spool folder, where the port writes one
 // file named by the job id once the job has been captured.
 #include "batch/print_queue_watcher.h"
@@ -14,19 +14,14 @@ namespace folimar {
 
 namespace {
 
-// The two events live as long as the process, which releases them when it ends: closing them
-// from a static destructor would run after the system's own teardown has begun.
-HANDLE gStopPrintEvent = nullptr;
-HANDLE gStopWatcherEvent = nullptr;
-
 // When the folder's notification is missed (a rename the platform does not report), a rescan
 // this often still finds the job.
 constexpr DWORD kFolderRescanMs = 1000;
 
 void Post(const TWatcherParams& p, DWORD jobId, LPARAM kind)
 {
-    if (p.printThreadId != 0)
-        ::PostThreadMessageA(p.printThreadId, WM_SPOOL_JOB, jobId, kind);
+    if (p.jobs)
+        p.jobs->Push(TSpoolJob{jobId, kind});
 }
 
 // Reports the first job of the queue for one change.
@@ -104,25 +99,24 @@ void WatchSpoolFolder(const TWatcherParams& p)
     }
 }
 
+void Watch(const TWatcherParams& p)
+{
+    HANDLE opened = nullptr;
+    win::Printer printer(::OpenPrinterA(const_cast<char*>(p.printerName), &opened, nullptr) ? opened : nullptr);
+    if (printer) {
+        win::PrinterChangeNotification notification(
+            ::FindFirstPrinterChangeNotification(printer.get(), PRINTER_CHANGE_JOB, 0, nullptr));
+        if (notification) {
+            WatchSpooler(p, printer.get(), notification.get());
+            return;
+        }
+    }
+    // No spooler notifications here (Wine has none): the port's job files tell the same.
+    if (!p.spoolFolder.empty())
+        WatchSpoolFolder(p);
+}
+
 } // namespace
-
-HANDLE StopPrintEvent()
-{
-    return gStopPrintEvent;
-}
-
-HANDLE StopWatcherEvent()
-{
-    return gStopWatcherEvent;
-}
-
-void CreateStopEvents()
-{
-    if (!gStopPrintEvent)
-        gStopPrintEvent = ::CreateEventA(nullptr, FALSE, FALSE, nullptr);
-    if (!gStopWatcherEvent)
-        gStopWatcherEvent = ::CreateEventA(nullptr, FALSE, FALSE, nullptr);
-}
 
 std::optional<LPARAM> SpoolJobEvent(DWORD changeBits, DWORD jobStatus)
 {
@@ -152,19 +146,13 @@ std::optional<DWORD> JobIdOfFileName(std::string_view name)
 DWORD WINAPI PrintQueueWatcher(LPVOID params)
 {
     const auto& p = *static_cast<const TWatcherParams*>(params);
-    HANDLE opened = nullptr;
-    win::Printer printer(::OpenPrinterA(const_cast<char*>(p.printerName), &opened, nullptr) ? opened : nullptr);
-    if (printer) {
-        win::PrinterChangeNotification notification(
-            ::FindFirstPrinterChangeNotification(printer.get(), PRINTER_CHANGE_JOB, 0, nullptr));
-        if (notification) {
-            WatchSpooler(p, printer.get(), notification.get());
-            return 0;
-        }
+    try {
+        Watch(p);
+    } catch (...) {
+        // Nothing more is reported; the close below lets the document that waits for a job fail.
     }
-    // No spooler notifications here (Wine has none): the port's job files tell the same.
-    if (!p.spoolFolder.empty())
-        WatchSpoolFolder(p);
+    if (p.jobs)
+        p.jobs->Close();
     return 0;
 }
 

@@ -1,6 +1,8 @@
-// The print-queue watcher: reports jobs of the virtual printer's queue to the print-files thread,
-// and the two process-wide stop events of a batch.
+// The print-queue watcher: reports jobs of the virtual printer's queue to the print-files thread
+// through the batch's job queue.
 #pragma once
+
+#include "batch/job_queue.h"
 
 #include <windows.h>
 
@@ -10,27 +12,17 @@
 
 namespace folimar {
 
-// Posted to the print-files thread: wParam the job id, lParam JOB_ADDED or JOB_FINISHED.
-inline constexpr UINT WM_SPOOL_JOB = WM_USER + 101;
-inline constexpr LPARAM JOB_ADDED = 0;
-inline constexpr LPARAM JOB_FINISHED = 128;
-
-// Auto-reset, unnamed, made once at start and alive for the whole run.
-HANDLE StopPrintEvent();
-HANDLE StopWatcherEvent();
-// Makes both events; called at start, before any window exists.
-void CreateStopEvents();
-
-// What the batch window hands to the watcher; nobody changes it while a watcher runs.
+// What the batch hands to the watcher; nobody changes it while a watcher runs.
 struct TWatcherParams {
     char printerName[261] = {};
-    HANDLE stopEvent = nullptr;
-    DWORD printThreadId = 0; // 0: watch, post nothing
+    HANDLE stopEvent = nullptr; // the batch's stop: ends the watcher
+    TJobQueue* jobs = nullptr;  // receives the jobs; null: watch, report nothing
     // Where the port announces jobs; the watcher's source when the spooler gives no notifications.
     std::string spoolFolder;
 };
 
-// The thread function; params is a TWatcherParams. Returns 0 in every case.
+// The thread function; params is a TWatcherParams. Returns 0 in every case. However it ends, it
+// closes the job queue: a wait for a job that no watcher will report then ends.
 DWORD WINAPI PrintQueueWatcher(LPVOID params);
 
 // What a spooler change means for the first job of the queue: JOB_ADDED, JOB_FINISHED or nothing.

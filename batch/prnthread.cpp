@@ -8,8 +8,9 @@
 #include "files/small_file.h"
 #include "files/text_rules.h"
 #include "jobprep/doc_info.h"
-#include "render/gsapi.h"
-#include "render/pdf_output.h"
+#include "render/pdf_conversion.h"
+#include "win/error_text.h"
+#include "win/thread_wait.h"
 
 #include <string>
 
@@ -25,30 +26,13 @@ constexpr int kJobFileTries = 200;
 // A job file holds one path; anything longer is not a job file.
 constexpr size_t kMaxJobFileBytes = 32768;
 
-struct TDdeCall {
-    TDdeTarget target;
-    std::string command;
-    bool accepted = false;
-};
-
-DWORD WINAPI DdeCallThread(LPVOID param)
+// The PostScript file psFile as the PDF pdfPath, through the conversion core; the job file is the
+// batch's own, so the document information is appended to it.
+bool ConvertToPdfFile(const std::string& psFile, const std::string& pdfPath)
 {
-    auto* call = static_cast<TDdeCall*>(param);
-    call->accepted = ExecuteDdeCommand(call->target.application, call->target.topic, call->command);
-    return 0;
-}
-
-// A DDE conversation runs a message loop of its own that takes the calling thread's messages, and
-// with them the watcher's job messages that may already be queued: it runs on a thread of its own.
-bool ExecuteDdeCommandAside(const TDdeTarget& target, const std::string& command)
-{
-    TDdeCall call{target, command};
-    win::UniqueHandle thread(::CreateThread(nullptr, 0, &DdeCallThread, &call, 0, nullptr));
-    if (!thread)
-        return false;
-    // The conversation ends by itself: its transaction has a time-out.
-    ::WaitForSingleObject(thread.get(), INFINITE);
-    return call.accepted;
+    CreateFolderPath(std::string(FolderPart(pdfPath)));
+    TPdfConversion conversion({psFile, pdfPath, TDocInfoPlace::AppendToJob});
+    return conversion.Run().Made();
 }
 
 } // namespace
@@ -71,54 +55,64 @@ std::optional<std::string> FindOrDeleteFiles(const std::string& pattern, bool de
     return first;
 }
 
-bool ConvertToPdfFile(const std::string& psFile, const std::string& pdfPath)
+TPrintFilesThread::TPrintFilesThread(TPrintFilesSetup setup)
+    : FWindowHandle(setup.window), FListView(std::move(setup.entries)), FSpoolFolder(std::move(setup.spoolFolder)),
+      FStop(setup.stop), FJobs(setup.jobs), FJobGraceMs(setup.jobGraceMs)
 {
-    CreateFolderPath(std::string(FolderPart(pdfPath)));
-    TTempPdf temp(pdfPath);
-    if (!temp.valid())
-        return false;
-    if (!ConvertPsToPdf(psFile, temp.path()) || !PdfFileComplete(temp.path()))
-        return false;
-    DWORD error = 0;
-    return PlacePdf(temp.path(), pdfPath, error);
 }
 
-TPrintFilesThread::TPrintFilesThread(bool createSuspended, HWND windowHandle, HANDLE mutex)
-    : FWindowHandle(windowHandle), FMutexHandle(mutex)
+bool TPrintFilesThread::Start(std::function<void()> windUp, DWORD& error)
 {
-    FSavedDefaultPrinter = GetDefaultPrinterName();
-    if (FSavedDefaultPrinter != kPrinterName)
-        MakeDefaultPrinter(kPrinterName);
-    if (!createSuspended)
-        Resume();
+    FWindUp = std::move(windUp);
+    FThread.reset(::CreateThread(nullptr, 0, &ThreadProc, this, 0, nullptr));
+    if (!FThread)
+        error = win::LastErrorOr();
+    return FThread.valid();
+}
+
+void TPrintFilesThread::WaitFor()
+{
+    // A DDE conversation of this thread sends to every top-level window, the waiting one's too.
+    if (FThread)
+        win::WaitServingSentMessages(FThread.get());
+}
+
+DWORD WINAPI TPrintFilesThread::ThreadProc(LPVOID self)
+{
+    static_cast<TPrintFilesThread*>(self)->Execute();
+    return 0;
+}
+
+void TPrintFilesThread::Execute()
+{
+    try {
+        RunList();
+    } catch (...) {
+        // The row that was being worked on failed; the batch ends as every batch does.
+        if (FCurrentItem)
+            Post(BATCH_ITEM_FAILED, *FCurrentItem);
+    }
+    try {
+        if (FWindUp)
+            FWindUp();
+    } catch (...) {
+        // The window still learns that the batch ended.
+    }
+    Post(BATCH_FINISHED);
+}
+
+bool TPrintFilesThread::Terminated() const
+{
+    return ::WaitForSingleObject(FStop, 0) == WAIT_OBJECT_0;
 }
 
 void TPrintFilesThread::Post(TBatchStatusCode code, size_t index)
 {
     ::PostMessageA(FWindowHandle, WM_BATCH_STATUS, code, static_cast<LPARAM>(index));
-}
-
-void TPrintFilesThread::Execute()
-{
-    // The watcher's job messages need this thread's queue before any document starts.
-    MSG msg;
-    ::PeekMessageA(&msg, nullptr, 0, 0, PM_NOREMOVE);
-    try {
-        // On a fresh install the spool folder does not exist yet.
-        CreateFolderPath(FSpoolFolder);
-        RunList();
-    } catch (...) {
-        // Whatever went wrong, the printer is put back and the window learns that the batch ended.
-    }
-    RestoreDefaultPrinter();
-    FMutexHandle.reset();
-    Post(BATCH_FINISHED);
-}
-
-void TPrintFilesThread::RestoreDefaultPrinter()
-{
-    if (FSavedDefaultPrinter != kPrinterName)
-        MakeDefaultPrinter(FSavedDefaultPrinter);
+    if (code == BATCH_ITEM_STARTED)
+        FCurrentItem = index;
+    else
+        FCurrentItem.reset();
 }
 
 void TPrintFilesThread::RunList()
@@ -163,10 +157,8 @@ TPrintFilesThread::TOutcome TPrintFilesThread::ConvertPostScriptDocument(const T
     const std::string copy = FSpoolFolder + kPsTempFileName;
     bool made = false;
     try {
-        if (::CopyFileA(entry.fields[kFieldDocument].c_str(), copy.c_str(), FALSE)) {
-            AppendDocInfo(copy);
-            made = ConvertToPdfFile(copy, entry.fields[kFieldPdfPath]);
-        }
+        made = ::CopyFileA(entry.fields[kFieldDocument].c_str(), copy.c_str(), FALSE) &&
+               ConvertToPdfFile(copy, entry.fields[kFieldPdfPath]);
     } catch (...) {
         made = false;
     }
@@ -189,8 +181,11 @@ TPrintFilesThread::TOutcome TPrintFilesThread::PrintDocument(const std::string& 
         ::DeleteFileA((FSpoolFolder + kDestNoteFileName).c_str());
     } else {
         bool started = true;
+        // The job queue is no message queue: the conversation's own message loop takes nothing
+        // of the watcher's.
         if (!ddeCommand.empty() && WaitMilliseconds(kDdePauseMs)) {
-            started = ExecuteDdeCommandAside(DdeTargetFor(commandLine, ddeApplication, ddeTopic), ddeCommand);
+            const TDdeTarget target = DdeTargetFor(commandLine, ddeApplication, ddeTopic);
+            started = ExecuteDdeCommand(target.application, target.topic, ddeCommand);
         }
         if (!started) {
             EndPrintCommand(process, true);
@@ -206,9 +201,8 @@ TPrintFilesThread::TOutcome TPrintFilesThread::PrintDocument(const std::string& 
 TPrintFilesThread::TOutcome TPrintFilesThread::WaitForJob(const TPrintProcess& process, const std::string& outputPath)
 {
     std::optional<DWORD> lastAdded;
-    HANDLE handles[2] = {StopPrintEvent(), process.process.get()};
-    DWORD count = process.process ? 2 : 1;
-    std::optional<DWORD> exitedAt; // tick count when the print application ended
+    HANDLE application = process.process.get(); // watched until it ends
+    std::optional<DWORD> exitedAt;              // tick count when the print application ended
     for (;;) {
         // Once the print application has ended without a job, the job has a while to appear.
         DWORD timeout = INFINITE;
@@ -218,32 +212,33 @@ TPrintFilesThread::TOutcome TPrintFilesThread::WaitForJob(const TPrintProcess& p
                 return TOutcome::Failed;
             timeout = FJobGraceMs - waited;
         }
-        const DWORD r = ::MsgWaitForMultipleObjects(count, handles, FALSE, timeout, QS_ALLINPUT);
-        if (r == WAIT_OBJECT_0 || r == WAIT_FAILED)
+        TSpoolJob job;
+        switch (FJobs->Take(FStop, application, timeout, job)) {
+        case TJobQueue::TWait::Stopped:
+        case TJobQueue::TWait::Failed:
             return TOutcome::Stopped;
-        if (count == 2 && r == WAIT_OBJECT_0 + 1) {
-            count = 1;
+        case TJobQueue::TWait::Closed:
+            // No watcher reports jobs any more: this document's job will never be seen.
+            return TOutcome::Failed;
+        case TJobQueue::TWait::Signalled:
+            application = nullptr;
             exitedAt = ::GetTickCount();
             continue;
+        case TJobQueue::TWait::TimedOut:
+            continue;
+        case TJobQueue::TWait::Job:
+            break;
         }
-        MSG msg;
-        while (::PeekMessageA(&msg, reinterpret_cast<HWND>(-1), 0, 0, PM_REMOVE)) {
-            if (msg.message != WM_SPOOL_JOB)
-                continue;
-            const auto jobId = static_cast<DWORD>(msg.wParam);
-            if (msg.lParam == JOB_ADDED) {
-                lastAdded = jobId;
-                continue;
-            }
-            // Only this document's own job makes its PDF; a finished job of another ends the wait
-            // without one.
-            if (!lastAdded || (jobId == *lastAdded && msg.lParam == JOB_FINISHED))
-                return CollectJob(jobId, outputPath) ? TOutcome::Done
-                                                     : (Terminated() ? TOutcome::Stopped : TOutcome::Failed);
-            return TOutcome::Failed;
+        if (job.kind == JOB_ADDED) {
+            lastAdded = job.id;
+            continue;
         }
-        if (Terminated())
-            return TOutcome::Stopped;
+        // Only this document's own job makes its PDF; a finished job of another ends the wait
+        // without one.
+        if (!lastAdded || (job.id == *lastAdded && job.kind == JOB_FINISHED))
+            return CollectJob(job.id, outputPath) ? TOutcome::Done
+                                                  : (Terminated() ? TOutcome::Stopped : TOutcome::Failed);
+        return TOutcome::Failed;
     }
 }
 
@@ -259,7 +254,7 @@ bool TPrintFilesThread::CollectJob(DWORD jobId, const std::string& outputPath)
             read = ReadSmallFile(file.get(), kMaxJobFileBytes, psPath);
             break;
         }
-        ::WaitForSingleObject(TerminateEvent(), kJobFileRetryMs);
+        ::WaitForSingleObject(FStop, kJobFileRetryMs);
     }
     ::DeleteFileA(jobFile.c_str());
     if (!read || psPath.empty())
@@ -267,7 +262,6 @@ bool TPrintFilesThread::CollectJob(DWORD jobId, const std::string& outputPath)
     bool made = false;
     if (!Terminated()) {
         try {
-            AppendDocInfo(psPath);
             made = ConvertToPdfFile(psPath, outputPath);
         } catch (...) {
             made = false;
@@ -279,8 +273,8 @@ bool TPrintFilesThread::CollectJob(DWORD jobId, const std::string& outputPath)
 
 bool TPrintFilesThread::WaitMilliseconds(DWORD ms)
 {
-    // Sleeps on the stop request instead of counting ticks.
-    return ::WaitForSingleObject(TerminateEvent(), ms) == WAIT_TIMEOUT;
+    // Sleeps on the stop instead of counting ticks.
+    return ::WaitForSingleObject(FStop, ms) == WAIT_TIMEOUT;
 }
 
 } // namespace folimar

@@ -3,12 +3,13 @@
 #pragma once
 
 #include "batch/batch_list_rules.h"
+#include "batch/job_queue.h"
 #include "batch/print_commands.h"
 #include "win/handle.h"
-#include "win/thread.h"
 
 #include <windows.h>
 
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -29,32 +30,40 @@ enum TBatchStatusCode : WPARAM {
 // spooler may still be taking the job over.
 inline constexpr DWORD kJobGraceAfterExitMs = 60000;
 
-class TPrintFilesThread : public win::TThread {
+// What one run of the thread works on; fixed before it starts.
+struct TPrintFilesSetup {
+    HWND window = nullptr;                   // receives WM_BATCH_STATUS
+    std::vector<TBatchEntry> entries;        // the list as it was when the batch started
+    std::string spoolFolder;                 // exists; ends in a backslash
+    HANDLE stop = nullptr;                   // manual reset: once set, the batch winds up
+    TJobQueue* jobs = nullptr;               // what the watcher reports
+    DWORD jobGraceMs = kJobGraceAfterExitMs; // then a document whose application ended without a job fails
+};
+
+class TPrintFilesThread {
 public:
-    // Switches the default printer to the virtual printer (unless it is already); takes over
-    // mutex, which marks a batch in progress and is closed when the thread ends.
-    TPrintFilesThread(bool createSuspended, HWND windowHandle, HANDLE mutex);
+    // Nothing runs until Start.
+    explicit TPrintFilesThread(TPrintFilesSetup setup);
+    TPrintFilesThread(const TPrintFilesThread&) = delete;
+    TPrintFilesThread& operator=(const TPrintFilesThread&) = delete;
+    // The owner waits for the thread (WaitFor) before it lets the object go.
+    ~TPrintFilesThread() = default;
 
-    // Set before Resume: the list's entries as they were when the batch started, and the spool
-    // folder, ending in a backslash.
-    std::vector<TBatchEntry> FListView;
-    std::string FSpoolFolder;
-
-    // How long a document may take to show up as a job once its print application has ended
-    // without one; then it fails.
-    DWORD FJobGraceMs = kJobGraceAfterExitMs;
-
-    // Puts back the default printer found at construction (unless that was the virtual printer).
-    void RestoreDefaultPrinter();
-    const std::string& SavedDefaultPrinter() const { return FSavedDefaultPrinter; }
-
-protected:
-    void Execute() override;
+    // Starts the thread: the list, then windUp on this thread however the list ended (an error
+    // fails the row it happened in), then BATCH_FINISHED. False, with error set, when the thread
+    // cannot be made; nothing runs then.
+    bool Start(std::function<void()> windUp, DWORD& error);
+    // Waits for the end of the thread while serving the messages sent to the calling thread.
+    void WaitFor();
+    bool Started() const { return FThread.valid(); }
 
 private:
     enum class TOutcome { Done, Failed, Stopped };
 
+    static DWORD WINAPI ThreadProc(LPVOID self);
+    void Execute();
     void RunList();
+    bool Terminated() const;
     void Post(TBatchStatusCode code, size_t index = 0);
     TOutcome ConvertPostScriptDocument(const TBatchEntry& entry);
     TOutcome PrintDocument(const std::string& commandLine, const std::string& ddeCommand,
@@ -64,17 +73,19 @@ private:
     bool CollectJob(DWORD jobId, const std::string& outputPath);
     bool WaitMilliseconds(DWORD ms);
 
-    HWND FWindowHandle;
-    win::UniqueHandle FMutexHandle;
-    std::string FSavedDefaultPrinter;
+    const HWND FWindowHandle;
+    const std::vector<TBatchEntry> FListView;
+    const std::string FSpoolFolder;
+    const HANDLE FStop;
+    TJobQueue* const FJobs;
+    const DWORD FJobGraceMs;
+    std::function<void()> FWindUp;
+    std::optional<size_t> FCurrentItem; // started, no result posted yet
+    win::UniqueHandle FThread;
 };
 
 // Finds the files matching pattern (a folder, then a name with wildcards); with del, deletes every
 // one. The first match's full path, or nothing when there is none.
 std::optional<std::string> FindOrDeleteFiles(const std::string& pattern, bool del);
-
-// Converts a PostScript file to pdfPath, through a temporary file beside it that replaces pdfPath
-// only when the PDF is whole; an older file at pdfPath stays otherwise.
-bool ConvertToPdfFile(const std::string& psFile, const std::string& pdfPath);
 
 } // namespace folimar

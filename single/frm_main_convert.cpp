@@ -122,19 +122,9 @@ void TfrmMain::ConvertJob(const std::string& jobPath, const std::string& pdfPath
     ::ShowWindow(ProgressBar1, SW_SHOW);
     ::RedrawWindow(Handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
 
-    // The PDF is written beside its target and replaces it only when whole.
-    RemoveDeadTempPdfs(pdfPath);
-    TTempPdf renderFile(pdfPath);
-    if (!renderFile.valid()) {
-        Box(win::SystemErrorText(renderFile.error()), "Failed", MB_OK | MB_ICONERROR);
-        return;
-    }
     FProgress = std::make_unique<TPageProgress>(Handle());
-    TConvertParams params;
-    params.JobFile = jobPath;
-    params.PdfFile = pdfPath;
-    params.RenderFile = renderFile.path();
-    params.Progress = FProgress.get();
+    // The PDF is written beside its target and replaces it only when whole.
+    TConvertParams params({jobPath, pdfPath, TDocInfoPlace::AppendToJob, FProgress.get()});
     win::UniqueHandle worker = StartConversionWorker(params);
     if (!worker) {
         DWORD code = win::LastErrorOr();
@@ -151,6 +141,10 @@ void TfrmMain::ConvertJob(const std::string& jobPath, const std::string& pdfPath
         exitCode = WaitForConversionWorker(worker.get());
     }
     worker.reset();
+    if (params.Outcome.reason == TConvertReason::FolderNotWritable) {
+        Box(win::SystemErrorText(params.Outcome.error), "Failed", MB_OK | MB_ICONERROR);
+        return;
+    }
     // The last page may still wait behind a pending wake-up.
     if (int page = FProgress->Take(); page != 0)
         ShowBar(PageProgress(FBar, page));
@@ -161,13 +155,12 @@ void TfrmMain::ConvertJob(const std::string& jobPath, const std::string& pdfPath
 void TfrmMain::CancelConversion()
 {
     // Nothing runs, or the PDF is in place already: the conversion then ends by itself.
-    if (!FRunning || !FRunning->Gate.Cancel())
+    if (!FRunning || !FRunning->Conversion.Cancel())
         return;
     // Ghostscript cannot be stopped from outside (it never polls), so the process ends here, once
-    // what the attempt leaves has gone: the partial PDF, then the job files as after any attempt.
-    const std::string renderFile = FRunning->RenderFile;
+    // what the attempt leaves has gone: the partial PDF (the cancel removed it), then the job
+    // files as after any attempt.
     FRunning = nullptr;
-    ::DeleteFileA(renderFile.c_str());
     CleanUp();
     Box("The conversion was cancelled.", kAppTitle, MB_OK | MB_ICONINFORMATION);
     ::TerminateProcess(::GetCurrentProcess(), 1);

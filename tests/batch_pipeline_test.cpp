@@ -1,9 +1,11 @@
-// The batch pipeline without the window: the watcher's rules and its spool-folder source, the
-// spool folder's files, and whole runs of the print-files thread.
+// The batch pipeline without the window: the job queue, the watcher's rules and its spool-folder
+// source, the spool folder's files, whole runs of the print-files thread, and batches.
 #include "tests/gtest_win.h"
 
 #include "base/printer_constants.h"
+#include "batch/batch_run.h"
 #include "batch/default_printer.h"
+#include "batch/job_queue.h"
 #include "batch/print_queue_watcher.h"
 #include "batch/prnthread.h"
 #include "files/folders.h"
@@ -12,16 +14,95 @@
 #include "tests/temp_dir.h"
 #include "tests/test_window.h"
 
+#include <functional>
+#include <memory>
+#include <ostream>
 #include <string>
 #include <utility>
 #include <vector>
 
 using namespace folimar;
+
+namespace folimar {
+void PrintTo(const TSpoolJob& job, std::ostream* os)
+{
+    *os << "job " << job.id << (job.kind == JOB_ADDED ? " added" : job.kind == JOB_FINISHED ? " finished" : " ?");
+}
+} // namespace folimar
+using testing_support::FileNamesIn;
 using testing_support::ReadFileBytes;
 using testing_support::TempDir;
 using testing_support::WriteFileBytes;
 
 namespace {
+
+using TWait = TJobQueue::TWait;
+
+// The queue as the two threads use it: the watcher pushes, the print-files thread takes.
+class JobQueue : public ::testing::Test {
+protected:
+    TWait Take(DWORD timeout, HANDLE other = nullptr)
+    {
+        job_ = {};
+        return queue_.Take(stop_.get(), other, timeout, job_);
+    }
+
+    TJobQueue queue_;
+    win::UniqueHandle stop_{::CreateEventA(nullptr, TRUE, FALSE, nullptr)};
+    TSpoolJob job_;
+};
+
+TEST_F(JobQueue, JobsComeOutInTheOrderTheyWentIn)
+{
+    ASSERT_TRUE(queue_.Valid());
+    const TSpoolJob pushed[] = {{7, JOB_ADDED}, {7, JOB_FINISHED}, {3, JOB_ADDED}};
+    for (const TSpoolJob& job : pushed)
+        queue_.Push(job);
+    for (const TSpoolJob& job : pushed) {
+        ASSERT_EQ(Take(0), TWait::Job);
+        EXPECT_EQ(job_, job);
+    }
+    EXPECT_EQ(Take(50), TWait::TimedOut) << "an emptied queue does not wake the taker again";
+}
+
+// As the watcher pushes: from a thread of its own, a moment later.
+DWORD WINAPI PushLater(LPVOID queue)
+{
+    ::Sleep(200);
+    static_cast<TJobQueue*>(queue)->Push({42, JOB_FINISHED});
+    return 0;
+}
+
+TEST_F(JobQueue, APushFromAnotherThreadWakesAWaitingTaker)
+{
+    win::UniqueHandle pusher(::CreateThread(nullptr, 0, &PushLater, &queue_, 0, nullptr));
+    ASSERT_TRUE(pusher);
+    const TWait got = Take(10000);
+    ::WaitForSingleObject(pusher.get(), INFINITE);
+    ASSERT_EQ(got, TWait::Job);
+    EXPECT_EQ(job_, (TSpoolJob{42, JOB_FINISHED}));
+}
+
+TEST_F(JobQueue, TheStopWinsOverJobsAndOtherHandles)
+{
+    win::UniqueHandle other(::CreateEventA(nullptr, TRUE, TRUE, nullptr));
+    queue_.Push({1, JOB_ADDED});
+    ::SetEvent(stop_.get());
+    EXPECT_EQ(Take(0, other.get()), TWait::Stopped);
+    EXPECT_EQ(Take(INFINITE, other.get()), TWait::Stopped) << "the stop stays set";
+    ::ResetEvent(stop_.get());
+    EXPECT_EQ(Take(0, other.get()), TWait::Job) << "the job was not lost";
+    EXPECT_EQ(Take(0, other.get()), TWait::Signalled);
+}
+
+TEST_F(JobQueue, AClosedQueueStillHandsOutItsJobsThenEndsEveryWait)
+{
+    queue_.Push({5, JOB_ADDED});
+    queue_.Close();
+    EXPECT_EQ(Take(0), TWait::Job);
+    EXPECT_EQ(Take(INFINITE), TWait::Closed);
+    EXPECT_EQ(Take(INFINITE), TWait::Closed);
+}
 
 TEST(SpoolJobEvent, ReportsAddedJobsAndFinishedStatuses)
 {
@@ -88,37 +169,18 @@ TEST(FindOrDeleteFiles, FindsTheFirstMatchAndDeletesFilesButNotFolders)
     ::RemoveDirectoryA((folder + "sub.~ps").c_str());
 }
 
-// The files (not folders) in folder.
-int FilesIn(const std::string& folder)
+// The jobs the queue receives within bound milliseconds, until count arrived.
+std::vector<TSpoolJob> TakeJobs(TJobQueue& jobs, size_t count, DWORD bound)
 {
-    int files = 0;
-    WIN32_FIND_DATAA found;
-    win::FindHandle find(::FindFirstFileA((folder + "*").c_str(), &found));
-    if (!find)
-        return 0;
-    do {
-        if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
-            ++files;
-    } while (::FindNextFileA(find.get(), &found));
-    return files;
-}
-
-// The WM_SPOOL_JOB messages that reach this thread within bound milliseconds, until count arrived.
-std::vector<std::pair<WPARAM, LPARAM>> SpoolMessages(size_t count, DWORD bound)
-{
-    std::vector<std::pair<WPARAM, LPARAM>> got;
+    win::UniqueHandle never(::CreateEventA(nullptr, TRUE, FALSE, nullptr));
+    std::vector<TSpoolJob> got;
     const DWORD start = ::GetTickCount();
     while (got.size() < count) {
         const DWORD waited = ::GetTickCount() - start;
-        if (waited >= bound)
+        TSpoolJob job;
+        if (waited >= bound || jobs.Take(never.get(), nullptr, bound - waited, job) != TWait::Job)
             break;
-        if (::MsgWaitForMultipleObjects(0, nullptr, FALSE, bound - waited, QS_POSTMESSAGE) != WAIT_OBJECT_0)
-            break;
-        MSG msg;
-        while (::PeekMessageA(&msg, reinterpret_cast<HWND>(-1), 0, 0, PM_REMOVE)) {
-            if (msg.message == WM_SPOOL_JOB)
-                got.emplace_back(msg.wParam, msg.lParam);
-        }
+        got.push_back(job);
     }
     return got;
 }
@@ -126,13 +188,11 @@ std::vector<std::pair<WPARAM, LPARAM>> SpoolMessages(size_t count, DWORD bound)
 // The watcher with a printer that has no spooler notifications takes the jobs from the folder.
 class SpoolFolderWatcher : public ::testing::Test {
 protected:
-    void Start(DWORD printThreadId = ::GetCurrentThreadId())
+    void Start(TJobQueue* jobs)
     {
-        MSG msg;
-        ::PeekMessageA(&msg, nullptr, 0, 0, PM_NOREMOVE);
         lstrcpynA(params_.printerName, "No Such Printer Anywhere", sizeof params_.printerName);
         params_.stopEvent = stop_.get();
-        params_.printThreadId = printThreadId;
+        params_.jobs = jobs;
         params_.spoolFolder = folder_;
         watcher_.reset(::CreateThread(nullptr, 0, &PrintQueueWatcher, &params_, 0, nullptr));
         ASSERT_TRUE(watcher_);
@@ -140,12 +200,11 @@ protected:
         // document prints); a job written before that would count as stale.
         ::Sleep(500);
     }
-    void TearDown() override
+    void TearDown() override { EXPECT_TRUE(Stop()) << "the stop event ends the watcher"; }
+    bool Stop()
     {
         ::SetEvent(stop_.get());
-        if (watcher_) {
-            EXPECT_EQ(::WaitForSingleObject(watcher_.get(), 10000), WAIT_OBJECT_0) << "the stop event ends the watcher";
-        }
+        return !watcher_ || ::WaitForSingleObject(watcher_.get(), 10000) == WAIT_OBJECT_0;
     }
     // Writes a job file as the port does: whole, then renamed to its job id.
     void Announce(const std::string& name, const std::string& content)
@@ -156,51 +215,62 @@ protected:
 
     TempDir dir_;
     std::string folder_ = dir_.path() + "\\";
-    win::UniqueHandle stop_{::CreateEventA(nullptr, FALSE, FALSE, nullptr)};
+    win::UniqueHandle stop_{::CreateEventA(nullptr, TRUE, FALSE, nullptr)};
+    TJobQueue jobs_;
     TWatcherParams params_;
     win::UniqueHandle watcher_;
 };
 
 TEST_F(SpoolFolderWatcher, ReportsANewJobFileAsAddedThenFinished)
 {
-    Start();
+    Start(&jobs_);
     Announce("1234", "C:\\job.~ps");
-    const auto got = SpoolMessages(2, 10000);
+    const auto got = TakeJobs(jobs_, 2, 10000);
     ASSERT_EQ(got.size(), 2u);
-    EXPECT_EQ(got[0], std::make_pair(WPARAM{1234}, JOB_ADDED));
-    EXPECT_EQ(got[1], std::make_pair(WPARAM{1234}, JOB_FINISHED));
+    EXPECT_EQ(got[0], (TSpoolJob{1234, JOB_ADDED}));
+    EXPECT_EQ(got[1], (TSpoolJob{1234, JOB_FINISHED}));
 }
 
 TEST_F(SpoolFolderWatcher, IgnoresOtherFilesAndJobFilesFromBeforeTheBatch)
 {
     ASSERT_TRUE(WriteFileBytes(folder_ + "77", "stale"));
-    Start();
+    Start(&jobs_);
     ASSERT_TRUE(WriteFileBytes(folder_ + "~dest.tmp", "C:\\out.pdf"));
     ASSERT_TRUE(WriteFileBytes(folder_ + "job.~ps", "%!PS"));
     Announce("78", "C:\\job.~ps");
-    const auto got = SpoolMessages(3, 4000);
+    const auto got = TakeJobs(jobs_, 3, 4000);
     ASSERT_EQ(got.size(), 2u);
-    EXPECT_EQ(got[0].first, 78u);
-    EXPECT_EQ(got[1].first, 78u);
+    EXPECT_EQ(got[0].id, 78u);
+    EXPECT_EQ(got[1].id, 78u);
 }
 
 TEST_F(SpoolFolderWatcher, AJobIdUsedAgainAfterItsFileWasTakenIsNew)
 {
-    Start();
+    Start(&jobs_);
     Announce("5", "first");
-    ASSERT_EQ(SpoolMessages(2, 10000).size(), 2u);
+    ASSERT_EQ(TakeJobs(jobs_, 2, 10000).size(), 2u);
     ASSERT_TRUE(::DeleteFileA((folder_ + "5").c_str()));
     // The deletion is seen before the same name comes back.
-    ASSERT_TRUE(SpoolMessages(1, 1500).empty());
+    ASSERT_TRUE(TakeJobs(jobs_, 1, 1500).empty());
     Announce("5", "second");
-    EXPECT_EQ(SpoolMessages(2, 10000).size(), 2u);
+    EXPECT_EQ(TakeJobs(jobs_, 2, 10000).size(), 2u);
 }
 
-TEST_F(SpoolFolderWatcher, WithoutAThreadIdItWatchesButPostsNothing)
+TEST_F(SpoolFolderWatcher, WithoutAQueueItWatchesAndStillEndsOnItsStop)
 {
-    Start(0);
+    Start(nullptr);
     Announce("9", "x");
-    EXPECT_TRUE(SpoolMessages(1, 2500).empty());
+    ::Sleep(1500);
+    EXPECT_TRUE(Stop());
+}
+
+TEST_F(SpoolFolderWatcher, ItsEndClosesTheQueueSoThatNoWaitOutlivesIt)
+{
+    Start(&jobs_);
+    ASSERT_TRUE(Stop());
+    TSpoolJob job;
+    win::UniqueHandle never(::CreateEventA(nullptr, TRUE, FALSE, nullptr));
+    EXPECT_EQ(jobs_.Take(never.get(), nullptr, 10000, job), TWait::Closed);
 }
 
 // A small PostScript document of pages pages with a title.
@@ -216,13 +286,17 @@ std::string PostScript(const std::string& title, int pages)
 
 using Status = std::pair<WPARAM, LPARAM>;
 
-// Runs the print-files thread over a list, as the batch window does, and collects its statuses.
+// Runs the print-files thread over a list, as a batch does, with a stop and a job queue of the
+// test's own, and collects its statuses.
 class PrintFilesRun : public ::testing::Test {
 protected:
-    PrintFilesRun() : window_(testing_support::MakeTestWindow("FolimarBatchTest"))
+    PrintFilesRun() : window_(testing_support::MakeTestWindow("FolimarBatchTest")) {}
+    ~PrintFilesRun() override
     {
-        CreateStopEvents();
-        ::ResetEvent(StopPrintEvent());
+        // A test that failed half-way leaves no thread behind.
+        ::SetEvent(stop_.get());
+        if (thread_)
+            thread_->WaitFor();
     }
 
     TBatchEntry Entry(const std::string& document, const std::string& command, const std::string& pdf)
@@ -235,16 +309,28 @@ protected:
         return e;
     }
 
-    std::unique_ptr<TPrintFilesThread> Make(std::vector<TBatchEntry> entries)
+    // A new thread over entries with a new job queue; the spool folder exists, as a batch makes it.
+    TPrintFilesThread& Make(std::vector<TBatchEntry> entries, DWORD jobGraceMs = kJobGraceAfterExitMs)
     {
-        auto thread = std::make_unique<TPrintFilesThread>(true, window_.get(), ::CreateMutexA(nullptr, FALSE, nullptr));
-        thread->FListView = std::move(entries);
-        thread->FSpoolFolder = spool_;
-        return thread;
+        if (thread_)
+            thread_->WaitFor();
+        thread_.reset();
+        jobs_ = std::make_unique<TJobQueue>();
+        EXPECT_TRUE(CreateFolderPath(spool_));
+        thread_ = std::make_unique<TPrintFilesThread>(
+            TPrintFilesSetup{window_.get(), std::move(entries), spool_, stop_.get(), jobs_.get(), jobGraceMs});
+        return *thread_;
     }
 
-    // Pumps until BATCH_FINISHED (or 60 s); onStatus sees each status as it comes.
-    std::vector<Status> Collect(TPrintFilesThread& thread, const std::function<void(const Status&)>& onStatus = {})
+    static void Start(TPrintFilesThread& thread, std::function<void()> windUp = {})
+    {
+        DWORD error = 0;
+        ASSERT_TRUE(thread.Start(std::move(windUp), error)) << error;
+    }
+
+    // Pumps until BATCH_FINISHED (or 60 s), then end(); onStatus sees each status as it comes.
+    std::vector<Status> Collect(const std::function<void()>& end,
+                                const std::function<void(const Status&)>& onStatus = {})
     {
         std::vector<Status> got;
         const DWORD start = ::GetTickCount();
@@ -260,28 +346,36 @@ protected:
                 if (onStatus)
                     onStatus(got.back());
                 if (msg.wParam == BATCH_FINISHED) {
-                    thread.WaitFor();
+                    end();
                     return got;
                 }
             }
         }
         ADD_FAILURE() << "no BATCH_FINISHED within 60 s";
-        thread.Terminate();
-        thread.WaitFor();
+        ::SetEvent(stop_.get());
+        end();
         return got;
+    }
+
+    std::vector<Status> Collect(TPrintFilesThread& thread, const std::function<void(const Status&)>& onStatus = {})
+    {
+        return Collect([&] { thread.WaitFor(); }, onStatus);
     }
 
     std::vector<Status> Run(std::vector<TBatchEntry> entries)
     {
-        auto thread = Make(std::move(entries));
-        thread->Resume();
-        return Collect(*thread);
+        TPrintFilesThread& thread = Make(std::move(entries));
+        Start(thread);
+        return Collect(thread);
     }
 
     TempDir dir_;
     std::string folder_ = dir_.path() + "\\";
     std::string spool_ = folder_ + "spool\\";
     win::UniqueWindow window_;
+    win::UniqueHandle stop_{::CreateEventA(nullptr, TRUE, FALSE, nullptr)};
+    std::unique_ptr<TJobQueue> jobs_;
+    std::unique_ptr<TPrintFilesThread> thread_;
     // A print command that starts and ends at once without printing anything.
     std::string quickCommand_ = "C:\\windows\\system32\\cmd.exe /c rem \"%1\"";
 };
@@ -289,6 +383,20 @@ protected:
 TEST_F(PrintFilesRun, AnEmptyListOnlyFinishes)
 {
     EXPECT_EQ(Run({}), (std::vector<Status>{{BATCH_FINISHED, 0}}));
+}
+
+TEST_F(PrintFilesRun, TheWindUpRunsBeforeBatchFinishedEvenWhenItFails)
+{
+    TPrintFilesThread& thread = Make({});
+    bool woundUp = false;
+    Start(thread, [&] {
+        woundUp = true;
+        throw std::runtime_error("the printer cannot be put back");
+    });
+    bool woundUpAtFinish = false;
+    const auto got = Collect(thread, [&](const Status&) { woundUpAtFinish = woundUp; });
+    EXPECT_EQ(got, (std::vector<Status>{{BATCH_FINISHED, 0}}));
+    EXPECT_TRUE(woundUpAtFinish);
 }
 
 TEST_F(PrintFilesRun, PostScriptDocumentsAreConvertedFromACopy)
@@ -338,14 +446,29 @@ TEST_F(PrintFilesRun, APrintCommandThatCannotStartFailsAndLeavesNoDestFile)
 
 TEST_F(PrintFilesRun, APrintApplicationThatEndsWithoutAJobFailsAfterTheGrace)
 {
-    auto thread = Make({Entry(folder_ + "a.txt", quickCommand_, folder_ + "a.pdf")});
-    thread->FJobGraceMs = 300;
-    thread->Resume();
-    EXPECT_EQ(Collect(*thread),
+    TPrintFilesThread& thread = Make({Entry(folder_ + "a.txt", quickCommand_, folder_ + "a.pdf")}, 300);
+    Start(thread);
+    EXPECT_EQ(Collect(thread),
               (std::vector<Status>{{BATCH_ITEM_STARTED, 0}, {BATCH_ITEM_FAILED, 0}, {BATCH_FINISHED, 0}}));
 }
 
-// The watcher's messages, played by the test: which job the document's PDF comes from.
+TEST_F(PrintFilesRun, ADocumentWhoseJobNoWatcherCanReportFailsAtOnce)
+{
+    // Only the closed queue can end this wait: the grace is longer than the test's patience.
+    TPrintFilesThread& thread = Make({Entry(folder_ + "a.txt", quickCommand_, folder_ + "a.pdf"),
+                                      Entry(folder_ + "b.txt", quickCommand_, folder_ + "b.pdf")},
+                                     600000);
+    jobs_->Close();
+    Start(thread);
+    EXPECT_EQ(Collect(thread), (std::vector<Status>{{BATCH_ITEM_STARTED, 0},
+                                                    {BATCH_ITEM_FAILED, 0},
+                                                    {BATCH_ITEM_STARTED, 1},
+                                                    {BATCH_ITEM_FAILED, 1},
+                                                    {BATCH_FINISHED, 0}}));
+    EXPECT_EQ(FileNamesIn(spool_), std::vector<std::string>{});
+}
+
+// The watcher's reports, played by the test: which job the document's PDF comes from.
 TEST_F(PrintFilesRun, OnlyTheDocumentsOwnFinishedJobMakesItsPdf)
 {
     FOLIMAR_REQUIRE_GHOSTSCRIPT();
@@ -365,14 +488,13 @@ TEST_F(PrintFilesRun, OnlyTheDocumentsOwnFinishedJobMakesItsPdf)
         ASSERT_TRUE(WriteFileBytes(spool_ + "41", captured));
         const std::string pdf = folder_ + "letter.pdf";
         ::DeleteFileA(pdf.c_str());
-        auto thread = Make({Entry(folder_ + "letter.txt", quickCommand_, pdf)});
-        thread->FJobGraceMs = 20000;
-        thread->Resume();
-        const auto got = Collect(*thread, [&](const Status& s) {
+        TPrintFilesThread& thread = Make({Entry(folder_ + "letter.txt", quickCommand_, pdf)}, 20000);
+        Start(thread);
+        const auto got = Collect(thread, [&](const Status& s) {
             if (s.first != BATCH_ITEM_STARTED)
                 return;
             for (const auto& [id, kind] : c.messages)
-                ::PostThreadMessageA(thread->ThreadID(), WM_SPOOL_JOB, id, kind);
+                jobs_->Push({id, kind});
         });
         EXPECT_EQ(got, (std::vector<Status>{{BATCH_ITEM_STARTED, 0}, {c.result, 0}, {BATCH_FINISHED, 0}})) << c.what;
         EXPECT_EQ(FileExists(pdf), c.result == BATCH_ITEM_DONE) << c.what;
@@ -380,40 +502,39 @@ TEST_F(PrintFilesRun, OnlyTheDocumentsOwnFinishedJobMakesItsPdf)
             EXPECT_EQ(testing_support::PdfInfoField(pdf, "Pages"), "2") << c.what;
             EXPECT_FALSE(FileExists(captured)) << c.what << ": the captured job is deleted after its conversion";
         }
-        EXPECT_EQ(FilesIn(spool_), 0) << c.what << ": the spool folder is emptied";
+        EXPECT_EQ(FileNamesIn(spool_), std::vector<std::string>{}) << c.what << ": the spool folder is emptied";
     }
 }
 
 TEST_F(PrintFilesRun, StopWhileWaitingForAJobEndsTheBatchWithoutAResult)
 {
     // The command ends at once; with no job the wait goes on until the stop.
-    auto thread = Make({Entry(folder_ + "a.txt", quickCommand_, folder_ + "a.pdf"),
-                        Entry(folder_ + "b.txt", quickCommand_, folder_ + "b.pdf")});
-    thread->FJobGraceMs = 60000;
-    thread->Resume();
-    const auto got = Collect(*thread, [&](const Status& s) {
+    TPrintFilesThread& thread = Make({Entry(folder_ + "a.txt", quickCommand_, folder_ + "a.pdf"),
+                                      Entry(folder_ + "b.txt", quickCommand_, folder_ + "b.pdf")},
+                                     60000);
+    Start(thread);
+    const auto got = Collect(thread, [&](const Status& s) {
         if (s.first == BATCH_ITEM_STARTED) {
             ::Sleep(300);
-            ::SetEvent(StopPrintEvent());
-            thread->Terminate();
+            ::SetEvent(stop_.get());
         }
     });
     EXPECT_EQ(got, (std::vector<Status>{{BATCH_ITEM_STARTED, 0}, {BATCH_STOPPED, 0}, {BATCH_FINISHED, 0}}));
-    EXPECT_EQ(FilesIn(spool_), 0);
+    EXPECT_EQ(FileNamesIn(spool_), std::vector<std::string>{});
 }
 
 TEST_F(PrintFilesRun, AStopBeforeTheFirstDocumentStartsNothing)
 {
     ASSERT_TRUE(WriteFileBytes(folder_ + "a.ps", PostScript("A", 1)));
-    auto thread = Make({Entry(folder_ + "a.ps", ".ps", folder_ + "a.pdf")});
-    thread->Terminate();
-    thread->Resume();
-    EXPECT_EQ(Collect(*thread), (std::vector<Status>{{BATCH_STOPPED, 0}, {BATCH_FINISHED, 0}}));
+    TPrintFilesThread& thread = Make({Entry(folder_ + "a.ps", ".ps", folder_ + "a.pdf")});
+    ::SetEvent(stop_.get());
+    Start(thread);
+    EXPECT_EQ(Collect(thread), (std::vector<Status>{{BATCH_STOPPED, 0}, {BATCH_FINISHED, 0}}));
     EXPECT_FALSE(FileExists(folder_ + "a.pdf"));
 }
 
-// The profile's printer entries around a batch; restored afterwards.
-class DefaultPrinterAroundABatch : public PrintFilesRun {
+// Whole batches: the mutex, the default printer and its note, the spool folder, the stop.
+class BatchRun : public PrintFilesRun {
 protected:
     void SetUp() override
     {
@@ -423,6 +544,8 @@ protected:
     }
     void TearDown() override
     {
+        batch_.Stop();
+        batch_.End();
         ::WriteProfileStringA("Devices", "Office Laser", nullptr);
         ::WriteProfileStringA("Devices", kPrinterName, nullptr);
         ::WriteProfileStringA("Windows", "Device", saved_.c_str());
@@ -433,26 +556,111 @@ protected:
         DWORD n = ::GetProfileStringA(section, key, "", value, sizeof value);
         return std::string(value, n);
     }
+    TBatchSetup Setup(std::vector<TBatchEntry> entries, DWORD jobGraceMs = kJobGraceAfterExitMs)
+    {
+        TBatchSetup setup;
+        setup.window = window_.get();
+        setup.entries = std::move(entries);
+        setup.spoolFolder = spool_;
+        setup.printerNote = note_;
+        setup.mutexName = mutexName_;
+        setup.jobGraceMs = jobGraceMs;
+        return setup;
+    }
+    TBatchStart Start(TBatchSetup setup)
+    {
+        DWORD error = 0;
+        return batch_.Start(std::move(setup), error);
+    }
+    std::vector<Status> Collect(const std::function<void(const Status&)>& onStatus = {})
+    {
+        return PrintFilesRun::Collect([&] { batch_.End(); }, onStatus);
+    }
+    // A document whose print application ends at once and whose job never comes: it waits.
+    TBatchEntry Waiting() { return Entry(folder_ + "a.txt", quickCommand_, folder_ + "a.pdf"); }
+
     std::string saved_;
+    std::string note_ = folder_ + "printer.note";
+    // Of this test program alone: other tests of the prefix may run batches meanwhile.
+    std::string mutexName_ = "FolimarTestBatch-" + std::to_string(::GetCurrentProcessId());
+    TBatch batch_;
 };
 
-TEST_F(DefaultPrinterAroundABatch, IsTheVirtualPrinterDuringTheBatchAndPutBackAfterIt)
+TEST_F(BatchRun, TheVirtualPrinterIsTheDefaultDuringTheBatchAndTheUsersComesBackAfterIt)
 {
     ::WriteProfileStringA("Windows", "Device", "Office Laser,winspool,LPT1:");
-    auto thread = Make({});
-    EXPECT_EQ(GetDefaultPrinterName(), kPrinterName) << "construction switches the printer";
-    thread->Resume();
-    Collect(*thread);
+    ASSERT_EQ(Start(Setup({Waiting()})), TBatchStart::Started);
+    EXPECT_EQ(GetDefaultPrinterName(), kPrinterName) << "the start switches the printer";
+    EXPECT_EQ(ReadFileBytes(note_), "Office Laser") << "the replaced printer is noted while the batch runs";
+    EXPECT_TRUE(DirectoryExists(spool_)) << "the start makes the spool folder";
+    const auto got = Collect([&](const Status& s) {
+        if (s.first == BATCH_ITEM_STARTED)
+            batch_.Stop();
+    });
+    EXPECT_EQ(got, (std::vector<Status>{{BATCH_ITEM_STARTED, 0}, {BATCH_STOPPED, 0}, {BATCH_FINISHED, 0}}));
     EXPECT_EQ(Read("Windows", "Device"), "Office Laser,winspool,LPT1:");
+    EXPECT_FALSE(FileExists(note_));
+    EXPECT_FALSE(batch_.Running());
 }
 
-TEST_F(DefaultPrinterAroundABatch, WithoutAnEarlierDefaultTheVirtualPrinterStays)
+TEST_F(BatchRun, WithoutAnEarlierDefaultTheVirtualPrinterStays)
 {
     ::WriteProfileStringA("Windows", "Device", "");
-    auto thread = Make({});
-    thread->Resume();
-    Collect(*thread);
+    ASSERT_EQ(Start(Setup({})), TBatchStart::Started);
+    EXPECT_EQ(Collect(), (std::vector<Status>{{BATCH_FINISHED, 0}}));
     EXPECT_EQ(GetDefaultPrinterName(), kPrinterName);
+    EXPECT_FALSE(FileExists(note_));
+}
+
+TEST_F(BatchRun, WhileTheMutexExistsABatchIsRefusedAndNothingChanges)
+{
+    ::WriteProfileStringA("Windows", "Device", "Office Laser,winspool,LPT1:");
+    win::UniqueHandle other(::CreateMutexA(nullptr, FALSE, mutexName_.c_str()));
+    ASSERT_TRUE(other);
+    EXPECT_EQ(Start(Setup({Waiting()})), TBatchStart::RunningElsewhere);
+    EXPECT_FALSE(batch_.Running());
+    EXPECT_EQ(GetDefaultPrinterName(), "Office Laser");
+    EXPECT_FALSE(FileExists(note_));
+    EXPECT_FALSE(DirectoryExists(spool_));
+
+    other.reset();
+    ASSERT_EQ(Start(Setup({})), TBatchStart::Started) << "once the other batch has ended, a batch starts";
+    EXPECT_EQ(Collect(), (std::vector<Status>{{BATCH_FINISHED, 0}}));
+}
+
+TEST_F(BatchRun, TheMutexIsReleasedWhenTheBatchFinishes)
+{
+    ASSERT_EQ(Start(Setup({})), TBatchStart::Started);
+    Collect();
+    win::UniqueHandle after(::CreateMutexA(nullptr, FALSE, mutexName_.c_str()));
+    EXPECT_EQ(::GetLastError(), static_cast<DWORD>(ERROR_SUCCESS)) << "the mutex no longer exists";
+}
+
+TEST_F(BatchRun, CapturedJobsLeftInTheSpoolFolderGoAtTheStart)
+{
+    ASSERT_TRUE(CreateFolderPath(spool_));
+    ASSERT_TRUE(WriteFileBytes(spool_ + "old.~ps", "left from an earlier run"));
+    ASSERT_TRUE(WriteFileBytes(spool_ + "keep.txt", "not a captured job"));
+    ASSERT_EQ(Start(Setup({})), TBatchStart::Started);
+    Collect();
+    EXPECT_FALSE(FileExists(spool_ + "old.~ps"));
+    EXPECT_TRUE(FileExists(spool_ + "keep.txt"));
+}
+
+// A stop belongs to its batch: neither a stop of an idle batch nor that of the batch before
+// reaches the next one.
+TEST_F(BatchRun, AStopDoesNotReachTheNextBatch)
+{
+    batch_.Stop();
+    ASSERT_EQ(Start(Setup({Waiting()}, 300)), TBatchStart::Started);
+    EXPECT_EQ(Collect(), (std::vector<Status>{{BATCH_ITEM_STARTED, 0}, {BATCH_ITEM_FAILED, 0}, {BATCH_FINISHED, 0}}))
+        << "the document waits for its job until the grace is over";
+
+    ASSERT_EQ(Start(Setup({Waiting(), Waiting()}, 60000)), TBatchStart::Started);
+    batch_.Stop();
+    Collect();
+    ASSERT_EQ(Start(Setup({Waiting()}, 300)), TBatchStart::Started);
+    EXPECT_EQ(Collect(), (std::vector<Status>{{BATCH_ITEM_STARTED, 0}, {BATCH_ITEM_FAILED, 0}, {BATCH_FINISHED, 0}}));
 }
 
 } // namespace

@@ -2,7 +2,6 @@
 #include "tests/gtest_win.h"
 
 #include "render/gsapi.h"
-#include "render/pdf_output.h"
 #include "single/conversion_worker.h"
 #include "single/convert_rules.h"
 #include "tests/gs_available.h"
@@ -154,16 +153,11 @@ protected:
     // Started at once, awaited while messages are handled; the PDF goes through a temporary file.
     DWORD Convert(const std::string& job, const std::string& pdf, bool docInfoInJob = true, bool cancelled = false)
     {
-        TTempPdf temp(pdf);
-        EXPECT_TRUE(temp.valid());
-        params = std::make_unique<TConvertParams>();
-        params->JobFile = job;
-        params->PdfFile = pdf;
-        params->RenderFile = temp.path();
-        params->Progress = progress.get();
-        params->DocInfoInJob = docInfoInJob;
-        if (cancelled)
-            params->Gate.Cancel();
+        params = std::make_unique<TConvertParams>(TConvertRequest{
+            job, pdf, docInfoInJob ? TDocInfoPlace::AppendToJob : TDocInfoPlace::Prologue, progress.get()});
+        if (cancelled) {
+            EXPECT_TRUE(params->Conversion.Cancel());
+        }
         win::UniqueHandle thread = StartConversionWorker(*params);
         EXPECT_TRUE(thread);
         if (!thread)
@@ -177,20 +171,7 @@ protected:
     }
 
     // Nothing but the expected files is left in the folder: no temporary PDF.
-    std::vector<std::string> Files()
-    {
-        std::vector<std::string> names;
-        WIN32_FIND_DATAA fd;
-        win::FindHandle find(::FindFirstFileA((folder / "*").c_str(), &fd));
-        if (find) {
-            do {
-                if (!(fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
-                    names.push_back(fd.cFileName);
-            } while (::FindNextFileA(find.get(), &fd));
-        }
-        std::sort(names.begin(), names.end());
-        return names;
-    }
+    std::vector<std::string> Files() { return testing_support::FileNamesIn(folder.path()); }
 
     static TPageProgress*& Progress()
     {
@@ -223,7 +204,7 @@ TEST_F(WorkerTest, ConvertsAJobWithItsDocumentInformationAndReportsTheLastPage)
     std::string job = folder / "job.ps", pdf = folder / "out file.pdf";
     ASSERT_TRUE(WriteFileBytes(job, kThreePageJob));
     EXPECT_EQ(Convert(job, pdf), 1u);
-    EXPECT_EQ(params->Outcome, TConvertOutcome::Made);
+    EXPECT_EQ(params->Outcome.reason, TConvertReason::Made);
     EXPECT_NE(ReadFileBytes(job).find(kDocInfoMark), std::string::npos);
     EXPECT_EQ(testing_support::PdfInfoField(pdf, "Pages"), "3");
     EXPECT_EQ(testing_support::PdfInfoField(pdf, "Title"), "Worker test");
@@ -247,7 +228,7 @@ TEST_F(WorkerTest, AJobTheLibraryRejectsFailsAfterItsDocumentInformationWasAppen
     std::string job = folder / "broken.ps";
     ASSERT_TRUE(WriteFileBytes(job, kBrokenJob));
     EXPECT_EQ(Convert(job, folder / "broken.pdf"), 0u);
-    EXPECT_EQ(params->Outcome, TConvertOutcome::RenderFailed);
+    EXPECT_EQ(params->Outcome.reason, TConvertReason::RenderFailed);
     EXPECT_NE(ReadFileBytes(job).find(kDocInfoMark), std::string::npos);
 }
 
@@ -258,11 +239,11 @@ TEST_F(WorkerTest, AFailedConversionKeepsTheOlderPdfAndLeavesNothingElse)
         const char* name;
         std::string job;
         bool cancelled;
-        TConvertOutcome outcome;
+        TConvertReason outcome;
     } cases[] = {
-        {"rejected_job", kBrokenJob, false, TConvertOutcome::RenderFailed},
-        {"empty_job", "", false, TConvertOutcome::EmptyJob},
-        {"cancelled_before_placing", kThreePageJob, true, TConvertOutcome::Cancelled},
+        {"rejected_job", kBrokenJob, false, TConvertReason::RenderFailed},
+        {"empty_job", "", false, TConvertReason::EmptyJob},
+        {"cancelled_before_placing", kThreePageJob, true, TConvertReason::Cancelled},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -270,7 +251,7 @@ TEST_F(WorkerTest, AFailedConversionKeepsTheOlderPdfAndLeavesNothingElse)
         ASSERT_TRUE(WriteFileBytes(job, c.job));
         ASSERT_TRUE(WriteFileBytes(pdf, "%PDF-1.4 the user's older file"));
         EXPECT_EQ(Convert(job, pdf, true, c.cancelled), 0u);
-        EXPECT_EQ(params->Outcome, c.outcome);
+        EXPECT_EQ(params->Outcome.reason, c.outcome);
         EXPECT_EQ(ReadFileBytes(pdf), "%PDF-1.4 the user's older file");
         EXPECT_EQ(Files(), (std::vector<std::string>{"job.ps", "keep.pdf"}));
     }
@@ -281,7 +262,7 @@ TEST_F(WorkerTest, AnEmptyJobIsRefusedAndStaysEmpty)
     std::string job = folder / "empty.ps", pdf = folder / "empty.pdf";
     ASSERT_TRUE(WriteFileBytes(job, ""));
     EXPECT_EQ(Convert(job, pdf), 0u);
-    EXPECT_EQ(params->Outcome, TConvertOutcome::EmptyJob);
+    EXPECT_EQ(params->Outcome.reason, TConvertReason::EmptyJob);
     EXPECT_EQ(ReadFileBytes(job), "");
     EXPECT_EQ(::GetFileAttributesA(pdf.c_str()), INVALID_FILE_ATTRIBUTES);
 }
@@ -293,7 +274,7 @@ TEST_F(WorkerTest, AJobEndingInQuitIsMade)
     text.insert(text.rfind("%%EOF"), "quit\n");
     ASSERT_TRUE(WriteFileBytes(job, text));
     EXPECT_EQ(Convert(job, pdf), 1u);
-    EXPECT_EQ(params->Outcome, TConvertOutcome::Made);
+    EXPECT_EQ(params->Outcome.reason, TConvertReason::Made);
     EXPECT_EQ(testing_support::PdfInfoField(pdf, "Pages"), "3");
 }
 
@@ -303,7 +284,7 @@ TEST_F(WorkerTest, AnOutputThatNamesTheJobIsRefused)
     ASSERT_TRUE(WriteFileBytes(job, kThreePageJob));
     for (const std::string& pdf : {job, folder / "SAME.PS"}) {
         EXPECT_EQ(Convert(job, pdf), 0u);
-        EXPECT_EQ(params->Outcome, TConvertOutcome::OutputIsJob);
+        EXPECT_EQ(params->Outcome.reason, TConvertReason::SameFile);
         EXPECT_EQ(ReadFileBytes(job), kThreePageJob);
     }
 }
@@ -318,7 +299,7 @@ TEST_F(WorkerTest, AJobWhoseHeaderCannotBeReadFailsWithoutRendering)
         ::CreateFileA(job.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr));
     ASSERT_TRUE(lock);
     EXPECT_EQ(Convert(job, pdf), 0u);
-    EXPECT_EQ(params->Outcome, TConvertOutcome::JobError);
+    EXPECT_EQ(params->Outcome.reason, TConvertReason::JobUnreadable);
     lock.reset();
     EXPECT_EQ(::GetFileAttributesA(pdf.c_str()), INVALID_FILE_ATTRIBUTES);
     EXPECT_EQ(ReadFileBytes(job), kThreePageJob);

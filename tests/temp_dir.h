@@ -4,8 +4,10 @@
 #include "win/handle.h"
 #include "win/temp_folder.h"
 
+#include <algorithm>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace testing_support {
 
@@ -19,6 +21,23 @@ inline bool WriteFileBytes(const std::string& path, std::string_view bytes)
     DWORD written = 0;
     return h && ::WriteFile(h.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) &&
            written == bytes.size();
+}
+
+// The names of the files (not folders) in folder (with or without a trailing backslash), sorted.
+inline std::vector<std::string> FileNamesIn(const std::string& folder)
+{
+    std::vector<std::string> names;
+    WIN32_FIND_DATAA found;
+    const bool slash = !folder.empty() && folder.back() == '\\';
+    win::FindHandle find(::FindFirstFileA((folder + (slash ? "*" : "\\*")).c_str(), &found));
+    if (find) {
+        do {
+            if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
+                names.push_back(found.cFileName);
+        } while (::FindNextFileA(find.get(), &found));
+    }
+    std::sort(names.begin(), names.end());
+    return names;
 }
 
 inline std::string ReadFileBytes(const std::string& path)

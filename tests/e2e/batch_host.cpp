@@ -20,7 +20,7 @@ using namespace folimar;
 
 constexpr UINT_PTR kStopTimer = 1;
 
-TBatchThreads gBatch;
+TBatch gBatch;
 DWORD gStopAfter = 0;
 
 LRESULT CALLBACK HostProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
@@ -29,7 +29,7 @@ LRESULT CALLBACK HostProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
         ::KillTimer(hwnd, kStopTimer);
         std::printf("stop\n");
         std::fflush(stdout);
-        StopBatch(gBatch);
+        gBatch.Stop();
         return 0;
     }
     if (msg != WM_BATCH_STATUS)
@@ -43,7 +43,7 @@ LRESULT CALLBACK HostProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
     if (wParam == BATCH_ITEM_STARTED && gStopAfter > 0)
         ::SetTimer(hwnd, kStopTimer, std::exchange(gStopAfter, 0), nullptr);
     if (wParam == BATCH_FINISHED) {
-        EndBatch(gBatch);
+        gBatch.End();
         ::PostQuitMessage(0);
     }
     return 0;
@@ -62,7 +62,6 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "usage: batch_host [--stop-after MS] OUTFOLDER DOCUMENT...\n");
         return 2;
     }
-    CreateStopEvents();
     const std::string outFolder = WithTrailingBackslash(argv[first]);
     std::vector<TBatchEntry> entries;
     for (int i = first + 1; i < argc; ++i) {
@@ -85,18 +84,20 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "batch_host: no window\n");
         return 1;
     }
-    bool running = false;
-    win::UniqueHandle mutex = CreateBatchMutex(running);
-    if (!mutex) {
-        std::fprintf(stderr, "batch_host: %s\n", running ? "a batch is running" : "no mutex");
+    TBatchSetup setup;
+    setup.window = window.get();
+    setup.entries = std::move(entries);
+    setup.spoolFolder = SpoolFolderPath();
+    setup.printerNote = PrinterNotePath();
+    DWORD error = 0;
+    switch (gBatch.Start(std::move(setup), error)) {
+    case TBatchStart::Started:
+        break;
+    case TBatchStart::RunningElsewhere:
+        std::fprintf(stderr, "batch_host: a batch is running\n");
         return 1;
-    }
-    TWatcherParams params;
-    lstrcpynA(params.printerName, kPrinterName, sizeof params.printerName);
-    params.stopEvent = StopWatcherEvent();
-    gBatch = StartBatch(window.get(), std::move(mutex), std::move(entries), SpoolFolderPath(), params);
-    if (!gBatch.printThread) {
-        std::fprintf(stderr, "batch_host: the batch could not start\n");
+    case TBatchStart::Failed:
+        std::fprintf(stderr, "batch_host: the batch could not start (error %lu)\n", static_cast<unsigned long>(error));
         return 1;
     }
     MSG msg;

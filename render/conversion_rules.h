@@ -1,0 +1,103 @@
+// The course of one conversion, PostScript job to PDF through a temporary file: which file step
+// comes when and what a failure means. The steps themselves touch the files (pdf_conversion).
+#pragma once
+
+#include <windows.h>
+
+#include <cstdint>
+#include <mutex>
+#include <optional>
+
+namespace folimar {
+
+// Why a conversion ended as it did.
+enum class TConvertReason {
+    Made,              // the PDF is complete and in place
+    EmptyJob,          // the job has no bytes: nothing to convert
+    SameFile,          // the PDF's path names the job file itself
+    JobUnreadable,     // the job could not be looked at or its header read (error tells why)
+    FolderNotWritable, // no temporary PDF could be made in the PDF's folder (error tells why)
+    RenderFailed,      // Ghostscript reported an error
+    Incomplete,        // Ghostscript ended, but the file it wrote is not a whole PDF (a full disk)
+    NotPlaced,         // the whole PDF could not replace the target (error tells why)
+    Cancelled,
+};
+
+struct TConvertOutcome {
+    TConvertReason reason = TConvertReason::RenderFailed;
+    DWORD error = ERROR_SUCCESS; // the system's code, for the reasons that have one
+
+    bool Made() const { return reason == TConvertReason::Made; }
+};
+
+// The file operations of one conversion, called by RunConversion in this order.
+class TConversionSteps {
+public:
+    virtual ~TConversionSteps() = default;
+    // The job's size in bytes; nothing, with error set, when it cannot be looked at.
+    virtual std::optional<uint64_t> JobSize(DWORD& error) = 0;
+    virtual bool OutputIsJob() = 0;
+    // Reserves the temporary PDF beside the target; false, with error set, when it cannot.
+    virtual bool MakeTempPdf(DWORD& error) = 0;
+    // Puts the document information where the run takes it; false, with error set, when the
+    // job's header cannot be read.
+    virtual bool AddDocInfo(DWORD& error) = 0;
+    virtual bool Render() = 0;
+    virtual bool TempPdfComplete() = 0;
+    // Moves the temporary PDF in place of the target; false, with error set, when it cannot.
+    virtual bool PlacePdf(DWORD& error) = 0;
+    // Removes the temporary PDF when it is still there (not after a successful PlacePdf).
+    virtual void RemoveTempPdf() = 0;
+};
+
+// Between the converting thread and one that may cancel the conversion: a cancel keeps the
+// temporary PDF from being made or put in place, and a PDF in place from being cancelled.
+class TConversionGate {
+public:
+    // Runs step (under the gate) unless cancelled; step's answer, or false when cancelled.
+    template <class Step> bool Enter(Step&& step)
+    {
+        std::lock_guard<std::mutex> hold(lock_);
+        return !cancelled_ && step();
+    }
+
+    // Runs place unless cancelled; once it succeeded, a cancel is refused.
+    template <class Place> bool Commit(Place&& place)
+    {
+        std::lock_guard<std::mutex> hold(lock_);
+        if (cancelled_)
+            return false;
+        committed_ = place();
+        return committed_;
+    }
+
+    // From now on nothing is made or put in place; undo runs under the gate (it removes what was
+    // made). False, and undo not run, when the PDF is in place already.
+    template <class Undo> bool Cancel(Undo&& undo)
+    {
+        std::lock_guard<std::mutex> hold(lock_);
+        if (committed_)
+            return false;
+        cancelled_ = true;
+        undo();
+        return true;
+    }
+
+    bool Cancelled()
+    {
+        std::lock_guard<std::mutex> hold(lock_);
+        return cancelled_;
+    }
+
+private:
+    std::mutex lock_;
+    bool cancelled_ = false;
+    bool committed_ = false;
+};
+
+// Runs the steps: an empty job or one the PDF would replace is refused before anything is made;
+// the PDF is rendered into the temporary file and put in place only when whole, so an older
+// file at the target stays on every failure; the temporary file never outlives the run.
+TConvertOutcome RunConversion(TConversionSteps& steps, TConversionGate& gate);
+
+} // namespace folimar

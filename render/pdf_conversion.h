@@ -1,0 +1,62 @@
+// One conversion of a PostScript job into a PDF file over the real files: the steps that
+// RunConversion orders, with the temporary PDF beside the target.
+#pragma once
+
+#include "render/conversion_rules.h"
+#include "render/page_progress.h"
+#include "render/pdf_output.h"
+
+#include <memory>
+#include <string>
+
+namespace folimar {
+
+// Where the document information of the job's own header goes.
+enum class TDocInfoPlace {
+    AppendToJob, // the job file is the program's own: the pdfmark is appended to it
+    Prologue,    // the job stays as it is: the pdfmark reaches Ghostscript before it
+};
+
+struct TConvertRequest {
+    std::string jobFile; // the PostScript job, without quotes
+    std::string pdfFile; // the PDF to make
+    TDocInfoPlace docInfo = TDocInfoPlace::AppendToJob;
+    TPageProgress* progress = nullptr; // receives the page markers when given
+};
+
+// Made without touching anything; Run converts, Cancel may stop it from another thread.
+class TPdfConversion : private TConversionSteps {
+public:
+    explicit TPdfConversion(TConvertRequest request) : request_(std::move(request)) {}
+    TPdfConversion(const TPdfConversion&) = delete;
+    TPdfConversion& operator=(const TPdfConversion&) = delete;
+
+    const TConvertRequest& Request() const { return request_; }
+
+    // Converts on the calling thread; once. Never raises: an unexpected error is a failed render.
+    TConvertOutcome Run();
+
+    // From any thread: nothing is made or put in place from now on, and the temporary PDF is
+    // removed. False when the PDF is in place already. Ghostscript itself cannot be stopped: a
+    // running render goes on (into a file that is gone) until the caller ends the process or it
+    // ends by itself.
+    bool Cancel();
+
+private:
+    std::optional<uint64_t> JobSize(DWORD& error) override;
+    bool OutputIsJob() override;
+    bool MakeTempPdf(DWORD& error) override;
+    bool AddDocInfo(DWORD& error) override;
+    bool Render() override;
+    bool TempPdfComplete() override;
+    bool PlacePdf(DWORD& error) override;
+    void RemoveTempPdf() override;
+
+    TConvertRequest request_;
+    TConversionGate gate_;
+    // Made once, under the gate, and kept to the end: Cancel reads it from another thread.
+    std::unique_ptr<TTempPdf> temp_;
+    std::string prologue_;
+};
+
+} // namespace folimar

@@ -1,0 +1,263 @@
+// The conversion core: the course of its steps with the files played by the test, then the same
+// outcomes on real files.
+#include "tests/gtest_win.h"
+
+#include "render/conversion_rules.h"
+#include "render/pdf_conversion.h"
+#include "tests/gs_available.h"
+#include "tests/pdf_info.h"
+#include "tests/temp_dir.h"
+#include "win/handle.h"
+
+#include <functional>
+#include <optional>
+#include <string>
+#include <vector>
+
+using namespace folimar;
+using testing_support::FileNamesIn;
+using testing_support::ReadFileBytes;
+using testing_support::TempDir;
+using testing_support::WriteFileBytes;
+
+namespace {
+
+using Calls = std::vector<std::string>;
+
+// What the files answer, step by step; every step called is written down.
+struct Script {
+    std::optional<uint64_t> jobSize = 100;
+    DWORD jobSizeError = ERROR_SUCCESS;
+    bool sameFile = false;
+    DWORD tempError = ERROR_SUCCESS; // not 0: no temporary PDF can be made
+    DWORD docInfoError = ERROR_SUCCESS;
+    bool renders = true;
+    bool complete = true;
+    DWORD placeError = ERROR_SUCCESS;
+};
+
+class ScriptedSteps : public TConversionSteps {
+public:
+    ScriptedSteps(const Script& script, std::function<void()> whileRendering)
+        : script_(script), whileRendering_(std::move(whileRendering))
+    {
+    }
+    Calls calls;
+
+private:
+    std::optional<uint64_t> JobSize(DWORD& error) override
+    {
+        calls.push_back("size");
+        error = script_.jobSizeError;
+        return script_.jobSize;
+    }
+    bool OutputIsJob() override
+    {
+        calls.push_back("same");
+        return script_.sameFile;
+    }
+    bool MakeTempPdf(DWORD& error) override
+    {
+        calls.push_back("temp");
+        error = script_.tempError;
+        return script_.tempError == ERROR_SUCCESS;
+    }
+    bool AddDocInfo(DWORD& error) override
+    {
+        calls.push_back("docinfo");
+        error = script_.docInfoError;
+        return script_.docInfoError == ERROR_SUCCESS;
+    }
+    bool Render() override
+    {
+        calls.push_back("render");
+        if (whileRendering_)
+            whileRendering_();
+        return script_.renders;
+    }
+    bool TempPdfComplete() override
+    {
+        calls.push_back("complete");
+        return script_.complete;
+    }
+    bool PlacePdf(DWORD& error) override
+    {
+        calls.push_back("place");
+        error = script_.placeError;
+        return script_.placeError == ERROR_SUCCESS;
+    }
+    void RemoveTempPdf() override { calls.push_back("remove"); }
+
+    Script script_;
+    std::function<void()> whileRendering_;
+};
+
+enum class Cancel { Never, Before, WhileRendering };
+
+TEST(RunConversion, EachFailureHasItsReasonAndNothingIsPlacedOrLeftAfterIt)
+{
+    const Calls made = {"size", "same", "temp", "docinfo", "render", "complete", "place"};
+    struct Case {
+        const char* name;
+        Script script;
+        Cancel cancel;
+        TConvertReason reason;
+        DWORD error;
+        Calls calls;
+    } cases[] = {
+        {"made", {}, Cancel::Never, TConvertReason::Made, ERROR_SUCCESS, made},
+        {"job missing",
+         {.jobSize = std::nullopt, .jobSizeError = ERROR_FILE_NOT_FOUND},
+         Cancel::Never,
+         TConvertReason::JobUnreadable,
+         ERROR_FILE_NOT_FOUND,
+         {"size"}},
+        {"empty job", {.jobSize = 0}, Cancel::Never, TConvertReason::EmptyJob, ERROR_SUCCESS, {"size"}},
+        {"same file", {.sameFile = true}, Cancel::Never, TConvertReason::SameFile, ERROR_SUCCESS, {"size", "same"}},
+        {"folder not writable",
+         {.tempError = ERROR_ACCESS_DENIED},
+         Cancel::Never,
+         TConvertReason::FolderNotWritable,
+         ERROR_ACCESS_DENIED,
+         {"size", "same", "temp"}},
+        {"header unreadable",
+         {.docInfoError = ERROR_SHARING_VIOLATION},
+         Cancel::Never,
+         TConvertReason::JobUnreadable,
+         ERROR_SHARING_VIOLATION,
+         {"size", "same", "temp", "docinfo", "remove"}},
+        {"Ghostscript error",
+         {.renders = false},
+         Cancel::Never,
+         TConvertReason::RenderFailed,
+         ERROR_SUCCESS,
+         {"size", "same", "temp", "docinfo", "render", "remove"}},
+        {"disk full",
+         {.complete = false},
+         Cancel::Never,
+         TConvertReason::Incomplete,
+         ERROR_SUCCESS,
+         {"size", "same", "temp", "docinfo", "render", "complete", "remove"}},
+        {"not placed",
+         {.placeError = ERROR_ACCESS_DENIED},
+         Cancel::Never,
+         TConvertReason::NotPlaced,
+         ERROR_ACCESS_DENIED,
+         {"size", "same", "temp", "docinfo", "render", "complete", "place", "remove"}},
+        {"cancelled before", {}, Cancel::Before, TConvertReason::Cancelled, ERROR_SUCCESS, {"size", "same"}},
+        {"cancelled while rendering",
+         {},
+         Cancel::WhileRendering,
+         TConvertReason::Cancelled,
+         ERROR_SUCCESS,
+         {"size", "same", "temp", "docinfo", "render", "undo", "complete", "remove"}},
+        {"cancelled while a failing render runs",
+         {.renders = false},
+         Cancel::WhileRendering,
+         TConvertReason::Cancelled,
+         ERROR_SUCCESS,
+         {"size", "same", "temp", "docinfo", "render", "undo", "remove"}},
+    };
+    for (const Case& c : cases) {
+        TConversionGate gate;
+        ScriptedSteps* steps = nullptr;
+        auto cancel = [&] { EXPECT_TRUE(gate.Cancel([&] { steps->calls.push_back("undo"); })) << c.name; };
+        ScriptedSteps scripted(c.script, c.cancel == Cancel::WhileRendering ? std::function<void()>(cancel) : nullptr);
+        steps = &scripted;
+        if (c.cancel == Cancel::Before) {
+            EXPECT_TRUE(gate.Cancel([] {})) << c.name;
+        }
+        const TConvertOutcome outcome = RunConversion(scripted, gate);
+        EXPECT_EQ(outcome.reason, c.reason) << c.name;
+        EXPECT_EQ(outcome.error, c.error) << c.name;
+        EXPECT_EQ(outcome.Made(), c.reason == TConvertReason::Made) << c.name;
+        EXPECT_EQ(scripted.calls, c.calls) << c.name;
+    }
+}
+
+TEST(RunConversion, APdfInPlaceCannotBeCancelled)
+{
+    TConversionGate gate;
+    ScriptedSteps steps({}, nullptr);
+    ASSERT_TRUE(RunConversion(steps, gate).Made());
+    bool undone = false;
+    EXPECT_FALSE(gate.Cancel([&] { undone = true; }));
+    EXPECT_FALSE(undone) << "nothing of the placed PDF is removed";
+}
+
+// Fails inside the library: an undefined name on the first page.
+constexpr char kBrokenJob[] =
+    "%!PS-Adobe-3.0\n%%Title: Broken\n%%EndComments\nthisisnotapostscriptoperator\nshowpage\n";
+constexpr char kJob[] = "%!PS-Adobe-3.0\n%%Title: Core test\n%%Pages: 1\n%%EndComments\n"
+                        "/Helvetica findfont 20 scalefont setfont\n%%Page: 1 1\n72 700 moveto (one) show showpage\n"
+                        "%%EOF\n";
+constexpr char kOlderPdf[] = "%PDF-1.4 the user's older file";
+
+// On real files: the user's older PDF stays byte for byte after every failure, the job as it was
+// where it was refused, and no temporary PDF is left.
+TEST(PdfConversion, OnRealFilesAFailureKeepsTheOlderPdfAndLeavesNoTemporaryFile)
+{
+    TempDir dir;
+    const std::string job = dir / "job.ps";
+    const std::string keep = dir / "keep.pdf";
+    struct Case {
+        const char* name;
+        std::string job;
+        std::string pdf;
+        bool needsGhostscript;
+        TConvertReason reason;
+        DWORD error;
+    } cases[] = {
+        {"empty job", "", keep, false, TConvertReason::EmptyJob, ERROR_SUCCESS},
+        {"same file in another case", kJob, dir / "JOB.PS", false, TConvertReason::SameFile, ERROR_SUCCESS},
+        {"folder that does not exist", kJob, dir / "no such folder\\x.pdf", false, TConvertReason::FolderNotWritable,
+         ERROR_PATH_NOT_FOUND},
+        {"Ghostscript error", kBrokenJob, keep, true, TConvertReason::RenderFailed, ERROR_SUCCESS},
+    };
+    const bool haveGhostscript = LoadGsApi();
+    for (const Case& c : cases) {
+        if (c.needsGhostscript && !haveGhostscript)
+            continue;
+        SCOPED_TRACE(c.name);
+        ASSERT_TRUE(WriteFileBytes(job, c.job));
+        ASSERT_TRUE(WriteFileBytes(keep, kOlderPdf));
+        TPdfConversion conversion({job, c.pdf, TDocInfoPlace::Prologue});
+        const TConvertOutcome outcome = conversion.Run();
+        EXPECT_EQ(outcome.reason, c.reason);
+        EXPECT_EQ(outcome.error, c.error);
+        EXPECT_EQ(ReadFileBytes(keep), kOlderPdf);
+        EXPECT_EQ(ReadFileBytes(job), c.job) << "with the document information as prologue the job stays";
+        EXPECT_EQ(FileNamesIn(dir.path()), (std::vector<std::string>{"job.ps", "keep.pdf"}));
+    }
+}
+
+TEST(PdfConversion, AMadePdfReplacesTheOlderOneAndCarriesTheJobsTitle)
+{
+    FOLIMAR_REQUIRE_GHOSTSCRIPT();
+    TempDir dir;
+    const std::string job = dir / "job.ps";
+    const std::string pdf = dir / "keep.pdf";
+    ASSERT_TRUE(WriteFileBytes(job, kJob));
+    ASSERT_TRUE(WriteFileBytes(pdf, kOlderPdf));
+    TPdfConversion conversion({job, pdf, TDocInfoPlace::AppendToJob});
+    EXPECT_TRUE(conversion.Run().Made());
+    EXPECT_EQ(testing_support::PdfInfoField(pdf, "Title"), "Core test");
+    EXPECT_NE(ReadFileBytes(job).find("/DOCINFO pdfmark"), std::string::npos) << "appended to the job";
+    EXPECT_EQ(FileNamesIn(dir.path()), (std::vector<std::string>{"job.ps", "keep.pdf"}));
+    EXPECT_FALSE(conversion.Cancel()) << "the PDF is in place";
+    EXPECT_TRUE(PdfFileComplete(pdf));
+}
+
+TEST(PdfConversion, ACancelBeforeTheRunMakesNothing)
+{
+    TempDir dir;
+    const std::string job = dir / "job.ps";
+    ASSERT_TRUE(WriteFileBytes(job, kJob));
+    TPdfConversion conversion({job, dir / "out.pdf", TDocInfoPlace::AppendToJob});
+    EXPECT_TRUE(conversion.Cancel());
+    EXPECT_EQ(conversion.Run().reason, TConvertReason::Cancelled);
+    EXPECT_EQ(ReadFileBytes(job), kJob);
+    EXPECT_EQ(FileNamesIn(dir.path()), (std::vector<std::string>{"job.ps"}));
+}
+
+} // namespace
