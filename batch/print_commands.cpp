@@ -10,6 +10,9 @@ namespace folimar {
 
 namespace {
 
+// How often a DDE server that does not answer yet is asked again.
+constexpr DWORD kDdeConnectRetryMs = 100;
+
 // The client asks for nothing the DDE library would report through a callback; one that answers
 // nothing stands in for none, which some DDE libraries would call all the same.
 HDDEDATA CALLBACK IgnoreDdeEvent(UINT, UINT, HCONV, HSZ, HSZ, HDDEDATA, ULONG_PTR, ULONG_PTR)
@@ -53,7 +56,8 @@ bool StartPrintCommand(const std::string& commandLine, TPrintProcess& process)
     return true;
 }
 
-bool ExecuteDdeCommand(const std::string& application, const std::string& topic, const std::string& command)
+bool ExecuteDdeCommand(const std::string& application, const std::string& topic, const std::string& command,
+                       DWORD connectWaitMs)
 {
     // Declared in the reverse order of their release: the instance goes last.
     win::DdeInstance instance;
@@ -71,9 +75,15 @@ bool ExecuteDdeCommand(const std::string& application, const std::string& topic,
     CONVCONTEXT context{};
     context.cb = sizeof context;
     context.iCodePage = CP_WINANSI;
-    conversation.reset(::DdeConnect(instance.get(), service.get().hsz, topicName.get().hsz, &context));
-    if (!conversation)
-        return false;
+    const DWORD start = ::GetTickCount();
+    for (;;) {
+        conversation.reset(::DdeConnect(instance.get(), service.get().hsz, topicName.get().hsz, &context));
+        if (conversation)
+            break;
+        if (::GetTickCount() - start >= connectWaitMs)
+            return false;
+        ::Sleep(kDdeConnectRetryMs);
+    }
     win::DdeData data(::DdeCreateDataHandle(instance.get(), reinterpret_cast<BYTE*>(const_cast<char*>(command.c_str())),
                                             static_cast<DWORD>(command.size() + 1), 0, nullptr, CF_TEXT, 0));
     if (!data)

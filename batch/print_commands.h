@@ -25,8 +25,11 @@ struct TPrintProcess {
 // Starts the command line as a hidden process; false when it cannot be started.
 bool StartPrintCommand(const std::string& commandLine, TPrintProcess& process);
 
-// One DDE execute conversation; true when the server accepted the command.
-bool ExecuteDdeCommand(const std::string& application, const std::string& topic, const std::string& command);
+// One DDE execute conversation; true when the server accepted the command. While no server
+// answers, the connection is tried again for up to connectWaitMs (a print application that is
+// still starting has not registered its service yet).
+bool ExecuteDdeCommand(const std::string& application, const std::string& topic, const std::string& command,
+                       DWORD connectWaitMs = 0);
 
 // How long a print application may take to go once asked to quit; then it is ended.
 inline constexpr DWORD kPrintAppQuitWaitMs = 5000;

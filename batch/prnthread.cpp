@@ -20,6 +20,8 @@ namespace {
 
 // Before a DDE command: the print application needs a moment to register its service.
 constexpr DWORD kDdePauseMs = 1000;
+// On a busy machine that moment can be longer: the conversation is tried again meanwhile.
+constexpr DWORD kDdeConnectWaitMs = 10000;
 // A job file is written whole by a rename; a sharing conflict with its writer is brief.
 constexpr DWORD kJobFileRetryMs = 50;
 constexpr int kJobFileTries = 200;
@@ -185,7 +187,7 @@ TPrintFilesThread::TOutcome TPrintFilesThread::PrintDocument(const std::string& 
         // of the watcher's.
         if (!ddeCommand.empty() && WaitMilliseconds(kDdePauseMs)) {
             const TDdeTarget target = DdeTargetFor(commandLine, ddeApplication, ddeTopic);
-            started = ExecuteDdeCommand(target.application, target.topic, ddeCommand);
+            started = ExecuteDdeCommand(target.application, target.topic, ddeCommand, kDdeConnectWaitMs);
         }
         if (!started) {
             EndPrintCommand(process, true);
