@@ -1,6 +1,7 @@
 // The batch window drives a batch: start, the status messages, the busy animation, stop, shutdown.
 #include "batch/frm_main_1.h"
 
+#include "batch/batch_window_rules.h"
 #include "win/error_text.h"
 
 namespace folimar {
@@ -25,8 +26,8 @@ void TfrmMain_1::sbStartProcessClick()
         Box(win::SystemErrorText(::GetLastError()), "Error", MB_ICONERROR);
         return;
     }
-    InitListViewItem();
-    FBatch = StartBatch(Handle(), std::move(mutex), BatchEntries(), SpoolFolderPath(), FWatcherParams);
+    ListView1.InitListViewItem();
+    FBatch = StartBatch(Handle(), std::move(mutex), ListView1.BatchEntries(), SpoolFolderPath(), FWatcherParams);
     if (!BatchRunning()) {
         Box(win::SystemErrorText(::GetLastError()), "Error", MB_ICONERROR);
         return;
@@ -42,35 +43,6 @@ void TfrmMain_1::sbStopClick()
     StopBatch(FBatch);
 }
 
-std::vector<TBatchEntry> TfrmMain_1::BatchEntries() const
-{
-    // The thread works from a copy: it never has to ask this window for the list.
-    std::vector<TBatchEntry> entries;
-    for (int i = 0; i < ListView1.Count(); ++i) {
-        const TListEntry* entry = EntryAt(i);
-        TBatchEntry copy = entry ? entry->entry : TBatchEntry{};
-        if (!entry)
-            copy.image = -1; // keeps the indexes of the rows, is never converted
-        entries.push_back(std::move(copy));
-    }
-    return entries;
-}
-
-void TfrmMain_1::InitListViewItem()
-{
-    for (int i = 0; i < ListView1.Count(); ++i)
-        SetStatusImage(i, kStatusPending);
-}
-
-void TfrmMain_1::SetStatusImage(int index, int image)
-{
-    if (index < 0 || index >= ListView1.Count())
-        return;
-    if (TListEntry* entry = EntryOf(ListView1.Param(index)))
-        entry->entry.status = image;
-    ListView1.SetImage(index, kStatusColumn, image);
-}
-
 void TfrmMain_1::WMBatchStatus(WPARAM status, LPARAM index)
 {
     auto timerOff = [this] {
@@ -81,9 +53,7 @@ void TfrmMain_1::WMBatchStatus(WPARAM status, LPARAM index)
     case BATCH_ITEM_FAILED:
     case BATCH_ITEM_DONE:
     case BATCH_STOPPED:
-        SetStatusImage(FCurrentItem, status == BATCH_ITEM_FAILED ? kStatusFailed
-                                     : status == BATCH_ITEM_DONE ? kStatusDone
-                                                                 : kStatusPending);
+        ListView1.SetStatusImage(FCurrentItem, StatusImageAfter(status));
         timerOff();
         break;
     case BATCH_FINISHED: {
@@ -109,7 +79,7 @@ void TfrmMain_1::Timer1Timer()
 {
     if (FCurrentItem < 0 || FCurrentItem >= ListView1.Count())
         return;
-    SetStatusImage(FCurrentItem, NextBusyFrame(ListView1.Image(FCurrentItem, kStatusColumn)));
+    ListView1.SetStatusImage(FCurrentItem, NextBusyFrame(ListView1.StatusImageOf(FCurrentItem)));
 }
 
 void TfrmMain_1::FormDestroy()

@@ -3,6 +3,7 @@
 
 #include "base/printer_constants.h"
 #include "base/product_info.h"
+#include "base/resource.h"
 #include "dialogs/about.h"
 #include "jobprep/common.h"
 #include "render/gsapi.h"
@@ -16,24 +17,9 @@
 
 namespace folimar {
 
-namespace {
-
-HCURSOR SystemCursor(LPCSTR id)
-{
-    return ::LoadCursorA(nullptr, id);
-}
-
-} // namespace
-
 bool TfrmMain::Create()
 {
-    if (!CreateMainWindow(kClassName, kAppTitle, kClientWidth, kClientHeight))
-        return false;
-    FFont = win::CreateFormFont();
-    FLinkFont = win::CreateFormFont(false, true);
-    CreateControls();
-    FormCreate();
-    return true;
+    return CreateMainForm({"TfrmMain", kAppTitle, 403, 224, IDI_FOLIMAR});
 }
 
 void TfrmMain::CreateControls()
@@ -144,12 +130,6 @@ void TfrmMain::Close()
     ::PostMessageA(Handle(), WM_CLOSE, 0, 0);
 }
 
-void TfrmMain::SetEnabled(HWND control, bool enabled)
-{
-    if (control && (::IsWindowEnabled(control) != FALSE) != enabled)
-        ::EnableWindow(control, enabled ? TRUE : FALSE);
-}
-
 void TfrmMain::SetCloseBoxEnabled(bool enabled)
 {
     if (enabled == FCloseBoxEnabled)
@@ -168,23 +148,11 @@ void TfrmMain::SetOutputPath(const std::string& path)
     ::SendMessageA(Edit1, EM_SCROLLCARET, 0, 0);
 }
 
-int TfrmMain::Box(const std::string& text, const char* caption, UINT flags)
-{
-    // The window under the box is painted first: a dialog that just closed, a bar that just moved,
-    // must not show through the box's first frame.
-    ::UpdateWindow(Handle());
-    return ::MessageBoxA(Handle(), text.c_str(), caption, flags);
-}
-
 WPARAM TfrmMain::DefaultButtonId() const
 {
     // Enter presses the focused button, and Convert from anywhere else.
-    HWND focus = ::GetFocus();
-    for (const win::PictureButton* button : {&SpeedButton2, &SpeedButton1, &sbConvert, &sbCancel}) {
-        if (focus && focus == button->Handle())
-            return static_cast<WPARAM>(::GetDlgCtrlID(focus));
-    }
-    return idSbConvert;
+    return FocusedButtonOr({SpeedButton2.Handle(), SpeedButton1.Handle(), sbConvert.Handle(), sbCancel.Handle()},
+                           idSbConvert);
 }
 
 void TfrmMain::OnCommand(int id, int code, HWND control)
@@ -221,64 +189,38 @@ void TfrmMain::OnCommand(int id, int code, HWND control)
     }
 }
 
-LRESULT TfrmMain::OnColor(HDC dc, HWND control)
+bool TfrmMain::IsPanelColored(HWND control) const
 {
-    if (control == Panel1 || (control == Edit1 && ::IsWindowEnabled(Edit1))) {
-        // The banner is white, and so is the read-only path field while it can be used.
-        ::SetBkColor(dc, win::kPanelColor);
-        return reinterpret_cast<LRESULT>(win::PanelBrush());
-    }
-    ::SetBkColor(dc, win::kFormColor);
-    return reinterpret_cast<LRESULT>(win::FormBrush());
+    return control == Panel1 || (control == Edit1 && ::IsWindowEnabled(Edit1));
 }
 
 bool TfrmMain::OnSetCursor(HWND control)
 {
     if (FBusy) {
-        ::SetCursor(SystemCursor(reinterpret_cast<LPCSTR>(IDC_WAIT)));
+        ::SetCursor(::LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(IDC_WAIT)));
         return true;
     }
-    if (control == Image1 || control == SpeedButton2.Handle()) {
-        ::SetCursor(SystemCursor(reinterpret_cast<LPCSTR>(IDC_HAND)));
+    if (control == Image1) {
+        ::SetCursor(::LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(IDC_HAND)));
         return true;
     }
-    return false;
+    return Form::OnSetCursor(control);
 }
 
 void TfrmMain::OnDrawItem(const DRAWITEMSTRUCT& item)
 {
-    if (item.hwndItem == Panel1) {
-        RECT rc = item.rcItem;
-        ::FillRect(item.hDC, &rc, win::PanelBrush());
-        ::DrawEdge(item.hDC, &rc, BDR_RAISEDINNER, BF_RECT);
+    if (item.hwndItem != Panel1) {
+        Form::OnDrawItem(item);
         return;
     }
-    for (const win::PictureButton* button : {&SpeedButton2, &SpeedButton1, &sbConvert, &sbCancel}) {
-        if (item.hwndItem == button->Handle()) {
-            button->Draw(item);
-            return;
-        }
-    }
+    RECT rc = item.rcItem;
+    ::FillRect(item.hDC, &rc, win::PanelBrush());
+    ::DrawEdge(item.hDC, &rc, BDR_RAISEDINNER, BF_RECT);
 }
 
-LRESULT TfrmMain::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam)
+LRESULT TfrmMain::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam)
 {
     switch (msg) {
-    case WM_COMMAND:
-        OnCommand(LOWORD(wParam), HIWORD(wParam), reinterpret_cast<HWND>(lParam));
-        return 0;
-    case WM_CTLCOLORSTATIC:
-    case WM_CTLCOLOREDIT:
-        return OnColor(reinterpret_cast<HDC>(wParam), reinterpret_cast<HWND>(lParam));
-    case WM_DRAWITEM:
-        OnDrawItem(*reinterpret_cast<const DRAWITEMSTRUCT*>(lParam));
-        return TRUE;
-    case WM_SETCURSOR:
-        if (OnSetCursor(reinterpret_cast<HWND>(wParam)))
-            return TRUE;
-        break;
-    case DM_GETDEFID:
-        return MAKELRESULT(DefaultButtonId(), DC_HASDEFID);
     case WM_PAGE_PROGRESS:
         WMPageProgress(wParam);
         return 0;
@@ -289,10 +231,6 @@ LRESULT TfrmMain::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam)
             return 0;
         }
         ::DestroyWindow(Handle());
-        return 0;
-    case WM_DESTROY:
-        FormDestroy();
-        ::PostQuitMessage(0);
         return 0;
     }
     return DefaultProc(msg, wParam, lParam);

@@ -37,6 +37,15 @@ bool PictureButton::Create(HWND parent, int id, const Bounds& bounds, const char
     return true;
 }
 
+PictureButton* PictureButton::FromHandle(HWND hwnd)
+{
+    // The button's address is the data of its subclass: no other window carries this procedure.
+    DWORD_PTR self = 0;
+    if (!hwnd || !::GetWindowSubclass(hwnd, HoverProc, kHoverSubclassId, &self))
+        return nullptr;
+    return reinterpret_cast<PictureButton*>(self);
+}
+
 LRESULT CALLBACK PictureButton::HoverProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR self)
 {
     auto* button = reinterpret_cast<PictureButton*>(self);
