@@ -36,9 +36,7 @@ void TfrmMain_1::CreateControls()
     HFONT font = FFont.get();
     using Layout = win::PictureButton::Layout;
 
-    Panel1 = win::CreateChild(form, "STATIC", "", WS_VISIBLE | WS_CLIPCHILDREN | SS_OWNERDRAW, {0, 0, 583, 70},
-                              idPanel1, font, WS_EX_CONTROLPARENT);
-    win::ForwardChildNotifications(Panel1);
+    Panel1 = win::CreatePanel(form, {0, 0, 583, 70}, idPanel1, font);
     sbAddFiles.Create(Panel1, idSbAddFiles, {4, 3, 70, 65}, "&Add File(s)", font, Layout::GlyphAboveCaption,
                       win::kPanelColor, MakeButtonGlyph(Glyph::AddFiles, win::kPanelColor));
     sbStartProcess.Create(Panel1, idSbStartProcess, {76, 3, 70, 65}, "&Create PDF", font, Layout::GlyphAboveCaption,
@@ -57,9 +55,7 @@ void TfrmMain_1::CreateControls()
         form, {0, 70, 583, 306}, idListView1, font, FHints, [this] { return BatchRunning(); },
         [this](const std::vector<std::string>& paths) { AddFilesToList(paths); });
 
-    Panel2 = win::CreateChild(form, "STATIC", "", WS_VISIBLE | WS_CLIPCHILDREN | SS_OWNERDRAW, {0, 376, 583, 31},
-                              idPanel2, font, WS_EX_CONTROLPARENT);
-    win::ForwardChildNotifications(Panel2);
+    Panel2 = win::CreatePanel(form, {0, 376, 583, 31}, idPanel2, font);
     lblUrl.Create(Panel2, idLblUrl, {8, 6, 110, 20}, kMakerWebAddress, FLinkFont.get(), Layout::Link, win::kFormColor);
 
     FHints.Create(form);

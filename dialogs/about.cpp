@@ -42,9 +42,7 @@ void TfrmAbout::CreateControls()
     FTitleFont = win::CreateFormFont(true);
     HWND form = Handle();
     HFONT font = FFont.get();
-    Panel1 = win::CreateChild(form, "STATIC", "", WS_VISIBLE | WS_CLIPCHILDREN, {0, 0, kClientWidth, kBannerHeight}, -1,
-                              nullptr);
-    win::ForwardChildNotifications(Panel1);
+    Panel1 = win::CreatePanel(form, {0, 0, kClientWidth, kBannerHeight}, -1, nullptr, 0);
     FBanner = MakeBanner(kClientWidth, kBannerHeight);
     HWND image1 = win::CreateChild(Panel1, "STATIC", "", WS_VISIBLE | SS_BITMAP, {0, 0, kClientWidth, kBannerHeight},
                                    -1, nullptr);
@@ -80,20 +78,12 @@ void TfrmAbout::Label7Click()
 
 void TfrmAbout::OnCommand(int id, int code, HWND)
 {
-    switch (id) {
-    case IDOK:
-    case IDCANCEL:
+    if (id == IDOK || id == IDCANCEL)
         SetModalResult(id);
-        break;
-    case idLabel6:
-        if (code == BN_CLICKED)
-            Label6Click();
-        break;
-    case idLabel7:
-        if (code == BN_CLICKED)
-            Label7Click();
-        break;
-    }
+    else if (id == idLabel6 && code == BN_CLICKED)
+        Label6Click();
+    else if (id == idLabel7 && code == BN_CLICKED)
+        Label7Click();
 }
 
 WPARAM TfrmAbout::DefaultButtonId() const

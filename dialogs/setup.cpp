@@ -104,19 +104,12 @@ void TfrmSetting::CreateControls()
     HFONT font = FFont.get();
 
     // Tab follows the creation order: the folder, browse, the mode, Ok, Cancel.
-    GroupBox1 = win::CreateChild(form, "BUTTON", "Folder for output file", WS_VISIBLE | WS_CLIPCHILDREN | BS_GROUPBOX,
-                                 {12, 12, 357, 72}, idGroupBox1, font, WS_EX_CONTROLPARENT);
-    win::ForwardChildNotifications(GroupBox1);
-    Edit1 = win::CreateChild(GroupBox1, "EDIT", "", WS_VISIBLE | WS_TABSTOP | ES_READONLY | ES_AUTOHSCROLL,
-                             {14, 30, 286, 21}, idEdit1, font, WS_EX_CLIENTEDGE);
-    win::OnDoubleClick(Edit1, [this] { SpeedButton1Click(); }); // a double click browses
+    GroupBox1 = win::CreateGroupBox(form, "Folder for output file", {12, 12, 357, 72}, idGroupBox1, font);
+    Edit1 = win::CreatePathField(GroupBox1, {14, 30, 286, 21}, idEdit1, font, [this] { SpeedButton1Click(); });
     SpeedButton1.Create(GroupBox1, idSpeedButton1, {307, 26, 36, 29}, "", font, win::PictureButton::Layout::Glyph,
                         win::kFormColor, MakeButtonGlyph(Glyph::Browse, win::kFormColor));
 
-    rdgrpOutputMode =
-        win::CreateChild(form, "BUTTON", "When output file exists", WS_VISIBLE | WS_CLIPCHILDREN | BS_GROUPBOX,
-                         {12, 98, 357, 64}, idRdgrpOutputMode, font, WS_EX_CONTROLPARENT);
-    win::ForwardChildNotifications(rdgrpOutputMode);
+    rdgrpOutputMode = win::CreateGroupBox(form, "When output file exists", {12, 98, 357, 64}, idRdgrpOutputMode, font);
     // Two columns; the arrow keys move between the items as in any radio group.
     rbNewName = win::CreateChild(rdgrpOutputMode, "BUTTON", "New name", WS_VISIBLE | WS_GROUP | BS_AUTORADIOBUTTON,
                                  {16, 28, 150, 20}, idNewName, font);

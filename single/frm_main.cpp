@@ -27,9 +27,7 @@ void TfrmMain::CreateControls()
     HWND form = Handle();
     HFONT font = FFont.get();
 
-    Panel1 = win::CreateChild(form, "STATIC", "", WS_VISIBLE | WS_CLIPCHILDREN | SS_OWNERDRAW, {0, 0, 403, 52},
-                              idPanel1, font, WS_EX_CONTROLPARENT);
-    win::ForwardChildNotifications(Panel1);
+    Panel1 = win::CreatePanel(form, {0, 0, 403, 52}, idPanel1, font);
     FLogo = MakeLogo(160, 44);
     Image1 =
         win::CreateChild(Panel1, "STATIC", "", WS_VISIBLE | SS_BITMAP | SS_NOTIFY, {1, 1, 160, 44}, idImage1, nullptr);
@@ -37,12 +35,8 @@ void TfrmMain::CreateControls()
     SpeedButton2.Create(Panel1, idSpeedButton2, {344, 13, 48, 20}, "About", FLinkFont.get(),
                         win::PictureButton::Layout::Link, win::kPanelColor);
 
-    GroupBox1 = win::CreateChild(form, "BUTTON", "Output file name", WS_VISIBLE | WS_CLIPCHILDREN | BS_GROUPBOX,
-                                 {16, 67, 369, 68}, idGroupBox1, font, WS_EX_CONTROLPARENT);
-    win::ForwardChildNotifications(GroupBox1);
-    Edit1 = win::CreateChild(GroupBox1, "EDIT", "", WS_VISIBLE | WS_TABSTOP | ES_READONLY | ES_AUTOHSCROLL,
-                             {19, 20, 289, 21}, idEdit1, font, WS_EX_CLIENTEDGE);
-    win::OnDoubleClick(Edit1, [this] { SpeedButton1Click(); }); // a double click browses
+    GroupBox1 = win::CreateGroupBox(form, "Output file name", {16, 67, 369, 68}, idGroupBox1, font);
+    Edit1 = win::CreatePathField(GroupBox1, {19, 20, 289, 21}, idEdit1, font, [this] { SpeedButton1Click(); });
     SpeedButton1.Create(GroupBox1, idSpeedButton1, {315, 15, 36, 29}, "", font, win::PictureButton::Layout::Glyph,
                         win::kFormColor, MakeButtonGlyph(Glyph::Browse, win::kFormColor));
     ProgressBar1 = win::CreateChild(GroupBox1, PROGRESS_CLASSA, "", 0, {19, 44, 289, 17}, idProgressBar1, nullptr);
@@ -163,28 +157,24 @@ void TfrmMain::OnCommand(int id, int code, HWND control)
         control = sbCancel.Handle();
         id = idSbCancel;
     }
-    if (!control || !::IsWindowEnabled(control))
+    // Buttons and the banner's picture both report a click as code 0 (BN_CLICKED, STN_CLICKED).
+    if (!control || !::IsWindowEnabled(control) || code != BN_CLICKED)
         return;
     switch (id) {
     case idSbConvert:
-        if (code == BN_CLICKED)
-            btnConvertClick();
+        btnConvertClick();
         break;
     case idSbCancel:
-        if (code == BN_CLICKED)
-            sbCancelClick();
+        sbCancelClick();
         break;
     case idSpeedButton1:
-        if (code == BN_CLICKED)
-            SpeedButton1Click();
+        SpeedButton1Click();
         break;
     case idSpeedButton2:
-        if (code == BN_CLICKED)
-            SpeedButton2Click();
+        SpeedButton2Click();
         break;
     case idImage1:
-        if (code == STN_CLICKED)
-            Label4Click();
+        Label4Click();
         break;
     }
 }

@@ -72,6 +72,14 @@ protected:
         });
     }
 
+    // Adds documents that are all taken, then draws the list, which makes their row buttons.
+    void AddAndDraw(std::initializer_list<const char*> paths)
+    {
+        for (const char* path : paths)
+            ASSERT_TRUE(Add(path)) << path;
+        Draw();
+    }
+
     std::vector<std::string> Captions() const
     {
         std::vector<std::string> captions;
@@ -123,8 +131,7 @@ HDROP MakeDrop(const std::vector<std::string>& paths)
 
 TEST_F(DocumentListTest, EntriesFollowTheirRowsWhenRowsAboveGo)
 {
-    for (const char* path : {"C:\\d\\a.txt", "C:\\d\\b.txt", "C:\\d\\c.txt", "C:\\d\\d.txt"})
-        ASSERT_TRUE(Add(path)) << path;
+    AddAndDraw({"C:\\d\\a.txt", "C:\\d\\b.txt", "C:\\d\\c.txt", "C:\\d\\d.txt"});
     EXPECT_EQ(list_.ConvertibleCount(), 4);
     EXPECT_EQ(list_.Text(2, 2), "C:\\Out\\c.txt.pdf");
 
@@ -179,9 +186,7 @@ TEST_F(DocumentListTest, RefusesADocumentListedAlreadyWithoutExaminingIt)
 
 TEST_F(DocumentListTest, RowButtonGoesOnlyAfterItsClickHasReturned)
 {
-    for (const char* path : {"C:\\d\\a.txt", "C:\\d\\b.txt", "C:\\d\\c.txt"})
-        ASSERT_TRUE(Add(path));
-    Draw();
+    AddAndDraw({"C:\\d\\a.txt", "C:\\d\\b.txt", "C:\\d\\c.txt"});
     HWND a = RowButton(0), b = RowButton(1);
     ASSERT_NE(a, nullptr) << "no row button after drawing";
     ASSERT_NE(b, nullptr);
@@ -210,9 +215,7 @@ TEST_F(DocumentListTest, RowButtonGoesOnlyAfterItsClickHasReturned)
 
 TEST_F(DocumentListTest, RowRemovedOtherwiseTakesItsButtonAtOnce)
 {
-    for (const char* path : {"C:\\d\\a.txt", "C:\\d\\b.txt", "C:\\d\\c.txt"})
-        ASSERT_TRUE(Add(path));
-    Draw();
+    AddAndDraw({"C:\\d\\a.txt", "C:\\d\\b.txt", "C:\\d\\c.txt"});
     HWND a = RowButton(0), c = RowButton(2);
     ASSERT_NE(a, nullptr);
     ASSERT_NE(c, nullptr);
@@ -233,9 +236,7 @@ TEST_F(DocumentListTest, RowRemovedOtherwiseTakesItsButtonAtOnce)
 
 TEST_F(DocumentListTest, NothingChangesWhileLocked)
 {
-    for (const char* path : {"C:\\d\\a.txt", "C:\\d\\b.txt"})
-        ASSERT_TRUE(Add(path));
-    Draw();
+    AddAndDraw({"C:\\d\\a.txt", "C:\\d\\b.txt"});
     HWND a = RowButton(0);
     ASSERT_NE(a, nullptr);
     locked_ = true;
