@@ -34,21 +34,6 @@ bool IsCandidate(const TFileFacts& facts, std::string_view extension)
 
 } // namespace
 
-int StatusImage(TEntryStatus status)
-{
-    switch (status) {
-    case TEntryStatus::Pending:
-        return kStatusPending;
-    case TEntryStatus::Busy:
-        return kStatusBusyFirst;
-    case TEntryStatus::Done:
-        return kStatusDone;
-    case TEntryStatus::Failed:
-        return kStatusFailed;
-    }
-    return kStatusPending;
-}
-
 int NextBusyFrame(int image)
 {
     if (image < kStatusBusyFirst || image >= kStatusBusyLast)

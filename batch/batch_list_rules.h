@@ -30,20 +30,13 @@ inline constexpr char kPostScriptExtension[] = ".ps";
 inline constexpr char kPostScriptCommand[] = ".ps";
 inline constexpr char kPostScriptDescription[] = "ps file";
 
-// The list's image list: 15 images of 16 by 16 pixels.
-inline constexpr int kImageCount = 15;
-inline constexpr int kImageRowDelete = 0;   // glyph of the row delete buttons
+// Roles in the list's image list.
 inline constexpr int kImageConvertible = 1; // column 0 of every accepted entry
 inline constexpr int kStatusPending = 1;
 inline constexpr int kStatusDone = 5;
 inline constexpr int kStatusBusyFirst = 6; // busy animation: 6 to 12
 inline constexpr int kStatusBusyLast = 12;
 inline constexpr int kStatusFailed = 14;
-
-enum class TEntryStatus { Pending, Busy, Done, Failed };
-
-// The status image of a status (busy: the animation's first frame).
-int StatusImage(TEntryStatus status);
 
 // The next animation frame after image: 6 from pending, then 7 to 12 and round to 6.
 int NextBusyFrame(int image);

@@ -2,6 +2,8 @@
 #include "batch/batch_window_rules.h"
 
 #include "base/printer_constants.h"
+#include "batch/batch_list_rules.h"
+#include "batch/prnthread.h"
 #include "files/text_rules.h"
 
 namespace folimar {
@@ -15,6 +17,17 @@ TBatchButtonStates BatchButtonStates(bool batchRunning, int convertibleCount)
     states.startVisible = !batchRunning;
     states.stopVisible = !states.startVisible;
     return states;
+}
+
+int StatusImageAfter(WPARAM batchStatus)
+{
+    switch (batchStatus) {
+    case BATCH_ITEM_FAILED:
+        return kStatusFailed;
+    case BATCH_ITEM_DONE:
+        return kStatusDone;
+    }
+    return kStatusPending;
 }
 
 COLORREF RowBackground(int index)

@@ -25,6 +25,10 @@ struct TBatchButtonStates {
 // a convertible entry and gives its place to "Stop" during a batch.
 TBatchButtonStates BatchButtonStates(bool batchRunning, int convertibleCount);
 
+// The status image a row takes when the batch reports on it: failed, done, or pending again for a
+// batch stopped during it (and for any other report).
+int StatusImageAfter(WPARAM batchStatus);
+
 // Rows alternate between two tints, from the top.
 COLORREF RowBackground(int index);
 

@@ -3,6 +3,7 @@
 
 #include "base/printer_constants.h"
 #include "base/product_info.h"
+#include "base/resource.h"
 #include "batch/batch_window_rules.h"
 #include "batch/default_printer.h"
 #include "dialogs/about.h"
@@ -26,13 +27,7 @@ TfrmMain_1::~TfrmMain_1()
 
 bool TfrmMain_1::Create()
 {
-    if (!CreateMainWindow(kClassName, kAppTitle, kClientWidth, kClientHeight))
-        return false;
-    FFont = win::CreateFormFont();
-    FLinkFont = win::CreateFormFont(false, true);
-    CreateControls();
-    FormCreate();
-    return true;
+    return CreateMainForm({"TfrmMain_1", kAppTitle, 583, 407, IDI_FOLIMAR});
 }
 
 void TfrmMain_1::CreateControls()
@@ -41,9 +36,7 @@ void TfrmMain_1::CreateControls()
     HFONT font = FFont.get();
     using Layout = win::PictureButton::Layout;
 
-    Panel1 = win::CreateChild(form, "STATIC", "", WS_VISIBLE | WS_CLIPCHILDREN | SS_OWNERDRAW, {0, 0, 583, 70},
-                              idPanel1, font, WS_EX_CONTROLPARENT);
-    win::ForwardChildNotifications(Panel1);
+    Panel1 = win::CreatePanel(form, {0, 0, 583, 70}, idPanel1, font);
     sbAddFiles.Create(Panel1, idSbAddFiles, {4, 3, 70, 65}, "&Add File(s)", font, Layout::GlyphAboveCaption,
                       win::kPanelColor, MakeButtonGlyph(Glyph::AddFiles, win::kPanelColor));
     sbStartProcess.Create(Panel1, idSbStartProcess, {76, 3, 70, 65}, "&Create PDF", font, Layout::GlyphAboveCaption,
@@ -58,11 +51,11 @@ void TfrmMain_1::CreateControls()
     ::ShowWindow(lblHelp.Handle(), SW_HIDE);
     lblAbout.Create(Panel1, idLblAbout, {526, 8, 48, 20}, "About", FLinkFont.get(), Layout::Link, win::kPanelColor);
 
-    CreateListView();
+    ListView1.Create(
+        form, {0, 70, 583, 306}, idListView1, font, FHints, [this] { return BatchRunning(); },
+        [this](const std::vector<std::string>& paths) { AddFilesToList(paths); });
 
-    Panel2 = win::CreateChild(form, "STATIC", "", WS_VISIBLE | WS_CLIPCHILDREN | SS_OWNERDRAW, {0, 376, 583, 31},
-                              idPanel2, font, WS_EX_CONTROLPARENT);
-    win::ForwardChildNotifications(Panel2);
+    Panel2 = win::CreatePanel(form, {0, 376, 583, 31}, idPanel2, font);
     lblUrl.Create(Panel2, idLblUrl, {8, 6, 110, 20}, kMakerWebAddress, FLinkFont.get(), Layout::Link, win::kFormColor);
 
     FHints.Create(form);
@@ -96,7 +89,7 @@ void TfrmMain_1::FormCreate()
 
 void TfrmMain_1::ApplicationEvents1Idle()
 {
-    const TBatchButtonStates states = BatchButtonStates(BatchRunning(), FConvertibleCount);
+    const TBatchButtonStates states = BatchButtonStates(BatchRunning(), ListView1.ConvertibleCount());
     SetEnabled(sbAddFiles.Handle(), states.addFilesEnabled);
     SetEnabled(sbSetup.Handle(), states.setupEnabled);
     SetEnabled(ListView1.Handle(), states.setupEnabled);
@@ -146,32 +139,12 @@ bool TfrmMain_1::PreviewMessage(const MSG& msg)
     return false;
 }
 
-void TfrmMain_1::SetEnabled(HWND control, bool enabled)
-{
-    if (control && (::IsWindowEnabled(control) != FALSE) != enabled)
-        ::EnableWindow(control, enabled ? TRUE : FALSE);
-}
-
-void TfrmMain_1::SetVisible(HWND control, bool visible)
-{
-    if (control && (::IsWindowVisible(control) != FALSE) != visible)
-        ::ShowWindow(control, visible ? SW_SHOWNA : SW_HIDE);
-}
-
-int TfrmMain_1::Box(const std::string& text, const char* caption, UINT flags)
-{
-    return ::MessageBoxA(Handle(), text.c_str(), caption, flags);
-}
-
 WPARAM TfrmMain_1::DefaultButtonId() const
 {
     // Enter presses the focused button, and "Create PDF" from anywhere else.
-    HWND focus = ::GetFocus();
-    for (const win::PictureButton* button : {&sbAddFiles, &sbStartProcess, &sbSetup, &sbStop, &lblAbout, &lblUrl}) {
-        if (focus && focus == button->Handle())
-            return static_cast<WPARAM>(::GetDlgCtrlID(focus));
-    }
-    return idSbStartProcess;
+    return FocusedButtonOr({sbAddFiles.Handle(), sbStartProcess.Handle(), sbSetup.Handle(), sbStop.Handle(),
+                            lblAbout.Handle(), lblUrl.Handle()},
+                           idSbStartProcess);
 }
 
 void TfrmMain_1::OnCommand(int id, int code, HWND control)
@@ -222,69 +195,29 @@ void TfrmMain_1::OnCommand(int id, int code, HWND control)
     }
 }
 
-LRESULT TfrmMain_1::OnColor(HDC dc, HWND control)
-{
-    const bool white = control == Panel1;
-    ::SetBkColor(dc, white ? win::kPanelColor : win::kFormColor);
-    return reinterpret_cast<LRESULT>(white ? win::PanelBrush() : win::FormBrush());
-}
-
-bool TfrmMain_1::OnSetCursor(HWND control)
-{
-    if (control == lblAbout.Handle() || control == lblHelp.Handle() || control == lblUrl.Handle()) {
-        ::SetCursor(::LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(IDC_HAND)));
-        return true;
-    }
-    return false;
-}
-
 void TfrmMain_1::OnDrawItem(const DRAWITEMSTRUCT& item)
 {
     RECT rc = item.rcItem;
     if (item.hwndItem == Panel1) {
         ::FillRect(item.hDC, &rc, win::PanelBrush());
         ::DrawEdge(item.hDC, &rc, EDGE_ETCHED, BF_BOTTOM);
-        return;
-    }
-    if (item.hwndItem == Panel2) {
+    } else if (item.hwndItem == Panel2) {
         ::FillRect(item.hDC, &rc, win::FormBrush());
         ::DrawEdge(item.hDC, &rc, EDGE_ETCHED, BF_TOP);
-        return;
-    }
-    for (const win::PictureButton* button :
-         {&sbAddFiles, &sbStartProcess, &sbSetup, &sbStop, &lblHelp, &lblAbout, &lblUrl}) {
-        if (item.hwndItem == button->Handle()) {
-            button->Draw(item);
-            return;
-        }
+    } else {
+        Form::OnDrawItem(item);
     }
 }
 
-LRESULT TfrmMain_1::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam)
+LRESULT TfrmMain_1::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam)
 {
     switch (msg) {
-    case WM_COMMAND:
-        OnCommand(LOWORD(wParam), HIWORD(wParam), reinterpret_cast<HWND>(lParam));
-        return 0;
-    case WM_NOTIFY:
-        return OnNotify(*reinterpret_cast<const NMHDR*>(lParam));
     case WM_CONTEXTMENU:
         if (reinterpret_cast<HWND>(wParam) == ListView1.Handle()) {
             ShowPopupMenu({GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)});
             return 0;
         }
         break;
-    case WM_CTLCOLORSTATIC:
-        return OnColor(reinterpret_cast<HDC>(wParam), reinterpret_cast<HWND>(lParam));
-    case WM_DRAWITEM:
-        OnDrawItem(*reinterpret_cast<const DRAWITEMSTRUCT*>(lParam));
-        return TRUE;
-    case WM_SETCURSOR:
-        if (OnSetCursor(reinterpret_cast<HWND>(wParam)))
-            return TRUE;
-        break;
-    case DM_GETDEFID:
-        return MAKELRESULT(DefaultButtonId(), DC_HASDEFID);
     case WM_ACTIVATE:
         // As in a dialog: the control that had the focus gets it back when the window does (after
         // a message box, the about window or the open dialog).
@@ -296,7 +229,7 @@ LRESULT TfrmMain_1::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam)
         }
         return 0;
     case WM_FREE_ROW_BUTTON:
-        WMFreeRowButton(wParam);
+        ListView1.WMFreeRowButton(wParam);
         return 0;
     case WM_BATCH_STATUS:
         WMBatchStatus(wParam, lParam);
@@ -307,10 +240,6 @@ LRESULT TfrmMain_1::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam)
             return 0;
         }
         break;
-    case WM_DESTROY:
-        FormDestroy();
-        ::PostQuitMessage(0);
-        return 0;
     }
     return DefaultProc(msg, wParam, lParam);
 }

@@ -2,6 +2,7 @@
 #include "batch/frm_main_1.h"
 
 #include "base/printer_constants.h"
+#include "batch/batch_window_rules.h"
 #include "win/error_text.h"
 
 namespace folimar {
@@ -18,7 +19,7 @@ void TfrmMain_1::sbStartProcessClick()
         return;
     TBatchSetup setup;
     setup.window = Handle();
-    setup.entries = BatchEntries();
+    setup.entries = ListView1.BatchEntries();
     setup.spoolFolder = SpoolFolderPath();
     setup.printerNote = FDataFolder + kPrinterNoteFileName;
     DWORD error = ERROR_SUCCESS;
@@ -33,7 +34,7 @@ void TfrmMain_1::sbStartProcessClick()
         return;
     }
     // The thread's first status is posted: it comes after these pending icons.
-    InitListViewItem();
+    ListView1.InitListViewItem();
     // "Stop" takes the place of "Create PDF" at once; the idle rule keeps it so.
     ApplicationEvents1Idle();
     ::SetFocus(sbStop.Handle());
@@ -43,35 +44,6 @@ void TfrmMain_1::sbStopClick()
 {
     // The window stays busy until the thread reports BATCH_FINISHED.
     FBatch.Stop();
-}
-
-std::vector<TBatchEntry> TfrmMain_1::BatchEntries() const
-{
-    // The thread works from a copy: it never has to ask this window for the list.
-    std::vector<TBatchEntry> entries;
-    for (int i = 0; i < ListView1.Count(); ++i) {
-        const TListEntry* entry = EntryAt(i);
-        TBatchEntry copy = entry ? entry->entry : TBatchEntry{};
-        if (!entry)
-            copy.image = -1; // keeps the indexes of the rows, is never converted
-        entries.push_back(std::move(copy));
-    }
-    return entries;
-}
-
-void TfrmMain_1::InitListViewItem()
-{
-    for (int i = 0; i < ListView1.Count(); ++i)
-        SetStatusImage(i, kStatusPending);
-}
-
-void TfrmMain_1::SetStatusImage(int index, int image)
-{
-    if (index < 0 || index >= ListView1.Count())
-        return;
-    if (TListEntry* entry = EntryOf(ListView1.Param(index)))
-        entry->entry.status = image;
-    ListView1.SetImage(index, kStatusColumn, image);
 }
 
 void TfrmMain_1::WMBatchStatus(WPARAM status, LPARAM index)
@@ -84,9 +56,7 @@ void TfrmMain_1::WMBatchStatus(WPARAM status, LPARAM index)
     case BATCH_ITEM_FAILED:
     case BATCH_ITEM_DONE:
     case BATCH_STOPPED:
-        SetStatusImage(FCurrentItem, status == BATCH_ITEM_FAILED ? kStatusFailed
-                                     : status == BATCH_ITEM_DONE ? kStatusDone
-                                                                 : kStatusPending);
+        ListView1.SetStatusImage(FCurrentItem, StatusImageAfter(status));
         timerOff();
         break;
     case BATCH_FINISHED: {
@@ -112,7 +82,7 @@ void TfrmMain_1::Timer1Timer()
 {
     if (FCurrentItem < 0 || FCurrentItem >= ListView1.Count())
         return;
-    SetStatusImage(FCurrentItem, NextBusyFrame(ListView1.Image(FCurrentItem, kStatusColumn)));
+    ListView1.SetStatusImage(FCurrentItem, NextBusyFrame(ListView1.StatusImageOf(FCurrentItem)));
 }
 
 void TfrmMain_1::FormDestroy()

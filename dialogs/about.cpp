@@ -2,8 +2,10 @@
 #include "dialogs/about.h"
 
 #include "base/product_info.h"
+#include "base/resource.h"
 #include "resources/glyphs.h"
 #include "win/dpi.h"
+#include "win/controls.h"
 #include "win/form_colors.h"
 
 #include <shellapi.h>
@@ -32,27 +34,15 @@ int TextWidth(HWND hwnd, HFONT font, const char* text)
 
 bool TfrmAbout::CreateModal(HWND owner)
 {
-    if (!CreateDialogFrame(owner, kClassName, "about us", kClientWidth, kClientHeight))
-        return false;
-    FormCreate();
-    return true;
-}
-
-void TfrmAbout::FormCreate()
-{
-    FFont = win::CreateFormFont();
-    FTitleFont = win::CreateFormFont(true);
-    FLinkFont = win::CreateFormFont(false, true);
-    CreateControls();
+    return CreateDialogForm(owner, {"TfrmAbout", "about us", kClientWidth, kClientHeight, IDI_FOLIMAR});
 }
 
 void TfrmAbout::CreateControls()
 {
+    FTitleFont = win::CreateFormFont(true);
     HWND form = Handle();
     HFONT font = FFont.get();
-    Panel1 = win::CreateChild(form, "STATIC", "", WS_VISIBLE | WS_CLIPCHILDREN, {0, 0, kClientWidth, kBannerHeight}, -1,
-                              nullptr);
-    win::ForwardChildNotifications(Panel1);
+    Panel1 = win::CreatePanel(form, {0, 0, kClientWidth, kBannerHeight}, -1, nullptr, 0);
     FBanner = MakeBanner(kClientWidth, kBannerHeight);
     HWND image1 = win::CreateChild(Panel1, "STATIC", "", WS_VISIBLE | SS_BITMAP, {0, 0, kClientWidth, kBannerHeight},
                                    -1, nullptr);
@@ -86,65 +76,20 @@ void TfrmAbout::Label7Click()
     ::ShellExecuteA(Handle(), "open", mail.c_str(), nullptr, nullptr, SW_SHOW);
 }
 
-LRESULT TfrmAbout::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam)
+void TfrmAbout::OnCommand(int id, int code, HWND)
 {
-    switch (msg) {
-    case WM_COMMAND:
-        switch (LOWORD(wParam)) {
-        case IDOK:
-            SetModalResult(IDOK);
-            return 0;
-        case IDCANCEL:
-            SetModalResult(IDCANCEL);
-            return 0;
-        case idLabel6:
-            if (HIWORD(wParam) == BN_CLICKED)
-                Label6Click();
-            return 0;
-        case idLabel7:
-            if (HIWORD(wParam) == BN_CLICKED)
-                Label7Click();
-            return 0;
-        }
-        break;
-    case WM_CLOSE:
-        // The modal loop destroys the window once the owner is enabled again.
-        SetModalResult(IDCANCEL);
-        return 0;
-    case DM_GETDEFID: {
-        // Enter opens a focused link, and presses OK from anywhere else.
-        HWND focus = ::GetFocus();
-        const bool onLink = focus && (focus == Label6.Handle() || focus == Label7.Handle());
-        return MAKELRESULT(onLink ? ::GetDlgCtrlID(focus) : IDOK, DC_HASDEFID);
-    }
-    case WM_DRAWITEM: {
-        const auto& item = *reinterpret_cast<const DRAWITEMSTRUCT*>(lParam);
-        for (const win::PictureButton* link : {&Label6, &Label7}) {
-            if (item.hwndItem == link->Handle())
-                link->Draw(item);
-        }
-        return TRUE;
-    }
-    case WM_CTLCOLORSTATIC: {
-        HDC dc = reinterpret_cast<HDC>(wParam);
-        HWND control = reinterpret_cast<HWND>(lParam);
-        if (control == Panel1) {
-            ::SetBkColor(dc, RGB(255, 255, 255));
-            return reinterpret_cast<LRESULT>(win::PanelBrush());
-        }
-        ::SetBkColor(dc, win::kFormColor);
-        return reinterpret_cast<LRESULT>(win::FormBrush());
-    }
-    case WM_SETCURSOR: {
-        HWND control = reinterpret_cast<HWND>(wParam);
-        if (control == Label6.Handle() || control == Label7.Handle()) {
-            ::SetCursor(::LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(IDC_HAND)));
-            return TRUE;
-        }
-        break;
-    }
-    }
-    return DefaultProc(msg, wParam, lParam);
+    if (id == IDOK || id == IDCANCEL)
+        SetModalResult(id);
+    else if (id == idLabel6 && code == BN_CLICKED)
+        Label6Click();
+    else if (id == idLabel7 && code == BN_CLICKED)
+        Label7Click();
+}
+
+WPARAM TfrmAbout::DefaultButtonId() const
+{
+    // Enter opens a focused link, and presses OK from anywhere else.
+    return FocusedButtonOr({Label6.Handle(), Label7.Handle()}, IDOK);
 }
 
 } // namespace folimar

@@ -1,16 +1,13 @@
 // The about window: product name, version, legal notice and the web and support links.
 #pragma once
 
-#include "win/picture_button.h"
-#include "win/controls.h"
-#include "win/handle.h"
 #include "win/modal_window.h"
+#include "win/picture_button.h"
 
 namespace folimar {
 
 class TfrmAbout : public win::ModalWindow {
 public:
-    static constexpr char kClassName[] = "TfrmAbout";
     static constexpr int kClientWidth = 320;
     static constexpr int kClientHeight = 181;
     static constexpr int kBannerHeight = 49;
@@ -22,15 +19,14 @@ public:
 
 private:
     bool CreateModal(HWND owner) override;
-    void FormCreate();
-    void CreateControls();
-    LRESULT HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) override;
+    void CreateControls() override;
+    void OnCommand(int id, int code, HWND control) override;
+    bool IsPanelColored(HWND control) const override { return control == Panel1; }
+    WPARAM DefaultButtonId() const override;
     void Label6Click();
     void Label7Click();
 
-    win::Font FFont;
     win::Font FTitleFont;
-    win::Font FLinkFont;
     win::Bitmap FBanner;
     HWND Panel1 = nullptr;
     win::PictureButton Label6;

@@ -1,6 +1,7 @@
 // The settings dialog and the shell's folder browser.
 #include "dialogs/setup.h"
 
+#include "base/resource.h"
 #include "files/folders.h"
 #include "files/text_rules.h"
 #include "resources/glyphs.h"
@@ -83,17 +84,12 @@ TSettings TfrmSetting::Settings() const
 
 bool TfrmSetting::CreateModal(HWND owner)
 {
-    if (!CreateDialogFrame(owner, kClassName, "Setup", kClientWidth, kClientHeight))
-        return false;
-    FormCreate();
-    return true;
+    return CreateDialogForm(owner, {"TfrmSetting", "Setup", 381, 258, IDI_FOLIMAR});
 }
 
 void TfrmSetting::FormCreate()
 {
-    FFont = win::CreateFormFont();
     FChanged = false;
-    CreateControls();
     ShowFolder(FOrigFolder);
     ::SendMessageA(FOrigMode == kModeNewName ? rbNewName : rbOverwrite, BM_SETCHECK, BST_CHECKED, 0);
     SetTabStop(rbNewName, FOrigMode == kModeNewName);
@@ -109,19 +105,12 @@ void TfrmSetting::CreateControls()
     HFONT font = FFont.get();
 
     // Tab follows the creation order: the folder, browse, the mode, Ok, Cancel.
-    GroupBox1 = win::CreateChild(form, "BUTTON", "Folder for output file", WS_VISIBLE | WS_CLIPCHILDREN | BS_GROUPBOX,
-                                 {12, 12, 357, 72}, idGroupBox1, font, WS_EX_CONTROLPARENT);
-    win::ForwardChildNotifications(GroupBox1);
-    Edit1 = win::CreateChild(GroupBox1, "EDIT", "", WS_VISIBLE | WS_TABSTOP | ES_READONLY | ES_AUTOHSCROLL,
-                             {14, 30, 286, 21}, idEdit1, font, WS_EX_CLIENTEDGE);
-    win::OnDoubleClick(Edit1, [this] { SpeedButton1Click(); }); // a double click browses
+    GroupBox1 = win::CreateGroupBox(form, "Folder for output file", {12, 12, 357, 72}, idGroupBox1, font);
+    Edit1 = win::CreatePathField(GroupBox1, {14, 30, 286, 21}, idEdit1, font, [this] { SpeedButton1Click(); });
     SpeedButton1.Create(GroupBox1, idSpeedButton1, {307, 26, 36, 29}, "", font, win::PictureButton::Layout::Glyph,
                         win::kFormColor, MakeButtonGlyph(Glyph::Browse, win::kFormColor));
 
-    rdgrpOutputMode =
-        win::CreateChild(form, "BUTTON", "When output file exists", WS_VISIBLE | WS_CLIPCHILDREN | BS_GROUPBOX,
-                         {12, 98, 357, 64}, idRdgrpOutputMode, font, WS_EX_CONTROLPARENT);
-    win::ForwardChildNotifications(rdgrpOutputMode);
+    rdgrpOutputMode = win::CreateGroupBox(form, "When output file exists", {12, 98, 357, 64}, idRdgrpOutputMode, font);
     // Two columns; the arrow keys move between the items as in any radio group.
     rbNewName = win::CreateChild(rdgrpOutputMode, "BUTTON", "New name", WS_VISIBLE | WS_GROUP | BS_AUTORADIOBUTTON,
                                  {16, 28, 150, 20}, idNewName, font);
@@ -146,8 +135,7 @@ void TfrmSetting::ShowFolder(const std::string& folder)
 
 void TfrmSetting::UpdateOk()
 {
-    if ((::IsWindowEnabled(BitBtn1) != FALSE) != FChanged)
-        ::EnableWindow(BitBtn1, FChanged ? TRUE : FALSE);
+    SetEnabled(BitBtn1, FChanged);
 }
 
 void TfrmSetting::SpeedButton1Click()
@@ -158,7 +146,7 @@ void TfrmSetting::SpeedButton1Click()
         if (CanCreateFileIn(chosen, error))
             ShowFolder(chosen);
         else
-            ::MessageBoxA(Handle(), PermissionWarning(chosen).c_str(), "Warning", MB_OK | MB_ICONWARNING);
+            Box(PermissionWarning(chosen), "Warning", MB_OK | MB_ICONWARNING);
     }
     FChanged = ChangedByFolder(FChanged, FFolder, FOrigFolder);
     UpdateOk();
@@ -178,8 +166,7 @@ bool TfrmSetting::FormCloseQuery(int& result)
 {
     if (!AsksToSave(FChanged, result))
         return true;
-    result = ResultAfterSaveAnswer(
-        ::MessageBoxA(Handle(), kSaveQuestion, kSaveQuestionCaption, MB_YESNOCANCEL | MB_ICONQUESTION));
+    result = ResultAfterSaveAnswer(Box(kSaveQuestion, kSaveQuestionCaption, MB_YESNOCANCEL | MB_ICONQUESTION));
     return result != 0;
 }
 
@@ -206,49 +193,10 @@ void TfrmSetting::OnCommand(int id, int code, HWND control)
     }
 }
 
-LRESULT TfrmSetting::OnColor(HDC dc, HWND control)
-{
-    if (control == Edit1) {
-        // The read-only folder field looks like a field, not like the form.
-        ::SetBkColor(dc, win::kPanelColor);
-        return reinterpret_cast<LRESULT>(win::PanelBrush());
-    }
-    ::SetBkColor(dc, win::kFormColor);
-    return reinterpret_cast<LRESULT>(win::FormBrush());
-}
-
 WPARAM TfrmSetting::DefaultButtonId() const
 {
     // Enter presses the focused button, and Ok from anywhere else.
-    HWND focus = ::GetFocus();
-    if (focus && (focus == SpeedButton1.Handle() || focus == BitBtn1 || focus == BitBtn2))
-        return static_cast<WPARAM>(::GetDlgCtrlID(focus));
-    return idBitBtn1;
-}
-
-LRESULT TfrmSetting::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam)
-{
-    switch (msg) {
-    case WM_COMMAND:
-        OnCommand(LOWORD(wParam), HIWORD(wParam), reinterpret_cast<HWND>(lParam));
-        return 0;
-    case WM_CTLCOLORSTATIC:
-    case WM_CTLCOLOREDIT:
-        return OnColor(reinterpret_cast<HDC>(wParam), reinterpret_cast<HWND>(lParam));
-    case WM_DRAWITEM: {
-        const auto& item = *reinterpret_cast<const DRAWITEMSTRUCT*>(lParam);
-        if (item.hwndItem == SpeedButton1.Handle())
-            SpeedButton1.Draw(item);
-        return TRUE;
-    }
-    case DM_GETDEFID:
-        return MAKELRESULT(DefaultButtonId(), DC_HASDEFID);
-    case WM_CLOSE:
-        // The close box closes as Cancel does; the modal loop asks and destroys the window.
-        SetModalResult(IDCANCEL);
-        return 0;
-    }
-    return DefaultProc(msg, wParam, lParam);
+    return FocusedButtonOr({SpeedButton1.Handle(), BitBtn1, BitBtn2}, idBitBtn1);
 }
 
 } // namespace folimar

@@ -4,7 +4,6 @@
 #include "settings/settings.h"
 #include "dialogs/setup_rules.h"
 #include "win/controls.h"
-#include "win/handle.h"
 #include "win/modal_window.h"
 #include "win/picture_button.h"
 
@@ -24,10 +23,6 @@ bool BrowseForFolder(HWND owner, const std::string& title, const std::string& in
 
 class TfrmSetting : public win::ModalWindow {
 public:
-    static constexpr char kClassName[] = "TfrmSetting";
-    static constexpr int kClientWidth = 381;
-    static constexpr int kClientHeight = 258;
-
     // Control identifiers, for the window's own dispatch and for tools that drive the window.
     enum ControlId {
         idGroupBox1 = 100,
@@ -48,13 +43,13 @@ public:
 private:
     bool CreateModal(HWND owner) override;
     bool CloseQuery(int& result) override { return FormCloseQuery(result); }
-    LRESULT HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) override;
-    void CreateControls();
-    void OnCommand(int id, int code, HWND control);
-    LRESULT OnColor(HDC dc, HWND control);
-    WPARAM DefaultButtonId() const;
+    void CreateControls() override;
+    void OnCommand(int id, int code, HWND control) override;
+    // The read-only folder field looks like a field, not like the form.
+    bool IsPanelColored(HWND control) const override { return control == Edit1; }
+    WPARAM DefaultButtonId() const override;
 
-    void FormCreate();
+    void FormCreate() override;
     void SpeedButton1Click();
     void rdgrpOutputModeClick();
     bool FormCloseQuery(int& result);
@@ -69,8 +64,6 @@ private:
     std::string FFolder;
     int FMode = 0;
 
-    // Window resources.
-    win::Font FFont;
     win::Hints FHints;
 
     // Controls, named as on the form.

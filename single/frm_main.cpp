@@ -3,6 +3,7 @@
 
 #include "base/printer_constants.h"
 #include "base/product_info.h"
+#include "base/resource.h"
 #include "dialogs/about.h"
 #include "files/folders.h"
 #include "files/text_rules.h"
@@ -18,24 +19,9 @@
 
 namespace folimar {
 
-namespace {
-
-HCURSOR SystemCursor(LPCSTR id)
-{
-    return ::LoadCursorA(nullptr, id);
-}
-
-} // namespace
-
 bool TfrmMain::Create()
 {
-    if (!CreateMainWindow(kClassName, kAppTitle, kClientWidth, kClientHeight))
-        return false;
-    FFont = win::CreateFormFont();
-    FLinkFont = win::CreateFormFont(false, true);
-    CreateControls();
-    FormCreate();
-    return true;
+    return CreateMainForm({"TfrmMain", kAppTitle, 403, 224, IDI_FOLIMAR});
 }
 
 void TfrmMain::CreateControls()
@@ -43,9 +29,7 @@ void TfrmMain::CreateControls()
     HWND form = Handle();
     HFONT font = FFont.get();
 
-    Panel1 = win::CreateChild(form, "STATIC", "", WS_VISIBLE | WS_CLIPCHILDREN | SS_OWNERDRAW, {0, 0, 403, 52},
-                              idPanel1, font, WS_EX_CONTROLPARENT);
-    win::ForwardChildNotifications(Panel1);
+    Panel1 = win::CreatePanel(form, {0, 0, 403, 52}, idPanel1, font);
     FLogo = MakeLogo(160, 44);
     Image1 =
         win::CreateChild(Panel1, "STATIC", "", WS_VISIBLE | SS_BITMAP | SS_NOTIFY, {1, 1, 160, 44}, idImage1, nullptr);
@@ -53,12 +37,8 @@ void TfrmMain::CreateControls()
     SpeedButton2.Create(Panel1, idSpeedButton2, {344, 13, 48, 20}, "About", FLinkFont.get(),
                         win::PictureButton::Layout::Link, win::kPanelColor);
 
-    GroupBox1 = win::CreateChild(form, "BUTTON", "Output file name", WS_VISIBLE | WS_CLIPCHILDREN | BS_GROUPBOX,
-                                 {16, 67, 369, 68}, idGroupBox1, font, WS_EX_CONTROLPARENT);
-    win::ForwardChildNotifications(GroupBox1);
-    Edit1 = win::CreateChild(GroupBox1, "EDIT", "", WS_VISIBLE | WS_TABSTOP | ES_READONLY | ES_AUTOHSCROLL,
-                             {19, 20, 289, 21}, idEdit1, font, WS_EX_CLIENTEDGE);
-    win::OnDoubleClick(Edit1, [this] { SpeedButton1Click(); }); // a double click browses
+    GroupBox1 = win::CreateGroupBox(form, "Output file name", {16, 67, 369, 68}, idGroupBox1, font);
+    Edit1 = win::CreatePathField(GroupBox1, {19, 20, 289, 21}, idEdit1, font, [this] { SpeedButton1Click(); });
     SpeedButton1.Create(GroupBox1, idSpeedButton1, {315, 15, 36, 29}, "", font, win::PictureButton::Layout::Glyph,
                         win::kFormColor, MakeButtonGlyph(Glyph::Browse, win::kFormColor));
     ProgressBar1 = win::CreateChild(GroupBox1, PROGRESS_CLASSA, "", 0, {19, 44, 289, 17}, idProgressBar1, nullptr);
@@ -146,12 +126,6 @@ void TfrmMain::Close()
     ::PostMessageA(Handle(), WM_CLOSE, 0, 0);
 }
 
-void TfrmMain::SetEnabled(HWND control, bool enabled)
-{
-    if (control && (::IsWindowEnabled(control) != FALSE) != enabled)
-        ::EnableWindow(control, enabled ? TRUE : FALSE);
-}
-
 void TfrmMain::SetCloseBoxEnabled(bool enabled)
 {
     if (enabled == FCloseBoxEnabled)
@@ -170,23 +144,11 @@ void TfrmMain::SetOutputPath(const std::string& path)
     ::SendMessageA(Edit1, EM_SCROLLCARET, 0, 0);
 }
 
-int TfrmMain::Box(const std::string& text, const char* caption, UINT flags)
-{
-    // The window under the box is painted first: a dialog that just closed, a bar that just moved,
-    // must not show through the box's first frame.
-    ::UpdateWindow(Handle());
-    return ::MessageBoxA(Handle(), text.c_str(), caption, flags);
-}
-
 WPARAM TfrmMain::DefaultButtonId() const
 {
     // Enter presses the focused button, and Convert from anywhere else.
-    HWND focus = ::GetFocus();
-    for (const win::PictureButton* button : {&SpeedButton2, &SpeedButton1, &sbConvert, &sbCancel}) {
-        if (focus && focus == button->Handle())
-            return static_cast<WPARAM>(::GetDlgCtrlID(focus));
-    }
-    return idSbConvert;
+    return FocusedButtonOr({SpeedButton2.Handle(), SpeedButton1.Handle(), sbConvert.Handle(), sbCancel.Handle()},
+                           idSbConvert);
 }
 
 void TfrmMain::OnCommand(int id, int code, HWND control)
@@ -197,90 +159,60 @@ void TfrmMain::OnCommand(int id, int code, HWND control)
         control = sbCancel.Handle();
         id = idSbCancel;
     }
-    if (!control || !::IsWindowEnabled(control))
+    // Buttons and the banner's picture both report a click as code 0 (BN_CLICKED, STN_CLICKED).
+    if (!control || !::IsWindowEnabled(control) || code != BN_CLICKED)
         return;
     switch (id) {
     case idSbConvert:
-        if (code == BN_CLICKED)
-            btnConvertClick();
+        btnConvertClick();
         break;
     case idSbCancel:
-        if (code == BN_CLICKED)
-            sbCancelClick();
+        sbCancelClick();
         break;
     case idSpeedButton1:
-        if (code == BN_CLICKED)
-            SpeedButton1Click();
+        SpeedButton1Click();
         break;
     case idSpeedButton2:
-        if (code == BN_CLICKED)
-            SpeedButton2Click();
+        SpeedButton2Click();
         break;
     case idImage1:
-        if (code == STN_CLICKED)
-            Label4Click();
+        Label4Click();
         break;
     }
 }
 
-LRESULT TfrmMain::OnColor(HDC dc, HWND control)
+bool TfrmMain::IsPanelColored(HWND control) const
 {
-    if (control == Panel1 || (control == Edit1 && ::IsWindowEnabled(Edit1))) {
-        // The banner is white, and so is the read-only path field while it can be used.
-        ::SetBkColor(dc, win::kPanelColor);
-        return reinterpret_cast<LRESULT>(win::PanelBrush());
-    }
-    ::SetBkColor(dc, win::kFormColor);
-    return reinterpret_cast<LRESULT>(win::FormBrush());
+    return control == Panel1 || (control == Edit1 && ::IsWindowEnabled(Edit1));
 }
 
 bool TfrmMain::OnSetCursor(HWND control)
 {
     if (FBusy) {
-        ::SetCursor(SystemCursor(reinterpret_cast<LPCSTR>(IDC_WAIT)));
+        ::SetCursor(::LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(IDC_WAIT)));
         return true;
     }
-    if (control == Image1 || control == SpeedButton2.Handle()) {
-        ::SetCursor(SystemCursor(reinterpret_cast<LPCSTR>(IDC_HAND)));
+    if (control == Image1) {
+        ::SetCursor(::LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(IDC_HAND)));
         return true;
     }
-    return false;
+    return Form::OnSetCursor(control);
 }
 
 void TfrmMain::OnDrawItem(const DRAWITEMSTRUCT& item)
 {
-    if (item.hwndItem == Panel1) {
-        RECT rc = item.rcItem;
-        ::FillRect(item.hDC, &rc, win::PanelBrush());
-        ::DrawEdge(item.hDC, &rc, BDR_RAISEDINNER, BF_RECT);
+    if (item.hwndItem != Panel1) {
+        Form::OnDrawItem(item);
         return;
     }
-    for (const win::PictureButton* button : {&SpeedButton2, &SpeedButton1, &sbConvert, &sbCancel}) {
-        if (item.hwndItem == button->Handle()) {
-            button->Draw(item);
-            return;
-        }
-    }
+    RECT rc = item.rcItem;
+    ::FillRect(item.hDC, &rc, win::PanelBrush());
+    ::DrawEdge(item.hDC, &rc, BDR_RAISEDINNER, BF_RECT);
 }
 
-LRESULT TfrmMain::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam)
+LRESULT TfrmMain::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam)
 {
     switch (msg) {
-    case WM_COMMAND:
-        OnCommand(LOWORD(wParam), HIWORD(wParam), reinterpret_cast<HWND>(lParam));
-        return 0;
-    case WM_CTLCOLORSTATIC:
-    case WM_CTLCOLOREDIT:
-        return OnColor(reinterpret_cast<HDC>(wParam), reinterpret_cast<HWND>(lParam));
-    case WM_DRAWITEM:
-        OnDrawItem(*reinterpret_cast<const DRAWITEMSTRUCT*>(lParam));
-        return TRUE;
-    case WM_SETCURSOR:
-        if (OnSetCursor(reinterpret_cast<HWND>(wParam)))
-            return TRUE;
-        break;
-    case DM_GETDEFID:
-        return MAKELRESULT(DefaultButtonId(), DC_HASDEFID);
     case WM_PAGE_PROGRESS:
         WMPageProgress(wParam);
         return 0;
@@ -291,10 +223,6 @@ LRESULT TfrmMain::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam)
             return 0;
         }
         ::DestroyWindow(Handle());
-        return 0;
-    case WM_DESTROY:
-        FormDestroy();
-        ::PostQuitMessage(0);
         return 0;
     }
     return DefaultProc(msg, wParam, lParam);

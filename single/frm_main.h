@@ -3,10 +3,9 @@
 
 #include "render/page_progress.h"
 #include "single/convert_rules.h"
-#include "win/picture_button.h"
 #include "win/controls.h"
-#include "win/handle.h"
-#include "win/window.h"
+#include "win/form.h"
+#include "win/picture_button.h"
 
 #include <memory>
 #include <string>
@@ -15,12 +14,8 @@ namespace folimar {
 
 struct TConvertParams;
 
-class TfrmMain : public win::Window {
+class TfrmMain : public win::Form {
 public:
-    static constexpr char kClassName[] = "TfrmMain";
-    static constexpr int kClientWidth = 403;
-    static constexpr int kClientHeight = 224;
-
     // Control identifiers, for the window's own dispatch and for tools that drive the window.
     enum ControlId {
         idPanel1 = 100,
@@ -41,14 +36,16 @@ public:
     void OnIdle() override { ApplicationEvents1Idle(); }
 
 private:
-    LRESULT HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) override;
-    void CreateControls();
-    void OnCommand(int id, int code, HWND control);
-    LRESULT OnColor(HDC dc, HWND control);
-    bool OnSetCursor(HWND control);
-    void OnDrawItem(const DRAWITEMSTRUCT& item);
+    LRESULT OnMessage(UINT msg, WPARAM wParam, LPARAM lParam) override;
+    void CreateControls() override;
+    void OnCommand(int id, int code, HWND control) override;
+    // The banner is white, and so is the read-only path field while it can be used.
+    bool IsPanelColored(HWND control) const override;
+    bool OnSetCursor(HWND control) override;
+    void OnDrawItem(const DRAWITEMSTRUCT& item) override;
+    WPARAM DefaultButtonId() const override;
 
-    void FormCreate();
+    void FormCreate() override;
     void ApplicationEvents1Idle();
     void SpeedButton1Click();
     void btnConvertClick();
@@ -56,7 +53,7 @@ private:
     void SpeedButton2Click();
     void Label4Click();
     void WMPageProgress(WPARAM wParam);
-    void FormDestroy();
+    void FormDestroy() override;
 
     // Parts of the conversion, in the order the Convert handler runs them.
     void BeginBusy();
@@ -69,9 +66,6 @@ private:
     void Close();
     void SetCloseBoxEnabled(bool enabled);
     void SetOutputPath(const std::string& path);
-    void SetEnabled(HWND control, bool enabled);
-    int Box(const std::string& text, const char* caption, UINT flags);
-    WPARAM DefaultButtonId() const;
 
     // Fields of the job (from the command line) and the conversion state.
     std::string FJobFile;       // with its quotes
@@ -85,8 +79,6 @@ private:
     TConvertParams* FRunning = nullptr;       // the conversion being awaited
 
     // Window resources.
-    win::Font FFont;
-    win::Font FLinkFont;
     win::Bitmap FLogo;
     win::Hints FHints;
 

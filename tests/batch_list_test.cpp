@@ -104,13 +104,8 @@ TEST(PlannedPdfPath, KeepsTheSourceExtensionAndNumbersOnlyInNewNameMode)
     EXPECT_EQ(PlannedPdfPath("C:\\Out", "report.doc", true, disk.Taken()), "C:\\Outreport.doc.pdf");
 }
 
-TEST(StatusImages, FollowTheImageListRoles)
+TEST(StatusImages, BusyFramesRunRound)
 {
-    EXPECT_EQ(StatusImage(TEntryStatus::Pending), 1);
-    EXPECT_EQ(StatusImage(TEntryStatus::Busy), 6);
-    EXPECT_EQ(StatusImage(TEntryStatus::Done), 5);
-    EXPECT_EQ(StatusImage(TEntryStatus::Failed), 14);
-
     // From pending the animation runs 6..12 and round again; any other image restarts it.
     std::vector<int> frames;
     for (int image = kStatusPending, i = 0; i < 9; ++i)

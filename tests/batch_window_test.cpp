@@ -3,6 +3,7 @@
 #include "tests/gtest_win.h"
 
 #include "batch/batch_window_rules.h"
+#include "batch/prnthread.h"
 
 #include <string>
 #include <vector>
@@ -25,6 +26,18 @@ TEST(BatchButtonStates, FollowTheBatchAndTheConvertibleEntries)
     };
     for (const Case& c : cases)
         EXPECT_EQ(BatchButtonStates(c.running, c.convertible), c.states) << c.running << " " << c.convertible;
+}
+
+TEST(StatusImageAfter, FollowsTheBatchReport)
+{
+    struct Case {
+        WPARAM status;
+        int image;
+    } cases[] = {
+        {BATCH_ITEM_FAILED, 14}, {BATCH_ITEM_DONE, 5}, {BATCH_STOPPED, 1}, // pending again: the row was not finished
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(StatusImageAfter(c.status), c.image) << c.status;
 }
 
 TEST(RowBackground, AlternatesFromTheTop)

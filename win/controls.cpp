@@ -108,6 +108,38 @@ bool OnDoubleClick(HWND control, std::function<void()> action)
     return true;
 }
 
+namespace {
+
+HWND CreateContainer(HWND parent, const char* className, const char* text, DWORD style, const Bounds& bounds, int id,
+                     HFONT font)
+{
+    HWND hwnd = CreateChild(parent, className, text, WS_VISIBLE | WS_CLIPCHILDREN | style, bounds, id, font,
+                            WS_EX_CONTROLPARENT);
+    if (hwnd)
+        ForwardChildNotifications(hwnd);
+    return hwnd;
+}
+
+} // namespace
+
+HWND CreatePanel(HWND parent, const Bounds& bounds, int id, HFONT font, DWORD style)
+{
+    return CreateContainer(parent, "STATIC", "", style, bounds, id, font);
+}
+
+HWND CreateGroupBox(HWND parent, const char* caption, const Bounds& bounds, int id, HFONT font)
+{
+    return CreateContainer(parent, "BUTTON", caption, BS_GROUPBOX, bounds, id, font);
+}
+
+HWND CreatePathField(HWND parent, const Bounds& bounds, int id, HFONT font, std::function<void()> browse)
+{
+    HWND hwnd = CreateChild(parent, "EDIT", "", WS_VISIBLE | WS_TABSTOP | ES_READONLY | ES_AUTOHSCROLL, bounds, id,
+                            font, WS_EX_CLIENTEDGE);
+    OnDoubleClick(hwnd, std::move(browse));
+    return hwnd;
+}
+
 std::string GetText(HWND control)
 {
     int length = ::GetWindowTextLengthA(control);

@@ -31,6 +31,14 @@ Font CreateFormFont(bool bold = false, bool underline = false);
 // the brush that parent gives for it.
 bool ForwardChildNotifications(HWND container);
 
+// A panel (a static, owner-drawn unless style says otherwise) or a group box that holds other
+// controls: clips them, lets Tab into them and forwards their notifications.
+HWND CreatePanel(HWND parent, const Bounds& bounds, int id, HFONT font, DWORD style = SS_OWNERDRAW);
+HWND CreateGroupBox(HWND parent, const char* caption, const Bounds& bounds, int id, HFONT font);
+
+// A read-only path field that runs browse when double-clicked.
+HWND CreatePathField(HWND parent, const Bounds& bounds, int id, HFONT font, std::function<void()> browse);
+
 std::string GetText(HWND control);
 
 // Calls action after the control has handled a double click of the left button (a read-only

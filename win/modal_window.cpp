@@ -5,14 +5,25 @@
 
 namespace win {
 
-bool ModalWindow::CreateDialogFrame(HWND owner, const char* className, const char* caption, int clientWidth,
-                                    int clientHeight)
+bool ModalWindow::CreateDialogForm(HWND owner, const FormClass& form)
 {
-    if (!RegisterClassOnce(className, FormBrush()))
+    if (!RegisterClassOnce(form.className, FormBrush(), form.iconId))
         return false;
     constexpr DWORD style = WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN;
     constexpr DWORD exStyle = WS_EX_DLGMODALFRAME | WS_EX_CONTROLPARENT;
-    return CreateCentredOn(owner, className, caption, style, exStyle, clientWidth, clientHeight);
+    if (!CreateCentredOn(owner, form.className, form.caption, style, exStyle, form.clientWidth, form.clientHeight))
+        return false;
+    Populate();
+    return true;
+}
+
+LRESULT ModalWindow::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam)
+{
+    if (msg == WM_CLOSE) {
+        SetModalResult(IDCANCEL);
+        return 0;
+    }
+    return Form::OnMessage(msg, wParam, lParam);
 }
 
 int ModalWindow::ShowModal(HWND owner)

@@ -14,6 +14,8 @@ namespace win {
 namespace {
 
 constexpr UINT_PTR kHoverSubclassId = 1;
+// The property of a button's control that holds the button object.
+constexpr char kObjectProperty[] = "win::PictureButton";
 constexpr int kGlyphCaptionGap = 3; // at 96 DPI
 constexpr COLORREF kLinkColor = RGB(0, 0, 255);
 
@@ -34,7 +36,14 @@ bool PictureButton::Create(HWND parent, int id, const Bounds& bounds, const char
     if (!hwnd_)
         return false;
     ::SetWindowSubclass(hwnd_, HoverProc, kHoverSubclassId, reinterpret_cast<DWORD_PTR>(this));
+    ::SetPropA(hwnd_, kObjectProperty, this);
     return true;
+}
+
+PictureButton* PictureButton::FromHandle(HWND hwnd)
+{
+    // A window property rather than the subclass's data: MinGW's comctl32 has no GetWindowSubclass.
+    return hwnd ? static_cast<PictureButton*>(::GetPropA(hwnd, kObjectProperty)) : nullptr;
 }
 
 LRESULT CALLBACK PictureButton::HoverProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR self)
@@ -54,6 +63,7 @@ LRESULT CALLBACK PictureButton::HoverProc(HWND hwnd, UINT msg, WPARAM wParam, LP
         ::InvalidateRect(hwnd, nullptr, FALSE);
         break;
     case WM_NCDESTROY:
+        ::RemovePropA(hwnd, kObjectProperty);
         ::RemoveWindowSubclass(hwnd, HoverProc, kHoverSubclassId);
         button->hwnd_ = nullptr;
         break;

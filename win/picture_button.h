@@ -31,6 +31,10 @@ public:
     bool Create(HWND parent, int id, const Bounds& bounds, const char* caption, HFONT font, Layout layout,
                 COLORREF background, ButtonGlyph glyph = {});
     HWND Handle() const { return hwnd_; }
+    bool IsLink() const { return layout_ == Layout::Link; }
+
+    // The button object of a control made by Create, or null for any other window.
+    static PictureButton* FromHandle(HWND hwnd);
 
     // Paints the button; called by the parent for WM_DRAWITEM.
     void Draw(const DRAWITEMSTRUCT& item) const;

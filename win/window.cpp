@@ -1,9 +1,7 @@
 // Window base and the application's message loop.
 #include "win/window.h"
 
-#include "base/resource.h"
 #include "win/dpi.h"
-#include "win/form_colors.h"
 
 #include <algorithm>
 
@@ -40,20 +38,14 @@ POINT CentreOn(HWND owner, int width, int height)
     return CentreOnRect(ownerRect, width, height);
 }
 
-HICON ProductIcon(bool smallIcon)
+HICON ResourceIcon(int iconId, bool smallIcon)
 {
     const int size = ::GetSystemMetrics(smallIcon ? SM_CXSMICON : SM_CXICON);
     return static_cast<HICON>(
-        ::LoadImageA(::GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDI_FOLIMAR), IMAGE_ICON, size, size, LR_SHARED));
+        ::LoadImageA(::GetModuleHandleA(nullptr), MAKEINTRESOURCEA(iconId), IMAGE_ICON, size, size, LR_SHARED));
 }
 
-void SetProductIcon(HWND hwnd)
-{
-    ::SendMessageA(hwnd, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(ProductIcon(false)));
-    ::SendMessageA(hwnd, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(ProductIcon(true)));
-}
-
-bool Window::RegisterClassOnce(const char* className, HBRUSH background)
+bool Window::RegisterClassOnce(const char* className, HBRUSH background, int iconId)
 {
     WNDCLASSEXA wc{};
     if (::GetClassInfoExA(::GetModuleHandleA(nullptr), className, &wc))
@@ -64,8 +56,8 @@ bool Window::RegisterClassOnce(const char* className, HBRUSH background)
     wc.hCursor = ::LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(IDC_ARROW));
     wc.hbrBackground = background;
     // Without them the caption and the taskbar show the system's default icon.
-    wc.hIcon = ProductIcon(false);
-    wc.hIconSm = ProductIcon(true);
+    wc.hIcon = ResourceIcon(iconId, false);
+    wc.hIconSm = ResourceIcon(iconId, true);
     wc.lpszClassName = className;
     return ::RegisterClassExA(&wc) != 0;
 }
@@ -99,17 +91,11 @@ bool Window::CreateAt(HWND owner, const RECT& area, const char* className, const
                                   ::GetModuleHandleA(nullptr), this);
     // The taskbar asks the window first, and a window with a dialog frame takes its caption icon
     // from WM_SETICON, not from its class.
-    if (hwnd)
-        SetProductIcon(hwnd);
+    if (hwnd) {
+        ::SendMessageA(hwnd, WM_SETICON, ICON_BIG, static_cast<LPARAM>(::GetClassLongPtrA(hwnd, GCLP_HICON)));
+        ::SendMessageA(hwnd, WM_SETICON, ICON_SMALL, static_cast<LPARAM>(::GetClassLongPtrA(hwnd, GCLP_HICONSM)));
+    }
     return hwnd != nullptr;
-}
-
-bool Window::CreateMainWindow(const char* className, const char* caption, int clientWidth, int clientHeight)
-{
-    if (!RegisterClassOnce(className, FormBrush()))
-        return false;
-    constexpr DWORD style = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_CLIPCHILDREN;
-    return CreateCentred(className, caption, style, WS_EX_CONTROLPARENT, clientWidth, clientHeight);
 }
 
 LRESULT Window::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam)

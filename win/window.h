@@ -22,8 +22,9 @@ public:
     virtual bool PreviewMessage(const MSG&) { return false; }
 
 protected:
-    // Registers className once per process with this class's procedure and the product's icon.
-    static bool RegisterClassOnce(const char* className, HBRUSH background);
+    // Registers className once per process with this class's procedure and the icon iconId of the
+    // program's resources.
+    static bool RegisterClassOnce(const char* className, HBRUSH background, int iconId);
 
     // Creates the window with a client area of the given size (at 96 DPI, scaled to the screen's
     // DPI), centred on the screen.
@@ -33,10 +34,6 @@ protected:
     // The same for a window owned by owner and centred on it (on the screen when owner is null).
     bool CreateCentredOn(HWND owner, const char* className, const char* caption, DWORD style, DWORD exStyle,
                          int clientWidth, int clientHeight);
-
-    // A main window of the program: its class registered on the form colour, a fixed border
-    // with the system menu and the minimise box, centred on the screen.
-    bool CreateMainWindow(const char* className, const char* caption, int clientWidth, int clientHeight);
 
     virtual LRESULT HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam);
     LRESULT DefaultProc(UINT msg, WPARAM wParam, LPARAM lParam);
@@ -51,12 +48,9 @@ private:
 // Top-left corner that centres a window of the given size on owner, kept on its monitor's work area.
 POINT CentreOn(HWND owner, int width, int height);
 
-// The product's icon from the program's resources at the system's large or small icon size;
-// shared (loaded once, never destroyed), or null when the program carries none.
-HICON ProductIcon(bool smallIcon);
-
-// Gives the product's icon to a window whose class is not ours (WM_SETICON, both sizes).
-void SetProductIcon(HWND hwnd);
+// The icon iconId of the program's resources at the system's large or small icon size; shared
+// (loaded once, never destroyed), or null when the program carries none.
+HICON ResourceIcon(int iconId, bool smallIcon);
 
 // Keyboard navigation for a window of controls, as in a dialog: Tab, the arrow keys, Enter (the
 // default button the window names through DM_GETDEFID), Esc (IDCANCEL) and Alt+access keys.
