@@ -125,6 +125,31 @@ TEST(PdfWriteArguments, ThePrologueRunsBeforeTheJob)
     EXPECT_EQ(with, args);
 }
 
+TEST(PdfWriteArguments, ALongPrologueGoesInPiecesTheLibraryTakes)
+{
+    // A long title, written as UTF-16 hex, makes a document information of kilobytes.
+    std::string prologue = "[ /Title (" + std::string(5000, 'T') + ") /DOCINFO pdfmark";
+    prologue[100] = '\r';
+    prologue[101] = '\0';
+    prologue[102] = '\xE9';
+    std::vector<std::string> entries = PrologueEntries(prologue);
+    ASSERT_GT(entries.size(), 2u);
+    for (const std::string& entry : entries)
+        EXPECT_LE(entry.size(), kMaxGsArgument);
+    // The pieces are hex strings that, joined, give back every byte of the prologue.
+    std::string joined;
+    for (const std::string& entry : entries) {
+        size_t open = entry.find('<');
+        if (open == std::string::npos)
+            continue;
+        for (size_t i = open + 1; entry[i] != '>'; i += 2)
+            joined += static_cast<char>(std::stoi(entry.substr(i, 2), nullptr, 16));
+    }
+    EXPECT_EQ(joined, prologue);
+    EXPECT_EQ(PrologueEntries(std::string(kMaxGsArgument, 'x')).size(), 1u);
+    EXPECT_TRUE(PrologueEntries("").empty());
+}
+
 TEST(PdfWriteArguments, EntriesInOrder)
 {
     std::vector<std::string> args = BuildPdfWriteArguments("/tmp/job 1.ps", "/tmp/Sales up 100%done.pdf");
@@ -382,6 +407,23 @@ TEST(ConvertPsToPdf, ThePrologueSetsTheDocumentInformation)
     ASSERT_TRUE(
         ConvertPsToPdf(dir / "job.ps", dir / "job.pdf", nullptr, "[ /Title (From the prologue) /DOCINFO pdfmark"));
     EXPECT_EQ(testing_support::PdfInfoField(dir / "job.pdf", "Title"), "From the prologue");
+}
+
+TEST(ConvertPsToPdf, APrologueLongerThanOneArgumentStillRuns)
+{
+    FOLIMAR_REQUIRE_GHOSTSCRIPT();
+    TempDir dir;
+    ASSERT_TRUE(WriteFileBytes(dir / "job.ps", MakeJob(2, true)));
+    // Strings with bytes of every kind, as the document information holds them.
+    const std::string title = std::string(3000, 'L') + "end";
+    const std::string prologue = "\r/Title (" + title +
+                                 ") def\r/Author (a\\(b\\)) def\r[ /Title Title /Author Author "
+                                 "/DOCINFO pdfmark\r%%EOF";
+    ASSERT_GT(prologue.size(), kMaxGsArgument);
+    ASSERT_TRUE(ConvertPsToPdf(dir / "job.ps", dir / "job.pdf", nullptr, prologue));
+    EXPECT_EQ(testing_support::PdfInfoField(dir / "job.pdf", "Title"), title);
+    EXPECT_EQ(testing_support::PdfInfoField(dir / "job.pdf", "Author"), "a(b)");
+    EXPECT_EQ(PdfPages(dir / "job.pdf"), "2");
 }
 
 TEST(PdfFileComplete, ARealPdfIsWholeAndItsCutCopiesAreNot)
