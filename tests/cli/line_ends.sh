@@ -4,14 +4,7 @@
 # Windows driver writes (embedded Type 1 fonts, the job's own page markers, the page count at the
 # end, a closing quit, and all of them at once).
 set -euo pipefail
-: "${FOLIMAR_BIN:?}" "${WINEPREFIX:?}"
-folimarc=$FOLIMAR_BIN/folimarc.exe
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
-failures=0
-check() { # check WHAT ACTUAL EXPECTED
-  if [ "$2" = "$3" ]; then echo "ok: $1"; else echo "FAIL: $1: got '$2', expected '$3'"; failures=$((failures + 1)); fi
-}
+. "$(dirname "$0")/checks.sh"
 
 # make_job EOL SHAPE...: the job on standard output. EOL is lf, crlf, cr or mixed (LF, CR LF and
 # CR in turn); SHAPE words: fonts, markers, atend, quit.
