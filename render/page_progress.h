@@ -18,7 +18,7 @@ public:
     // To a thread's own queue, for a program without windows: under Wine the first window of a
     // process starts the desktop process and waits for it, about a second. The thread must have a
     // message queue before the first report (any PeekMessageA call makes one).
-    explicit TPageProgress(DWORD threadId) : thread_(threadId) {}
+    explicit TPageProgress(DWORD threadId) : thread_(threadId), toThread_(true) {}
     TPageProgress(const TPageProgress&) = delete;
     TPageProgress& operator=(const TPageProgress&) = delete;
 
@@ -31,6 +31,7 @@ public:
 private:
     HWND window_ = nullptr;
     DWORD thread_ = 0;
+    bool toThread_ = false; // else to window_, which may be null: the posting thread's queue
     std::atomic<int> latest_{0};
     std::atomic<bool> pending_{false};
 };

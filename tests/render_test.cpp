@@ -305,6 +305,26 @@ TEST(PageProgress, OneWakeUpWaitsAtATimeAndTheLatestPageWins)
     EXPECT_EQ(window.Drain(), (std::pair<int, int>{0, -1}));
 }
 
+// The console converter has no window: its progress goes to its thread's queue, coalesced the same way.
+TEST(PageProgress, AThreadGetsOneWakeUpInItsQueue)
+{
+    MSG msg;
+    ::PeekMessageA(&msg, nullptr, 0, 0, PM_NOREMOVE); // the queue
+    TPageProgress progress(::GetCurrentThreadId());
+    auto drain = [&] {
+        int messages = 0;
+        // (HWND)-1: thread messages only.
+        while (::PeekMessageA(&msg, reinterpret_cast<HWND>(-1), WM_PAGE_PROGRESS, WM_PAGE_PROGRESS, PM_REMOVE))
+            ++messages;
+        return std::pair<int, int>{messages, progress.Take()};
+    };
+    for (int page = 1; page <= 1000; ++page)
+        progress.Report(page);
+    EXPECT_EQ(drain(), (std::pair<int, int>{1, 1000}));
+    progress.Report(-1);
+    EXPECT_EQ(drain(), (std::pair<int, int>{1, -1}));
+}
+
 std::string PdfPages(const std::string& pdf)
 {
     return testing_support::PdfInfoField(pdf, "Pages").value_or("(pdfinfo gave no page count)");
