@@ -34,10 +34,10 @@ struct StopState {
 } g_stop;
 
 // Shows the page progress that Ghostscript's thread reports.
-LRESULT CALLBACK ProgressProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
+void ShowProgress()
 {
-    if (msg != folimar::WM_PAGE_PROGRESS || !g_progress)
-        return ::DefWindowProcA(hwnd, msg, wParam, lParam);
+    if (!g_progress)
+        return;
     int page = g_progress->Take();
     g_progressShown = true;
     if (page == -1 && g_pageCount > 0)
@@ -49,7 +49,30 @@ LRESULT CALLBACK ProgressProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
     else
         std::fprintf(stderr, "\rpage %d      ", page);
     std::fflush(stderr);
-    return 0;
+}
+
+// Shows the progress that waits in this thread's queue.
+void DrainProgress()
+{
+    MSG msg;
+    while (::PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE))
+        if (msg.message == folimar::WM_PAGE_PROGRESS)
+            ShowProgress();
+}
+
+// Waits for the worker, showing its progress meanwhile; progress posted just before it ended is
+// shown too.
+void WaitShowingProgress(HANDLE worker)
+{
+    for (;;) {
+        DWORD r = ::MsgWaitForMultipleObjects(1, &worker, FALSE, INFINITE, QS_POSTMESSAGE);
+        if (r != WAIT_OBJECT_0 + 1) {
+            ::WaitForSingleObject(worker, INFINITE); // the run's state lives on: never leave early
+            break;
+        }
+        DrainProgress();
+    }
+    DrainProgress();
 }
 
 int Fail(const std::string& message)
@@ -76,18 +99,6 @@ BOOL WINAPI OnConsoleStop(DWORD)
     return TRUE;
 }
 
-// A message-only window that receives the page progress.
-win::UniqueWindow CreateProgressSink()
-{
-    WNDCLASSA wc{};
-    wc.lpfnWndProc = ProgressProc;
-    wc.hInstance = ::GetModuleHandleA(nullptr);
-    wc.lpszClassName = "FolimarcProgress";
-    ::RegisterClassA(&wc);
-    return win::UniqueWindow(
-        ::CreateWindowExA(0, wc.lpszClassName, "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, wc.hInstance, nullptr));
-}
-
 // Why the job cannot be converted, or nothing. A folder or an empty file is no job.
 std::optional<std::string> JobProblem(const std::string& input)
 {
@@ -100,38 +111,6 @@ std::optional<std::string> JobProblem(const std::string& input)
     if (data.nFileSizeHigh == 0 && data.nFileSizeLow == 0)
         return "the job " + input + " is empty: there is nothing to convert";
     return std::nullopt;
-}
-
-struct JobScan {
-    bool needsCut = false; // the job holds font programs the strip passes would cut
-    std::optional<int32_t> pageCount;
-};
-
-// Reads the job through a mapping (no copy of its bytes): whether it needs the strip passes, and its page count.
-std::optional<JobScan> ScanJob(const std::string& input, DWORD& error)
-{
-    win::UniqueHandle file;
-    win::UniqueHandle mapping;
-    win::MappedView view;
-    LARGE_INTEGER size{};
-    bool mapped = win::CheckedCall(error, [&] {
-        file.reset(::CreateFileA(input.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                                 FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
-        if (!file || !::GetFileSizeEx(file.get(), &size))
-            return false;
-        mapping.reset(::CreateFileMappingA(file.get(), nullptr, PAGE_READONLY, 0, 0, nullptr));
-        if (!mapping)
-            return false;
-        view.reset(::MapViewOfFile(mapping.get(), FILE_MAP_READ, 0, 0, 0));
-        return view.valid();
-    });
-    if (!mapped)
-        return std::nullopt;
-    std::string_view text(static_cast<const char*>(view.get()), static_cast<size_t>(size.QuadPart));
-    JobScan scan;
-    scan.needsCut = folimar::MayHoldFontPrograms(text);
-    scan.pageCount = folimar::ReadPageCount(text);
-    return scan;
 }
 
 // What a run makes that a stop must find: it lives until main has unpublished it.
@@ -153,31 +132,24 @@ int Convert(const std::string& input, const std::string& output, Run& run)
     // What killed runs left behind goes first (their temporary PDFs go with the conversion).
     win::RemoveDeadRunFolders();
 
-    DWORD error = 0;
-    std::optional<JobScan> scan = ScanJob(input, error);
-    if (!scan)
-        return Fail("cannot read the job " + input + ": " + win::SystemErrorText(error));
-    g_pageCount = scan->pageCount.value_or(0);
-
-    // Font programs are cut from a working copy: the input stays as it was.
-    std::string job = input;
-    if (scan->needsCut) {
-        run.work = std::make_unique<win::TempFolder>();
-        if (!run.work->valid())
-            return Fail("cannot make a working folder: " + win::SystemErrorText(win::LastErrorOr()));
-        g_stop.workFolder.store(&run.work->path());
-        job = *run.work / "job.ps";
-        if (!win::CheckedCall(error, [&] { return ::CopyFileA(input.c_str(), job.c_str(), FALSE); }))
-            return Fail("cannot copy the job " + input + ": " + win::SystemErrorText(error));
-        try {
-            folimar::StripFontsAndCountPages(job, g_pageCount);
-        } catch (const folimar::JobFileError& e) {
-            return Fail(e.what());
-        }
+    // One read of the job gives its page count and, when it holds font programs, a working copy without them: the
+    // input stays as it was, and a job without fonts is neither copied nor written.
+    run.work = std::make_unique<win::TempFolder>();
+    if (!run.work->valid())
+        return Fail("cannot make a working folder: " + win::SystemErrorText(win::LastErrorOr()));
+    g_stop.workFolder.store(&run.work->path());
+    std::string job = *run.work / "job.ps";
+    try {
+        if (!folimar::CopyWithoutFontsAndCountPages(input, job, g_pageCount))
+            job = input;
+    } catch (const folimar::JobFileError& e) {
+        return Fail("cannot read the job " + input + ": " + win::SystemErrorText(e.code()));
     }
 
-    win::UniqueWindow sink = CreateProgressSink();
-    folimar::TPageProgress progress(sink.get());
+    // Progress comes to this thread's queue: no window, so Wine starts no desktop process.
+    MSG queue;
+    ::PeekMessageA(&queue, nullptr, 0, 0, PM_NOREMOVE); // makes the queue
+    folimar::TPageProgress progress(::GetCurrentThreadId());
     g_progress = &progress;
     // The input is not ours to change: the document information goes before it.
     run.params = std::make_unique<folimar::TConvertParams>(
@@ -187,11 +159,7 @@ int Convert(const std::string& input, const std::string& output, Run& run)
     win::UniqueHandle worker = folimar::StartConversionWorker(params);
     if (!worker)
         return Fail("cannot start the conversion: " + win::SystemErrorText(win::LastErrorOr()));
-    folimar::WaitForConversionWorker(worker.get());
-    // Progress posted just before the worker ended is still in the queue.
-    MSG msg;
-    while (::PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE))
-        ::DispatchMessageA(&msg);
+    WaitShowingProgress(worker.get());
 
     using folimar::TConvertReason;
     const DWORD code = params.Outcome.error;

@@ -139,13 +139,13 @@ def dsc_rows(r, data, size_mb):
 
 
 def conversion_rows(r, data, runs):
-    text = os.path.join(data, "pages-50.ps")
-    make_jobs.write_pages_job(text, 50)
+    text = os.path.join(data, "pages-50-font.ps")
+    make_jobs.write_pages_job(text, 50, 1)
     images = os.path.join(data, "images-60.ps")
     if not os.path.exists(images):
         print("generating %s ..." % images, file=sys.stderr)
         make_jobs.write_images_job(images, 60, 110)
-    return (compare_with_gs(r, data, runs, text, "50-page text job", 50) +
+    return (compare_with_gs(r, data, runs, text, "50-page text job with an embedded font", 50) +
             compare_with_gs(r, data, runs, images, "60-page %d MiB image job" % (os.path.getsize(images) // MIB), 60))
 
 

@@ -1,9 +1,15 @@
 // Benchmark driver: times the job preparation steps on real job files from inside the process, so Wine's
 // start-up is not counted.
 //   folimar_bench strip JOB        one StripFontsAndCountPages call; prints "<seconds> <page count>"
+//   folimar_bench prepare JOB COPY the console converter's job preparation (one CopyWithoutFontsAndCountPages
+//                                  call); prints "<seconds> <CPU seconds> <page count> <copied 0|1>"
+//   folimar_bench docinfo JOB      the document information prologue made from the job's header (median of 101
+//                                  calls); prints "<microseconds> <bytes>"
 //   folimar_bench dsc CALLS JOB... ReadDscHeader CALLS times per job in each of 9 rounds; prints the
 //                                  median microseconds per call of each job, one a line
+#include "jobprep/doc_info.h"
 #include "jobprep/dsc_header.h"
+#include "jobprep/gmttime.h"
 #include "jobprep/strip_fonts.h"
 
 #include <windows.h>
@@ -27,6 +33,45 @@ double Seconds()
     LARGE_INTEGER now;
     ::QueryPerformanceCounter(&now);
     return static_cast<double>(now.QuadPart) / static_cast<double>(frequency.QuadPart);
+}
+
+// User and kernel time of this process so far.
+double CpuSeconds()
+{
+    FILETIME created, ended, kernel, user;
+    if (!::GetProcessTimes(::GetCurrentProcess(), &created, &ended, &kernel, &user))
+        return 0;
+    auto seconds = [](const FILETIME& t) {
+        return static_cast<double>((static_cast<uint64_t>(t.dwHighDateTime) << 32) | t.dwLowDateTime) / 1e7;
+    };
+    return seconds(kernel) + seconds(user);
+}
+
+int Prepare(const std::string& job, const std::string& copy)
+{
+    int32_t pages = -1;
+    double start = Seconds();
+    double cpu = CpuSeconds();
+    bool copied = folimar::CopyWithoutFontsAndCountPages(job, copy, pages);
+    std::printf("%.6f %.6f %d %d\n", Seconds() - start, CpuSeconds() - cpu, pages, copied ? 1 : 0);
+    return 0;
+}
+
+int DocInfo(const std::string& job)
+{
+    constexpr int kCalls = 101;
+    std::vector<double> times;
+    std::string prologue;
+    for (int i = 0; i < kCalls; ++i) {
+        double start = Seconds();
+        folimar::TPDFDocInfo info;
+        folimar::DocInfoFromHeader(job, info);
+        prologue = folimar::BuildDocInfoFragment(info, folimar::TGMTTime().UtcOffset(), folimar::UnicodeHexString);
+        times.push_back(Seconds() - start);
+    }
+    std::sort(times.begin(), times.end());
+    std::printf("%.3f %zu\n", times[kCalls / 2] * 1e6, prologue.size());
+    return 0;
 }
 
 int Strip(const std::string& job)
@@ -69,12 +114,16 @@ int main(int argc, char** argv)
         std::string mode = argc > 1 ? argv[1] : "";
         if (mode == "strip" && argc == 3)
             return Strip(argv[2]);
+        if (mode == "prepare" && argc == 4)
+            return Prepare(argv[2], argv[3]);
+        if (mode == "docinfo" && argc == 3)
+            return DocInfo(argv[2]);
         if (mode == "dsc" && argc >= 4)
             return Dsc(std::max(1, std::atoi(argv[2])), std::vector<std::string>(argv + 3, argv + argc));
     } catch (const std::exception& e) {
         std::fprintf(stderr, "folimar_bench: %s\n", e.what());
         return 1;
     }
-    std::fprintf(stderr, "usage: folimar_bench strip JOB | folimar_bench dsc CALLS JOB...\n");
+    std::fprintf(stderr, "usage: folimar_bench strip JOB | prepare JOB COPY | docinfo JOB | dsc CALLS JOB...\n");
     return 2;
 }

@@ -3,7 +3,8 @@
 
   make_jobs.py fonts OUT SIZE_MB FONTS   a job of SIZE_MB MiB with FONTS embedded Type 1 font programs
   make_jobs.py big OUT SIZE_MB           a job of SIZE_MB MiB with a full DSC header and plain pages
-  make_jobs.py pages OUT PAGES           a job of PAGES pages, each with text and its page marker
+  make_jobs.py pages OUT PAGES [FONTS]   a job of PAGES pages, each with text and its page marker, after FONTS
+                                         embedded Type 1 fonts that Ghostscript can run (40 KiB each)
   make_jobs.py images OUT PAGES SIZE_MB  a job of about SIZE_MB MiB: PAGES pages, each a hex-coded photo-sized image
 """
 import random
@@ -49,6 +50,21 @@ def font(rng, index, size):
     return clear + cut + b"%%EndResource\r\n", len(cut)
 
 
+def runnable_font(index, size):
+    """An embedded font whose encrypted part Ghostscript runs (and the strip passes cut), as a driver writes it."""
+    # The encrypted text is a font program's size of comments, then what ends every eexec part.
+    plain = b"% charstrings\n" * (size // 14) + b"mark currentfile closefile\n"
+    r, data = 55665, bytearray()
+    for p in b"\0\0\0\0" + plain:
+        c = p ^ (r >> 8)
+        r = ((c + r) * 52845 + 22719) & 0xFFFF
+        data.append(c)
+    hexed = data.hex().encode()
+    return (b"%%%%BeginResource: font F%d\r\n%%!FontType1-1.0: F%d\r\nmark currentfile eexec\r\n" % (index, index) +
+            b"\r\n".join(hexed[i:i + 64] for i in range(0, len(hexed), 64)) + b"\r\n" +
+            (b"0" * 64 + b"\r\n") * 8 + b"cleartomark\r\n%%EndResource\r\n")
+
+
 def write_fonts_job(out, size_mb, fonts):
     """Spreads the fonts evenly between pages; returns the bytes the passes must cut."""
     rng = random.Random(1)
@@ -87,9 +103,11 @@ def write_big_job(out, size_mb):
         f.write(trailer)
 
 
-def write_pages_job(out, pages):
+def write_pages_job(out, pages, fonts=0):
     with open(out, "wb") as f:
         f.write(header(b"Fifty pages", str(pages).encode()))
+        for i in range(fonts):
+            f.write(runnable_font(i, 40 * 1024))
         for n in range(1, pages + 1):
             f.write(page(n))
         f.write(b"(%%[LastPage]%%) = flush\r\n%%Trailer\r\n%%EOF\r\n")
@@ -125,8 +143,8 @@ def main(argv):
         write_big_job(argv[2], int(argv[3]))
     elif len(argv) == 5 and argv[1] == "images":
         write_images_job(argv[2], int(argv[3]), int(argv[4]))
-    elif len(argv) == 4 and argv[1] == "pages":
-        write_pages_job(argv[2], int(argv[3]))
+    elif len(argv) in (4, 5) and argv[1] == "pages":
+        write_pages_job(argv[2], int(argv[3]), int(argv[4]) if len(argv) == 5 else 0)
     else:
         sys.exit(__doc__)
 

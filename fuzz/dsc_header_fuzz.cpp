@@ -39,8 +39,11 @@ void CheckElement(const TPSElement& e, std::string_view keyword, std::string_vie
     size_t end = static_cast<size_t>(e.LineEnd);
     FUZZ_REQUIRE(e.Position >= 0 && pos + keyword.size() <= end && end <= text.size());
     FUZZ_REQUIRE(SameIgnoringAsciiCase(text.substr(pos, keyword.size()), keyword));
-    FUZZ_REQUIRE(end == text.size() || text[end] == '\n');
-    FUZZ_REQUIRE(text.substr(pos + keyword.size(), end - pos - keyword.size()).find('\n') == std::string_view::npos);
+    FUZZ_REQUIRE(end == text.size() || text[end] == '\n' || text[end] == '\r');
+    // No line end inside the value; a CR LF ends it at its LF.
+    const size_t lineEnd = text.find_first_of("\r\n", pos + keyword.size());
+    FUZZ_REQUIRE(end == std::min(lineEnd, text.size()) ||
+                 (text[lineEnd] == '\r' && end == lineEnd + 1 && text[end] == '\n'));
     if (!isCreationDate)
         FUZZ_REQUIRE(e.Value.size() <= end - pos - keyword.size());
     FUZZ_REQUIRE(e.Value.find('\0') == std::string::npos);

@@ -128,11 +128,16 @@ void ReadDscComment(std::string_view text, std::string_view upperText, std::stri
         return;
     element.Position = static_cast<int32_t>(pos);
 
-    std::string raw;
-    size_t i = pos + keyword.size();
-    for (; i < text.size() && text[i] != '\n'; ++i)
-        if (text[i] != '\r') // dropped, and does not end the value
-            raw += text[i];
+    // The value ends at the line end of any convention: LF, CR LF, or CR alone, as Windows drivers and
+    // Ghostscript's own DSC reading have it. Running on over CR-only lines would put the rest of the
+    // header into the title and dates.
+    const size_t begin = pos + keyword.size();
+    size_t i = begin;
+    while (i < text.size() && text[i] != '\n' && text[i] != '\r')
+        ++i;
+    const std::string_view raw = text.substr(begin, i - begin);
+    if (i + 1 < text.size() && text[i] == '\r' && text[i + 1] == '\n')
+        ++i; // CR LF: the LF ends it
     element.LineEnd = static_cast<int32_t>(i);
 
     std::string_view trimmed = TrimControlAndSpace(raw);

@@ -15,7 +15,7 @@ inline constexpr size_t kDscHeaderSize = 5120;
 // One header comment.
 struct TPSElement {
     int32_t Position = 0; // offset of the keyword's first byte; 0 when absent
-    int32_t LineEnd = -1; // offset of the byte that ended the value; -1 when absent
+    int32_t LineEnd = -1; // offset of the byte that ended the value (LF, CR, or the text's end); -1 when absent
     std::string Value;    // trimmed and decoded; empty when absent
 
     bool Present() const { return LineEnd != -1; }
@@ -79,9 +79,9 @@ bool ParseDscHeader(std::string_view bytes, std::string_view localNow, TPSHeader
 
 // Fills one element from the header text (up to its first NUL, at most kDscHeaderSize bytes)
 // and its upper-case copy (the same length): the first occurrence of keyword, matched without
-// regard to ASCII case anywhere in the text; the value runs to the next line feed or the end
-// of the text, carriage returns dropped, then trimmed and decoded; NUL bytes that the decoding
-// makes are dropped (DropNulBytes).
+// regard to ASCII case anywhere in the text; the value runs to the line end (LF, CR LF or a CR
+// alone; LineEnd is the LF of a CR LF, else the CR or LF) or the end of the text, then is trimmed
+// and decoded; NUL bytes that the decoding makes are dropped (DropNulBytes).
 void ReadDscComment(std::string_view text, std::string_view upperText, std::string_view keyword, TPSElement& element);
 
 // The text with every ASCII letter a-z made upper case and every other byte unchanged.

@@ -423,12 +423,6 @@ std::string StripFontPrograms(std::string_view text)
     return kept;
 }
 
-bool MayHoldFontPrograms(std::string_view text)
-{
-    static const size_t anchor = RarestByte(kFontPass2.start);
-    return FindMarker(text, 0, kFontPass2.start, anchor) != kNotFound;
-}
-
 std::string StripTempFileName(std::string_view jobName)
 {
     return std::string(FolderPart(jobName)) + kStripTempFileName;

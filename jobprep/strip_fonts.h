@@ -122,16 +122,19 @@ private:
 // Both passes over a whole text: the cleaned text (the text itself when nothing was cut).
 std::string StripFontPrograms(std::string_view text);
 
-// Whether text holds the start marker both passes share ("currentfile eexec"): a job without it
-// has nothing to cut.
-bool MayHoldFontPrograms(std::string_view text);
-
 // Reads the page count of the job file fileName into pageCount (left as it is when the job gives none) and
 // rewrites the job without its font programs, reading it once in pieces of bounded size. The cleaned job goes to
 // the temporary file beside it, which replaces the job by one rename only when something was cut and the whole
 // cleaned job reached the disk; that file is gone when the call returns. Throws JobFileError when the job cannot
 // be opened or read; the job and pageCount are then unchanged.
 void StripFontsAndCountPages(const std::string& fileName, int32_t& pageCount);
+
+// Reads the page count of the job file fileName into pageCount as StripFontsAndCountPages does and, in the same read,
+// writes the job without its font programs to cleanedName (created, or emptied when it exists). True when
+// cleanedName then holds the whole cleaned job; false when nothing was cut or the cleaned job could not be written
+// whole, and then no file is left at cleanedName: the job itself is the one to render. The job is never changed.
+// Throws JobFileError when the job cannot be opened or read; pageCount is then unchanged.
+bool CopyWithoutFontsAndCountPages(const std::string& fileName, const std::string& cleanedName, int32_t& pageCount);
 
 // The temporary file beside a job: the job name's folder part (up to its last '\', '/' or drive colon)
 // followed by "~tmp.~"; a name without a folder gives the bare name, in the current folder.

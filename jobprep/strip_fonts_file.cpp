@@ -1,5 +1,5 @@
-// Rewrites a job file without its embedded font programs, through "~tmp.~" beside it, and reads its page count,
-// in one read of the job in pieces.
+// Rewrites a job file without its embedded font programs, through "~tmp.~" beside it, or writes the cleaned job to
+// a file of its own, and reads its page count, in one read of the job in pieces.
 #include "jobprep/strip_fonts.h"
 
 #include "jobprep/job_error.h"
@@ -14,7 +14,7 @@ namespace folimar {
 namespace {
 
 // The job is read in pieces this large: few calls, and a memory use that does not grow with the job.
-constexpr size_t kReadPiece = size_t{4} << 20;
+constexpr size_t kReadPiece = size_t{1} << 20;
 // Kept pieces smaller than this are gathered before they are written.
 constexpr size_t kWriteBuffer = size_t{1} << 20;
 
@@ -99,6 +99,13 @@ public:
         return true;
     }
 
+    // Keeps the complete file under its name; false, and the file goes, when it cannot be closed.
+    bool Keep()
+    {
+        exists_ = !::CloseHandle(file_.release());
+        return !exists_;
+    }
+
     // Puts the complete file in the job's place in one step: the job is either the old one or the new one,
     // whenever the process or the machine stops. False, with the job as it was, when any step fails.
     bool Replace(const std::string& jobName)
@@ -168,13 +175,11 @@ private:
     bool ok_ = true;
 };
 
-} // namespace
-
-void StripFontsAndCountPages(const std::string& fileName, int32_t& pageCount)
+// One read of the job: its page count into pageCount, and the kept bytes into temp once something is cut. True when
+// something was cut and the whole cleaned job is in temp.
+bool StripInto(JobReader& job, TempFile& temp, int32_t& pageCount)
 {
-    TempFile temp(StripTempFileName(fileName));
-    JobReader job(fileName);
-    // Without a temporary file the job cannot be replaced safely; it is then rendered with its fonts.
+    // Without a temporary file nothing can be cut safely; the job is then rendered with its fonts.
     const bool stripping = temp.IsOpen();
     KeptWriter writer(temp, job);
     FontStripper stripper([&](std::string_view piece) { writer.Keep(piece, stripper.cut()); });
@@ -193,13 +198,29 @@ void StripFontsAndCountPages(const std::string& fileName, int32_t& pageCount)
     if (std::optional<int32_t> count = pages.Finish())
         pageCount = *count;
     if (!stripping)
-        return;
+        return false;
     stripper.Finish();
+    return stripper.cut() && writer.Flush();
+}
+
+} // namespace
+
+void StripFontsAndCountPages(const std::string& fileName, int32_t& pageCount)
+{
+    TempFile temp(StripTempFileName(fileName));
+    JobReader job(fileName);
     // An incomplete temporary file never replaces the job; a failed replace leaves the job as it was.
-    if (stripper.cut() && writer.Flush()) {
+    if (StripInto(job, temp, pageCount)) {
         job.Close();
         temp.Replace(fileName);
     }
+}
+
+bool CopyWithoutFontsAndCountPages(const std::string& fileName, const std::string& cleanedName, int32_t& pageCount)
+{
+    TempFile cleaned(cleanedName);
+    JobReader job(fileName);
+    return StripInto(job, cleaned, pageCount) && cleaned.Keep();
 }
 
 } // namespace folimar

@@ -6,6 +6,7 @@
 #include "render/page_marker.h"
 
 #include <algorithm>
+#include <string_view>
 
 namespace folimar {
 
@@ -104,13 +105,38 @@ std::vector<std::string> BuildPdfWriteArguments(const std::string& psPath, const
     };
 }
 
-std::vector<std::string> WithPrologue(std::vector<std::string> args, const std::string& prologue)
+std::vector<std::string> PrologueEntries(std::string_view prologue)
 {
     if (prologue.empty())
-        return args;
+        return {};
+    if (prologue.size() <= kMaxGsArgument)
+        return {std::string(prologue)};
+    // Each entry runs as PostScript on its own, so a token cannot span two of them. The prologue goes
+    // as hex string pieces left on the stack, joined and run by the last entry.
+    static constexpr char kHex[] = "0123456789ABCDEF";
+    constexpr size_t kPieceBytes = (kMaxGsArgument - 4) / 2; // "[ <" ... ">" around the digits
+    std::vector<std::string> entries;
+    for (size_t at = 0; at < prologue.size(); at += kPieceBytes) {
+        std::string_view piece = prologue.substr(at, kPieceBytes);
+        std::string entry = at == 0 ? "[ <" : "<";
+        entry.reserve(entry.size() + piece.size() * 2 + 1);
+        for (char c : piece) {
+            entry += kHex[static_cast<unsigned char>(c) >> 4];
+            entry += kHex[static_cast<unsigned char>(c) & 0xF];
+        }
+        entries.push_back(entry + ">");
+    }
+    entries.emplace_back("] dup 0 exch {length add} forall string exch 0 exch "
+                         "{3 copy putinterval length add} forall pop cvx exec");
+    return entries;
+}
+
+std::vector<std::string> WithPrologue(std::vector<std::string> args, const std::string& prologue)
+{
     // "-c" takes every entry up to "-f" as PostScript.
+    std::vector<std::string> entries = PrologueEntries(prologue);
     auto f = std::find(args.begin(), args.end(), std::string("-f"));
-    args.insert(f, prologue);
+    args.insert(f, entries.begin(), entries.end());
     return args;
 }
 

@@ -6,6 +6,7 @@
 #include <windows.h>
 
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace folimar {
@@ -36,8 +37,15 @@ int GsStderr(void* caller, const char* str, int len);
 // The arguments of a conversion, as handed to the library.
 std::vector<std::string> BuildPdfWriteArguments(const std::string& psPath, const std::string& pdfPath);
 
-// The arguments with prologue as one more PostScript entry after the "-c" entries, so that it
-// runs before the job. Nothing changes for an empty prologue.
+// The longest argument the library takes: a longer one fails the whole run ("Command too long").
+inline constexpr size_t kMaxGsArgument = 2047;
+
+// The "-c" entries that run prologue: itself when it fits one argument, else pieces of at most
+// kMaxGsArgument bytes that put it together and run it. None for an empty prologue.
+std::vector<std::string> PrologueEntries(std::string_view prologue);
+
+// The arguments with the prologue's entries after the "-c" entries, so that it runs before the
+// job. Nothing changes for an empty prologue.
 std::vector<std::string> WithPrologue(std::vector<std::string> args, const std::string& prologue);
 
 } // namespace folimar

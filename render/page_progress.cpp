@@ -9,7 +9,10 @@ void TPageProgress::Report(int page) noexcept
     latest_.store(page);
     if (pending_.exchange(true))
         return;
-    if (!::PostMessageA(window_, WM_PAGE_PROGRESS, static_cast<WPARAM>(static_cast<INT_PTR>(page)), 0))
+    const auto wParam = static_cast<WPARAM>(static_cast<INT_PTR>(page));
+    const BOOL posted = toThread_ ? ::PostThreadMessageA(thread_, WM_PAGE_PROGRESS, wParam, 0)
+                                  : ::PostMessageA(window_, WM_PAGE_PROGRESS, wParam, 0);
+    if (!posted)
         pending_.store(false); // nothing waits in the queue, so the next report must post
 }
 

@@ -1,5 +1,5 @@
-// Page progress from the Ghostscript thread to a window: the latest page is kept, and at most one
-// wake-up message waits in the window's queue, so a job's cost does not grow with its markers.
+// Page progress from the Ghostscript thread to a window or a thread: the latest page is kept, and at
+// most one wake-up message waits in the queue, so a job's cost does not grow with its markers.
 #pragma once
 
 #include <windows.h>
@@ -8,13 +8,17 @@
 
 namespace folimar {
 
-// Posted to the progress window: wParam = the page when it was posted, or -1 for the last page.
-// The handler reads the latest value with TPageProgress::Take.
+// Posted to the progress window (or thread): wParam = the page when it was posted, or -1 for the
+// last page. The handler reads the latest value with TPageProgress::Take.
 inline constexpr UINT WM_PAGE_PROGRESS = WM_USER + 150;
 
 class TPageProgress {
 public:
     explicit TPageProgress(HWND window) : window_(window) {}
+    // To a thread's own queue, for a program without windows: under Wine the first window of a
+    // process starts the desktop process and waits for it, about a second. The thread must have a
+    // message queue before the first report (any PeekMessageA call makes one).
+    explicit TPageProgress(DWORD threadId) : thread_(threadId), toThread_(true) {}
     TPageProgress(const TPageProgress&) = delete;
     TPageProgress& operator=(const TPageProgress&) = delete;
 
@@ -25,7 +29,9 @@ public:
     int Take() noexcept;
 
 private:
-    HWND window_;
+    HWND window_ = nullptr;
+    DWORD thread_ = 0;
+    bool toThread_ = false; // else to window_, which may be null: the posting thread's queue
     std::atomic<int> latest_{0};
     std::atomic<bool> pending_{false};
 };

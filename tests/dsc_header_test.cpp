@@ -77,11 +77,12 @@ INSTANTIATE_TEST_SUITE_P(
         CommentCase{"parentheses_kept", "%%Title: (Report)\n", &TPSHeaderInfo::Title, {0, 17, "(Report)"}},
         // Line ends and trimming.
         CommentCase{"crlf", "%%Title: A\r\n%%For: B\r\n", &TPSHeaderInfo::For, {12, 21, "B"}},
-        CommentCase{"cr_only_runs_on",
-                    "%%Title: A\r%%For: B\r%%Pages: 1\n",
-                    &TPSHeaderInfo::Title,
-                    {0, 30, "A%%For: B%%Pages: 1"}},
-        CommentCase{"cr_inside_value_dropped", "%%Title: A\rB\r\n", &TPSHeaderInfo::Title, {0, 13, "AB"}},
+        // CR-only line ends, as Windows drivers may write them, end each value at its own line.
+        CommentCase{"cr_only_title", "%%Title: A\r%%For: B\r%%Pages: 1\n", &TPSHeaderInfo::Title, {0, 10, "A"}},
+        CommentCase{"cr_only_for", "%%Title: A\r%%For: B\r%%Pages: 1\n", &TPSHeaderInfo::For, {11, 19, "B"}},
+        CommentCase{"cr_only_last", "%%Title: A\r%%For: B\r%%Pages: 1", &TPSHeaderInfo::Pages, {20, 30, "1"}},
+        CommentCase{"cr_ends_value_before_crlf", "%%Title: A\rB\r\n", &TPSHeaderInfo::Title, {0, 10, "A"}},
+        CommentCase{"mixed_line_ends", "%%Title: A\n%%For: B\r\n%%Pages: 3\r", &TPSHeaderInfo::Pages, {21, 31, "3"}},
         CommentCase{"trim_blanks_and_controls", "%%Title: \t X Y \x01\t\r\n", &TPSHeaderInfo::Title, {0, 18, "X Y"}},
         CommentCase{"high_bytes_not_trimmed", "%%Title: \xA0X\xA0\n", &TPSHeaderInfo::Title, {0, 12, "\xA0X\xA0"}},
         // The header text ends at 5120 bytes or at the first NUL.

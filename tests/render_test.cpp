@@ -125,6 +125,31 @@ TEST(PdfWriteArguments, ThePrologueRunsBeforeTheJob)
     EXPECT_EQ(with, args);
 }
 
+TEST(PdfWriteArguments, ALongPrologueGoesInPiecesTheLibraryTakes)
+{
+    // A long title, written as UTF-16 hex, makes a document information of kilobytes.
+    std::string prologue = "[ /Title (" + std::string(5000, 'T') + ") /DOCINFO pdfmark";
+    prologue[100] = '\r';
+    prologue[101] = '\0';
+    prologue[102] = '\xE9';
+    std::vector<std::string> entries = PrologueEntries(prologue);
+    ASSERT_GT(entries.size(), 2u);
+    for (const std::string& entry : entries)
+        EXPECT_LE(entry.size(), kMaxGsArgument);
+    // The pieces are hex strings that, joined, give back every byte of the prologue.
+    std::string joined;
+    for (const std::string& entry : entries) {
+        size_t open = entry.find('<');
+        if (open == std::string::npos)
+            continue;
+        for (size_t i = open + 1; entry[i] != '>'; i += 2)
+            joined += static_cast<char>(std::stoi(entry.substr(i, 2), nullptr, 16));
+    }
+    EXPECT_EQ(joined, prologue);
+    EXPECT_EQ(PrologueEntries(std::string(kMaxGsArgument, 'x')).size(), 1u);
+    EXPECT_TRUE(PrologueEntries("").empty());
+}
+
 TEST(PdfWriteArguments, EntriesInOrder)
 {
     std::vector<std::string> args = BuildPdfWriteArguments("/tmp/job 1.ps", "/tmp/Sales up 100%done.pdf");
@@ -280,6 +305,26 @@ TEST(PageProgress, OneWakeUpWaitsAtATimeAndTheLatestPageWins)
     EXPECT_EQ(window.Drain(), (std::pair<int, int>{0, -1}));
 }
 
+// The console converter has no window: its progress goes to its thread's queue, coalesced the same way.
+TEST(PageProgress, AThreadGetsOneWakeUpInItsQueue)
+{
+    MSG msg;
+    ::PeekMessageA(&msg, nullptr, 0, 0, PM_NOREMOVE); // the queue
+    TPageProgress progress(::GetCurrentThreadId());
+    auto drain = [&] {
+        int messages = 0;
+        // (HWND)-1: thread messages only.
+        while (::PeekMessageA(&msg, reinterpret_cast<HWND>(-1), WM_PAGE_PROGRESS, WM_PAGE_PROGRESS, PM_REMOVE))
+            ++messages;
+        return std::pair<int, int>{messages, progress.Take()};
+    };
+    for (int page = 1; page <= 1000; ++page)
+        progress.Report(page);
+    EXPECT_EQ(drain(), (std::pair<int, int>{1, 1000}));
+    progress.Report(-1);
+    EXPECT_EQ(drain(), (std::pair<int, int>{1, -1}));
+}
+
 std::string PdfPages(const std::string& pdf)
 {
     return testing_support::PdfInfoField(pdf, "Pages").value_or("(pdfinfo gave no page count)");
@@ -382,6 +427,23 @@ TEST(ConvertPsToPdf, ThePrologueSetsTheDocumentInformation)
     ASSERT_TRUE(
         ConvertPsToPdf(dir / "job.ps", dir / "job.pdf", nullptr, "[ /Title (From the prologue) /DOCINFO pdfmark"));
     EXPECT_EQ(testing_support::PdfInfoField(dir / "job.pdf", "Title"), "From the prologue");
+}
+
+TEST(ConvertPsToPdf, APrologueLongerThanOneArgumentStillRuns)
+{
+    FOLIMAR_REQUIRE_GHOSTSCRIPT();
+    TempDir dir;
+    ASSERT_TRUE(WriteFileBytes(dir / "job.ps", MakeJob(2, true)));
+    // Strings with bytes of every kind, as the document information holds them.
+    const std::string title = std::string(3000, 'L') + "end";
+    const std::string prologue = "\r/Title (" + title +
+                                 ") def\r/Author (a\\(b\\)) def\r[ /Title Title /Author Author "
+                                 "/DOCINFO pdfmark\r%%EOF";
+    ASSERT_GT(prologue.size(), kMaxGsArgument);
+    ASSERT_TRUE(ConvertPsToPdf(dir / "job.ps", dir / "job.pdf", nullptr, prologue));
+    EXPECT_EQ(testing_support::PdfInfoField(dir / "job.pdf", "Title"), title);
+    EXPECT_EQ(testing_support::PdfInfoField(dir / "job.pdf", "Author"), "a(b)");
+    EXPECT_EQ(PdfPages(dir / "job.pdf"), "2");
 }
 
 TEST(PdfFileComplete, ARealPdfIsWholeAndItsCutCopiesAreNot)

@@ -307,6 +307,44 @@ TEST_P(JobFileStrip, RewritesOnlyWhenSomethingWasCut)
 INSTANTIATE_TEST_SUITE_P(Jobs, JobFileStrip, ::testing::ValuesIn(kStripCases),
                          [](const auto& info) { return std::string(info.param.name); });
 
+// The console converter's form: the job stays as it is, and a copy exists exactly when something was cut.
+TEST_P(JobFileStrip, CopiesOnlyWhenSomethingWasCut)
+{
+    const StripCase& c = GetParam();
+    WriteJob(c.job);
+    const std::string copy = dir_ / "cleaned.ps";
+    int32_t pages = -7;
+    const bool copied = CopyWithoutFontsAndCountPages(job_, copy, pages);
+    EXPECT_EQ(copied, c.cleaned != c.job);
+    if (copied)
+        EXPECT_EQ(ReadFileBytes(copy), c.cleaned);
+    else
+        EXPECT_EQ(Attributes(copy), INVALID_FILE_ATTRIBUTES);
+    EXPECT_EQ(ReadFileBytes(job_), c.job);
+    EXPECT_FALSE(JobRewritten());
+    EXPECT_EQ(pages, -7);
+}
+
+TEST_F(JobFile, CopyCountsPagesAndFailsWithoutLeavingACopy)
+{
+    const std::string copy = dir_ / "cleaned.ps";
+    WriteJob("%!PS\r\n%%Pages: (atend)\r\nA " + kFont1 + "B\r\n%%Trailer\r\n%%Pages: 4\r\n");
+    int32_t pages = 0;
+    ASSERT_TRUE(CopyWithoutFontsAndCountPages(job_, copy, pages));
+    EXPECT_EQ(pages, 4);
+    EXPECT_EQ(ReadFileBytes(copy), "%!PS\r\n%%Pages: (atend)\r\nA B\r\n%%Trailer\r\n%%Pages: 4\r\n");
+    // An older file of that name is replaced, also when nothing is cut: then it goes.
+    WriteJob("%%Pages: 2\r\nno fonts");
+    EXPECT_FALSE(CopyWithoutFontsAndCountPages(job_, copy, pages));
+    EXPECT_EQ(pages, 2);
+    EXPECT_EQ(Attributes(copy), INVALID_FILE_ATTRIBUTES);
+    // A job that cannot be read raises, and leaves the count and no copy.
+    pages = 5;
+    EXPECT_THROW(CopyWithoutFontsAndCountPages(dir_ / "missing.ps", copy, pages), JobFileError);
+    EXPECT_EQ(pages, 5);
+    EXPECT_EQ(Attributes(copy), INVALID_FILE_ATTRIBUTES);
+}
+
 TEST_F(JobFile, CountsPagesAndShrinksByTheCutSpans)
 {
     const std::string head = "%!PS-Adobe-3.0\r\n%%Pages: (atend)\r\n%%EndComments\r\n/F begin ";
@@ -435,6 +473,16 @@ TEST_F(JobFile, FailedWriteLeavesJobUntouched)
     EXPECT_TRUE(ReadFileBytes(job_) == job) << "the job was replaced by an incomplete copy";
     EXPECT_FALSE(JobRewritten());
     EXPECT_EQ(Attributes(temp_), INVALID_FILE_ATTRIBUTES);
+    // An incomplete copy is no job to render: it goes, and the job itself is the one to render.
+    const std::string copy = dir_ / "cleaned.ps";
+    bool copied = true;
+    {
+        FileSizeLimit limit(16 * 1024);
+        ASSERT_TRUE(limit.ok());
+        copied = CopyWithoutFontsAndCountPages(job_, copy, pages);
+    }
+    EXPECT_FALSE(copied);
+    EXPECT_EQ(Attributes(copy), INVALID_FILE_ATTRIBUTES);
 #else
     GTEST_SKIP() << "needs a way to make writes fail";
 #endif
@@ -498,7 +546,7 @@ TEST_F(JobFile, ReplacesTheJobByRenameNeverByWritingIntoIt)
 // what the whole text gives, and the page count from the trailer.
 TEST_F(JobFile, LargeJobGivesWhatTheWholeTextGives)
 {
-    const size_t kPiece = size_t{4} << 20;
+    const size_t kPiece = size_t{1} << 20;
     std::string job = "%!PS\r\n%%Pages: (atend)\r\n";
     for (size_t border : {kPiece, 2 * kPiece, 2 * kPiece + 2000})
         job += std::string(border - 10 - job.size(), 'x') + "\r\n/F " + kFont1 + "end\r\n";

@@ -2,14 +2,8 @@
 # The console converter from outside: document information in the PDF, the input left as it
 # was, one-line errors with exit code 1, and the names of files.
 set -euo pipefail
-: "${FOLIMAR_BIN:?}" "${FOLIMAR_SOURCE:?}" "${WINEPREFIX:?}"
-folimarc=$FOLIMAR_BIN/folimarc.exe
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
-failures=0
-check() { # check WHAT ACTUAL EXPECTED
-  if [ "$2" = "$3" ]; then echo "ok: $1"; else echo "FAIL: $1: got '$2', expected '$3'"; failures=$((failures + 1)); fi
-}
+: "${FOLIMAR_SOURCE:?}"
+. "$(dirname "$0")/checks.sh"
 
 # A job as a driver writes it: octal-escaped title, user, creation date, page markers.
 cat >"$work/cafe.ps" <<'PS'
