@@ -13,7 +13,7 @@
 #include "base/printer_constants.h"
 #include "jobprep/common.h"
 #include "tools/detached_process.h"
-#include "tools/port_job.h"
+#include "port/port_job.h"
 #include "tools/spool_files.h"
 #include "tools/wine_paths.h"
 #include "win/error_text.h"
@@ -28,7 +28,6 @@ namespace {
 
 using porttool::PortJob;
 
-constexpr char kJobsFolderName[] = "JOBS\\";
 constexpr char kDataType[] = "RAW";
 
 int Fail(const std::string& what, DWORD error = ::GetLastError())
@@ -48,7 +47,7 @@ std::string JobsFolder()
         if (!base.empty() && base.back() != '\\')
             base += '\\';
     }
-    std::string folder = base + folimar::kDataFolderName + kJobsFolderName;
+    std::string folder = base + folimar::kDataFolderName + porttool::kJobsFolderName;
     return folimar::CreateFolderPath(folder) ? folder : std::string();
 }
 
@@ -56,10 +55,7 @@ std::string LocalTimeDigits()
 {
     SYSTEMTIME t;
     ::GetLocalTime(&t);
-    char digits[32];
-    std::snprintf(digits, sizeof digits, "%04u%02u%02u%02u%02u%02u", t.wYear, t.wMonth, t.wDay, t.wHour, t.wMinute,
-                  t.wSecond);
-    return digits;
+    return porttool::TimeDigits(t.wYear, t.wMonth, t.wDay, t.wHour, t.wMinute, t.wSecond);
 }
 
 std::string UserName()

@@ -3,7 +3,7 @@
 
 #include "base/printer_constants.h"
 #include "jobprep/common.h"
-#include "tools/port_job.h"
+#include "port/port_job.h"
 
 namespace porttool {
 
