@@ -18,7 +18,7 @@
 
 // In winspool.drv since Windows 7; MinGW-w64's import library has it, its header does not.
 extern "C" HRESULT WINAPI InstallPrinterDriverFromPackageW(LPCWSTR server, LPCWSTR infPath, LPCWSTR driverName,
-                                                          LPCWSTR environment, DWORD flags);
+                                                           LPCWSTR environment, DWORD flags);
 
 namespace {
 
@@ -78,6 +78,13 @@ bool RecordProgram(const std::wstring& folder)
     return status == ERROR_SUCCESS;
 }
 
+// Wine has no driver store: its InstallPrinterDriverFromPackageW is a stub that ends the process.
+bool UnderWine()
+{
+    HMODULE ntdll = ::GetModuleHandleW(L"ntdll.dll");
+    return ntdll && ::GetProcAddress(ntdll, "wine_get_version");
+}
+
 int Install(const std::wstring& folder)
 {
     Steps steps;
@@ -89,7 +96,8 @@ int Install(const std::wstring& folder)
         return steps.failed() + 2; // no port and no printer without it
     const DWORD port = PortRequest(L"AddPort");
     steps.Report("add the port QUORVEL:", port == ERROR_SUCCESS || port == ERROR_ALREADY_EXISTS, port);
-    const HRESULT driver = ::InstallPrinterDriverFromPackageW(nullptr, nullptr, kClassDriver, nullptr, 0);
+    const HRESULT driver = UnderWine() ? HRESULT_FROM_WIN32(ERROR_NOT_SUPPORTED)
+                                       : ::InstallPrinterDriverFromPackageW(nullptr, nullptr, kClassDriver, nullptr, 0);
     if (!steps.Report("install the PostScript class driver", SUCCEEDED(driver), HRESULT_CODE(driver)))
         return steps.failed() + 1;
     const std::wstring name = qvmon::ToWide(folimar::kPrinterName);

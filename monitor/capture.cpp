@@ -5,6 +5,7 @@
 #include "monitor/user_files.h"
 #include "monitor/wide_text.h"
 #include "port/port_job.h"
+#include "port/write_all.h"
 
 #include <algorithm>
 #include <string_view>
@@ -92,7 +93,7 @@ bool TCapture::Write(const BYTE* data, DWORD size, DWORD* written)
     const std::string_view bytes(reinterpret_cast<const char*>(data), size);
     if (header_.size() < porttool::kHeaderBytes)
         header_.append(bytes.substr(0, porttool::kHeaderBytes - header_.size()));
-    if (!WriteAll(file_.get(), bytes)) {
+    if (!porttool::WriteAll(file_.get(), bytes)) {
         failed_ = true;
         error_ = ::GetLastError();
         return Fail(error_);

@@ -161,8 +161,7 @@ BOOL WINAPI XcvOpenPort(HANDLE, LPCWSTR, ACCESS_MASK granted, PHANDLE xcv)
 
 // "AddPort" and "DeletePort" (administrators only) accept our one port; "PortIsValid" tells
 // whether a name is it. The monitor keeps no list: its port exists while the monitor does.
-DWORD WINAPI XcvDataPort(HANDLE xcv, LPCWSTR dataName, PBYTE input, DWORD inputSize, PBYTE, DWORD,
-                         PDWORD outputNeeded)
+DWORD WINAPI XcvDataPort(HANDLE xcv, LPCWSTR dataName, PBYTE input, DWORD inputSize, PBYTE, DWORD, PDWORD outputNeeded)
 {
     return Guarded(static_cast<DWORD>(ERROR_INTERNAL_ERROR), [&]() -> DWORD {
         const auto* x = static_cast<TXcv*>(xcv);
@@ -172,10 +171,10 @@ DWORD WINAPI XcvDataPort(HANDLE xcv, LPCWSTR dataName, PBYTE input, DWORD inputS
             return ERROR_INVALID_PARAMETER;
         const std::wstring_view what = dataName;
         // The port name arrives as a wide string; never read past the bytes given.
-        const std::wstring name = input ? std::wstring(reinterpret_cast<const wchar_t*>(input),
-                                                       ::wcsnlen(reinterpret_cast<const wchar_t*>(input),
-                                                                 inputSize / sizeof(wchar_t)))
-                                        : std::wstring();
+        const std::wstring name =
+            input ? std::wstring(reinterpret_cast<const wchar_t*>(input),
+                                 ::wcsnlen(reinterpret_cast<const wchar_t*>(input), inputSize / sizeof(wchar_t)))
+                  : std::wstring();
         if (what == L"AddPort" || what == L"DeletePort") {
             if ((x->access & SERVER_ACCESS_ADMINISTER) != SERVER_ACCESS_ADMINISTER)
                 return ERROR_ACCESS_DENIED;

@@ -1,24 +1,9 @@
 // Whose session a job's program starts in.
 #include "monitor/owner_rules.h"
 
-#include <algorithm>
+#include "jobprep/text_rules.h"
 
 namespace qvmon {
-
-namespace {
-
-char AsciiLower(char c)
-{
-    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
-}
-
-bool EqualNoCase(std::string_view a, std::string_view b)
-{
-    return a.size() == b.size() &&
-           std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) { return AsciiLower(x) == AsciiLower(y); });
-}
-
-} // namespace
 
 bool SameUser(std::string_view jobUser, const SessionEntry& session)
 {
@@ -26,8 +11,9 @@ bool SameUser(std::string_view jobUser, const SessionEntry& session)
         return false;
     const size_t slash = jobUser.find('\\');
     if (slash == std::string_view::npos)
-        return EqualNoCase(jobUser, session.user);
-    return EqualNoCase(jobUser.substr(0, slash), session.domain) && EqualNoCase(jobUser.substr(slash + 1), session.user);
+        return folimar::EqualsNoCaseAscii(jobUser, session.user);
+    return folimar::EqualsNoCaseAscii(jobUser.substr(0, slash), session.domain) &&
+           folimar::EqualsNoCaseAscii(jobUser.substr(slash + 1), session.user);
 }
 
 std::optional<uint32_t> ChooseSession(const std::vector<SessionEntry>& sessions, std::string_view jobUser)

@@ -3,6 +3,7 @@
 
 #include "monitor/job_owner.h"
 #include "monitor/monitor_names.h"
+#include "port/write_all.h"
 
 #include <tlhelp32.h>
 
@@ -98,21 +99,6 @@ win::UniqueHandle CreateNewFile(const std::wstring& folder, const std::function<
     return {};
 }
 
-bool WriteAll(HANDLE file, std::string_view data)
-{
-    while (!data.empty()) {
-        DWORD written = 0;
-        if (!::WriteFile(file, data.data(), static_cast<DWORD>(data.size()), &written, nullptr))
-            return false;
-        if (written == 0) {
-            ::SetLastError(ERROR_WRITE_FAULT);
-            return false;
-        }
-        data.remove_prefix(written);
-    }
-    return true;
-}
-
 bool WriteWholeFile(const std::wstring& path, std::string_view content)
 {
     PendingFile pending(path);
@@ -122,7 +108,7 @@ bool WriteWholeFile(const std::wstring& path, std::string_view content)
         pending.Keep(); // not ours: nothing was made
         return false;
     }
-    if (!WriteAll(file.get(), content))
+    if (!porttool::WriteAll(file.get(), content))
         return false;
     file.reset();
     pending.Keep();

@@ -28,10 +28,6 @@ bool FileExists(const std::wstring& path);
 win::UniqueHandle CreateNewFile(const std::wstring& folder, const std::function<std::wstring(int)>& nameOf,
                                 std::wstring& path);
 
-// Writes all of data; false with the last error set otherwise (a write that makes no progress
-// and reports no error is a failure too).
-bool WriteAll(HANDLE file, std::string_view data);
-
 // Writes a whole new file (replacing an older one); on failure nothing is left of it.
 bool WriteWholeFile(const std::wstring& path, std::string_view content);
 

@@ -47,21 +47,6 @@ PendingFile::~PendingFile()
     ::SetLastError(error);
 }
 
-bool WriteAll(HANDLE file, std::string_view data)
-{
-    while (!data.empty()) {
-        DWORD written = 0;
-        if (!::WriteFile(file, data.data(), static_cast<DWORD>(data.size()), &written, nullptr))
-            return false;
-        if (written == 0) {
-            ::SetLastError(ERROR_WRITE_FAULT); // no progress and no error: never read as success
-            return false;
-        }
-        data.remove_prefix(written);
-    }
-    return true;
-}
-
 bool BatchInProgress(const char* mutexName)
 {
     win::UniqueHandle mutex(::OpenMutexA(SYNCHRONIZE, FALSE, mutexName));

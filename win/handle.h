@@ -202,6 +202,14 @@ template <class T> struct WtsMemoryTraits {
     static void Close(Type p) { ::WTSFreeMemory(p); }
 };
 
+// A DLL loaded with LoadLibrary.
+struct LibraryTraits {
+    using Type = HMODULE;
+    static Type Invalid() { return nullptr; }
+    static bool Valid(Type h) { return h != nullptr; }
+    static void Close(Type h) { ::FreeLibrary(h); }
+};
+
 // A user's environment block from CreateEnvironmentBlock.
 struct EnvironmentBlockTraits {
     using Type = void*;
@@ -229,6 +237,7 @@ using ImageList = Scoped<ImageListTraits>;
 using Menu = Scoped<MenuTraits>;
 template <class T> using WtsMemory = Scoped<WtsMemoryTraits<T>>;
 using EnvironmentBlock = Scoped<EnvironmentBlockTraits>;
+using Library = Scoped<LibraryTraits>;
 
 // COM on the calling thread for the scope's lifetime (the shell's folder browser needs it); a
 // thread that had COM already keeps it as it was.

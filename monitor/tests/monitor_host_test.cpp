@@ -99,7 +99,8 @@ protected:
         bin_ = dir_ / "bin\\";
         ASSERT_TRUE(::CreateDirectoryA(appData_.c_str(), nullptr));
         ASSERT_TRUE(::CreateDirectoryA(bin_.c_str(), nullptr));
-        ASSERT_TRUE(::CopyFileA((ModuleFolder() + "command_recorder.exe").c_str(), (bin_ + "folimar.exe").c_str(), FALSE));
+        ASSERT_TRUE(
+            ::CopyFileA((ModuleFolder() + "command_recorder.exe").c_str(), (bin_ + "folimar.exe").c_str(), FALSE));
         SetString(HKEY_CURRENT_USER, kShellFolders, "AppData", appData_);
         SetString(HKEY_LOCAL_MACHINE, "SOFTWARE\\Quorvel Folimar", "Program", bin_ + "folimar.exe");
         spooler_ = std::make_unique<SpoolerStandIn>(monitor_test::ToWideAscii(ModuleFolder() + "quorvelmon.dll"));
@@ -162,7 +163,8 @@ TEST_F(MonitorHost, HostileDocumentNamesGiveASafeTitle)
         {L"say \"cheese\" \"", "say 'cheese' '"},
         {L"tab\there\x0001\x001f\x007f end\r\n", "tab here    end"},
         {std::wstring(300, L'x'), std::string(255, 'x')},
-        {std::wstring(300, L'\x00e9'), [] {
+        {std::wstring(300, L'\x00e9'),
+         [] {
              std::string s;
              for (int i = 0; i < 127; ++i)
                  s += "\xc3\xa9";
@@ -198,8 +200,8 @@ TEST_F(MonitorHost, ABatchJobIsAnnouncedByItsJobIdFileAndStartsNothing)
     startup.cb = sizeof startup;
     PROCESS_INFORMATION process{};
     std::string command = "\"" + bin_ + "folimar.exe\" --linger";
-    ASSERT_TRUE(::CreateProcessA(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
-                                 &process));
+    ASSERT_TRUE(
+        ::CreateProcessA(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process));
     win::UniqueHandle thread(process.hThread), running(process.hProcess);
     ASSERT_EQ(ProcessesNamed(L"folimar.exe"), 1);
 

@@ -27,13 +27,6 @@ inline std::string Narrow(const wchar_t* text)
     return qvmon::ToUtf8(text);
 }
 
-struct LibraryTraits {
-    using Type = HMODULE;
-    static Type Invalid() { return nullptr; }
-    static bool Valid(Type h) { return h != nullptr; }
-    static void Close(Type h) { ::FreeLibrary(h); }
-};
-
 class SpoolerStandIn {
 public:
     explicit SpoolerStandIn(const std::wstring& dll) : library_(::LoadLibraryW(dll.c_str()))
@@ -108,7 +101,7 @@ public:
     }
 
 private:
-    win::Scoped<LibraryTraits> library_;
+    win::Library library_;
     LPMONITOR2 table_ = nullptr;
     HANDLE monitor_ = nullptr;
 };
