@@ -9,7 +9,6 @@
 
 #include <algorithm>
 #include <string_view>
-#include <vector>
 
 namespace qvmon {
 
@@ -182,21 +181,9 @@ bool TCapture::StartProgram(const std::string& arguments) const
 
 std::string TCapture::OwnerName() const
 {
-    DWORD size = 0;
-    ::GetTokenInformation(owner_.token.get(), TokenUser, nullptr, 0, &size);
-    std::vector<BYTE> buffer(size ? size : 1);
-    wchar_t name[257] = {};
-    wchar_t domain[257] = {};
-    DWORD nameSize = 257;
-    DWORD domainSize = 257;
-    SID_NAME_USE use;
-    if (::GetTokenInformation(owner_.token.get(), TokenUser, buffer.data(), size, &size) &&
-        ::LookupAccountSidW(nullptr, reinterpret_cast<TOKEN_USER*>(buffer.data())->User.Sid, name, &nameSize, domain,
-                            &domainSize, &use) &&
-        name[0])
-        return ToUtf8(name);
+    const std::string name = TokenAccountName(owner_.token.get());
     // An empty argument would not be counted by the program and could change its mode.
-    return ToUtf8(owner_.sid);
+    return name.empty() ? ToUtf8(owner_.sid) : name;
 }
 
 void TCapture::DeleteJobFiles()

@@ -89,16 +89,17 @@ std::vector<SessionEntry> LoggedOnSessions()
     return sessions;
 }
 
-} // namespace
-
-JobOwner FindJobOwner(const wchar_t* printer, DWORD jobId)
+DWORD TokenSession(HANDLE token)
 {
-    JobOwner owner = FromThreadToken();
-    if (owner.token)
-        return owner;
-    const std::string user = JobUserName(printer, jobId);
-    if (user.empty())
-        return {};
+    DWORD session = 0;
+    DWORD size = 0;
+    return ::GetTokenInformation(token, TokenSessionId, &session, sizeof session, &size) ? session : 0;
+}
+
+// The primary token of the logged-on session of user ("name" or "DOMAIN\name").
+JobOwner FromSession(const std::string& user)
+{
+    JobOwner owner;
     const std::optional<uint32_t> session = ChooseSession(LoggedOnSessions(), user);
     if (!session) {
         ::SetLastError(ERROR_NO_SUCH_LOGON_SESSION);
@@ -112,6 +113,40 @@ JobOwner FindJobOwner(const wchar_t* printer, DWORD jobId)
         ::SetLastError(ERROR_NO_SUCH_USER);
     }
     return owner;
+}
+
+} // namespace
+
+std::string TokenAccountName(HANDLE token)
+{
+    DWORD size = 0;
+    ::GetTokenInformation(token, TokenUser, nullptr, 0, &size);
+    std::vector<BYTE> buffer(size ? size : 1);
+    wchar_t name[257] = {};
+    wchar_t domain[257] = {};
+    DWORD nameSize = 257;
+    DWORD domainSize = 257;
+    SID_NAME_USE use;
+    if (!::GetTokenInformation(token, TokenUser, buffer.data(), size, &size) ||
+        !::LookupAccountSidW(nullptr, reinterpret_cast<TOKEN_USER*>(buffer.data())->User.Sid, name, &nameSize, domain,
+                             &domainSize, &use) ||
+        !name[0])
+        return {};
+    return domain[0] ? ToUtf8(domain) + "\\" + ToUtf8(name) : ToUtf8(name);
+}
+
+JobOwner FindJobOwner(const wchar_t* printer, DWORD jobId)
+{
+    JobOwner client = FromThreadToken();
+    // A client token of session 0 (a job from another computer, or from a service) has no
+    // desktop: the owner's own session is taken when the owner is logged on here.
+    if (client.token && TokenSession(client.token.get()) != 0)
+        return client;
+    const std::string user = client.token ? TokenAccountName(client.token.get()) : JobUserName(printer, jobId);
+    if (user.empty())
+        return client;
+    JobOwner owner = FromSession(user);
+    return owner.token ? std::move(owner) : std::move(client);
 }
 
 ThreadTokenScope::ThreadTokenScope(HANDLE token)

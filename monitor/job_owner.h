@@ -14,14 +14,18 @@ struct JobOwner {
     std::wstring sid;
 };
 
+// "DOMAIN\name" of a token's user; empty when it cannot be looked up.
+std::string TokenAccountName(HANDLE token);
+
 // The SID of a token's user as text; empty for LocalSystem or when it cannot be read.
 std::wstring TokenUserSid(HANDLE token);
 
 // Finds the owner of job jobId of printer. When the spooler calls us impersonating a user (not
-// LocalSystem), that user is the owner; otherwise the job's user name (GetJob) is looked up among
-// the logged-on sessions and that session's token is taken (WTSQueryUserToken, which needs the
-// spooler's LocalSystem rights). An invalid token with the last error set when the owner is not
-// logged on or cannot be found.
+// LocalSystem), that user is the owner, in the client's session; otherwise (or when that session
+// is 0, which has no desktop) the user's name (the client's, or the job's from GetJob) is looked
+// up among the logged-on sessions and that session's token is taken (WTSQueryUserToken, which
+// needs the spooler's LocalSystem rights). A client of session 0 who is not logged on here keeps
+// the client's token. An invalid token with the last error set when there is no owner.
 JobOwner FindJobOwner(const wchar_t* printer, DWORD jobId);
 
 // Runs the scope on the calling thread as the given token (a primary or impersonation token, or
