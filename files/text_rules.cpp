@@ -16,6 +16,13 @@ std::string StripQuotes(std::string_view s)
     return std::string(s);
 }
 
+bool EqualsNoCaseAscii(std::string_view a, std::string_view b)
+{
+    const auto lower = [](char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; };
+    return a.size() == b.size() &&
+           std::equal(a.begin(), a.end(), b.begin(), [&](char x, char y) { return lower(x) == lower(y); });
+}
+
 std::string_view TrimControlAndSpace(std::string_view s)
 {
     while (!s.empty() && IsControlOrSpace(s.front()))

@@ -16,6 +16,9 @@ constexpr bool IsControlOrSpace(char c)
     return static_cast<unsigned char>(c) <= 0x20;
 }
 
+// True when a and b are equal with ASCII letters compared without case (other bytes exactly).
+bool EqualsNoCaseAscii(std::string_view a, std::string_view b);
+
 // s without control characters and spaces at both ends.
 std::string_view TrimControlAndSpace(std::string_view s);
 

@@ -7,7 +7,7 @@ packages=(
   libgtest-dev libbenchmark-dev poppler-utils xvfb xauth imagemagick
   clang libclang-rt-14-dev
   g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 googletest python3
-  fp-utils-3.2.2 procps
+  fp-utils-3.2.2 procps nsis
 )
 missing=()
 for p in "${packages[@]}"; do
@@ -35,7 +35,7 @@ commands=(
   x86_64-w64-mingw32-objdump:binutils-mingw-w64-x86-64
   gs:ghostscript pdfinfo:poppler-utils pdftotext:poppler-utils
   Xvfb:xvfb xvfb-run:xvfb xauth:xauth import:imagemagick compare:imagemagick
-  clang++:clang python3:python3 pgrep:procps pkill:procps
+  clang++:clang python3:python3 pgrep:procps pkill:procps makensis:nsis
   "chmcmd|chmcmd-3.2.2:fp-utils-3.2.2" "chmls|chmls-3.2.2:fp-utils-3.2.2"
 )
 for entry in "${commands[@]}"; do

@@ -6,7 +6,7 @@
 #include "single/job_cmdline.h"
 #include "tests/temp_dir.h"
 #include "tools/driver_args.h"
-#include "tools/port_job.h"
+#include "port/port_job.h"
 #include "tools/print_programs.h"
 #include "tools/spool_files.h"
 #include "tools/text_pages.h"

@@ -14,7 +14,7 @@
 #include "files/folders.h"
 #include "files/user_folders.h"
 #include "tools/detached_process.h"
-#include "tools/port_job.h"
+#include "port/port_job.h"
 #include "tools/spool_files.h"
 #include "tools/wine_paths.h"
 #include "win/error_text.h"
@@ -29,7 +29,6 @@ namespace {
 
 using porttool::PortJob;
 
-constexpr char kJobsFolderName[] = "JOBS\\";
 constexpr char kDataType[] = "RAW";
 
 int Fail(const std::string& what, DWORD error = ::GetLastError())
@@ -41,7 +40,7 @@ int Fail(const std::string& what, DWORD error = ::GetLastError())
 // "<application data>\QUORPSFILES\JOBS\", created when missing.
 std::string JobsFolder()
 {
-    std::string folder = folimar::DataFolderOf(folimar::AppDataFolder()) + kJobsFolderName;
+    std::string folder = folimar::DataFolderOf(folimar::AppDataFolder()) + porttool::kJobsFolderName;
     return folimar::CreateFolderPath(folder) ? folder : std::string();
 }
 
@@ -49,10 +48,7 @@ std::string LocalTimeDigits()
 {
     SYSTEMTIME t;
     ::GetLocalTime(&t);
-    char digits[32];
-    std::snprintf(digits, sizeof digits, "%04u%02u%02u%02u%02u%02u", t.wYear, t.wMonth, t.wDay, t.wHour, t.wMinute,
-                  t.wSecond);
-    return digits;
+    return porttool::TimeDigits(t.wYear, t.wMonth, t.wDay, t.wHour, t.wMinute, t.wSecond);
 }
 
 std::string UserName()

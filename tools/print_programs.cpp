@@ -1,22 +1,13 @@
 // The print programs' command lines, DDE command and registration, as pure text rules.
 #include "tools/print_programs.h"
 
+#include "files/text_rules.h"
+
 #include <algorithm>
 
 namespace porttool {
 
 namespace {
-
-char AsciiLower(char c)
-{
-    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
-}
-
-bool EqualsNoCase(std::string_view a, std::string_view b)
-{
-    return a.size() == b.size() &&
-           std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) { return AsciiLower(x) == AsciiLower(y); });
-}
 
 bool IsBlank(char c)
 {
@@ -80,7 +71,7 @@ std::optional<PrintTextArgs> ParsePrintTextArgs(const std::vector<std::string>& 
         return std::nullopt;
     PrintTextArgs parsed;
     // "/p" is never a file to print: Unix paths start with "/", but not with a lone "/p".
-    if (EqualsNoCase(args[0], "/p") || EqualsNoCase(args[0], "-p")) {
+    if (folimar::EqualsNoCaseAscii(args[0], "/p") || folimar::EqualsNoCaseAscii(args[0], "-p")) {
         if (args.size() != 2)
             return std::nullopt;
         parsed.file = args[1];
@@ -102,9 +93,9 @@ std::optional<DdeCommand> ParseDdeCommand(std::string_view text)
     if (!cursor.Take('['))
         return std::nullopt;
     std::string_view verb = cursor.Word();
-    if (EqualsNoCase(verb, "print"))
+    if (folimar::EqualsNoCaseAscii(verb, "print"))
         command.verb = DdeCommand::Verb::Print;
-    else if (EqualsNoCase(verb, "open"))
+    else if (folimar::EqualsNoCaseAscii(verb, "open"))
         command.verb = DdeCommand::Verb::Open;
     else
         return std::nullopt;

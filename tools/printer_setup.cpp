@@ -11,7 +11,7 @@
 #include "base/printer_constants.h"
 #include "files/text_rules.h"
 #include "render/library_path.h"
-#include "tools/port_job.h"
+#include "port/port_job.h"
 #include "tools/print_programs.h"
 #include "tools/wine_paths.h"
 #include "win/error_text.h"

@@ -2,7 +2,7 @@
 #include "tools/spool_files.h"
 
 #include "base/printer_constants.h"
-#include "tools/port_job.h"
+#include "port/port_job.h"
 
 namespace porttool {
 
@@ -36,21 +36,6 @@ PendingFile::~PendingFile()
     DWORD error = ::GetLastError();
     ::DeleteFileA(path_.c_str());
     ::SetLastError(error);
-}
-
-bool WriteAll(HANDLE file, std::string_view data)
-{
-    while (!data.empty()) {
-        DWORD written = 0;
-        if (!::WriteFile(file, data.data(), static_cast<DWORD>(data.size()), &written, nullptr))
-            return false;
-        if (written == 0) {
-            ::SetLastError(ERROR_WRITE_FAULT); // no progress and no error: never read as success
-            return false;
-        }
-        data.remove_prefix(written);
-    }
-    return true;
 }
 
 bool BatchInProgress(const char* mutexName)

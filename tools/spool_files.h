@@ -2,6 +2,7 @@
 #pragma once
 
 #include "base/printer_constants.h"
+#include "port/write_all.h"
 #include "win/handle.h"
 
 #include <cstdint>
@@ -30,9 +31,6 @@ public:
 private:
     std::string path_;
 };
-
-// Writes all of data to file; false with the last error set otherwise.
-bool WriteAll(HANDLE file, std::string_view data);
 
 // True while the program prints a batch: the batch's named mutex exists. A destination note alone
 // does not tell: a batch that was killed leaves its note behind, and ordinary jobs would vanish.

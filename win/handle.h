@@ -8,7 +8,9 @@
 #include <ddeml.h>
 #include <objbase.h>
 #include <shellapi.h>
+#include <userenv.h>
 #include <winspool.h>
+#include <wtsapi32.h>
 
 #include <utility>
 
@@ -192,6 +194,30 @@ struct MenuTraits {
     static void Close(Type h) { ::DestroyMenu(h); }
 };
 
+// Memory the Remote Desktop Services calls allocated (session lists, session details).
+template <class T> struct WtsMemoryTraits {
+    using Type = T;
+    static Type Invalid() { return nullptr; }
+    static bool Valid(Type p) { return p != nullptr; }
+    static void Close(Type p) { ::WTSFreeMemory(p); }
+};
+
+// A DLL loaded with LoadLibrary.
+struct LibraryTraits {
+    using Type = HMODULE;
+    static Type Invalid() { return nullptr; }
+    static bool Valid(Type h) { return h != nullptr; }
+    static void Close(Type h) { ::FreeLibrary(h); }
+};
+
+// A user's environment block from CreateEnvironmentBlock.
+struct EnvironmentBlockTraits {
+    using Type = void*;
+    static Type Invalid() { return nullptr; }
+    static bool Valid(Type p) { return p != nullptr; }
+    static void Close(Type p) { ::DestroyEnvironmentBlock(p); }
+};
+
 using UniqueHandle = Scoped<KernelHandleTraits>;
 using RegKey = Scoped<RegKeyTraits>;
 using FindHandle = Scoped<FindHandleTraits>;
@@ -209,6 +235,9 @@ template <class T> using TaskMemory = Scoped<TaskMemoryTraits<T>>;
 using Drop = Scoped<DropTraits>;
 using ImageList = Scoped<ImageListTraits>;
 using Menu = Scoped<MenuTraits>;
+template <class T> using WtsMemory = Scoped<WtsMemoryTraits<T>>;
+using EnvironmentBlock = Scoped<EnvironmentBlockTraits>;
+using Library = Scoped<LibraryTraits>;
 
 // COM on the calling thread for the scope's lifetime (the shell's folder browser needs it); a
 // thread that had COM already keeps it as it was.

@@ -1,5 +1,5 @@
 // The printer port's pure logic: the job title, the companion text and the program's command line.
-#include "tools/port_job.h"
+#include "port/port_job.h"
 
 #include "files/text_rules.h"
 
@@ -105,6 +105,17 @@ std::string DscTitle(std::string_view header)
     return title;
 }
 
+std::string SafeTitle(std::string_view documentName)
+{
+    std::string title;
+    title.reserve(documentName.size());
+    for (char c : documentName) {
+        const auto u = static_cast<unsigned char>(c);
+        title += (u < 0x20 || u == 0x7F) ? ' ' : (c == '"' ? '\'' : c);
+    }
+    return std::string(folimar::TrimControlAndSpace(folimar::CutUtf8(title, kMaxTitleBytes)));
+}
+
 std::string JobCommandLine(const PortJob& job)
 {
     const std::string args[] = {job.jobFile,  job.printer, job.companionFile, job.user, std::to_string(job.size),
@@ -143,14 +154,22 @@ std::string CompanionText(const PortJob& job)
            job.dataType + "\r\n";
 }
 
-std::string JobFileStem(std::string_view received, uint32_t processId, int n)
+std::string JobFileStem(std::string_view received, uint32_t tag, int n)
 {
     char pid[16];
-    std::snprintf(pid, sizeof pid, "%x", processId);
+    std::snprintf(pid, sizeof pid, "%x", tag);
     std::string stem = "job-" + std::string(received.substr(0, 8)) + "-" + std::string(received.substr(8)) + "-" + pid;
     if (n > 0)
         stem += "-" + std::to_string(n);
     return stem;
+}
+
+std::string TimeDigits(unsigned year, unsigned month, unsigned day, unsigned hour, unsigned minute, unsigned second)
+{
+    char digits[32];
+    std::snprintf(digits, sizeof digits, "%04u%02u%02u%02u%02u%02u", year % 10000, month % 100, day % 100, hour % 100,
+                  minute % 100, second % 100);
+    return digits;
 }
 
 std::string JobIdFileName(uint32_t id)

@@ -1,4 +1,5 @@
-// What the printer port hands to the program for one captured job: title, companion text, command line.
+// What the printer port hands to the program for one captured job: title, companion text, command
+// line. Shared by the Linux stand-in port and the Windows port monitor.
 #pragma once
 
 #include <cstdint>
@@ -15,6 +16,16 @@ inline constexpr size_t kHeaderBytes = 5120;
 // Wine's driver writes titles with non-ASCII bytes, loses its parentheses and has its escapes
 // decoded (control bytes become spaces). Empty when the header has no title.
 std::string DscTitle(std::string_view header);
+
+// The most bytes of a title made from a document name: the program shows and uses far less, and
+// a command line has a limit of its own.
+inline constexpr size_t kMaxTitleBytes = 255;
+
+// A document name as the spooler gives it (UTF-8) made fit to be the title argument: control
+// characters become spaces (a title is one line of the companion file), a double quote becomes '
+// (it would end the argument), the text is cut to kMaxTitleBytes, never inside a character, and
+// trimmed.
+std::string SafeTitle(std::string_view documentName);
 
 // One captured job, as the port describes it to the program.
 struct PortJob {
@@ -35,9 +46,16 @@ std::string JobCommandLine(const PortJob& job);
 // The companion file: a small profile file with the job's details.
 std::string CompanionText(const PortJob& job);
 
-// A job file name stem that sorts by time: "job-yyyymmdd-hhnnss-<pid hex>", then "-<n>" when
-// n > 0 (a second job of the same process and second).
-std::string JobFileStem(std::string_view received, uint32_t processId, int n);
+// A job file name stem that sorts by time: "job-yyyymmdd-hhnnss-<tag hex>", then "-<n>" when
+// n > 0 (a second job of the same tag and second). The tag is the capturing process's id for the
+// Linux port, the spooler's job id for the Windows port monitor.
+std::string JobFileStem(std::string_view received, uint32_t tag, int n);
+
+// The folder below the program's data folder where ordinary jobs wait for the program.
+inline constexpr char kJobsFolderName[] = "JOBS\\";
+
+// A local time as the port's 14 digits "yyyymmddhhnnss".
+std::string TimeDigits(unsigned year, unsigned month, unsigned day, unsigned hour, unsigned minute, unsigned second);
 
 // Batch jobs: the captured job is stored in the program's spool folder under a name like
 // JobFileStem's with this extension, and announced by a job-id file.

@@ -1,0 +1,345 @@
+// The port monitor DLL driven as the spooler drives it: jobs reach folimar.exe (a recorder here)
+// or the batch, byte for byte, as the job's owner; failures leave nothing behind.
+#include "tests/gtest_win.h"
+
+#include "monitor/monitor_names.h"
+#include "monitor/tests/spooler_stand_in.h"
+#include "tests/temp_dir.h"
+#include "win/handle.h"
+
+#include <psapi.h>
+#include <tlhelp32.h>
+
+#include <cstdlib>
+#include <set>
+#include <thread>
+#include <vector>
+
+namespace {
+
+using monitor_test::SpoolerStandIn;
+using testing_support::ReadFileBytes;
+using testing_support::TempDir;
+using testing_support::WriteFileBytes;
+
+constexpr char kShellFolders[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders";
+
+std::string ModuleFolder()
+{
+    char path[MAX_PATH] = {};
+    std::string self(path, ::GetModuleFileNameA(nullptr, path, MAX_PATH));
+    return self.substr(0, self.find_last_of('\\') + 1);
+}
+
+void SetString(HKEY root, const char* key, const char* name, const std::string& value)
+{
+    win::RegKey k;
+    ASSERT_EQ(::RegCreateKeyExA(root, key, 0, nullptr, 0, KEY_SET_VALUE, nullptr, k.put(), nullptr), ERROR_SUCCESS);
+    ASSERT_EQ(::RegSetValueExA(k.get(), name, 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
+                               static_cast<DWORD>(value.size() + 1)),
+              ERROR_SUCCESS);
+}
+
+std::vector<std::string> FilesIn(const std::string& folder)
+{
+    std::vector<std::string> names;
+    WIN32_FIND_DATAA found;
+    win::FindHandle find(::FindFirstFileA((folder + "*").c_str(), &found));
+    for (bool more = find.valid(); more; more = ::FindNextFileA(find.get(), &found))
+        if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
+            names.push_back(found.cFileName);
+    return names;
+}
+
+// The eight quoted arguments of a command line as the port writes it; empty when it is not so.
+std::vector<std::string> QuotedArguments(const std::string& line)
+{
+    std::vector<std::string> args;
+    size_t at = 0;
+    while (at < line.size()) {
+        if (line[at] != '"')
+            return {};
+        const size_t close = line.find('"', at + 1);
+        if (close == std::string::npos)
+            return {};
+        args.push_back(line.substr(at + 1, close - at - 1));
+        at = close + 1;
+        if (at < line.size() && line[at++] != ' ')
+            return {};
+    }
+    return args;
+}
+
+int ProcessesNamed(const wchar_t* name)
+{
+    win::UniqueHandle snapshot(::CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
+    PROCESSENTRY32W entry{};
+    entry.dwSize = sizeof entry;
+    int count = 0;
+    for (BOOL more = ::Process32FirstW(snapshot.get(), &entry); more; more = ::Process32NextW(snapshot.get(), &entry))
+        count += ::lstrcmpiW(entry.szExeFile, name) == 0;
+    return count;
+}
+
+// A PostScript job of about size bytes: a DSC header, then lines that differ.
+std::string Job(size_t size, const std::string& title = "From the header")
+{
+    std::string job = "%!PS-Adobe-3.0\n%%Title: " + title + "\n%%EndComments\n";
+    for (int line = 0; job.size() < size; ++line)
+        job += "% line " + std::to_string(line) + " \x01\xff\n";
+    return job;
+}
+
+class MonitorHost : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(dir_.valid());
+        appData_ = dir_ / "appdata\\";
+        bin_ = dir_ / "bin\\";
+        ASSERT_TRUE(::CreateDirectoryA(appData_.c_str(), nullptr));
+        ASSERT_TRUE(::CreateDirectoryA(bin_.c_str(), nullptr));
+        ASSERT_TRUE(
+            ::CopyFileA((ModuleFolder() + "command_recorder.exe").c_str(), (bin_ + "folimar.exe").c_str(), FALSE));
+        SetString(HKEY_CURRENT_USER, kShellFolders, "AppData", appData_);
+        SetString(HKEY_LOCAL_MACHINE, "SOFTWARE\\Quorvel Folimar", "Program", bin_ + "folimar.exe");
+        spooler_ = std::make_unique<SpoolerStandIn>(monitor_test::ToWideAscii(ModuleFolder() + "quorvelmon.dll"));
+        ASSERT_NE(spooler_->table(), nullptr) << "the monitor DLL did not load or initialise";
+    }
+
+    std::string JobsFolder() const { return appData_ + "QUORPSFILES\\JOBS\\"; }
+    std::string SpoolFolder() const { return appData_ + "QUORPSFILES\\TEMP\\"; }
+    std::string RecordedFolder() const { return bin_ + "recorded\\"; }
+
+    // The command lines the recorder has written, waiting up to 30 s for count of them.
+    std::vector<std::string> Recorded(size_t count) const
+    {
+        std::vector<std::string> lines;
+        for (int i = 0; i < 300; ++i, ::Sleep(100)) {
+            lines.clear();
+            for (const std::string& name : FilesIn(RecordedFolder()))
+                if (name.size() > 4 && name.substr(name.size() - 4) == ".txt")
+                    lines.push_back(ReadFileBytes(RecordedFolder() + name));
+            if (lines.size() >= count)
+                break;
+        }
+        return lines;
+    }
+
+    TempDir dir_;
+    std::string appData_;
+    std::string bin_;
+    std::unique_ptr<SpoolerStandIn> spooler_;
+};
+
+TEST_F(MonitorHost, AnOrdinaryJobStartsTheProgramWithTheEightArguments)
+{
+    const std::string job = Job(200000);
+    const auto outcome = spooler_->PrintBytes(77, L"Quarterly report", job);
+    ASSERT_TRUE(outcome.started && outcome.written && outcome.ended) << outcome.endError;
+    const auto lines = Recorded(1);
+    ASSERT_EQ(lines.size(), 1u);
+    const auto args = QuotedArguments(lines[0]);
+    ASSERT_EQ(args.size(), 8u) << lines[0];
+    EXPECT_EQ(args[0].rfind(JobsFolder(), 0), 0u) << args[0];
+    EXPECT_EQ(ReadFileBytes(args[0]), job) << "the job file is the job, byte for byte";
+    EXPECT_EQ(args[1], "Quorvel Virtual Printer");
+    const std::string companion = ReadFileBytes(args[2]);
+    EXPECT_NE(companion.find("Document=Quarterly report\r\n"), std::string::npos) << companion;
+    EXPECT_FALSE(args[3].empty()) << "an empty argument would not be counted by the program";
+    EXPECT_EQ(args[4], std::to_string(job.size()));
+    EXPECT_EQ(args[5].size(), 14u);
+    EXPECT_EQ(args[6], "Quarterly report");
+    EXPECT_EQ(args[7], "RAW");
+}
+
+TEST_F(MonitorHost, HostileDocumentNamesGiveASafeTitle)
+{
+    const std::wstring nonLatin = L"\x041E\x0442\x0447\x0451\x0442 \x65E5\x672C";
+    const struct {
+        std::wstring document;
+        std::string title;
+    } cases[] = {
+        {L"say \"cheese\" \"", "say 'cheese' '"},
+        {L"tab\there\x0001\x001f\x007f end\r\n", "tab here    end"},
+        {std::wstring(300, L'x'), std::string(255, 'x')},
+        {std::wstring(300, L'\x00e9'),
+         [] {
+             std::string s;
+             for (int i = 0; i < 127; ++i)
+                 s += "\xc3\xa9";
+             return s;
+         }()},
+        {nonLatin, "\xd0\x9e\xd1\x82\xd1\x87\xd1\x91\xd1\x82 \xe6\x97\xa5\xe6\x9c\xac"},
+        {L"", "From the header"},
+    };
+    std::set<std::string> seen;
+    DWORD jobId = 100;
+    for (const auto& c : cases) {
+        const auto outcome = spooler_->PrintBytes(jobId++, c.document, Job(1000));
+        ASSERT_TRUE(outcome.ended) << c.title;
+        const auto lines = Recorded(seen.size() + 1);
+        for (const std::string& line : lines) {
+            if (!seen.insert(line).second)
+                continue;
+            const auto args = QuotedArguments(line);
+            ASSERT_EQ(args.size(), 8u) << line;
+            EXPECT_EQ(args[6], c.title);
+        }
+        ASSERT_EQ(seen.size(), static_cast<size_t>(jobId - 100)) << "one program per job";
+    }
+}
+
+TEST_F(MonitorHost, ABatchJobIsAnnouncedByItsJobIdFileAndStartsNothing)
+{
+    ASSERT_TRUE(::CreateDirectoryA((appData_ + "QUORPSFILES").c_str(), nullptr));
+    ASSERT_TRUE(::CreateDirectoryA(SpoolFolder().c_str(), nullptr));
+    ASSERT_TRUE(WriteFileBytes(SpoolFolder() + "~dest.tmp", "C:\\out\\letter.pdf"));
+    // The batch's program runs as the same user.
+    STARTUPINFOA startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION process{};
+    std::string command = "\"" + bin_ + "folimar.exe\" --linger";
+    ASSERT_TRUE(
+        ::CreateProcessA(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process));
+    win::UniqueHandle thread(process.hThread), running(process.hProcess);
+    ASSERT_EQ(ProcessesNamed(L"folimar.exe"), 1);
+
+    const std::string job = Job(100000);
+    const auto outcome = spooler_->PrintBytes(4242, L"Letter", job);
+    EXPECT_TRUE(outcome.started && outcome.written && outcome.ended) << outcome.endError;
+    EXPECT_EQ(ProcessesNamed(L"folimar.exe"), 1) << "a batch job starts no program";
+    const std::string captured = ReadFileBytes(SpoolFolder() + "4242");
+    EXPECT_EQ(captured.rfind(SpoolFolder(), 0), 0u) << captured;
+    EXPECT_EQ(captured.substr(captured.size() - 4), ".~ps");
+    EXPECT_EQ(ReadFileBytes(captured), job);
+    EXPECT_TRUE(FilesIn(RecordedFolder()).empty());
+
+    win::UniqueHandle stop(::OpenEventW(EVENT_MODIFY_STATE, FALSE, L"qv-recorder-stop"));
+    if (stop)
+        ::SetEvent(stop.get());
+    if (::WaitForSingleObject(running.get(), 10000) != WAIT_OBJECT_0)
+        ::TerminateProcess(running.get(), 1);
+}
+
+TEST_F(MonitorHost, ADestinationNoteOfAKilledBatchDoesNotSwallowJobs)
+{
+    ASSERT_TRUE(::CreateDirectoryA((appData_ + "QUORPSFILES").c_str(), nullptr));
+    ASSERT_TRUE(::CreateDirectoryA(SpoolFolder().c_str(), nullptr));
+    ASSERT_TRUE(WriteFileBytes(SpoolFolder() + "~dest.tmp", "C:\\out\\letter.pdf"));
+    ASSERT_EQ(ProcessesNamed(L"folimar.exe"), 0);
+    const auto outcome = spooler_->PrintBytes(5, L"After the crash", Job(5000));
+    ASSERT_TRUE(outcome.ended) << outcome.endError;
+    EXPECT_EQ(Recorded(1).size(), 1u);
+    EXPECT_EQ(FilesIn(SpoolFolder()), std::vector<std::string>{"~dest.tmp"});
+}
+
+TEST_F(MonitorHost, TwoJobsOnTwoHandlesAtOnceStayApart)
+{
+    const std::string jobs[2] = {Job(3000000, "first"), Job(2000000, "second")};
+    SpoolerStandIn::Outcome outcomes[2];
+    std::thread threads[2];
+    for (int i = 0; i < 2; ++i)
+        threads[i] = std::thread([&, i] { outcomes[i] = spooler_->PrintBytes(31 + i, L"", jobs[i], 1000 + 7 * i); });
+    for (auto& t : threads)
+        t.join();
+    for (const auto& o : outcomes)
+        ASSERT_TRUE(o.started && o.written && o.ended) << o.endError;
+    const auto lines = Recorded(2);
+    ASSERT_EQ(lines.size(), 2u);
+    std::set<std::string> titles;
+    for (const std::string& line : lines) {
+        const auto args = QuotedArguments(line);
+        ASSERT_EQ(args.size(), 8u);
+        titles.insert(args[6]);
+        EXPECT_EQ(ReadFileBytes(args[0]), args[6] == "first" ? jobs[0] : jobs[1]);
+    }
+    EXPECT_EQ(titles, (std::set<std::string>{"first", "second"}));
+}
+
+TEST_F(MonitorHost, WrongPortsAndXcvRequestsAreRefused)
+{
+    const MONITOR2* t = spooler_->table();
+    EXPECT_EQ(spooler_->OpenPort(L"LPT1:"), nullptr);
+    BYTE buffer[512];
+    DWORD needed = 0, returned = 0;
+    ASSERT_TRUE(t->pfnEnumPorts(spooler_->monitor(), nullptr, 2, buffer, sizeof buffer, &needed, &returned));
+    ASSERT_EQ(returned, 1u);
+    EXPECT_STREQ(reinterpret_cast<PORT_INFO_2W*>(buffer)->pPortName, L"QUORVEL:");
+    EXPECT_STREQ(reinterpret_cast<PORT_INFO_2W*>(buffer)->pMonitorName, qvmon::kMonitorName);
+    EXPECT_FALSE(t->pfnEnumPorts(spooler_->monitor(), nullptr, 1, buffer, 4, &needed, &returned));
+    EXPECT_EQ(::GetLastError(), static_cast<DWORD>(ERROR_INSUFFICIENT_BUFFER));
+
+    const struct {
+        ACCESS_MASK access;
+        const wchar_t* request;
+        const wchar_t* port;
+        DWORD status;
+    } cases[] = {
+        {SERVER_ACCESS_ADMINISTER, L"AddPort", L"QUORVEL:", ERROR_SUCCESS},
+        {SERVER_ACCESS_ADMINISTER, L"AddPort", L"COM9:", ERROR_INVALID_PARAMETER},
+        {SERVER_ACCESS_ENUMERATE, L"AddPort", L"QUORVEL:", ERROR_ACCESS_DENIED},
+        {SERVER_ACCESS_ADMINISTER, L"DeletePort", L"quorvel:", ERROR_SUCCESS},
+        {SERVER_ACCESS_ENUMERATE, L"PortIsValid", L"QUORVEL:", ERROR_SUCCESS},
+        {SERVER_ACCESS_ADMINISTER, L"MonitorUI", L"", ERROR_INVALID_PARAMETER},
+    };
+    for (const auto& c : cases) {
+        HANDLE xcv = nullptr;
+        ASSERT_TRUE(t->pfnXcvOpenPort(spooler_->monitor(), nullptr, c.access, &xcv));
+        DWORD out = 0;
+        EXPECT_EQ(t->pfnXcvDataPort(xcv, c.request, reinterpret_cast<PBYTE>(const_cast<wchar_t*>(c.port)),
+                                    static_cast<DWORD>((::lstrlenW(c.port) + 1) * sizeof(wchar_t)), nullptr, 0, &out),
+                  c.status)
+            << monitor_test::Narrow(c.request);
+        EXPECT_TRUE(t->pfnXcvClosePort(xcv));
+    }
+}
+
+TEST_F(MonitorHost, AFullDiskFailsTheJobAndLeavesNothing)
+{
+    const char* smallDisk = std::getenv("FOLIMAR_SMALL_DISK");
+    if (!smallDisk || !*smallDisk)
+        GTEST_SKIP() << "FOLIMAR_SMALL_DISK (a folder on a 1 MiB file system) is not set";
+    const std::string folder = std::string(smallDisk) + "\\";
+    SetString(HKEY_CURRENT_USER, kShellFolders, "AppData", folder);
+    const auto outcome = spooler_->PrintBytes(66, L"Too big", Job(4 << 20), 65536);
+    EXPECT_TRUE(outcome.started);
+    EXPECT_FALSE(outcome.written && outcome.ended) << "a job larger than the disk cannot succeed";
+    EXPECT_FALSE(outcome.ended);
+    EXPECT_TRUE(FilesIn(folder + "QUORPSFILES\\JOBS\\").empty()) << "no partial job file is left";
+    ::Sleep(500);
+    EXPECT_TRUE(FilesIn(RecordedFolder()).empty()) << "nothing is started for a lost job";
+}
+
+TEST_F(MonitorHost, AGigabyteJobStreamsInFlatMemory)
+{
+    constexpr size_t kChunk = 1 << 16;
+    constexpr uint64_t kTotal = 1ull << 30;
+    std::string chunk = Job(kChunk);
+    chunk.resize(kChunk);
+    PROCESS_MEMORY_COUNTERS before{}, after{};
+    ASSERT_TRUE(::K32GetProcessMemoryInfo(::GetCurrentProcess(), &before, sizeof before));
+    HANDLE port = spooler_->OpenPort(L"QUORVEL:");
+    const auto outcome = spooler_->Print(port, 1024, L"Big", [&](const auto& sink) {
+        for (uint64_t sent = 0; sent < kTotal; sent += kChunk)
+            if (!sink(chunk))
+                return;
+    });
+    spooler_->table()->pfnClosePort(port);
+    ASSERT_TRUE(::K32GetProcessMemoryInfo(::GetCurrentProcess(), &after, sizeof after));
+    ASSERT_TRUE(outcome.started && outcome.written && outcome.ended) << outcome.endError;
+    const auto args = QuotedArguments(Recorded(1).at(0));
+    ASSERT_EQ(args.size(), 8u);
+    EXPECT_EQ(args[4], std::to_string(kTotal));
+    WIN32_FILE_ATTRIBUTE_DATA data{};
+    ASSERT_TRUE(::GetFileAttributesExA(args[0].c_str(), GetFileExInfoStandard, &data));
+    EXPECT_EQ((uint64_t(data.nFileSizeHigh) << 32) | data.nFileSizeLow, kTotal);
+    ::DeleteFileA(args[0].c_str());
+    const double grownMiB = (double(after.PeakWorkingSetSize) - double(before.PeakWorkingSetSize)) / (1 << 20);
+    std::printf("1 GiB job: peak working set %.1f MiB before, %.1f MiB after (+%.1f MiB)\n",
+                double(before.PeakWorkingSetSize) / (1 << 20), double(after.PeakWorkingSetSize) / (1 << 20), grownMiB);
+    EXPECT_GT(after.PeakWorkingSetSize, 0u) << "no memory figure to judge by";
+    EXPECT_LT(grownMiB, 32.0) << "the job must stream, not gather in memory";
+}
+
+} // namespace
