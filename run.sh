@@ -6,42 +6,71 @@
 #                               does: the program's window opens for the job (needs a display)
 #   ./run.sh --port JOB.ps      hand a PostScript job to the printer's port, as the printer does
 #                               (needs a display)
+#   ./run.sh --help             this text
 set -euo pipefail
 top=$(cd "$(dirname "$0")" && pwd)
+
+usage() { sed -n '2,9s/^# \{0,1\}//p' "$0"; }
+
+# What the call needs is checked before anything is built: a wrong call costs no build.
+case "${1:-}" in
+-h | --help)
+  usage
+  exit 0
+  ;;
+--print | --port)
+  [ $# -eq 2 ] || { echo "usage: ./run.sh $1 FILE" >&2; exit 1; }
+  [ -f "$2" ] || { echo "run.sh: no such file: $2" >&2; exit 1; }
+  ;;
+-*)
+  echo "run.sh: unknown option: $1" >&2
+  usage >&2
+  exit 1
+  ;;
+"") ;;
+*)
+  [ $# -le 2 ] || { usage >&2; exit 1; }
+  [ -f "$1" ] || { echo "run.sh: no such job: $1" >&2; exit 1; }
+  ;;
+esac
+if [ $# -eq 0 ] || [ "$1" = --print ] || [ "$1" = --port ]; then
+  if [ -z "${DISPLAY:-}" ]; then
+    echo "run.sh: no display: the program's window needs the desktop's display (DISPLAY is not set)." >&2
+    echo "        Run it from a terminal on your desktop, or convert a job without one: ./run.sh JOB.ps [OUT.pdf]" >&2
+    exit 1
+  fi
+fi
+
 "$top/scripts/install-deps.sh"
 build=${FOLIMAR_BUILD_DIR:-$top/build}
-# The build's progress goes to standard error, so a first build (a few minutes) does not look
-# like a hang; an up-to-date build prints nothing.
+# Only what run.sh starts: the program with its help file, the converter and the printer's
+# stand-ins (tests and benchmarks are test.sh's). The build's progress goes to standard error, so
+# a first build (a few minutes) does not look like a hang; the tools' own output goes to a log
+# that is shown only when the build fails. An up-to-date build prints nothing.
 [ -f "$build/CMakeCache.txt" ] || echo "run.sh: first run: configuring and building Quorvel Folimar (a few minutes)" >&2
-"$top/scripts/build.sh" | awk '
-  /^\[ *[0-9]+%\] (Building|Linking)/ {
+mkdir -p "$build"
+log=$build/run-build.log
+if ! "$top/scripts/build.sh" folimar folimarc folimar_port printer_setup print_text print_dde 2>&1 | tee "$log" |
+  awk '/^\[ *[0-9]+%\] (Building|Linking)/ {
     if (!said) { print "run.sh: building Quorvel Folimar"; said = 1 }
     print; fflush()
-  }' >&2
+  }' >&2; then
+  echo "run.sh: the build failed; its output (also in $log):" >&2
+  cat "$log" >&2
+  exit 1
+fi
 . "$top/scripts/wine-env.sh"
 export WINEPREFIX=${FOLIMAR_WINEPREFIX:-${XDG_DATA_HOME:-$HOME/.local/share}/quorvel-folimar/wineprefix}
 "$top/scripts/wine-prefix.sh" "$WINEPREFIX"
 
 if [ $# -eq 0 ]; then
-  if [ -z "${DISPLAY:-}" ]; then
-    echo "run.sh: no display. Start the window under a virtual one: xvfb-run -a ./run.sh" >&2
-    echo "        or convert a job without one: ./run.sh JOB.ps [OUT.pdf]" >&2
-    exit 1
-  fi
   # The batch window needs the virtual printer; define it in this prefix (the default printer
   # stays), and register the print programs so that .txt files print in a batch.
   "$build/tools/printer_setup.exe" --print-programs "$build/folimar.exe.so" >/dev/null
   exec "$build/folimar.exe"
 fi
 
-if [ "${1:-}" = --print ] || [ "${1:-}" = --port ]; then
-  [ $# -eq 2 ] || { echo "usage: ./run.sh $1 FILE" >&2; exit 1; }
-  [ -f "$2" ] || { echo "run.sh: no such file: $2" >&2; exit 1; }
-  if [ -z "${DISPLAY:-}" ]; then
-    echo "run.sh: no display. $1 opens the program's window for the job: run it on a desktop," >&2
-    echo "        or convert a job without one: ./run.sh JOB.ps [OUT.pdf]" >&2
-    exit 1
-  fi
+if [ "$1" = --print ] || [ "$1" = --port ]; then
   # The printer of this prefix, printing into the port, which starts the program for each job.
   "$build/tools/printer_setup.exe" --default "$build/folimar.exe.so" >/dev/null
   if [ "$1" = --print ]; then
@@ -54,7 +83,6 @@ if [ "${1:-}" = --print ] || [ "${1:-}" = --port ]; then
 fi
 
 job=$1
-[ -f "$job" ] || { echo "run.sh: no such job: $job" >&2; exit 1; }
 out=${2:-${job%.*}.pdf}
 "$build/folimarc.exe" "$job" "$out" >/dev/null
 echo "$out: $(pdfinfo "$out" | awk '/^Pages:/ {print $2}') pages"
