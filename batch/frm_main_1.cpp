@@ -5,6 +5,7 @@
 #include "base/product_info.h"
 #include "batch/batch_window_rules.h"
 #include "batch/default_printer.h"
+#include "batch/help_opening.h"
 #include "dialogs/about.h"
 #include "dialogs/setup.h"
 #include "jobprep/common.h"
@@ -126,7 +127,7 @@ void TfrmMain_1::lblAboutClick()
 
 void TfrmMain_1::lblHelpClick()
 {
-    ::ShellExecuteA(Handle(), "open", HelpFilePath(win::ProgramPath()).c_str(), nullptr, nullptr, SW_SHOW);
+    OpenHelp(Handle(), win::ProgramPath());
 }
 
 void TfrmMain_1::lblUrlClick()
