@@ -1,9 +1,10 @@
-// Mode choice, the port's command line and the proposed PDF path.
+// Mode choice, the port's command line, the proposed PDF path and the paths the converter's messages name.
 #include "tests/gtest_win.h"
 
 #include "app/arg_count.h"
 #include "jobprep/text_rules.h"
 #include "single/job_cmdline.h"
+#include "win/user_paths.h"
 
 #include <string>
 #include <vector>
@@ -201,3 +202,26 @@ TEST(OutputName, JoinsFolderNameAndExtension)
 }
 
 } // namespace
+
+struct UnixPathCase {
+    const char* message;
+    const char* shown;
+};
+
+class UnixPathsInMessages : public ::testing::TestWithParam<UnixPathCase> {};
+
+TEST_P(UnixPathsInMessages, ZDrivePathsBecomeLinuxPaths)
+{
+    EXPECT_EQ(win::UnixPathsIn(GetParam().message), GetParam().shown);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, UnixPathsInMessages,
+    ::testing::Values(
+        UnixPathCase{"the folder Z:\\no such\\dir\\ does not exist", "the folder /no such/dir/ does not exist"},
+        UnixPathCase{"cannot write Z:\\home\\me\\a.pdf: Access denied.", "cannot write /home/me/a.pdf: Access denied."},
+        UnixPathCase{"z:\\tmp\\job.ps", "/tmp/job.ps"},
+        UnixPathCase{"copy \"Z:\\a\\b.ps\" to \"Z:\\c\\d.pdf\"", "copy \"/a/b.ps\" to \"/c/d.pdf\""},
+        // Other drives, and letters that only look like a drive, stay.
+        UnixPathCase{"cannot make C:\\users\\me\\Temp\\x", "cannot make C:\\users\\me\\Temp\\x"},
+        UnixPathCase{"XYZ:\\a stays", "XYZ:\\a stays"}, UnixPathCase{"Z:", "Z:"}, UnixPathCase{"", ""}));
