@@ -41,23 +41,39 @@ if [ $# -eq 0 ] || [ "$1" = --print ] || [ "$1" = --port ]; then
   fi
 fi
 
-"$top/scripts/install-deps.sh"
 build=${FOLIMAR_BUILD_DIR:-$top/build}
 # Only what run.sh starts: the program with its help file, the converter and the printer's
-# stand-ins (tests and benchmarks are test.sh's). The build's progress goes to standard error, so
-# a first build (a few minutes) does not look like a hang; the tools' own output goes to a log
-# that is shown only when the build fails. An up-to-date build prints nothing.
-[ -f "$build/CMakeCache.txt" ] || echo "run.sh: first run: configuring and building Quorvel Folimar (a few minutes)" >&2
-mkdir -p "$build"
-log=$build/run-build.log
-if ! "$top/scripts/build.sh" folimar folimarc folimar_port printer_setup print_text print_dde 2>&1 | tee "$log" |
-  awk '/^\[ *[0-9]+%\] (Building|Linking)/ {
-    if (!said) { print "run.sh: building Quorvel Folimar"; said = 1 }
-    print; fflush()
-  }' >&2; then
-  echo "run.sh: the build failed; its output (also in $log):" >&2
-  cat "$log" >&2
-  exit 1
+# stand-ins (tests and benchmarks are test.sh's).
+programs=(folimar folimarc tools/folimar_port tools/printer_setup tools/print_text tools/print_dde)
+# Looking at every target takes make many seconds on a busy machine: a tree with no file newer than
+# run.sh's last build (PDFs written into it aside), with every program there, is not looked at.
+stamp=$build/run-build.stamp
+up_to_date() {
+  local p
+  [ -f "$stamp" ] || return 1
+  for p in "${programs[@]}"; do [ -f "$build/$p.exe.so" ] || return 1; done
+  [ -z "$(find "$top" \( -name .git -o -name 'build*' -o -name dist -o -path "$build" \) -prune -o \
+    -type f ! -name '*.pdf' -newer "$stamp" -print -quit)" ]
+}
+if ! up_to_date; then
+  "$top/scripts/install-deps.sh"
+  # The build's progress goes to standard error, so a first build (a few minutes) does not look
+  # like a hang; the tools' own output goes to a log shown only when the build fails.
+  [ -f "$build/CMakeCache.txt" ] || echo "run.sh: first run: configuring and building Quorvel Folimar (a few minutes)" >&2
+  mkdir -p "$build"
+  log=$build/run-build.log
+  # Taken before the build: a file changed while it runs is newer and builds again next time.
+  touch "$stamp.new"
+  if ! "$top/scripts/build.sh" "${programs[@]##*/}" 2>&1 | tee "$log" |
+    awk '/^\[ *[0-9]+%\] (Building|Linking)/ {
+      if (!said) { print "run.sh: building Quorvel Folimar"; said = 1 }
+      print; fflush()
+    }' >&2; then
+    echo "run.sh: the build failed; its output (also in $log):" >&2
+    cat "$log" >&2
+    exit 1
+  fi
+  mv "$stamp.new" "$stamp"
 fi
 . "$top/scripts/wine-env.sh"
 export WINEPREFIX=${FOLIMAR_WINEPREFIX:-${XDG_DATA_HOME:-$HOME/.local/share}/quorvel-folimar/wineprefix}
