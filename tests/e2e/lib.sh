@@ -91,14 +91,14 @@ screenshot() {
 quoted() { printf '"%s" ' "$@" | sed 's/ $//'; }
 
 # start_job JOB TITLE COMPANION: the program started as the printer port starts it for JOB;
-# sets pid and window.
+# sets pid and window. A busy machine takes Wine more than half a minute to start a program.
 start_job() {
   local line out
   line=$(quoted "$(winpath "$1")" "Quorvel Virtual Printer" "$(winpath "$3")" "me" "$(stat -c %s "$1")" \
     "20261210093000" "$2" "RAW")
   out=$("$driver" launch-raw "$folimar" "$line")
   pid=$(field pid "$out")
-  window=$(field hwnd "$("$driver" wait-window TfrmMain --pid "$pid")")
+  window=$(field hwnd "$("$driver" wait-window TfrmMain --pid "$pid" --timeout 180)")
   [ -n "$window" ] || fail "no single-job window"
 }
 
@@ -107,7 +107,7 @@ start_batch_window() {
   local o
   o=$("$driver" launch "$folimar")
   pid=$(field pid "$o")
-  window=$(field hwnd "$("$driver" wait-window TfrmMain_1 --pid "$pid")")
+  window=$(field hwnd "$("$driver" wait-window TfrmMain_1 --pid "$pid" --timeout 180)")
   [ -n "$window" ] || fail "no batch window"
 }
 
