@@ -13,6 +13,7 @@
 #include "win/error_text.h"
 #include "win/handle.h"
 #include "win/temp_folder.h"
+#include "win/user_paths.h"
 
 #include <atomic>
 #include <cstdint>
@@ -79,7 +80,7 @@ int Fail(const std::string& message)
 {
     if (g_progressShown)
         std::fprintf(stderr, "\n"); // ends the progress line
-    std::fprintf(stderr, "folimarc: %s\n", message.c_str());
+    std::fprintf(stderr, "folimarc: %s\n", win::MessageForUser(message).c_str());
     return 1;
 }
 

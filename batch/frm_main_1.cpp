@@ -6,6 +6,7 @@
 #include "base/resource.h"
 #include "batch/batch_window_rules.h"
 #include "batch/default_printer.h"
+#include "batch/help_opening.h"
 #include "dialogs/about.h"
 #include "dialogs/setup.h"
 #include "files/user_folders.h"
@@ -117,7 +118,7 @@ void TfrmMain_1::lblAboutClick()
 
 void TfrmMain_1::lblHelpClick()
 {
-    ::ShellExecuteA(Handle(), "open", HelpFilePath(win::ProgramPath()).c_str(), nullptr, nullptr, SW_SHOW);
+    OpenHelp(Handle(), win::ProgramPath());
 }
 
 void TfrmMain_1::lblUrlClick()

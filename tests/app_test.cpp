@@ -1,9 +1,13 @@
-// Mode choice and the console converter's check of its command line.
+// Mode choice, the console converter's check of its command line and the paths its messages name.
 #include "tests/gtest_win.h"
 
 #include "app/arg_count.h"
 #include "app/lossy_argument.h"
 #include "files/code_pages.h"
+#include "win/user_paths.h"
+
+#include <string>
+#include <vector>
 
 using namespace folimar;
 
@@ -64,3 +68,26 @@ TEST_F(CodePages, ArgumentsOutsideTheCodePageAreFound)
 }
 
 } // namespace
+
+struct UnixPathCase {
+    const char* message;
+    const char* shown;
+};
+
+class UnixPathsInMessages : public ::testing::TestWithParam<UnixPathCase> {};
+
+TEST_P(UnixPathsInMessages, ZDrivePathsBecomeLinuxPaths)
+{
+    EXPECT_EQ(win::UnixPathsIn(GetParam().message), GetParam().shown);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, UnixPathsInMessages,
+    ::testing::Values(
+        UnixPathCase{"the folder Z:\\no such\\dir\\ does not exist", "the folder /no such/dir/ does not exist"},
+        UnixPathCase{"cannot write Z:\\home\\me\\a.pdf: Access denied.", "cannot write /home/me/a.pdf: Access denied."},
+        UnixPathCase{"z:\\tmp\\job.ps", "/tmp/job.ps"},
+        UnixPathCase{"copy \"Z:\\a\\b.ps\" to \"Z:\\c\\d.pdf\"", "copy \"/a/b.ps\" to \"/c/d.pdf\""},
+        // Other drives, and letters that only look like a drive, stay.
+        UnixPathCase{"cannot make C:\\users\\me\\Temp\\x", "cannot make C:\\users\\me\\Temp\\x"},
+        UnixPathCase{"XYZ:\\a stays", "XYZ:\\a stays"}, UnixPathCase{"Z:", "Z:"}, UnixPathCase{"", ""}));

@@ -196,9 +196,36 @@ protected:
         params_.spoolFolder = folder_;
         watcher_.reset(::CreateThread(nullptr, 0, &PrintQueueWatcher, &params_, 0, nullptr));
         ASSERT_TRUE(watcher_);
-        // The watcher first notes the files already there (as a batch starts it before any
-        // document prints); a job written before that would count as stale.
-        ::Sleep(500);
+        // A watcher without a thread to tell cannot show that it watches.
+        if (printThreadId != 0)
+            WaitUntilWatching();
+    }
+    // The watcher first notes the files already there (as a batch starts it before any document
+    // prints); a job written before that would count as stale. Probe jobs are written until one
+    // is reported: the watcher took its note before that probe, so every later probe is reported
+    // as well. Their messages are taken and their files removed before the test goes on.
+    void WaitUntilWatching()
+    {
+        const DWORD start = ::GetTickCount();
+        std::vector<std::string> probes;
+        size_t messages = 0;
+        DWORD firstReported = 0;
+        for (DWORD id = 4000000000u; !firstReported; ++id) {
+            ASSERT_LT(::GetTickCount() - start, 60000u) << "the watcher reported no job within a minute";
+            probes.push_back(std::to_string(id));
+            Announce(probes.back(), "C:\\probe.~ps");
+            for (const auto& [job, kind] : SpoolMessages(2, 2000)) {
+                ++messages;
+                if (!firstReported || job < firstReported)
+                    firstReported = static_cast<DWORD>(job);
+            }
+        }
+        const size_t expected = 2 * (std::stoul(probes.back()) - firstReported + 1);
+        if (messages < expected)
+            messages += SpoolMessages(expected - messages, 60000).size();
+        ASSERT_EQ(messages, expected) << "each probe from the first reported one on is added and finished";
+        for (const std::string& probe : probes)
+            ASSERT_TRUE(::DeleteFileA((folder_ + probe).c_str()));
     }
     void TearDown() override { EXPECT_TRUE(Stop()) << "the stop event ends the watcher"; }
     bool Stop()

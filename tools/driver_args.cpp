@@ -36,6 +36,7 @@ constexpr CommandRule kRules[] = {
     {"keys", 2, kAny, kPid | kTimeout | kWaitExit},
     {"focus", 1, 1, kPid | kTimeout},
     {"bar", 2, 2, kPid | kTimeout},
+    {"bar-trace", 2, 2, kPid | kTimeout},
     {"edit-view", 2, 2, kPid | kTimeout},
     {"set-text", 3, 3, kPid | kTimeout},
     {"rows", 2, 2, kPid | kTimeout},
@@ -271,6 +272,8 @@ const char* Usage()
            "  focus WINDOW                       the control with the keyboard focus in the window's\n"
            "                                     thread; prints id=, class=, text=\n"
            "  bar WINDOW CONTROL                 a progress bar; prints pos=, max=, marquee=0|1\n"
+           "  bar-trace WINDOW CONTROL           follow a progress bar until its process shows a message\n"
+           "                                     box; prints pos=N at the start and at each change\n"
            "  edit-view WINDOW CONTROL           an edit field's first visible character; prints first=, length=\n"
            "  set-text WINDOW CONTROL TEXT       set the control's text (WM_SETTEXT)\n"
            "  rows WINDOW CONTROL                a list view's rows, one per line: row=N, then its three\n"

@@ -12,6 +12,7 @@
 #include "tools/driver_args.h"
 #include "tools/driver_process.h"
 #include "tools/driver_wait.h"
+#include "tools/driver_windows.h"
 #include "tools/remote_memory.h"
 #include "tools/wine_paths.h"
 #include "win/error_text.h"
@@ -27,12 +28,18 @@
 
 namespace {
 
+using driver::Ask;
+using driver::ClassOf;
 using driver::Command;
+using driver::ControlsOf;
 using driver::ControlSpec;
+using driver::FindTopLevel;
 using driver::kPollMs;
+using driver::kSendTimeoutMs;
+using driver::ProcessOf;
+using driver::TextOf;
 using driver::WaitFor;
 
-constexpr UINT kSendTimeoutMs = 5000;
 constexpr char kMessageBoxClass[] = "#32770";
 constexpr int kMessageBoxTextId = 0xFFFF; // the static text of a system message box
 
@@ -47,64 +54,9 @@ int FailWithError(const std::string& what)
     return Fail(what + ": " + win::SystemErrorText(::GetLastError()));
 }
 
-std::string ClassOf(HWND hwnd)
-{
-    char name[256] = {};
-    int n = ::GetClassNameA(hwnd, name, sizeof name);
-    return std::string(name, n > 0 ? n : 0);
-}
-
-// The window's text from its own window procedure: for controls of another process the cached
-// caption that GetWindowTextA reads can be out of date.
-std::string TextOf(HWND hwnd)
-{
-    DWORD_PTR length = 0;
-    if (!::SendMessageTimeoutA(hwnd, WM_GETTEXTLENGTH, 0, 0, SMTO_ABORTIFHUNG, kSendTimeoutMs, &length))
-        return {};
-    std::vector<char> text(length + 1, '\0');
-    DWORD_PTR copied = 0;
-    if (!::SendMessageTimeoutA(hwnd, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(text.data()), SMTO_ABORTIFHUNG,
-                               kSendTimeoutMs, &copied))
-        return {};
-    return std::string(text.data(), std::min<size_t>(copied, length));
-}
-
-DWORD ProcessOf(HWND hwnd)
-{
-    DWORD pid = 0;
-    ::GetWindowThreadProcessId(hwnd, &pid);
-    return pid;
-}
-
 bool InProcess(HWND hwnd, const Command& command)
 {
     return !command.pid || ProcessOf(hwnd) == *command.pid;
-}
-
-BOOL CALLBACK CollectWindow(HWND hwnd, LPARAM param)
-{
-    reinterpret_cast<std::vector<HWND>*>(param)->push_back(hwnd);
-    return TRUE;
-}
-
-// The first visible top-level window that match accepts, or null.
-HWND FindTopLevel(const std::function<bool(HWND)>& match)
-{
-    std::vector<HWND> windows;
-    ::EnumWindows(CollectWindow, reinterpret_cast<LPARAM>(&windows));
-    for (HWND hwnd : windows) {
-        if (::IsWindowVisible(hwnd) && match(hwnd))
-            return hwnd;
-    }
-    return nullptr;
-}
-
-// Every control below parent, in the window manager's order (creation order unless re-ordered).
-std::vector<HWND> ControlsOf(HWND parent)
-{
-    std::vector<HWND> controls;
-    ::EnumChildWindows(parent, CollectWindow, reinterpret_cast<LPARAM>(&controls));
-    return controls;
 }
 
 HWND FindControlNow(HWND parent, const ControlSpec& target)
@@ -424,15 +376,6 @@ int Focus(const Command& command)
     return 0;
 }
 
-// A message answered by a control of another process; nullopt when it does not answer.
-std::optional<DWORD_PTR> Ask(HWND control, UINT msg, WPARAM wParam = 0)
-{
-    DWORD_PTR answer = 0;
-    if (!::SendMessageTimeoutA(control, msg, wParam, 0, SMTO_ABORTIFHUNG, kSendTimeoutMs, &answer))
-        return std::nullopt;
-    return answer;
-}
-
 int Bar(const Command& command)
 {
     return PrintControl(command, [](HWND bar) {
@@ -443,6 +386,37 @@ int Bar(const Command& command)
         return "pos=" + std::to_string(static_cast<int>(*pos)) + "\nmax=" + std::to_string(static_cast<int>(*max)) +
                "\nmarquee=" + (marquee ? "1" : "0");
     });
+}
+
+// Follows a progress bar from one process of ours, as quickly as the bar answers (a driver started
+// for each look misses a run that is quick or a machine that is busy): prints its position at the
+// start, then each new one, until the window's process shows a message box.
+int BarTrace(const Command& command)
+{
+    HWND window = nullptr;
+    HWND bar = FindControl(command, window);
+    if (!bar)
+        return 1;
+    const DWORD process = ProcessOf(window);
+    std::optional<DWORD_PTR> last;
+    const DWORD start = ::GetTickCount();
+    for (;;) {
+        // Looked for before the position is read: the last position is read after the box shows.
+        const bool boxShown =
+            FindTopLevel([&](HWND h) { return ClassOf(h) == kMessageBoxClass && ProcessOf(h) == process; });
+        if (std::optional<DWORD_PTR> pos = Ask(bar, PBM_GETPOS); pos && pos != last) {
+            std::printf("pos=%d\n", static_cast<int>(*pos));
+            std::fflush(stdout);
+            last = pos;
+        }
+        if (boxShown)
+            return 0;
+        if (!::IsWindow(bar))
+            return Fail("the progress bar is gone");
+        if (::GetTickCount() - start >= static_cast<DWORD>(command.timeoutMs))
+            return Fail("no message box within " + std::to_string(command.timeoutMs / 1000) + " s");
+        ::Sleep(5);
+    }
 }
 
 // Where a single-line edit field's view starts: the index of its first visible character.
@@ -576,6 +550,7 @@ int main(int argc, char** argv)
         {"keys", Keys},
         {"focus", Focus},
         {"bar", Bar},
+        {"bar-trace", BarTrace},
         {"edit-view", EditView},
         {"set-text", SetText},
         {"rows", Rows},

@@ -81,7 +81,7 @@ done <<CASES
 missing input|$work/none.ps|$work/pdfs/none.pdf|folimarc: cannot read the job $work/none.ps: File not found.
 folder as the job|$work/folder.ps|$work/pdfs/x.pdf|folimarc: cannot read the job $work/folder.ps: it is a folder
 empty job|$work/empty.ps|$work/pdfs/keep.pdf|folimarc: the job $work/empty.ps is empty: there is nothing to convert
-missing folder|$work/cafe.ps|$work/no/such/folder/x.pdf|folimarc: cannot write $work/no/such/folder/x.pdf: the folder
+missing folder|$work/cafe.ps|$work/no/such/folder/x.pdf|folimarc: cannot write $work/no/such/folder/x.pdf: the folder $work/no/such/folder/ does not exist
 folder as the output|$work/cafe.ps|$work/pdfs|folimarc: cannot write $work/pdfs: it is a folder
 path too long|$work/cafe.ps|$long|characters long; at most 259 are possible
 output is the job|$work/same.ps|$work/same.ps|folimarc: cannot write $work/same.ps: it is the job itself

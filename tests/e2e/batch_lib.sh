@@ -44,15 +44,13 @@ check_pdf() {
   expect "$1: $2 title" "$(pdf_field "$out/$2" Title)" "$4"
 }
 spool_files() { find "$spool" -maxdepth 1 -type f 2>/dev/null | wc -l; }
-# print_programs: how many print programs still run once they had 10 s to take their WM_QUIT.
+# print_programs: how many print programs of this prefix still run once they had 30 s to take
+# their WM_QUIT.
+no_print_programs() { [ -z "$(prefix_pids 'print_(text|dde)\.exe')" ]; }
 print_programs() {
-  local i
-  for i in $(seq 50); do
-    pgrep -f 'print_(text|dde)\.exe' >/dev/null || break
-    sleep 0.2
-  done
-  pgrep -af 'print_(text|dde)\.exe' >&2 || true
-  pgrep -f 'print_(text|dde)\.exe' | wc -l
+  wait_until 30 no_print_programs || true
+  prefix_pids 'print_(text|dde)\.exe' | xargs -r ps -o pid=,args= -p >&2 || true
+  prefix_pids 'print_(text|dde)\.exe' | wc -l
 }
 default_printer() { wine reg query "$windows" /v Device | tr -d '\r' | sed -n 's/^ *Device *REG_SZ *//p'; }
 

@@ -14,6 +14,7 @@ settings() {
 # rows [WINDOW]: the rows as "caption|planned PDF|status image", one per line.
 rows() { "$driver" rows "${1:-$window}" 107 | awk -F'\t' '{print $2 "|" $4 "|" $6}'; }
 statuses() { rows "$@" | awk -F'|' '{printf "%s ", $3}'; }
+captions() { rows | cut -d'|' -f1 | tr '\n' ' '; }
 visible() { "$driver" children "${2:-$window}" | grep -q "^id=$1 .* visible=1"; }
 
 # close_window: closes the batch window and waits for the program's end, saying why it could not.
@@ -86,7 +87,7 @@ start_batch_window
 "$driver" drop "$window" 107 "$(w wait.qwait)" "$(w letter.txt)" >/dev/null
 "$driver" click "$window" 102 >/dev/null
 wait_status "waiting" 0 '[6-9]|1[0-2]'
-pgrep -f 'print_dde\.exe' >/dev/null || fail "the waiting document's print program is not running"
+[ -n "$(prefix_pids 'print_dde\.exe')" ] || fail "the waiting document's print program is not running"
 visible 104 || fail "Stop is not shown during the batch"
 ! visible 102 || fail "Create PDF is shown during the batch"
 expect "during: the list is frozen" "$("$driver" enabled "$window" 107)" "disabled"
@@ -95,10 +96,15 @@ expect "during: Add File(s) is frozen" "$("$driver" enabled "$window" 101)" "dis
 # A drop reaches even a disabled list; the row buttons live in the list.
 "$driver" drop "$window" 107 "$(w notes.qdde)" >/dev/null
 "$driver" click "$window" 1001 >/dev/null 2>&1 || true
-expect "during: rows unchanged" "$(rows | cut -d'|' -f1 | tr '\n' ' ')" "wait.qwait letter.txt "
-frames=$(for i in 1 2 3 4 5 6; do statuses | cut -d' ' -f1; sleep 0.25; done | sort -u | wc -l)
-[ "$frames" -ge 3 ] || fail "the busy row does not animate: $frames frames"
-echo "ok: the busy row animates ($frames frames in 1.5 s)"
+expect "during: rows unchanged" "$(captions)" "wait.qwait letter.txt "
+# The busy row animates: three different frames seen, however slowly the machine lets us look.
+: >"$work/frames"
+three_frames() {
+  statuses | cut -d' ' -f1 >>"$work/frames"
+  [ "$(sort -u "$work/frames" | wc -l)" -ge 3 ]
+}
+wait_until 60 three_frames || fail "the busy row does not animate: frames $(sort -u "$work/frames" | tr '\n' ' ')"
+echo "ok: the busy row animates (frames $(sort -u "$work/frames" | tr '\n' ' '))"
 screenshot batch-run-busy
 
 first=$pid first_window=$window
@@ -109,7 +115,8 @@ o=$("$driver" wait-msgbox --pid "$pid" --timeout 10)
 expect "second instance: caption" "$(field caption "$o")" "Warning"
 expect "second instance: text" "$(field text "$o")" "A conversion is in progress,please wait until the conversion finish."
 "$driver" answer-msgbox OK --pid "$pid" >/dev/null
-sleep 1
+# Once the box has gone, the click's handler has run to its end.
+wait_until 60 no_message_box "$pid" || fail "second instance: the warning stays"
 visible 102 || fail "second instance: Create PDF is gone"
 ! visible 104 || fail "second instance: Stop is shown"
 expect "second instance: rows unchanged" "$(statuses)" "1 "
@@ -123,7 +130,7 @@ expect "stop: rows" "$(statuses)" "1 1 "
 after "stop"
 # After the stop the next batch runs: the waiting document taken off, the letter is made.
 "$driver" keys "$window" home delete >/dev/null
-sleep 0.5
+wait_expect "after stop: the waiting document taken off" "letter.txt " captions
 "$driver" click "$window" 102 >/dev/null
 wait_idle "after stop"
 expect "after stop: rows" "$(statuses)" "5 "
@@ -146,7 +153,7 @@ wait_status "kill" 0 '[6-9]|1[0-2]'
 expect "kill: the virtual printer is the default" "$(default_printer | cut -d, -f1)" "Quorvel Virtual Printer"
 "$driver" kill "$pid" >/dev/null
 # The print program of the killed batch has no one to ask it to quit.
-pkill -f 'print_dde\.exe' || true
+prefix_pids 'print_dde\.exe' | xargs -r kill || true
 start_batch_window
 expect "after a kill: default printer" "$(default_printer)" "Office Laser,winspool,LPT1:"
 "$driver" drop "$window" 107 "$(w letter.txt)" >/dev/null

@@ -34,7 +34,8 @@ expect "single-job: logo" "$(rect "$main" 101)" "2,2,240,66"
 screenshot high-dpi-single-job
 # Keyboard cues at this size: Tab to Convert shows its focus rectangle and access-key underlines.
 "$driver" keys "$main" tab tab >/dev/null
-expect "single-job: focus on Convert" "$(field id "$("$driver" focus "$main")")" "107"
+focus_in() { field id "$("$driver" focus "$1")"; }
+wait_expect "single-job: focus on Convert" 107 focus_in "$main"
 screenshot high-dpi-keyboard-focus
 
 "$driver" click "$main" 102 >/dev/null
@@ -45,7 +46,7 @@ expect "about: client size" "$(field client "$out")" "480x272"
 expect "about: OK" "$(rect "$about" 1)" "348,219,113,38"
 screenshot high-dpi-about
 "$driver" keys "$about" tab >/dev/null
-expect "about: Tab to the web link" "$(field id "$("$driver" focus "$about")")" "106"
+wait_expect "about: Tab to the web link" 106 focus_in "$about"
 screenshot high-dpi-about-link-focus
 "$driver" close "$about" >/dev/null
 

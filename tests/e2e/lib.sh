@@ -39,15 +39,47 @@ winpath() {
 # field NAME OUTPUT: the value of the first NAME=... line of a driver's output.
 field() { sed -n "s/^$1=//p" <<<"$2" | head -n1; }
 
-# wait_lines FILE N: waits up to 30 s until FILE has at least N lines.
-wait_lines() {
-  local i
-  for i in $(seq 300); do
-    [ -f "$1" ] && [ "$(wc -l <"$1")" -ge "$2" ] && return 0
+# wait_until SECONDS CMD...: runs CMD until it succeeds, for at most SECONDS; its status. The
+# programs act in their own time (a posted click, a typed key, a thread's step): a test waits for
+# what it checks, never for a fixed while.
+wait_until() {
+  local deadline=$((SECONDS + $1))
+  shift
+  until "$@"; do
+    [ "$SECONDS" -lt "$deadline" ] || return 1
     sleep 0.1
   done
-  fail "$1 did not get $2 line(s)"
 }
+
+# wait_expect WHAT EXPECTED CMD...: waits up to 60 s until CMD prints EXPECTED; fails with what it
+# printed last.
+wait_expect() {
+  local what=$1 expected=$2 got deadline=$((SECONDS + 60))
+  shift 2
+  until got=$("$@") && [ "$got" = "$expected" ]; do
+    [ "$SECONDS" -lt "$deadline" ] || fail "$what: got '$got', expected '$expected'"
+    sleep 0.1
+  done
+  echo "ok: $what"
+}
+
+has_lines() { [ -f "$1" ] && [ "$(wc -l <"$1")" -ge "$2" ]; }
+
+# wait_lines FILE N: waits up to 60 s until FILE has at least N lines.
+wait_lines() { wait_until 60 has_lines "$1" "$2" || fail "$1 did not get $2 line(s)"; }
+
+# prefix_pids PATTERN: the processes of this test's Wine prefix whose command line matches; other
+# prefixes on the machine run programs of the same names.
+prefix_pids() {
+  local p
+  for p in $(pgrep -f "$1"); do
+    tr '\0' '\n' 2>/dev/null <"/proc/$p/environ" | grep -qxF "WINEPREFIX=$WINEPREFIX" && echo "$p"
+  done
+  return 0
+}
+
+# no_message_box PID: the process shows no message box (one answered has gone).
+no_message_box() { ! "$driver" wait-msgbox --pid "$1" --timeout 0 >/dev/null 2>&1; }
 
 # screenshot NAME: the whole screen into the build folder.
 screenshot() {
@@ -59,14 +91,14 @@ screenshot() {
 quoted() { printf '"%s" ' "$@" | sed 's/ $//'; }
 
 # start_job JOB TITLE COMPANION: the program started as the printer port starts it for JOB;
-# sets pid and window.
+# sets pid and window. A busy machine takes Wine more than half a minute to start a program.
 start_job() {
   local line out
   line=$(quoted "$(winpath "$1")" "Quorvel Virtual Printer" "$(winpath "$3")" "me" "$(stat -c %s "$1")" \
     "20261210093000" "$2" "RAW")
   out=$("$driver" launch-raw "$folimar" "$line")
   pid=$(field pid "$out")
-  window=$(field hwnd "$("$driver" wait-window TfrmMain --pid "$pid")")
+  window=$(field hwnd "$("$driver" wait-window TfrmMain --pid "$pid" --timeout 180)")
   [ -n "$window" ] || fail "no single-job window"
 }
 
@@ -75,7 +107,7 @@ start_batch_window() {
   local o
   o=$("$driver" launch "$folimar")
   pid=$(field pid "$o")
-  window=$(field hwnd "$("$driver" wait-window TfrmMain_1 --pid "$pid")")
+  window=$(field hwnd "$("$driver" wait-window TfrmMain_1 --pid "$pid" --timeout 180)")
   [ -n "$window" ] || fail "no batch window"
 }
 

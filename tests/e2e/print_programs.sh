@@ -71,9 +71,10 @@ rm -f "$spool"/*
 printf '%s' 'C:\users\me\Documents\doc.pdf' >"$spool/~dest.tmp"
 # A batch is at work while its mutex exists: held for the test until the file goes.
 touch "$work/batch"
-"$driver" hold-mutex FOLIMAR_MUTEX "$(winpath "$work/batch")" >/dev/null &
+"$driver" hold-mutex FOLIMAR_MUTEX "$(winpath "$work/batch")" >"$work/held" &
 holder=$!
-sleep 1
+# It says so once it holds the mutex.
+wait_lines "$work/held" 1
 jobs_before=$(ls -A "$jobs" | wc -l)
 
 # --- (a) print_text /p: two pages (a form feed parts them), then it waits for WM_QUIT.
@@ -115,11 +116,11 @@ out=$("$driver" dde-execute QuorvelPrint System "[print(\"$(winpath "$work/$name
 expect "print: acknowledged" "$(field result "$out")" "ack"
 wait_job_id
 check_job "print_dde" "$name" 2
-# Only the print made a job; open and the refused commands made none.
-sleep 1
-expect "print_dde: one job" "$(job_ids | wc -l)" "1"
 out=$("$driver" post-quit "$pid" --wait-exit)
 expect "print_dde: exit after WM_QUIT" "$(field exit "$out")" "0"
+# Only the print made a job; open and the refused commands made none (counted once the program
+# has ended, so that no job of it can come later).
+expect "print_dde: one job" "$(job_ids | wc -l)" "1"
 
 # A print that fails is still acknowledged (the client has gone on) and counts at the end.
 next_document
@@ -127,7 +128,7 @@ out=$("$driver" launch "$print_dde")
 pid=$(field pid "$out")
 "$driver" dde-execute QuorvelPrint System "[print(\"$(winpath "$work/missing.txt")\")]" >/dev/null ||
   fail "a print of a missing file was not acknowledged"
-sleep 1
+# The print was queued before the acknowledgement, so it is tried before WM_QUIT is taken.
 out=$("$driver" post-quit "$pid" --wait-exit)
 expect "print_dde of a missing file: exit" "$(field exit "$out")" "1"
 expect "print_dde of a missing file: no job" "$(job_ids)" ""

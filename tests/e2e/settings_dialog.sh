@@ -22,14 +22,12 @@ open() {
   [ -n "$dialog" ] || fail "no settings dialog"
 }
 
+host_ended() { ! kill -0 "$hostjob" 2>/dev/null; }
+
 # returned CASE RESULT FOLDER OVERWRITE: the dialog has closed and the caller got these.
 returned() {
-  local i out
-  for i in $(seq 100); do
-    kill -0 "$hostjob" 2>/dev/null || break
-    sleep 0.1
-  done
-  kill -0 "$hostjob" 2>/dev/null && fail "$1: the dialog is still open"
+  local out
+  wait_until 60 host_ended || fail "$1: the dialog is still open"
   wait "$hostjob" || fail "$1: the host failed: $(cat "$work/host.err")"
   out=$(cat "$work/host.out")
   expect "$1: returned" "$(field result "$out")" "$2"
@@ -39,12 +37,14 @@ returned() {
 }
 
 still_open() {
-  sleep 0.5
+  # What was typed or answered has been taken once no message box shows.
+  wait_until 60 no_box || fail "$1: the message box stays"
   kill -0 "$hostjob" 2>/dev/null || fail "$1: the dialog closed"
   "$driver" wait-window TfrmSetting --timeout 1 >/dev/null || fail "$1: no dialog"
   echo "ok: $1: the dialog stays open"
 }
 
+no_box() { ! "$driver" wait-msgbox --timeout 0 >/dev/null 2>&1; }
 no_msgbox() {
   ! "$driver" wait-msgbox --timeout 1 >/dev/null 2>&1 || fail "$1: a message box appeared"
 }
@@ -87,19 +87,16 @@ for c in "100:Folder for output file" "101:$alpha" "103:When output file exists"
   expect "text of ${c%%:*}" "$("$driver" text "$dialog" "${c%%:*}")" "${c#*:}"
 done
 expect "Ok before any change" "$(ok_state)" "disabled"
-sleep 0.5
 screenshot settings-dialog
 
 # --- Keyboard: Tab order (a disabled Ok is skipped), Esc without a change asks nothing.
-expect "focus at start: the folder" "$(focused)" "101"
-order=""
-for i in 1 2 3 4; do
+wait_expect "focus at start: the folder" 101 focused
+for next in 102 105 2 101; do
   keys tab
-  order="$order $(focused)"
+  wait_expect "Tab order: on to $next" "$next" focused
 done
-expect "Tab order" "$order" " 102 105 2 101"
 keys shift+tab
-expect "Shift+Tab goes back" "$(focused)" "2"
+wait_expect "Shift+Tab goes back" 2 focused
 keys alt+o
 no_msgbox "Alt+O while Ok is disabled"
 still_open "Alt+O while Ok is disabled"
@@ -115,9 +112,9 @@ returned "Cancel unchanged" 0 "$alpha" 0
 # keeps the dialog open; Yes takes the values as they now stand.
 open "$alpha" 1
 "$driver" click "$dialog" 104 >/dev/null
-expect "Ok after choosing New name" "$(ok_state)" "enabled"
+wait_expect "Ok after choosing New name" enabled ok_state
 "$driver" click "$dialog" 105 >/dev/null
-expect "Ok after choosing Overwrite again" "$(ok_state)" "enabled"
+wait_expect "Ok after choosing Overwrite again" enabled ok_state
 "$driver" click "$dialog" 2 >/dev/null
 msgbox "Cancel after a change" "Save settings?" "Settings has been changed, do you want to save the settings?" \
   "Yes|No|Cancel"
@@ -148,12 +145,12 @@ returned "Ok" 1 "$alpha" 0
 # --- From the keyboard: the arrow keys move within the mode group, Alt+O confirms.
 open "$alpha" 0
 keys tab tab
-expect "Tab enters the mode group at its checked item" "$(focused)" "104"
+wait_expect "Tab enters the mode group at its checked item" 104 focused
 keys right
-expect "Right moves to Overwrite" "$(focused)" "105"
-expect "Ok after the arrow key" "$(ok_state)" "enabled"
+wait_expect "Right moves to Overwrite" 105 focused
+wait_expect "Ok after the arrow key" enabled ok_state
 keys tab
-expect "Tab from the group reaches Ok" "$(focused)" "1"
+wait_expect "Tab from the group reaches Ok" 1 focused
 screenshot settings-keyboard-ok
 keys alt+o
 returned "Alt+O" 1 "$alpha" 1
@@ -162,14 +159,14 @@ returned "Alt+O" 1 "$alpha" 1
 open "$alpha" 1
 "$driver" click "$dialog" 102 >/dev/null
 browser "browse"
-expect "browse: current folder preselected" "$("$driver" text "$browser" 14149)" "alpha"
+wait_expect "browse: current folder preselected" "alpha" "$driver" text "$browser" 14149
 screenshot settings-browser
 # The tree has the focus: the next folder down is beta.
 "$driver" keys "$browser" down >/dev/null
-expect "browse: beta selected" "$("$driver" text "$browser" 14149)" "beta"
+wait_expect "browse: beta selected" "beta" "$driver" text "$browser" 14149
 "$driver" keys "$browser" enter >/dev/null
-expect "browse: the chosen folder shown" "$("$driver" text "$dialog" 101)" "$beta"
-expect "browse: Ok after a new folder" "$(ok_state)" "enabled"
+wait_expect "browse: the chosen folder shown" "$beta" "$driver" text "$dialog" 101
+wait_expect "browse: Ok after a new folder" enabled ok_state
 [ -z "$(ls -A "$base/beta")" ] || fail "browse: the write test left a file in beta: $(ls -A "$base/beta")"
 echo "ok: browse: the write test left nothing behind"
 
@@ -182,9 +179,9 @@ else
   # A double click on the folder field browses as the button does; the browser starts at beta.
   "$driver" double-click "$dialog" 101 >/dev/null
   browser "double click"
-  expect "double click: beta preselected" "$("$driver" text "$browser" 14149)" "beta"
+  wait_expect "double click: beta preselected" "beta" "$driver" text "$browser" 14149
   "$driver" keys "$browser" down >/dev/null
-  expect "double click: locked selected" "$("$driver" text "$browser" 14149)" "locked"
+  wait_expect "double click: locked selected" "locked" "$driver" text "$browser" 14149
   "$driver" keys "$browser" enter >/dev/null
   msgbox "unwritable folder" Warning "The permission is not enough for accessing \"$locked\"." OK
   screenshot settings-permission-warning
@@ -200,9 +197,9 @@ upper=${alpha^^}
 open "$upper" 1
 "$driver" click "$dialog" 102 >/dev/null
 browser "same folder"
-expect "same folder: preselected" "$("$driver" text "$browser" 14149)" "alpha"
+wait_expect "same folder: preselected" "alpha" "$driver" text "$browser" 14149
 "$driver" keys "$browser" enter >/dev/null
-expect "same folder: shown as the browser spells it" "$("$driver" text "$dialog" 101)" "$alpha"
+wait_expect "same folder: shown as the browser spells it" "$alpha" "$driver" text "$dialog" 101
 expect "same folder: Ok stays disabled" "$(ok_state)" "disabled"
 "$driver" click "$dialog" 102 >/dev/null
 browser "browse cancelled"
