@@ -1,6 +1,6 @@
 // Program entry: chooses the mode from the command line and runs the one main window.
 #include "app/arg_count.h"
-#include "batch/frm_main_1.h"
+#include "batch/window/frm_main_1.h"
 #include "single/frm_main.h"
 #include "win/app_window.h"
 

@@ -1,8 +1,8 @@
 // Fuzzes the print command lookup over a registry made of the input: the extension, then one
 // answer per key read. Checks the five answers against a plain reference of the read order,
 // the value text rule, the extension tables and how the batch list combines the answers.
-#include "batch/batch_list_rules.h"
-#include "batch/print_command_rules.h"
+#include "batch/rules/batch_list_rules.h"
+#include "batch/rules/print_command_rules.h"
 #include "fuzz/fuzz_check.h"
 
 #include <cstdint>

@@ -1,7 +1,7 @@
 // Fuzzes the commands made from a file type's templates and the DDE target: three input lines
 // (command template, DDE template, document path) over a small environment. Checks the result
 // against a plain reference of the fill and the two printable rules, and the DDE defaults.
-#include "batch/print_commands_rules.h"
+#include "batch/rules/print_commands_rules.h"
 #include "fuzz/fuzz_check.h"
 
 #include <cstdint>

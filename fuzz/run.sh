@@ -26,8 +26,8 @@ declare -A sources=(
   [page_marker]="render/page_marker.cpp"
   [dsc_header]="jobprep/dsc_header.cpp files/text_rules.cpp"
   [profile_number]="settings/profile_number.cpp"
-  [print_command]="batch/print_command_rules.cpp batch/batch_list_rules.cpp files/text_rules.cpp"
-  [print_commands]="batch/print_commands_rules.cpp files/text_rules.cpp"
+  [print_command]="batch/rules/print_command_rules.cpp batch/rules/batch_list_rules.cpp files/text_rules.cpp"
+  [print_commands]="batch/rules/print_commands_rules.cpp files/text_rules.cpp"
 )
 [ ${#targets[@]} -gt 0 ] || targets=(strip_pass page_count page_marker dsc_header profile_number print_command print_commands)
 

@@ -2,7 +2,7 @@
 // taken and with which print command, status images; and the same on real files.
 #include "tests/gtest_win.h"
 
-#include "batch/batch_list_file.h"
+#include "batch/window/batch_list_file.h"
 #include "tests/temp_dir.h"
 #include "win/handle.h"
 

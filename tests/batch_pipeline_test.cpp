@@ -3,11 +3,11 @@
 #include "tests/gtest_win.h"
 
 #include "base/printer_constants.h"
-#include "batch/batch_run.h"
-#include "batch/default_printer.h"
-#include "batch/job_queue.h"
-#include "batch/print_queue_watcher.h"
-#include "batch/prnthread.h"
+#include "batch/pipeline/batch_run.h"
+#include "batch/pipeline/default_printer.h"
+#include "batch/pipeline/job_queue.h"
+#include "batch/pipeline/print_queue_watcher.h"
+#include "batch/pipeline/prnthread.h"
 #include "files/folders.h"
 #include "tests/gs_available.h"
 #include "tests/pdf_info.h"
@@ -196,15 +196,15 @@ protected:
         params_.spoolFolder = folder_;
         watcher_.reset(::CreateThread(nullptr, 0, &PrintQueueWatcher, &params_, 0, nullptr));
         ASSERT_TRUE(watcher_);
-        // A watcher without a thread to tell cannot show that it watches.
-        if (printThreadId != 0)
-            WaitUntilWatching();
+        // A watcher without a queue to tell cannot show that it watches.
+        if (jobs)
+            WaitUntilWatching(*jobs);
     }
     // The watcher first notes the files already there (as a batch starts it before any document
     // prints); a job written before that would count as stale. Probe jobs are written until one
     // is reported: the watcher took its note before that probe, so every later probe is reported
     // as well. Their messages are taken and their files removed before the test goes on.
-    void WaitUntilWatching()
+    void WaitUntilWatching(TJobQueue& jobs)
     {
         const DWORD start = ::GetTickCount();
         std::vector<std::string> probes;
@@ -214,15 +214,15 @@ protected:
             ASSERT_LT(::GetTickCount() - start, 60000u) << "the watcher reported no job within a minute";
             probes.push_back(std::to_string(id));
             Announce(probes.back(), "C:\\probe.~ps");
-            for (const auto& [job, kind] : SpoolMessages(2, 2000)) {
+            for (const TSpoolJob& job : TakeJobs(jobs, 2, 2000)) {
                 ++messages;
-                if (!firstReported || job < firstReported)
-                    firstReported = static_cast<DWORD>(job);
+                if (!firstReported || job.id < firstReported)
+                    firstReported = job.id;
             }
         }
         const size_t expected = 2 * (std::stoul(probes.back()) - firstReported + 1);
         if (messages < expected)
-            messages += SpoolMessages(expected - messages, 60000).size();
+            messages += TakeJobs(jobs, expected - messages, 60000).size();
         ASSERT_EQ(messages, expected) << "each probe from the first reported one on is added and finished";
         for (const std::string& probe : probes)
             ASSERT_TRUE(::DeleteFileA((folder_ + probe).c_str()));

@@ -2,8 +2,8 @@
 // open dialog's answer and the help file.
 #include "tests/gtest_win.h"
 
-#include "batch/batch_window_rules.h"
-#include "batch/prnthread.h"
+#include "batch/rules/batch_window_rules.h"
+#include "batch/rules/batch_status.h"
 
 #include <string>
 #include <vector>

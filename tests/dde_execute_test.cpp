@@ -2,7 +2,7 @@
 // this test runs with a display.
 #include "tests/gtest_win.h"
 
-#include "batch/print_commands.h"
+#include "batch/pipeline/print_commands.h"
 #include "tests/dde_test_server.h"
 
 #include <iterator>

@@ -2,7 +2,7 @@
 // that keeps its "Device" value), and the real user profile of the test prefix.
 #include "tests/gtest_win.h"
 
-#include "batch/default_printer.h"
+#include "batch/pipeline/default_printer.h"
 
 #include <map>
 #include <string>

@@ -2,7 +2,7 @@
 // found by key, duplicates refused, row delete buttons freed only after their click, drops.
 #include "tests/gtest_win.h"
 
-#include "batch/document_list.h"
+#include "batch/window/document_list.h"
 #include "win/handle.h"
 
 #include <commctrl.h>

@@ -2,7 +2,7 @@
 // registered in the test prefix's classes root, and the Paint command.
 #include "tests/gtest_win.h"
 
-#include "batch/print_command_lookup.h"
+#include "batch/pipeline/print_command_lookup.h"
 #include "tests/temp_dir.h"
 #include "win/handle.h"
 

@@ -2,7 +2,7 @@
 // print process and how it is ended (the DDE execute: dde_execute_test.cpp).
 #include "tests/gtest_win.h"
 
-#include "batch/print_commands.h"
+#include "batch/pipeline/print_commands.h"
 #include "files/folders.h"
 #include "files/text_rules.h"
 #include "tests/temp_dir.h"

@@ -4,8 +4,8 @@
 // arrives ("started 0", "done 0", "failed 1", "stopped", "finished"). With --stop-after, the batch
 // is stopped that many milliseconds after the first document started.
 #include "base/printer_constants.h"
-#include "batch/batch_list_file.h"
-#include "batch/batch_run.h"
+#include "batch/window/batch_list_file.h"
+#include "batch/pipeline/batch_run.h"
 #include "files/text_rules.h"
 
 #include <cstdio>

@@ -1,8 +1,8 @@
 // The batch window drives a batch: start, the status messages, the busy animation, stop, shutdown.
-#include "batch/frm_main_1.h"
+#include "batch/window/frm_main_1.h"
 
 #include "base/printer_constants.h"
-#include "batch/batch_window_rules.h"
+#include "batch/rules/batch_window_rules.h"
 #include "win/error_text.h"
 
 namespace folimar {

@@ -1,8 +1,8 @@
 // Starting and winding up one batch.
-#include "batch/batch_run.h"
+#include "batch/pipeline/batch_run.h"
 
 #include "base/printer_constants.h"
-#include "batch/default_printer.h"
+#include "batch/pipeline/default_printer.h"
 #include "files/folders.h"
 #include "files/small_file.h"
 #include "files/user_folders.h"

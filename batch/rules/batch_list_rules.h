@@ -2,7 +2,7 @@
 // the size text, the planned PDF path with its "New name" numbering, and the status images.
 #pragma once
 
-#include "batch/print_command_rules.h"
+#include "batch/rules/print_command_rules.h"
 
 #include <array>
 #include <cstdint>

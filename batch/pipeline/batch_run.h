@@ -4,9 +4,9 @@
 #pragma once
 
 #include "base/printer_constants.h"
-#include "batch/job_queue.h"
-#include "batch/print_queue_watcher.h"
-#include "batch/prnthread.h"
+#include "batch/pipeline/job_queue.h"
+#include "batch/pipeline/print_queue_watcher.h"
+#include "batch/pipeline/prnthread.h"
 #include "win/handle.h"
 
 #include <memory>

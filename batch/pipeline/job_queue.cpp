@@ -1,5 +1,5 @@
 // The watcher's job queue.
-#include "batch/job_queue.h"
+#include "batch/pipeline/job_queue.h"
 
 namespace folimar {
 

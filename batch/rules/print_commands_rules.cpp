@@ -1,5 +1,5 @@
 // The rules of print-command execution over strings.
-#include "batch/print_commands_rules.h"
+#include "batch/rules/print_commands_rules.h"
 
 #include "files/text_rules.h"
 

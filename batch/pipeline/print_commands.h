@@ -2,7 +2,7 @@
 // made from the templates, the hidden print process, the DDE execute and the end of the process.
 #pragma once
 
-#include "batch/print_commands_rules.h"
+#include "batch/rules/print_commands_rules.h"
 #include "win/handle.h"
 
 #include <windows.h>

@@ -1,8 +1,8 @@
 // The batch window: a list of documents printed to the virtual printer and converted.
 #pragma once
 
-#include "batch/batch_run.h"
-#include "batch/document_list.h"
+#include "batch/pipeline/batch_run.h"
+#include "batch/window/document_list.h"
 #include "settings/settings.h"
 #include "win/controls.h"
 #include "win/form.h"

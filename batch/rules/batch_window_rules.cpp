@@ -1,9 +1,9 @@
 // The batch window's rules over numbers and strings.
-#include "batch/batch_window_rules.h"
+#include "batch/rules/batch_window_rules.h"
 
 #include "base/printer_constants.h"
-#include "batch/batch_list_rules.h"
-#include "batch/prnthread.h"
+#include "batch/rules/batch_list_rules.h"
+#include "batch/rules/batch_status.h"
 #include "files/text_rules.h"
 
 namespace folimar {

@@ -2,9 +2,10 @@
 // printer and converting its captured job (or a PostScript document directly) to the planned PDF.
 #pragma once
 
-#include "batch/batch_list_rules.h"
-#include "batch/job_queue.h"
-#include "batch/print_commands.h"
+#include "batch/rules/batch_list_rules.h"
+#include "batch/rules/batch_status.h"
+#include "batch/pipeline/job_queue.h"
+#include "batch/pipeline/print_commands.h"
 #include "win/handle.h"
 
 #include <windows.h>
@@ -15,16 +16,6 @@
 #include <vector>
 
 namespace folimar {
-
-// Posted to the batch window: wParam a status below, lParam the entry's index or 0.
-inline constexpr UINT WM_BATCH_STATUS = WM_USER + 100;
-enum TBatchStatusCode : WPARAM {
-    BATCH_ITEM_FAILED = 0,
-    BATCH_ITEM_DONE = 1,
-    BATCH_FINISHED = 2,
-    BATCH_STOPPED = 3,
-    BATCH_ITEM_STARTED = 4,
-};
 
 // How long a document may take to show up as a job once its print application has ended: a
 // spooler may still be taking the job over.

@@ -1,7 +1,7 @@
 // The batch list's operating-system reads.
-#include "batch/batch_list_file.h"
+#include "batch/window/batch_list_file.h"
 
-#include "batch/print_command_lookup.h"
+#include "batch/pipeline/print_command_lookup.h"
 
 #include <windows.h>
 

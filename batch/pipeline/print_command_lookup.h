@@ -1,7 +1,7 @@
 // The print command of a document's file type, from the file-type registry (HKEY_CLASSES_ROOT).
 #pragma once
 
-#include "batch/print_command_rules.h"
+#include "batch/rules/print_command_rules.h"
 
 #include <windows.h>
 

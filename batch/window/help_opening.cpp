@@ -1,7 +1,7 @@
 // Opening the help that F1 shows.
-#include "batch/help_opening.h"
+#include "batch/window/help_opening.h"
 
-#include "batch/batch_window_rules.h"
+#include "batch/rules/batch_window_rules.h"
 #include "files/text_rules.h"
 
 #include <shellapi.h>

@@ -1,5 +1,5 @@
 // The print command lookup's rules over strings.
-#include "batch/print_command_rules.h"
+#include "batch/rules/print_command_rules.h"
 
 #include <algorithm>
 

@@ -2,7 +2,7 @@
 // rows, the rows' delete buttons and their deferred frees, dropped files and the status images.
 #pragma once
 
-#include "batch/batch_list_rules.h"
+#include "batch/rules/batch_list_rules.h"
 #include "win/controls.h"
 #include "win/handle.h"
 #include "win/list_view.h"

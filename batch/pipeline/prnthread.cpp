@@ -1,9 +1,9 @@
 // The print-files thread.
-#include "batch/prnthread.h"
+#include "batch/pipeline/prnthread.h"
 
 #include "base/printer_constants.h"
-#include "batch/default_printer.h"
-#include "batch/print_queue_watcher.h"
+#include "batch/pipeline/default_printer.h"
+#include "batch/pipeline/print_queue_watcher.h"
 #include "files/folders.h"
 #include "files/small_file.h"
 #include "files/text_rules.h"

@@ -1,12 +1,12 @@
 // The batch window: its controls, creation, idle rule, help, about and the web link.
-#include "batch/frm_main_1.h"
+#include "batch/window/frm_main_1.h"
 
 #include "base/printer_constants.h"
 #include "base/product_info.h"
 #include "base/resource.h"
-#include "batch/batch_window_rules.h"
-#include "batch/default_printer.h"
-#include "batch/help_opening.h"
+#include "batch/rules/batch_window_rules.h"
+#include "batch/pipeline/default_printer.h"
+#include "batch/window/help_opening.h"
 #include "dialogs/about.h"
 #include "dialogs/setup.h"
 #include "files/user_folders.h"

@@ -1,5 +1,5 @@
 // The default printer: the rules over profile strings and the user profile behind them.
-#include "batch/default_printer.h"
+#include "batch/pipeline/default_printer.h"
 
 #include "files/text_rules.h"
 

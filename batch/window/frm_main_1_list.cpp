@@ -1,9 +1,9 @@
 // The batch window's part of the list of documents: adding by the open dialog and by drop with
 // the tip, the pop-up menu and its commands.
-#include "batch/frm_main_1.h"
+#include "batch/window/frm_main_1.h"
 
-#include "batch/batch_list_file.h"
-#include "batch/batch_window_rules.h"
+#include "batch/window/batch_list_file.h"
+#include "batch/rules/batch_window_rules.h"
 #include "files/folders.h"
 #include "resources/glyphs.h"
 #include "win/dpi.h"

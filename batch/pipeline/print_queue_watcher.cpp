@@ -1,7 +1,7 @@
 // The print-queue watcher. Two sources of the same job reports: the spooler's change
 // notifications where the platform has them, else the spool folder, where the port writes one
 // file named by the job id once the job has been captured.
-#include "batch/print_queue_watcher.h"
+#include "batch/pipeline/print_queue_watcher.h"
 
 #include "win/handle.h"
 

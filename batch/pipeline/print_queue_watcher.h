@@ -2,7 +2,7 @@
 // through the batch's job queue.
 #pragma once
 
-#include "batch/job_queue.h"
+#include "batch/pipeline/job_queue.h"
 
 #include <windows.h>
 

@@ -1,5 +1,5 @@
 // The batch list's rules over strings and numbers.
-#include "batch/batch_list_rules.h"
+#include "batch/rules/batch_list_rules.h"
 
 #include "files/text_rules.h"
 

@@ -1,6 +1,6 @@
 // Print-command execution: the commands made from the templates, the hidden print process, the
 // DDE execute conversation and the end of the process.
-#include "batch/print_commands.h"
+#include "batch/pipeline/print_commands.h"
 
 #include <ddeml.h>
 

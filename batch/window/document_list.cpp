@@ -1,7 +1,7 @@
 // The batch window's list of documents: entries by key, row delete buttons, drops and drawing.
-#include "batch/document_list.h"
+#include "batch/window/document_list.h"
 
-#include "batch/batch_window_rules.h"
+#include "batch/rules/batch_window_rules.h"
 #include "resources/glyphs.h"
 #include "win/dpi.h"
 

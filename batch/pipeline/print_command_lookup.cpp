@@ -1,5 +1,5 @@
 // Registry and file-system reads of the print command lookup.
-#include "batch/print_command_lookup.h"
+#include "batch/pipeline/print_command_lookup.h"
 
 #include "files/folders.h"
 #include "win/handle.h"

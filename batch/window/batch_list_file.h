@@ -1,7 +1,7 @@
 // The batch list's reads of the file system, the registry and the user's locale.
 #pragma once
 
-#include "batch/batch_list_rules.h"
+#include "batch/rules/batch_list_rules.h"
 
 #include <optional>
 #include <string>
