@@ -2,7 +2,7 @@
 #include "app/arg_count.h"
 #include "batch/window/frm_main_1.h"
 #include "single/frm_main.h"
-#include "win/app_window.h"
+#include "win/window.h"
 
 #include <commctrl.h>
 
@@ -26,8 +26,5 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int)
     }
     if (!created)
         return 1;
-    win::SetAppMainWindow(mainWindow->Handle());
-    int code = win::RunMessageLoop(mainWindow.get());
-    win::SetAppMainWindow(nullptr);
-    return code;
+    return win::RunMessageLoop(mainWindow.get());
 }
