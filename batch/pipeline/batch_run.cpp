@@ -57,6 +57,7 @@ win::UniqueHandle CreateBatchMutex(const std::string& name, bool& alreadyRunning
 // threads have ended.
 struct TBatch::TRun {
     TJobQueue jobs;
+    TRowResults results;
     win::UniqueHandle mutex; // closed by the print-files thread as it ends
     std::string savedPrinter;
     std::string printerNote;
@@ -139,8 +140,9 @@ TBatchStart TBatch::Start(TBatchSetup setup, DWORD& error)
     else
         run->jobs.Close(); // no job will be reported: a document waiting for one fails
 
-    run->printFiles = std::make_unique<TPrintFilesThread>(TPrintFilesSetup{
-        setup.window, std::move(setup.entries), setup.spoolFolder, run->stop.get(), &run->jobs, setup.jobGraceMs});
+    run->printFiles = std::make_unique<TPrintFilesThread>(
+        TPrintFilesSetup{setup.window, std::move(setup.entries), setup.spoolFolder, run->stop.get(), &run->jobs,
+                         setup.jobGraceMs, &run->results});
     if (!run->printFiles->Start([r = run.get()] { r->WindUp(); }, error)) {
         run->WindUp();
         run->EndWatcher();
@@ -156,6 +158,11 @@ void TBatch::Stop()
 {
     if (FRun)
         ::SetEvent(FRun->stop.get());
+}
+
+std::optional<TRowResult> TBatch::RowResult(size_t index) const
+{
+    return FRun ? FRun->results.Get(index) : std::nullopt;
 }
 
 void TBatch::End()

@@ -10,6 +10,7 @@
 #include "win/handle.h"
 
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -69,6 +70,10 @@ public:
     void End();
 
     bool Running() const { return FRun != nullptr; }
+
+    // The result of the running batch's row index once its status was posted; nothing before,
+    // or when no batch runs.
+    std::optional<TRowResult> RowResult(size_t index) const;
 
 private:
     struct TRun;

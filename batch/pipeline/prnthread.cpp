@@ -59,7 +59,7 @@ std::optional<std::string> FindOrDeleteFiles(const std::string& pattern, bool de
 
 TPrintFilesThread::TPrintFilesThread(TPrintFilesSetup setup)
     : FWindowHandle(setup.window), FListView(std::move(setup.entries)), FSpoolFolder(std::move(setup.spoolFolder)),
-      FStop(setup.stop), FJobs(setup.jobs), FJobGraceMs(setup.jobGraceMs)
+      FStop(setup.stop), FJobs(setup.jobs), FJobGraceMs(setup.jobGraceMs), FResults(setup.results)
 {
 }
 
@@ -92,7 +92,7 @@ void TPrintFilesThread::Execute()
     } catch (...) {
         // The row that was being worked on failed; the batch ends as every batch does.
         if (FCurrentItem)
-            Post(BATCH_ITEM_FAILED, *FCurrentItem);
+            Finish(*FCurrentItem, {TRowFailure::Other, "unexpected error", {}});
     }
     try {
         if (FWindUp)
@@ -115,6 +115,14 @@ void TPrintFilesThread::Post(TBatchStatusCode code, size_t index)
         FCurrentItem = index;
     else
         FCurrentItem.reset();
+}
+
+void TPrintFilesThread::Finish(size_t index, TRowResult result)
+{
+    const bool made = result.Made();
+    if (FResults)
+        FResults->Set(index, std::move(result));
+    Post(made ? BATCH_ITEM_DONE : BATCH_ITEM_FAILED, index);
 }
 
 void TPrintFilesThread::RunList()
@@ -142,14 +150,17 @@ void TPrintFilesThread::RunList()
                                           entry.fields[kFieldDdeTopic], entry.fields[kFieldPdfPath]);
         }
         if (outcome == TOutcome::Failed) {
-            Post(BATCH_ITEM_FAILED, i);
+            Finish(i, {TRowFailure::Other, {}, {}});
             continue;
         }
         if (Terminated()) {
             Post(BATCH_STOPPED);
             return;
         }
-        Post(outcome == TOutcome::Done ? BATCH_ITEM_DONE : BATCH_ITEM_FAILED, i);
+        if (outcome == TOutcome::Done)
+            Finish(i, {TRowFailure::None, {}, entry.fields[kFieldPdfPath]});
+        else
+            Finish(i, {TRowFailure::Stopped, {}, {}});
     }
 }
 

@@ -6,6 +6,7 @@
 #include "batch/rules/batch_status.h"
 #include "batch/pipeline/job_queue.h"
 #include "batch/pipeline/print_commands.h"
+#include "batch/pipeline/row_results.h"
 #include "win/handle.h"
 
 #include <windows.h>
@@ -29,6 +30,7 @@ struct TPrintFilesSetup {
     HANDLE stop = nullptr;                   // manual reset: once set, the batch winds up
     TJobQueue* jobs = nullptr;               // what the watcher reports
     DWORD jobGraceMs = kJobGraceAfterExitMs; // then a document whose application ended without a job fails
+    TRowResults* results = nullptr;          // each ended row's result, recorded before its status is posted
 };
 
 class TPrintFilesThread {
@@ -56,6 +58,8 @@ private:
     void RunList();
     bool Terminated() const;
     void Post(TBatchStatusCode code, size_t index = 0);
+    // Records the row's result, then posts BATCH_ITEM_DONE or BATCH_ITEM_FAILED.
+    void Finish(size_t index, TRowResult result);
     TOutcome ConvertPostScriptDocument(const TBatchEntry& entry);
     TOutcome PrintDocument(const std::string& commandLine, const std::string& ddeCommand,
                            const std::string& ddeApplication, const std::string& ddeTopic,
@@ -70,6 +74,7 @@ private:
     const HANDLE FStop;
     TJobQueue* const FJobs;
     const DWORD FJobGraceMs;
+    TRowResults* const FResults;
     std::function<void()> FWindUp;
     std::optional<size_t> FCurrentItem; // started, no result posted yet
     win::UniqueHandle FThread;
