@@ -6,12 +6,15 @@
 . "$(dirname "$0")/lib.sh"
 
 host=$FOLIMAR_BIN/tests/setup_host.exe
-base=$work/pick
+# The folder browser lists a folder's children once, and stops at the first one it cannot name:
+# under /tmp, where other programs' folders come and go, the chain to alpha could break under
+# load. The tree the browser walks sits in the build folder instead.
+base=$(mktemp -d "$FOLIMAR_BIN/e2e-settings-pick.XXXXXX")
 mkdir -p "$base/alpha" "$base/beta" "$base/locked"
 alpha="$(winpath "$base/alpha")\\"
 beta="$(winpath "$base/beta")\\"
 locked="$(winpath "$base/locked")\\"
-trap 'chattr -i "$base/locked" 2>/dev/null || true; chmod u+w "$base/locked"; cleanup' EXIT
+trap 'chattr -i "$base/locked" 2>/dev/null || true; chmod u+w "$base/locked"; rm -rf "$base"; cleanup' EXIT
 
 # open FOLDER MODE: the dialog over a fresh owner for these settings; sets hostjob and dialog.
 open() {
