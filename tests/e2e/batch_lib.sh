@@ -6,7 +6,7 @@
 docs=$work/docs
 out=$work/out
 mkdir -p "$docs" "$out"
-data=$(winepath -u 'C:\users')/$(whoami)/AppData/Roaming/QUORPSFILES
+data=$(unixpath 'C:\users')/$(whoami)/AppData/Roaming/QUORPSFILES
 spool=$data/TEMP
 print_dde=$FOLIMAR_BIN/tools/print_dde.exe.so
 devices='HKCU\Software\Microsoft\Windows NT\CurrentVersion\Devices'

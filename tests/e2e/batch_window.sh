@@ -9,7 +9,7 @@ docs=$work/docs
 out=$work/out
 record=$work/record.txt
 mkdir -p "$docs/sub" "$docs/folder.txt" "$out"
-data=$(winepath -u 'C:\users')/$(whoami)/AppData/Roaming/QUORPSFILES
+data=$(unixpath 'C:\users')/$(whoami)/AppData/Roaming/QUORPSFILES
 devices='HKCU\Software\Microsoft\Windows NT\CurrentVersion\Devices'
 recorder="\"$(winpath "$FOLIMAR_BIN/tools/folimar_testdriver.exe.so")\" record \"$(winpath "$record")\""
 

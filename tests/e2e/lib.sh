@@ -36,6 +36,15 @@ winpath() {
   printf 'Z:%s' "${p//\//\\}"
 }
 
+# unixpath WINDOWS_PATH: the Linux name of a Windows path. The first Wine command of a fresh
+# prefix may print the prefix's start-up messages on its standard output too: only winepath's
+# own answer, the last line, counts.
+unixpath() {
+  local out
+  out=$(winepath -u "$1") || return 1
+  printf '%s\n' "${out##*$'\n'}"
+}
+
 # field NAME OUTPUT: the value of the first NAME=... line of a driver's output.
 field() { sed -n "s/^$1=//p" <<<"$2" | head -n1; }
 

@@ -11,7 +11,7 @@ port=$FOLIMAR_BIN/tools/folimar_port.exe
 # Wine starts a Winelib program by its .so; its launcher script would get no process id of ours.
 print_text=$FOLIMAR_BIN/tools/print_text.exe.so
 print_dde=$FOLIMAR_BIN/tools/print_dde.exe.so
-data=$(winepath -u 'C:\users')/$(whoami)/AppData/Roaming/QUORPSFILES
+data=$(unixpath 'C:\users')/$(whoami)/AppData/Roaming/QUORPSFILES
 spool=$data/TEMP
 jobs=$data/JOBS
 
@@ -28,7 +28,7 @@ wait_job_id() {
   done
   [ -n "$name" ] || fail "no job-id file in $spool: $(ls -A "$spool")"
   id_file=$spool/$name
-  ps=$(winepath -u "$(cat "$id_file")")
+  ps=$(unixpath "$(cat "$id_file")")
 }
 
 # check_job LABEL TITLE PAGES: the job-id file holds the full Windows path of a PostScript .~ps

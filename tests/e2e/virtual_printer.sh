@@ -12,7 +12,7 @@ recorder=$FOLIMAR_BIN/tools/folimar_testdriver.exe.so
 printer="Quorvel Virtual Printer"
 record=$work/record.txt
 release=$work/release
-spool=$(winepath -u 'C:\users')/$(whoami)/AppData/Roaming/QUORPSFILES/JOBS
+spool=$(unixpath 'C:\users')/$(whoami)/AppData/Roaming/QUORPSFILES/JOBS
 
 # with_recorder COMMAND...: runs COMMAND with the recorder's settings in its environment, which
 # the port and the program it starts inherit.
@@ -37,8 +37,8 @@ recorded_job() {
 check_job() {
   recorded_job 1
   local job companion
-  job=$(winepath -u "$arg1")
-  companion=$(winepath -u "$arg3")
+  job=$(unixpath "$arg1")
+  companion=$(unixpath "$arg3")
   expect "$1: printer argument" "$arg2" "$printer"
   expect "$1: title argument" "$arg7" "$2"
   [[ $arg1 =~ \\QUORPSFILES\\JOBS\\job-[0-9]{8}-[0-9]{6}-[0-9a-f]+(-[0-9]+)?\.ps$ ]] || fail "job file name: $arg1"
@@ -70,9 +70,9 @@ wait_lines "$record" 1
 expect "print_text returned while the program still ran" "$(wc -l <"$record")" "1"
 check_job "printed by name" "note.txt"
 recorded_job 1
-grep -qxF '%%Title: note.txt' "$(winepath -u "$arg1")" || fail "no %%Title: note.txt in the job"
+grep -qxF '%%Title: note.txt' "$(unixpath "$arg1")" || fail "no %%Title: note.txt in the job"
 # Wine's driver shows spaces with a glyph that text extraction reads as a no-break space.
-gs -q -dNOPAUSE -dBATCH -dSAFER -sDEVICE=txtwrite -sOutputFile=- "$(winepath -u "$arg1")" |
+gs -q -dNOPAUSE -dBATCH -dSAFER -sDEVICE=txtwrite -sOutputFile=- "$(unixpath "$arg1")" |
   sed 's/\xc2\xa0/ /g' >"$work/text.txt"
 grep -q 'First line of the note' "$work/text.txt" || fail "job text: $(cat "$work/text.txt")"
 grep -q 'Second line, indented' "$work/text.txt" || fail "job text: $(cat "$work/text.txt")"
@@ -95,7 +95,7 @@ check_job "printed to the default printer" "$(printf 'Caf\xe9 (draft) v2.txt')"
 with_recorder "$port" "$recorder" <"$FOLIMAR_SOURCE/examples/sample.ps"
 wait_lines "$record" 2
 check_job "piped into the port" "Quorvel Folimar sample"
-cmp -s "$FOLIMAR_SOURCE/examples/sample.ps" "$(winepath -u "$arg1")" || fail "the stored job differs from its input"
+cmp -s "$FOLIMAR_SOURCE/examples/sample.ps" "$(unixpath "$arg1")" || fail "the stored job differs from its input"
 
 # A job without a title still gives eight arguments, the seventh empty.
 : >"$record"
