@@ -216,6 +216,21 @@ void StripFontsAndCountPages(const std::string& fileName, int32_t& pageCount)
     }
 }
 
+std::optional<int32_t> ReadJobPageCount(const std::string& fileName)
+{
+    JobReader job(fileName);
+    PageCountReader pages;
+    auto piece = std::make_unique_for_overwrite<char[]>(kReadPiece);
+    for (uint64_t offset = 0;;) {
+        size_t read = job.ReadAt(offset, piece.get(), kReadPiece);
+        if (read == 0)
+            break;
+        pages.Feed(std::string_view(piece.get(), read));
+        offset += read;
+    }
+    return pages.Finish();
+}
+
 bool CopyWithoutFontsAndCountPages(const std::string& fileName, const std::string& cleanedName, int32_t& pageCount)
 {
     TempFile cleaned(cleanedName);

@@ -44,5 +44,6 @@ folimar_e2e_test(e2e_settings_dialog settings_dialog.sh)
 # The batch pipeline without the window, over a host of the tests' own.
 add_executable(batch_host ${FOLIMAR_E2E_DIR}/batch_host.cpp)
 target_link_libraries(batch_host PRIVATE folimar_core)
+add_dependencies(batch_host converter_beside_tests)
 folimar_subsystem(batch_host console)
 folimar_e2e_test(e2e_batch_pipeline batch_pipeline.sh)
