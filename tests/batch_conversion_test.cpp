@@ -7,6 +7,7 @@
 #include "batch/pipeline/row_conversion.h"
 #include "files/folders.h"
 #include "render/pdf_output.h"
+#include "tests/batch_test_support.h"
 #include "tests/gs_available.h"
 #include "tests/pdf_info.h"
 #include "tests/temp_dir.h"
@@ -67,19 +68,14 @@ TEST(RowResultOf, EachConversionReasonBecomesTheRowsReasonInItsWords)
         << "a drive's root keeps its backslash";
 }
 
-// A PostScript document of pages pages under a header announcing announced, then tail.
+// A PostScript document of pages pages under a header announcing announced (no count when 0), then tail.
 std::string Document(int pages, int announced, const std::string& tail = "%%EOF\n")
 {
-    std::string ps = "%!PS-Adobe-3.0\n%%Title: Batch conversion\n%%Pages: " + std::to_string(announced) +
-                     "\n%%EndComments\n/Helvetica findfont 20 scalefont setfont\n";
-    for (int p = 1; p <= pages; ++p)
-        ps += "%%Page: " + std::to_string(p) + " " + std::to_string(p) + "\n72 700 moveto (page " + std::to_string(p) +
-              ") show showpage\n";
-    return ps + tail;
+    return testing_support::PostScriptDocument("Batch conversion", pages, announced, tail);
 }
 
 constexpr char kOlderPdf[] = "%PDF-1.4 the user's older file";
-using Status = std::pair<WPARAM, LPARAM>;
+using Status = testing_support::BatchStatus;
 
 // The print-files thread over PostScript documents, as a batch runs it, with the results kept.
 class BatchConversion : public ::testing::Test {
@@ -123,22 +119,12 @@ protected:
         DWORD error = 0;
         EXPECT_TRUE(thread_->Start({}, error)) << error;
         std::vector<Status> got;
-        for (const DWORD start = ::GetTickCount(); ::GetTickCount() - start < 120000;) {
-            ::MsgWaitForMultipleObjects(0, nullptr, FALSE, 200, QS_ALLINPUT);
-            MSG msg;
-            while (::PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
-                if (msg.message != WM_BATCH_STATUS) {
-                    ::DispatchMessageA(&msg);
-                    continue;
-                }
-                got.emplace_back(msg.wParam, msg.lParam);
-                if (msg.wParam == BATCH_ITEM_STARTED && onStarted)
-                    onStarted(msg.lParam);
-                if (msg.wParam == BATCH_FINISHED) {
-                    thread_->WaitFor();
-                    return got;
-                }
-            }
+        if (testing_support::CollectBatchStatuses(120000, got, [&](const Status& status) {
+                if (status.first == BATCH_ITEM_STARTED && onStarted)
+                    onStarted(status.second);
+            })) {
+            thread_->WaitFor();
+            return got;
         }
         ADD_FAILURE() << "no BATCH_FINISHED within 120 s";
         ::SetEvent(stop_.get());

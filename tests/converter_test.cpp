@@ -5,6 +5,7 @@
 #include "render/converter_process.h"
 #include "render/converter_protocol.h"
 #include "render/pdf_conversion.h"
+#include "tests/batch_test_support.h"
 #include "tests/gs_available.h"
 #include "tests/pdf_info.h"
 #include "tests/temp_dir.h"
@@ -104,14 +105,7 @@ TEST(RenderProtocol, RepliesCarryTheEndAndThePageCount)
 // then tail, PostScript that runs after the last page.
 std::string Job(int pages, int announced, const std::string& tail = {})
 {
-    std::string ps = "%!PS-Adobe-3.0\n%%Title: Converter test\n";
-    if (announced > 0)
-        ps += "%%Pages: " + std::to_string(announced) + "\n";
-    ps += "%%EndComments\n/Helvetica findfont 20 scalefont setfont\n";
-    for (int p = 1; p <= pages; ++p)
-        ps += "%%Page: " + std::to_string(p) + " " + std::to_string(p) + "\n72 700 moveto (page " + std::to_string(p) +
-              ") show showpage\n";
-    return ps + tail;
+    return testing_support::PostScriptDocument("Converter test", pages, announced, tail);
 }
 
 // Never ends and never writes: the library is busy for good.
