@@ -5,6 +5,8 @@
 #include "files/text_rules.h"
 #include "jobprep/job_error.h"
 #include "jobprep/strip_fonts.h"
+#include "render/converter_protocol.h"
+#include "render/converter_server.h"
 #include "render/gs_library.h"
 #include "render/gsapi.h"
 #include "render/output_check.h"
@@ -192,6 +194,9 @@ int Convert(const std::string& input, const std::string& output, Run& run)
 
 int main(int argc, char** argv)
 {
+    // A batch's converter process: jobs come over standard input, replies go back over standard output.
+    if (argc == 2 && std::string_view(argv[1]) == folimar::kRenderJobsArgument)
+        return folimar::ServeRenders(::GetStdHandle(STD_INPUT_HANDLE), ::GetStdHandle(STD_OUTPUT_HANDLE));
     if (argc != 3) {
         std::fprintf(stderr, "usage: folimarc JOB.ps OUT.pdf\n");
         return 1;

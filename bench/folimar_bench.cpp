@@ -7,10 +7,16 @@
 //                                  calls); prints "<microseconds> <bytes>"
 //   folimar_bench dsc CALLS JOB... ReadDscHeader CALLS times per job in each of 9 rounds; prints the
 //                                  median microseconds per call of each job, one a line
+//   folimar_bench render RUNS JOB PDF CONVERTER
+//                                  renders JOB into PDF RUNS times in this process (as a batch did) and RUNS
+//                                  times in one converter process (as a batch does now); prints "<in-process
+//                                  median s> <converter's first render s> <converter median s of the rest>"
 #include "jobprep/doc_info.h"
 #include "jobprep/dsc_header.h"
 #include "jobprep/gmttime.h"
 #include "jobprep/strip_fonts.h"
+#include "render/converter_process.h"
+#include "render/gsapi.h"
 
 #include <windows.h>
 
@@ -106,6 +112,35 @@ int Dsc(int calls, const std::vector<std::string>& jobs)
     return 0;
 }
 
+double Median(std::vector<double> times)
+{
+    std::sort(times.begin(), times.end());
+    return times.empty() ? 0 : times[times.size() / 2];
+}
+
+int Render(int runs, const std::string& job, const std::string& pdf, const std::string& converter)
+{
+    std::vector<double> inProcess, inConverter;
+    for (int i = 0; i < runs; ++i) {
+        const double start = Seconds();
+        if (!folimar::ConvertPsToPdf(job, pdf))
+            return 1;
+        inProcess.push_back(Seconds() - start);
+    }
+    folimar::TConverterProcess process({converter});
+    for (int i = 0; i <= runs; ++i) {
+        const double start = Seconds();
+        int pages = 0;
+        if (process.Render(job, pdf, pages) != folimar::TRenderEnd::Rendered)
+            return 1;
+        inConverter.push_back(Seconds() - start);
+    }
+    const double first = inConverter.front();
+    inConverter.erase(inConverter.begin());
+    std::printf("%.4f %.4f %.4f\n", Median(inProcess), first, Median(inConverter));
+    return 0;
+}
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -120,10 +155,13 @@ int main(int argc, char** argv)
             return DocInfo(argv[2]);
         if (mode == "dsc" && argc >= 4)
             return Dsc(std::max(1, std::atoi(argv[2])), std::vector<std::string>(argv + 3, argv + argc));
+        if (mode == "render" && argc == 6)
+            return Render(std::max(1, std::atoi(argv[2])), argv[3], argv[4], argv[5]);
     } catch (const std::exception& e) {
         std::fprintf(stderr, "folimar_bench: %s\n", e.what());
         return 1;
     }
-    std::fprintf(stderr, "usage: folimar_bench strip JOB | prepare JOB COPY | docinfo JOB | dsc CALLS JOB...\n");
+    std::fprintf(stderr, "usage: folimar_bench strip JOB | prepare JOB COPY | docinfo JOB | dsc CALLS JOB... | "
+                         "render RUNS JOB PDF CONVERTER\n");
     return 2;
 }

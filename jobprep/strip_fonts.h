@@ -136,6 +136,10 @@ void StripFontsAndCountPages(const std::string& fileName, int32_t& pageCount);
 // Throws JobFileError when the job cannot be opened or read; pageCount is then unchanged.
 bool CopyWithoutFontsAndCountPages(const std::string& fileName, const std::string& cleanedName, int32_t& pageCount);
 
+// The page count of the job file fileName as the two calls above read it, without changing anything; nothing when
+// the job gives none. Throws JobFileError when the job cannot be opened or read.
+std::optional<int32_t> ReadJobPageCount(const std::string& fileName);
+
 // The temporary file beside a job: the job name's folder part (up to its last '\', '/' or drive colon)
 // followed by "~tmp.~"; a name without a folder gives the bare name, in the current folder.
 std::string StripTempFileName(std::string_view jobName);

@@ -175,6 +175,19 @@ private:
     bool ok_ = true;
 };
 
+// Hands the whole job to feed, piece by piece, in one read.
+template <class Feed> void ForEachPiece(JobReader& job, Feed&& feed)
+{
+    auto piece = std::make_unique_for_overwrite<char[]>(kReadPiece);
+    for (uint64_t offset = 0;;) {
+        size_t read = job.ReadAt(offset, piece.get(), kReadPiece);
+        if (read == 0)
+            break;
+        feed(std::string_view(piece.get(), read));
+        offset += read;
+    }
+}
+
 // One read of the job: its page count into pageCount, and the kept bytes into temp once something is cut. True when
 // something was cut and the whole cleaned job is in temp.
 bool StripInto(JobReader& job, TempFile& temp, int32_t& pageCount)
@@ -184,17 +197,11 @@ bool StripInto(JobReader& job, TempFile& temp, int32_t& pageCount)
     KeptWriter writer(temp, job);
     FontStripper stripper([&](std::string_view piece) { writer.Keep(piece, stripper.cut()); });
     PageCountReader pages;
-    auto piece = std::make_unique_for_overwrite<char[]>(kReadPiece);
-    for (uint64_t offset = 0;;) {
-        size_t read = job.ReadAt(offset, piece.get(), kReadPiece);
-        if (read == 0)
-            break;
-        std::string_view bytes(piece.get(), read);
+    ForEachPiece(job, [&](std::string_view bytes) {
         pages.Feed(bytes);
         if (stripping)
             stripper.Feed(bytes);
-        offset += read;
-    }
+    });
     if (std::optional<int32_t> count = pages.Finish())
         pageCount = *count;
     if (!stripping)
@@ -214,6 +221,14 @@ void StripFontsAndCountPages(const std::string& fileName, int32_t& pageCount)
         job.Close();
         temp.Replace(fileName);
     }
+}
+
+std::optional<int32_t> ReadJobPageCount(const std::string& fileName)
+{
+    JobReader job(fileName);
+    PageCountReader pages;
+    ForEachPiece(job, [&](std::string_view bytes) { pages.Feed(bytes); });
+    return pages.Finish();
 }
 
 bool CopyWithoutFontsAndCountPages(const std::string& fileName, const std::string& cleanedName, int32_t& pageCount)

@@ -16,11 +16,30 @@ TConvertOutcome RenderAndPlace(TConversionSteps& steps, TConversionGate& gate)
     DWORD error = ERROR_SUCCESS;
     if (!steps.AddDocInfo(error))
         return Outcome(TConvertReason::JobUnreadable, error);
-    if (!steps.Render())
-        return Outcome(gate.Cancelled() ? TConvertReason::Cancelled : TConvertReason::RenderFailed);
+    switch (steps.Render()) {
+    case TRenderEnd::Rendered:
+        break;
+    case TRenderEnd::Stopped:
+        return Outcome(TConvertReason::Cancelled);
+    case TRenderEnd::DiskFull:
+        return Outcome(TConvertReason::DiskFull);
+    case TRenderEnd::Failed:
+        return Outcome(gate.Cancelled() || steps.StopRequested() ? TConvertReason::Cancelled
+                                                                 : TConvertReason::RenderFailed);
+    }
     // Ghostscript does not always report a failed write: the file itself must be whole.
     if (!steps.TempPdfComplete())
-        return Outcome(gate.Cancelled() ? TConvertReason::Cancelled : TConvertReason::Incomplete);
+        return Outcome(gate.Cancelled() || steps.StopRequested() ? TConvertReason::Cancelled
+                                                                 : TConvertReason::Incomplete);
+    if (const std::optional<TPageCount> pages = steps.RenderedPages(); pages && PagesMissing(*pages)) {
+        TConvertOutcome missing = Outcome(TConvertReason::PagesMissing);
+        missing.pagesFound = pages->found;
+        missing.pagesAnnounced = pages->announced;
+        return missing;
+    }
+    // A stopped conversion never replaces an older PDF, however far it got.
+    if (steps.StopRequested())
+        return Outcome(TConvertReason::Cancelled);
     bool tried = false;
     if (gate.Commit([&] {
             tried = true;
@@ -31,6 +50,11 @@ TConvertOutcome RenderAndPlace(TConversionSteps& steps, TConversionGate& gate)
 }
 
 } // namespace
+
+bool PagesMissing(const TPageCount& pages)
+{
+    return pages.announced > 0 && pages.found < pages.announced - 1;
+}
 
 TConvertOutcome RunConversion(TConversionSteps& steps, TConversionGate& gate)
 {

@@ -21,14 +21,36 @@ enum class TConvertReason {
     Incomplete,        // Ghostscript ended, but the file it wrote is not a whole PDF (a full disk)
     NotPlaced,         // the whole PDF could not replace the target (error tells why)
     Cancelled,
+    DiskFull,     // the render was ended: its temporary PDF was taking the last free space
+    PagesMissing, // the job ended pages before the last one its header announces
 };
 
 struct TConvertOutcome {
     TConvertReason reason = TConvertReason::RenderFailed;
     DWORD error = ERROR_SUCCESS; // the system's code, for the reasons that have one
+    int pagesFound = 0;          // PagesMissing: the pages rendered and those the header announces
+    int pagesAnnounced = 0;
 
     bool Made() const { return reason == TConvertReason::Made; }
 };
+
+// How a render ended.
+enum class TRenderEnd {
+    Rendered,
+    Failed,   // Ghostscript reported an error, or the renderer itself failed
+    Stopped,  // ended on request before it finished
+    DiskFull, // ended because the temporary PDF was taking the last free space of its disk
+};
+
+// The pages of a rendered job: those rendered, and those its header announces (0: not known).
+struct TPageCount {
+    int found = 0;
+    int announced = 0;
+};
+
+// Whether a job lost pages on its way: more are missing than the last, partly drawn one that a cut
+// job leaves out. Only an announced count can tell.
+bool PagesMissing(const TPageCount& pages);
 
 // The file operations of one conversion, called by RunConversion in this order.
 class TConversionSteps {
@@ -42,8 +64,12 @@ public:
     // Puts the document information where the run takes it; false, with error set, when the
     // job's header cannot be read.
     virtual bool AddDocInfo(DWORD& error) = 0;
-    virtual bool Render() = 0;
+    virtual TRenderEnd Render() = 0;
     virtual bool TempPdfComplete() = 0;
+    // The pages the render found against those announced; nothing when not to be checked.
+    virtual std::optional<TPageCount> RenderedPages() = 0;
+    // Whether the caller has asked the conversion to end: then no PDF is put in place.
+    virtual bool StopRequested() = 0;
     // Moves the temporary PDF in place of the target; false, with error set, when it cannot.
     virtual bool PlacePdf(DWORD& error) = 0;
     // Removes the temporary PDF when it is still there (not after a successful PlacePdf).
@@ -96,8 +122,9 @@ private:
 };
 
 // Runs the steps: an empty job or one the PDF would replace is refused before anything is made;
-// the PDF is rendered into the temporary file and put in place only when whole, so an older
-// file at the target stays on every failure; the temporary file never outlives the run.
+// the PDF is rendered into the temporary file and put in place only when whole, with every
+// announced page and no stop asked for, so an older file at the target stays on every failure;
+// the temporary file never outlives the run.
 TConvertOutcome RunConversion(TConversionSteps& steps, TConversionGate& gate);
 
 } // namespace folimar

@@ -7,7 +7,10 @@ void TPageProgress::Report(int page) noexcept
 {
     // The page is stored before the flag is tested: a window that clears the flag later reads it.
     latest_.store(page);
-    if (pending_.exchange(true))
+    // Only Ghostscript's thread writes: a plain read-then-store cannot lose a page.
+    if (page > highest_.load())
+        highest_.store(page);
+    if (counting_ || pending_.exchange(true))
         return;
     const auto wParam = static_cast<WPARAM>(static_cast<INT_PTR>(page));
     const BOOL posted = toThread_ ? ::PostThreadMessageA(thread_, WM_PAGE_PROGRESS, wParam, 0)

@@ -19,6 +19,8 @@ public:
     // process starts the desktop process and waits for it, about a second. The thread must have a
     // message queue before the first report (any PeekMessageA call makes one).
     explicit TPageProgress(DWORD threadId) : thread_(threadId), toThread_(true) {}
+    // Counts pages only (Highest), posting nothing.
+    TPageProgress() : counting_(true) {}
     TPageProgress(const TPageProgress&) = delete;
     TPageProgress& operator=(const TPageProgress&) = delete;
 
@@ -28,12 +30,17 @@ public:
     // The window's thread, on WM_PAGE_PROGRESS: the latest page; the next report posts again.
     int Take() noexcept;
 
+    // The highest page number reported so far (last-page markers carry none); 0 before any.
+    int Highest() const noexcept { return highest_.load(); }
+
 private:
     HWND window_ = nullptr;
     DWORD thread_ = 0;
     bool toThread_ = false; // else to window_, which may be null: the posting thread's queue
+    bool counting_ = false; // neither: nothing is posted
     std::atomic<int> latest_{0};
     std::atomic<bool> pending_{false};
+    std::atomic<int> highest_{0};
 };
 
 } // namespace folimar

@@ -4,6 +4,7 @@
 #include "jobprep/doc_info.h"
 #include "jobprep/gmttime.h"
 #include "jobprep/job_error.h"
+#include "jobprep/strip_fonts.h"
 #include "render/gsapi.h"
 #include "render/output_check.h"
 #include "win/error_text.h"
@@ -79,9 +80,34 @@ bool TPdfConversion::AddDocInfo(DWORD& error)
     return true;
 }
 
-bool TPdfConversion::Render()
+TRenderEnd TPdfConversion::Render()
 {
-    return ConvertPsToPdf(request_.jobFile, temp_->path(), request_.progress, prologue_);
+    if (request_.renderer) {
+        int pages = 0;
+        const TRenderEnd end = request_.renderer->Render(request_.jobFile, temp_->path(), pages);
+        renderedPages_ = pages;
+        return end;
+    }
+    return ConvertPsToPdf(request_.jobFile, temp_->path(), request_.progress, prologue_) ? TRenderEnd::Rendered
+                                                                                         : TRenderEnd::Failed;
+}
+
+std::optional<TPageCount> TPdfConversion::RenderedPages()
+{
+    if (!renderedPages_)
+        return std::nullopt;
+    TPageCount pages{*renderedPages_, 0};
+    try {
+        pages.announced = ReadJobPageCount(request_.jobFile).value_or(0);
+    } catch (const JobFileError&) {
+        // Rendered whole, but no longer readable: nothing to hold the pages against.
+    }
+    return pages;
+}
+
+bool TPdfConversion::StopRequested()
+{
+    return request_.stop && ::WaitForSingleObject(request_.stop, 0) == WAIT_OBJECT_0;
 }
 
 bool TPdfConversion::TempPdfComplete()

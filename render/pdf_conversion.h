@@ -17,11 +17,23 @@ enum class TDocInfoPlace {
     Prologue,    // the job stays as it is: the pdfmark reaches Ghostscript before it
 };
 
+// Renders jobs in place of the library in this process: in a process that can be ended, say.
+class TRenderer {
+public:
+    virtual ~TRenderer() = default;
+    // Renders psFile into pdfFile; pages gets the number of pages rendered.
+    virtual TRenderEnd Render(const std::string& psFile, const std::string& pdfFile, int& pages) = 0;
+};
+
 struct TConvertRequest {
     std::string jobFile; // the PostScript job, without quotes
     std::string pdfFile; // the PDF to make
     TDocInfoPlace docInfo = TDocInfoPlace::AppendToJob;
     TPageProgress* progress = nullptr; // receives the page markers when given
+    // Renders instead of the library in this process, with the document information appended to the
+    // job (AppendToJob); its page count is held against the count the job's header announces.
+    TRenderer* renderer = nullptr;
+    HANDLE stop = nullptr; // a manual-reset event: once set, no PDF is put in place
 };
 
 // Made without touching anything; Run converts, Cancel may stop it from another thread.
@@ -47,8 +59,10 @@ private:
     bool OutputIsJob() override;
     bool MakeTempPdf(DWORD& error) override;
     bool AddDocInfo(DWORD& error) override;
-    bool Render() override;
+    TRenderEnd Render() override;
     bool TempPdfComplete() override;
+    std::optional<TPageCount> RenderedPages() override;
+    bool StopRequested() override;
     bool PlacePdf(DWORD& error) override;
     void RemoveTempPdf() override;
 
@@ -57,6 +71,7 @@ private:
     // Made once, under the gate, and kept to the end: Cancel reads it from another thread.
     std::unique_ptr<TTempPdf> temp_;
     std::string prologue_;
+    std::optional<int> renderedPages_; // known when the renderer counted them
 };
 
 } // namespace folimar

@@ -9,6 +9,7 @@
 #include "batch/pipeline/print_queue_watcher.h"
 #include "batch/pipeline/prnthread.h"
 #include "files/folders.h"
+#include "tests/batch_test_support.h"
 #include "tests/gs_available.h"
 #include "tests/pdf_info.h"
 #include "tests/temp_dir.h"
@@ -303,15 +304,10 @@ TEST_F(SpoolFolderWatcher, ItsEndClosesTheQueueSoThatNoWaitOutlivesIt)
 // A small PostScript document of pages pages with a title.
 std::string PostScript(const std::string& title, int pages)
 {
-    std::string ps = "%!PS-Adobe-3.0\n%%Title: " + title + "\n%%Pages: " + std::to_string(pages) +
-                     "\n%%EndComments\n/Helvetica findfont 20 scalefont setfont\n";
-    for (int p = 1; p <= pages; ++p)
-        ps += "%%Page: " + std::to_string(p) + " " + std::to_string(p) + "\n72 700 moveto (page " + std::to_string(p) +
-              ") show showpage\n";
-    return ps + "%%EOF\n";
+    return testing_support::PostScriptDocument(title, pages);
 }
 
-using Status = std::pair<WPARAM, LPARAM>;
+using Status = testing_support::BatchStatus;
 
 // Runs the print-files thread over a list, as a batch does, with a stop and a job queue of the
 // test's own, and collects its statuses.
@@ -360,23 +356,9 @@ protected:
                                 const std::function<void(const Status&)>& onStatus = {})
     {
         std::vector<Status> got;
-        const DWORD start = ::GetTickCount();
-        while (::GetTickCount() - start < 60000) {
-            ::MsgWaitForMultipleObjects(0, nullptr, FALSE, 200, QS_ALLINPUT);
-            MSG msg;
-            while (::PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
-                if (msg.message != WM_BATCH_STATUS) {
-                    ::DispatchMessageA(&msg);
-                    continue;
-                }
-                got.emplace_back(msg.wParam, msg.lParam);
-                if (onStatus)
-                    onStatus(got.back());
-                if (msg.wParam == BATCH_FINISHED) {
-                    end();
-                    return got;
-                }
-            }
+        if (testing_support::CollectBatchStatuses(60000, got, onStatus)) {
+            end();
+            return got;
         }
         ADD_FAILURE() << "no BATCH_FINISHED within 60 s";
         ::SetEvent(stop_.get());

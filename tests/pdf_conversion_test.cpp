@@ -31,8 +31,10 @@ struct Script {
     bool sameFile = false;
     DWORD tempError = ERROR_SUCCESS; // not 0: no temporary PDF can be made
     DWORD docInfoError = ERROR_SUCCESS;
-    bool renders = true;
+    TRenderEnd render = TRenderEnd::Rendered;
     bool complete = true;
+    std::optional<TPageCount> pages = std::nullopt; // nothing: no count to hold against the header
+    bool stopAsked = false;
     DWORD placeError = ERROR_SUCCESS;
 };
 
@@ -68,18 +70,24 @@ private:
         error = script_.docInfoError;
         return script_.docInfoError == ERROR_SUCCESS;
     }
-    bool Render() override
+    TRenderEnd Render() override
     {
         calls.push_back("render");
         if (whileRendering_)
             whileRendering_();
-        return script_.renders;
+        return script_.render;
     }
     bool TempPdfComplete() override
     {
         calls.push_back("complete");
         return script_.complete;
     }
+    std::optional<TPageCount> RenderedPages() override
+    {
+        calls.push_back("pages");
+        return script_.pages;
+    }
+    bool StopRequested() override { return script_.stopAsked; }
     bool PlacePdf(DWORD& error) override
     {
         calls.push_back("place");
@@ -96,7 +104,8 @@ enum class Cancel { Never, Before, WhileRendering };
 
 TEST(RunConversion, EachFailureHasItsReasonAndNothingIsPlacedOrLeftAfterIt)
 {
-    const Calls made = {"size", "same", "temp", "docinfo", "render", "complete", "place"};
+    const Calls made = {"size", "same", "temp", "docinfo", "render", "complete", "pages", "place"};
+    const Calls renderedNotPlaced = {"size", "same", "temp", "docinfo", "render", "complete", "pages", "remove"};
     struct Case {
         const char* name;
         Script script;
@@ -127,7 +136,7 @@ TEST(RunConversion, EachFailureHasItsReasonAndNothingIsPlacedOrLeftAfterIt)
          ERROR_SHARING_VIOLATION,
          {"size", "same", "temp", "docinfo", "remove"}},
         {"Ghostscript error",
-         {.renders = false},
+         {.render = TRenderEnd::Failed},
          Cancel::Never,
          TConvertReason::RenderFailed,
          ERROR_SUCCESS,
@@ -143,16 +152,52 @@ TEST(RunConversion, EachFailureHasItsReasonAndNothingIsPlacedOrLeftAfterIt)
          Cancel::Never,
          TConvertReason::NotPlaced,
          ERROR_ACCESS_DENIED,
-         {"size", "same", "temp", "docinfo", "render", "complete", "place", "remove"}},
+         {"size", "same", "temp", "docinfo", "render", "complete", "pages", "place", "remove"}},
+        {"render stopped",
+         {.render = TRenderEnd::Stopped},
+         Cancel::Never,
+         TConvertReason::Cancelled,
+         ERROR_SUCCESS,
+         {"size", "same", "temp", "docinfo", "render", "remove"}},
+        {"render ended by a filling disk",
+         {.render = TRenderEnd::DiskFull},
+         Cancel::Never,
+         TConvertReason::DiskFull,
+         ERROR_SUCCESS,
+         {"size", "same", "temp", "docinfo", "render", "remove"}},
+        {"render failed under a stop",
+         {.render = TRenderEnd::Failed, .stopAsked = true},
+         Cancel::Never,
+         TConvertReason::Cancelled,
+         ERROR_SUCCESS,
+         {"size", "same", "temp", "docinfo", "render", "remove"}},
+        {"stop asked once the whole PDF is there",
+         {.stopAsked = true},
+         Cancel::Never,
+         TConvertReason::Cancelled,
+         ERROR_SUCCESS,
+         renderedNotPlaced},
+        {"pages missing",
+         {.pages = TPageCount{3, 5}},
+         Cancel::Never,
+         TConvertReason::PagesMissing,
+         ERROR_SUCCESS,
+         renderedNotPlaced},
+        {"only the last page missing",
+         {.pages = TPageCount{4, 5}},
+         Cancel::Never,
+         TConvertReason::Made,
+         ERROR_SUCCESS,
+         made},
         {"cancelled before", {}, Cancel::Before, TConvertReason::Cancelled, ERROR_SUCCESS, {"size", "same"}},
         {"cancelled while rendering",
          {},
          Cancel::WhileRendering,
          TConvertReason::Cancelled,
          ERROR_SUCCESS,
-         {"size", "same", "temp", "docinfo", "render", "undo", "complete", "remove"}},
+         {"size", "same", "temp", "docinfo", "render", "undo", "complete", "pages", "remove"}},
         {"cancelled while a failing render runs",
-         {.renders = false},
+         {.render = TRenderEnd::Failed},
          Cancel::WhileRendering,
          TConvertReason::Cancelled,
          ERROR_SUCCESS,
@@ -173,6 +218,19 @@ TEST(RunConversion, EachFailureHasItsReasonAndNothingIsPlacedOrLeftAfterIt)
         EXPECT_EQ(outcome.Made(), c.reason == TConvertReason::Made) << c.name;
         EXPECT_EQ(scripted.calls, c.calls) << c.name;
     }
+}
+
+TEST(PagesMissing, MoreThanTheLastPartlyDrawnPageMissingFailsOnlyWhenTheHeaderGivesACount)
+{
+    struct Case {
+        TPageCount pages;
+        bool missing;
+    } cases[] = {
+        {{5, 5}, false}, {{4, 5}, false}, {{3, 5}, true},  {{0, 5}, true},  {{0, 1}, false},
+        {{0, 2}, true},  {{7, 5}, false}, {{3, 0}, false}, {{0, 0}, false},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(PagesMissing(c.pages), c.missing) << c.pages.found << " of " << c.pages.announced;
 }
 
 TEST(RunConversion, APdfInPlaceCannotBeCancelled)

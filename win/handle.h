@@ -117,6 +117,15 @@ struct PrinterChangeTraits {
     static void Close(Type h) { ::FindClosePrinterChangeNotification(h); }
 };
 
+// Pages from VirtualAlloc. Overlapped I/O needs them in a Winelib program, whose C++ heap is the
+// C library's: Wine refuses to read into memory it did not map (ERROR_INVALID_USER_BUFFER).
+struct VirtualMemoryTraits {
+    using Type = void*;
+    static Type Invalid() { return nullptr; }
+    static bool Valid(Type p) { return p != nullptr; }
+    static void Close(Type p) { ::VirtualFree(p, 0, MEM_RELEASE); }
+};
+
 // A folder watched with FindFirstChangeNotificationA, which fails with INVALID_HANDLE_VALUE.
 struct ChangeNotificationTraits {
     using Type = HANDLE;
@@ -231,6 +240,7 @@ using DdeString = Scoped<DdeStringTraits>;
 using DdeConversation = Scoped<DdeConversationTraits>;
 using DdeData = Scoped<DdeDataTraits>;
 using MappedView = Scoped<MappedViewTraits>;
+using VirtualMemory = Scoped<VirtualMemoryTraits>;
 template <class T> using TaskMemory = Scoped<TaskMemoryTraits<T>>;
 using Drop = Scoped<DropTraits>;
 using ImageList = Scoped<ImageListTraits>;

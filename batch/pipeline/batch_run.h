@@ -39,6 +39,8 @@ struct TBatchSetup {
     std::string printerNote;          // where the replaced default printer is noted; empty: nowhere
     std::string mutexName = kBatchMutexName;
     DWORD jobGraceMs = kJobGraceAfterExitMs;
+    std::string converter = {};             // the console converter that renders; empty: the one beside the program
+    uint64_t diskMargin = kDiskMarginBytes; // a render that leaves less free space fails its row "disk full"
 };
 
 enum class TBatchStart {

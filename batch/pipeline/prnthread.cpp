@@ -4,14 +4,17 @@
 #include "base/printer_constants.h"
 #include "batch/pipeline/default_printer.h"
 #include "batch/pipeline/print_queue_watcher.h"
+#include "batch/pipeline/row_conversion.h"
 #include "files/folders.h"
 #include "files/small_file.h"
 #include "files/text_rules.h"
 #include "jobprep/doc_info.h"
 #include "render/pdf_conversion.h"
+#include "render/pdf_output.h"
 #include "win/error_text.h"
 #include "win/thread_wait.h"
 
+#include <set>
 #include <string>
 
 namespace folimar {
@@ -28,13 +31,14 @@ constexpr int kJobFileTries = 200;
 // A job file holds one path; anything longer is not a job file.
 constexpr size_t kMaxJobFileBytes = 32768;
 
-// The PostScript file psFile as the PDF pdfPath, through the conversion core; the job file is the
-// batch's own, so the document information is appended to it.
-bool ConvertToPdfFile(const std::string& psFile, const std::string& pdfPath)
+TRowResult Stopped()
 {
-    CreateFolderPath(std::string(FolderPart(pdfPath)));
-    TPdfConversion conversion({psFile, pdfPath, TDocInfoPlace::AppendToJob});
-    return conversion.Run().Made();
+    return {TRowFailure::Stopped, {}, {}};
+}
+
+TRowResult Failed(std::string detail = {})
+{
+    return {TRowFailure::Other, std::move(detail), {}};
 }
 
 } // namespace
@@ -59,7 +63,8 @@ std::optional<std::string> FindOrDeleteFiles(const std::string& pattern, bool de
 
 TPrintFilesThread::TPrintFilesThread(TPrintFilesSetup setup)
     : FWindowHandle(setup.window), FListView(std::move(setup.entries)), FSpoolFolder(std::move(setup.spoolFolder)),
-      FStop(setup.stop), FJobs(setup.jobs), FJobGraceMs(setup.jobGraceMs), FResults(setup.results)
+      FStop(setup.stop), FJobs(setup.jobs), FJobGraceMs(setup.jobGraceMs), FResults(setup.results),
+      FConverter({setup.converter.empty() ? ConverterBesideProgram() : setup.converter, setup.stop, setup.diskMargin})
 {
 }
 
@@ -94,6 +99,8 @@ void TPrintFilesThread::Execute()
         if (FCurrentItem)
             Finish(*FCurrentItem, {TRowFailure::Other, "unexpected error", {}});
     }
+    // Before the printer goes back: nothing of the batch renders on.
+    FConverter.End();
     try {
         if (FWindUp)
             FWindUp();
@@ -127,6 +134,12 @@ void TPrintFilesThread::Finish(size_t index, TRowResult result)
 
 void TPrintFilesThread::RunList()
 {
+    // What killed runs left in the output folders goes first, also where no PDF gets made now.
+    std::set<std::string> folders;
+    for (const TBatchEntry& entry : FListView)
+        if (entry.image == kImageConvertible &&
+            folders.insert(std::string(FolderPart(entry.fields[kFieldPdfPath]))).second)
+            RemoveDeadTempPdfs(entry.fields[kFieldPdfPath]);
     for (size_t i = 0; i < FListView.size(); ++i) {
         const TBatchEntry& entry = FListView[i];
         if (entry.image != kImageConvertible)
@@ -136,57 +149,67 @@ void TPrintFilesThread::RunList()
             return;
         }
         Post(BATCH_ITEM_STARTED, i);
-        TOutcome outcome;
+        TRowResult result;
         if (entry.fields[kFieldPrintCommand] == kPostScriptCommand) {
-            outcome = ConvertPostScriptDocument(entry);
+            result = ConvertPostScriptDocument(entry);
         } else {
             const TPrintCommands commands = BuildPrintCommands(
                 entry.fields[kFieldPrintCommand], entry.fields[kFieldDdeCommand], entry.fields[kFieldDocument]);
             // A document its command cannot name (a "%" in its path, say) is not converted: the
             // row says so rather than keep its busy look.
-            outcome = !commands.printable
-                          ? TOutcome::Failed
-                          : PrintDocument(commands.commandLine, commands.ddeCommand, entry.fields[kFieldDdeApplication],
-                                          entry.fields[kFieldDdeTopic], entry.fields[kFieldPdfPath]);
+            result = !commands.printable
+                         ? Failed()
+                         : PrintDocument(commands.commandLine, commands.ddeCommand, entry.fields[kFieldDdeApplication],
+                                         entry.fields[kFieldDdeTopic], entry.fields[kFieldPdfPath]);
         }
-        if (outcome == TOutcome::Failed) {
-            Finish(i, {TRowFailure::Other, {}, {}});
-            continue;
-        }
-        if (Terminated()) {
+        // Whatever failed under Stop was stopped (a render ended by it fails); a made PDF stays made.
+        if (!result.Made() && Terminated()) {
+            if (FResults)
+                FResults->Set(i, Stopped());
             Post(BATCH_STOPPED);
             return;
         }
-        if (outcome == TOutcome::Done)
-            Finish(i, {TRowFailure::None, {}, entry.fields[kFieldPdfPath]});
-        else
-            Finish(i, {TRowFailure::Stopped, {}, {}});
+        Finish(i, std::move(result));
     }
 }
 
-TPrintFilesThread::TOutcome TPrintFilesThread::ConvertPostScriptDocument(const TBatchEntry& entry)
+TRowResult TPrintFilesThread::ConvertPostScriptDocument(const TBatchEntry& entry)
 {
     // The document stays as it is: the document information goes into a copy.
     const std::string copy = FSpoolFolder + kPsTempFileName;
-    bool made = false;
+    TRowResult result;
     try {
-        made = ::CopyFileA(entry.fields[kFieldDocument].c_str(), copy.c_str(), FALSE) &&
-               ConvertToPdfFile(copy, entry.fields[kFieldPdfPath]);
+        DWORD error = ERROR_SUCCESS;
+        if (win::CheckedCall(
+                error, [&] { return ::CopyFileA(entry.fields[kFieldDocument].c_str(), copy.c_str(), FALSE) != FALSE; }))
+            result = ConvertToPdfFile(copy, entry.fields[kFieldPdfPath]);
+        else
+            result = Failed("cannot copy the document: " + win::SystemErrorText(error));
     } catch (...) {
-        made = false;
+        result = Failed("unexpected error");
     }
     ::DeleteFileA(copy.c_str());
-    return made ? TOutcome::Done : TOutcome::Failed;
+    return result;
 }
 
-TPrintFilesThread::TOutcome TPrintFilesThread::PrintDocument(const std::string& commandLine,
-                                                             const std::string& ddeCommand,
-                                                             const std::string& ddeApplication,
-                                                             const std::string& ddeTopic, const std::string& outputPath)
+TRowResult TPrintFilesThread::ConvertToPdfFile(const std::string& psFile, const std::string& pdfPath)
+{
+    CreateFolderPath(std::string(FolderPart(pdfPath)));
+    // The job file is the batch's own: the document information is appended to it.
+    TConvertRequest request{psFile, pdfPath, TDocInfoPlace::AppendToJob};
+    request.renderer = &FConverter;
+    request.stop = FStop;
+    TPdfConversion conversion(std::move(request));
+    return RowResultOf(conversion.Run(), pdfPath, FConverter.StartError());
+}
+
+TRowResult TPrintFilesThread::PrintDocument(const std::string& commandLine, const std::string& ddeCommand,
+                                            const std::string& ddeApplication, const std::string& ddeTopic,
+                                            const std::string& outputPath)
 {
     if (GetDefaultPrinterName() != kPrinterName)
         MakeDefaultPrinter(kPrinterName);
-    TOutcome outcome = TOutcome::Failed;
+    TRowResult outcome = Failed();
     TPrintProcess process;
     if (!WriteDestFile(FSpoolFolder, outputPath)) {
         // Without the note the port would not know where the job goes.
@@ -211,7 +234,7 @@ TPrintFilesThread::TOutcome TPrintFilesThread::PrintDocument(const std::string& 
     return outcome;
 }
 
-TPrintFilesThread::TOutcome TPrintFilesThread::WaitForJob(const TPrintProcess& process, const std::string& outputPath)
+TRowResult TPrintFilesThread::WaitForJob(const TPrintProcess& process, const std::string& outputPath)
 {
     std::optional<DWORD> lastAdded;
     HANDLE application = process.process.get(); // watched until it ends
@@ -222,17 +245,17 @@ TPrintFilesThread::TOutcome TPrintFilesThread::WaitForJob(const TPrintProcess& p
         if (exitedAt && !lastAdded) {
             const DWORD waited = ::GetTickCount() - *exitedAt;
             if (waited >= FJobGraceMs)
-                return TOutcome::Failed;
+                return Failed();
             timeout = FJobGraceMs - waited;
         }
         TSpoolJob job;
         switch (FJobs->Take(FStop, application, timeout, job)) {
         case TJobQueue::TWait::Stopped:
         case TJobQueue::TWait::Failed:
-            return TOutcome::Stopped;
+            return Stopped();
         case TJobQueue::TWait::Closed:
             // No watcher reports jobs any more: this document's job will never be seen.
-            return TOutcome::Failed;
+            return Failed();
         case TJobQueue::TWait::Signalled:
             application = nullptr;
             exitedAt = ::GetTickCount();
@@ -249,13 +272,12 @@ TPrintFilesThread::TOutcome TPrintFilesThread::WaitForJob(const TPrintProcess& p
         // Only this document's own job makes its PDF; a finished job of another ends the wait
         // without one.
         if (!lastAdded || (job.id == *lastAdded && job.kind == JOB_FINISHED))
-            return CollectJob(job.id, outputPath) ? TOutcome::Done
-                                                  : (Terminated() ? TOutcome::Stopped : TOutcome::Failed);
-        return TOutcome::Failed;
+            return CollectJob(job.id, outputPath);
+        return Failed();
     }
 }
 
-bool TPrintFilesThread::CollectJob(DWORD jobId, const std::string& outputPath)
+TRowResult TPrintFilesThread::CollectJob(DWORD jobId, const std::string& outputPath)
 {
     const std::string jobFile = FSpoolFolder + std::to_string(jobId);
     std::string psPath;
@@ -271,17 +293,17 @@ bool TPrintFilesThread::CollectJob(DWORD jobId, const std::string& outputPath)
     }
     ::DeleteFileA(jobFile.c_str());
     if (!read || psPath.empty())
-        return false;
-    bool made = false;
+        return Terminated() ? Stopped() : Failed();
+    TRowResult result = Stopped();
     if (!Terminated()) {
         try {
-            made = ConvertToPdfFile(psPath, outputPath);
+            result = ConvertToPdfFile(psPath, outputPath);
         } catch (...) {
-            made = false;
+            result = Failed("unexpected error");
         }
     }
     ::DeleteFileA(psPath.c_str());
-    return made;
+    return result;
 }
 
 bool TPrintFilesThread::WaitMilliseconds(DWORD ms)

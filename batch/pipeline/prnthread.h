@@ -7,6 +7,7 @@
 #include "batch/pipeline/job_queue.h"
 #include "batch/pipeline/print_commands.h"
 #include "batch/pipeline/row_results.h"
+#include "render/converter_process.h"
 #include "win/handle.h"
 
 #include <windows.h>
@@ -31,6 +32,8 @@ struct TPrintFilesSetup {
     TJobQueue* jobs = nullptr;               // what the watcher reports
     DWORD jobGraceMs = kJobGraceAfterExitMs; // then a document whose application ended without a job fails
     TRowResults* results = nullptr;          // each ended row's result, recorded before its status is posted
+    std::string converter = {};              // the console converter that renders; empty: the one beside the program
+    uint64_t diskMargin = kDiskMarginBytes;  // a render that leaves less free space on its disk fails "disk full"
 };
 
 class TPrintFilesThread {
@@ -51,8 +54,6 @@ public:
     bool Started() const { return FThread.valid(); }
 
 private:
-    enum class TOutcome { Done, Failed, Stopped };
-
     static DWORD WINAPI ThreadProc(LPVOID self);
     void Execute();
     void RunList();
@@ -60,12 +61,14 @@ private:
     void Post(TBatchStatusCode code, size_t index = 0);
     // Records the row's result, then posts BATCH_ITEM_DONE or BATCH_ITEM_FAILED.
     void Finish(size_t index, TRowResult result);
-    TOutcome ConvertPostScriptDocument(const TBatchEntry& entry);
-    TOutcome PrintDocument(const std::string& commandLine, const std::string& ddeCommand,
-                           const std::string& ddeApplication, const std::string& ddeTopic,
-                           const std::string& outputPath);
-    TOutcome WaitForJob(const TPrintProcess& process, const std::string& outputPath);
-    bool CollectJob(DWORD jobId, const std::string& outputPath);
+    TRowResult ConvertPostScriptDocument(const TBatchEntry& entry);
+    TRowResult PrintDocument(const std::string& commandLine, const std::string& ddeCommand,
+                             const std::string& ddeApplication, const std::string& ddeTopic,
+                             const std::string& outputPath);
+    TRowResult WaitForJob(const TPrintProcess& process, const std::string& outputPath);
+    TRowResult CollectJob(DWORD jobId, const std::string& outputPath);
+    // The PostScript file psFile as the PDF pdfPath, rendered by the converter process.
+    TRowResult ConvertToPdfFile(const std::string& psFile, const std::string& pdfPath);
     bool WaitMilliseconds(DWORD ms);
 
     const HWND FWindowHandle;
@@ -77,6 +80,7 @@ private:
     TRowResults* const FResults;
     std::function<void()> FWindUp;
     std::optional<size_t> FCurrentItem; // started, no result posted yet
+    TConverterProcess FConverter;       // started with the first conversion, ended with the list
     win::UniqueHandle FThread;
 };
 

@@ -32,6 +32,7 @@ folimar_e2e_test(e2e_high_dpi high_dpi.sh)
 folimar_e2e_test(e2e_single_job_keyboard single_job_keyboard.sh)
 folimar_e2e_test(e2e_batch_window batch_window.sh)
 folimar_e2e_test(e2e_batch_run batch_run.sh)
+folimar_e2e_test(e2e_batch_convert batch_convert.sh)
 folimar_e2e_test(e2e_print_programs print_programs.sh)
 
 # The settings dialog on its own, over an owner of the test's own.
@@ -44,5 +45,6 @@ folimar_e2e_test(e2e_settings_dialog settings_dialog.sh)
 # The batch pipeline without the window, over a host of the tests' own.
 add_executable(batch_host ${FOLIMAR_E2E_DIR}/batch_host.cpp)
 target_link_libraries(batch_host PRIVATE folimar_core)
+add_dependencies(batch_host converter_beside_tests)
 folimar_subsystem(batch_host console)
 folimar_e2e_test(e2e_batch_pipeline batch_pipeline.sh)

@@ -1,0 +1,73 @@
+// Renders jobs in a converter process of their own: the console converter in its hidden mode,
+// started when the first job comes and kept for the next ones. The library never polls, so a render
+// that must stop (a Stop, the end of the batch, a temporary PDF that eats the disk) is ended with
+// its process; the process runs in a job object, so it also ends with the program that started it.
+#pragma once
+
+#include "render/pdf_conversion.h"
+#include "win/handle.h"
+
+#include <windows.h>
+
+#include <cstdint>
+#include <string>
+
+namespace folimar {
+
+// A render is ended, and its row fails with "disk full", once the free space left on the temporary
+// PDF's disk falls below this.
+inline constexpr uint64_t kDiskMarginBytes = uint64_t{64} << 20;
+
+// How often the free space is looked at while a render runs.
+inline constexpr DWORD kDiskCheckMs = 250;
+
+// The console converter beside this program: "folimarc.exe", or "folimarc.exe.so" where a Winelib build put one.
+std::string ConverterBesideProgram();
+
+struct TConverterSetup {
+    std::string program;   // the console converter
+    HANDLE stop = nullptr; // manual reset: once set, a running render is ended
+    uint64_t diskMargin = kDiskMarginBytes;
+};
+
+class TConverterProcess : public TRenderer {
+public:
+    explicit TConverterProcess(TConverterSetup setup) : setup_(std::move(setup)) {}
+    TConverterProcess(const TConverterProcess&) = delete;
+    TConverterProcess& operator=(const TConverterProcess&) = delete;
+    ~TConverterProcess() override { End(); }
+
+    // Starts the process when none runs. Failed (StartError tells why) when it cannot start.
+    TRenderEnd Render(const std::string& psFile, const std::string& pdfFile, int& pages) override;
+
+    // Ends the process, when one runs, and waits for it: its files are closed afterwards.
+    void End();
+
+    // Why the last start failed; ERROR_SUCCESS after a start that worked.
+    DWORD StartError() const { return startError_; }
+
+private:
+    bool Start();
+    bool Send(const std::string& line);
+    enum class TWait { Reply, Stopped, DiskFull, Lost };
+    TWait WaitForReply(const std::string& pdfFolder, std::string& line);
+    bool DiskRunsOut(const std::string& folder) const;
+
+    TConverterSetup setup_;
+    win::UniqueHandle job_;
+    win::UniqueHandle process_;
+    win::UniqueHandle pipe_; // this side of the process's standard input and output, overlapped
+    win::UniqueHandle readDone_;
+    // The pending read and its buffer, in pages of their own (see win::VirtualMemory).
+    struct TReadArea {
+        OVERLAPPED overlapped;
+        char chunk[512];
+    };
+    win::VirtualMemory readMemory_;
+    TReadArea* read_ = nullptr;
+    bool reading_ = false;
+    std::string received_;
+    DWORD startError_ = ERROR_SUCCESS;
+};
+
+} // namespace folimar

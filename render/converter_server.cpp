@@ -1,0 +1,59 @@
+// The converter process's loop.
+#include "render/converter_server.h"
+
+#include "render/converter_protocol.h"
+#include "render/gsapi.h"
+
+#include <string>
+
+namespace folimar {
+
+namespace {
+
+bool WriteAll(HANDLE out, const std::string& text)
+{
+    size_t done = 0;
+    while (done < text.size()) {
+        DWORD written = 0;
+        if (!::WriteFile(out, text.data() + done, static_cast<DWORD>(text.size() - done), &written, nullptr) ||
+            written == 0)
+            return false;
+        done += written;
+    }
+    return true;
+}
+
+TRenderReply Render(std::string_view line)
+{
+    TRenderReply reply;
+    const std::optional<TRenderRequest> request = ParseRenderRequest(line);
+    if (!request)
+        return reply;
+    try {
+        TPageProgress pages;
+        reply.rendered = ConvertPsToPdf(request->psFile, request->pdfFile, &pages);
+        reply.pages = pages.Highest();
+    } catch (...) {
+        reply.rendered = false;
+    }
+    return reply;
+}
+
+} // namespace
+
+int ServeRenders(HANDLE in, HANDLE out)
+{
+    std::string buffer;
+    char chunk[4096];
+    for (;;) {
+        while (std::optional<std::string> line = TakeLine(buffer))
+            if (!WriteAll(out, RenderReplyLine(Render(*line))))
+                return 1;
+        DWORD read = 0;
+        if (!::ReadFile(in, chunk, sizeof chunk, &read, nullptr) || read == 0)
+            return 0;
+        buffer.append(chunk, read);
+    }
+}
+
+} // namespace folimar
