@@ -8,13 +8,16 @@
 #include "batch/pipeline/job_queue.h"
 #include "batch/pipeline/print_queue_watcher.h"
 #include "batch/pipeline/prnthread.h"
+#include "batch/rules/spool_job_rules.h"
 #include "files/folders.h"
+#include "port/batch_job.h"
 #include "tests/gs_available.h"
 #include "tests/pdf_info.h"
 #include "tests/temp_dir.h"
 #include "tests/test_window.h"
 
 #include <functional>
+#include <map>
 #include <memory>
 #include <ostream>
 #include <string>
@@ -102,6 +105,51 @@ TEST_F(JobQueue, AClosedQueueStillHandsOutItsJobsThenEndsEveryWait)
     EXPECT_EQ(Take(0), TWait::Job);
     EXPECT_EQ(Take(INFINITE), TWait::Closed);
     EXPECT_EQ(Take(INFINITE), TWait::Closed);
+}
+
+TEST_F(JobQueue, ClearingForgetsWaitingJobsButNotTheClose)
+{
+    queue_.Push({5, JOB_ADDED});
+    queue_.Push({5, JOB_FINISHED});
+    queue_.Clear();
+    EXPECT_EQ(Take(50), TWait::TimedOut) << "a cleared queue does not wake the taker";
+    queue_.Push({6, JOB_ADDED});
+    EXPECT_EQ(Take(0), TWait::Job);
+    EXPECT_EQ(job_, (TSpoolJob{6, JOB_ADDED}));
+    queue_.Close();
+    queue_.Clear();
+    EXPECT_EQ(Take(INFINITE), TWait::Closed);
+}
+
+// Which job a document takes, as the job-id file tells it.
+TEST(JudgeJob, TakesOnlyThePortsJobOfTheDocumentsOwnToken)
+{
+    const std::string spool = "C:\\users\\me\\AppData\\Roaming\\QUORPSFILES\\TEMP\\";
+    const std::string job = spool + "job-20261211-041500-1f.~ps";
+    const std::string mine = "FOLIMAR_BATCH_1c_2/3";
+    struct Case {
+        const char* what;
+        std::string path;
+        std::string token;
+        TJobVerdict verdict;
+    } cases[] = {
+        {"the document's own job", job, mine, TJobVerdict::Take},
+        {"the folder in another case", "c:\\USERS\\me\\AppData\\Roaming\\QUORPSFILES\\TEMP\\job-20261211-041500-1f.~ps",
+         mine, TJobVerdict::Take},
+        {"a job without a token (the Windows port monitor's)", job, "", TJobVerdict::Take},
+        {"an earlier row's job", job, "FOLIMAR_BATCH_1c_2/2", TJobVerdict::Discard},
+        {"another batch's job", job, "FOLIMAR_BATCH_1c_1/3", TJobVerdict::Discard},
+        {"a user's file", "C:\\users\\me\\Documents\\letter.txt", mine, TJobVerdict::Refuse},
+        {"a port's name in another folder", "C:\\users\\me\\Documents\\job-20261211-041500-1f.~ps", mine,
+         TJobVerdict::Refuse},
+        {"a folder below the spool folder", spool + "sub\\job-20261211-041500-1f.~ps", mine, TJobVerdict::Refuse},
+        {"a way out of the spool folder", spool + "..\\job-20261211-041500-1f.~ps", mine, TJobVerdict::Refuse},
+        {"another name in the spool folder", spool + "~tmpps.ps", mine, TJobVerdict::Refuse},
+        {"the spool folder itself", spool, mine, TJobVerdict::Refuse},
+        {"an empty path", "", "", TJobVerdict::Refuse},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(JudgeJob({c.path, c.token}, spool, mine), c.verdict) << c.what;
 }
 
 TEST(SpoolJobEvent, ReportsAddedJobsAndFinishedStatuses)
@@ -344,8 +392,8 @@ protected:
         thread_.reset();
         jobs_ = std::make_unique<TJobQueue>();
         EXPECT_TRUE(CreateFolderPath(spool_));
-        thread_ = std::make_unique<TPrintFilesThread>(
-            TPrintFilesSetup{window_.get(), std::move(entries), spool_, stop_.get(), jobs_.get(), jobGraceMs});
+        thread_ = std::make_unique<TPrintFilesThread>(TPrintFilesSetup{
+            window_.get(), std::move(entries), spool_, stop_.get(), jobs_.get(), jobGraceMs, &results_, batchObject_});
         return *thread_;
     }
 
@@ -402,6 +450,8 @@ protected:
     win::UniqueWindow window_;
     win::UniqueHandle stop_{::CreateEventA(nullptr, TRUE, FALSE, nullptr)};
     std::unique_ptr<TJobQueue> jobs_;
+    TRowResults results_;
+    std::string batchObject_ = porttool::BatchObjectName(::GetCurrentProcessId(), 1);
     std::unique_ptr<TPrintFilesThread> thread_;
     // A print command that starts and ends at once without printing anything.
     std::string quickCommand_ = "C:\\windows\\system32\\cmd.exe /c rem \"%1\"";
@@ -495,41 +545,100 @@ TEST_F(PrintFilesRun, ADocumentWhoseJobNoWatcherCanReportFailsAtOnce)
     EXPECT_EQ(FileNamesIn(spool_), std::vector<std::string>{});
 }
 
-// The watcher's reports, played by the test: which job the document's PDF comes from.
-TEST_F(PrintFilesRun, OnlyTheDocumentsOwnFinishedJobMakesItsPdf)
+// The watcher's reports and the port's job-id files, played by the test: which job the document's
+// PDF comes from. Only a job reported after the document's print started, captured by the port
+// and carrying the document's token makes its PDF; others' captured files go, a user's file that
+// a job-id file names stays as it was.
+TEST_F(PrintFilesRun, OnlyTheDocumentsOwnJobMakesItsPdf)
 {
     FOLIMAR_REQUIRE_GHOSTSCRIPT();
+    const std::string own = porttool::JobToken(batchObject_, 0);
+    const std::string ownJob = spool_ + "job-20261211-041500-29.~ps";
+    const std::string otherJob = spool_ + "job-20261211-041459-28.~ps";
+    const std::string userFile = folder_ + "private letter.txt";
+    using Jobs = std::vector<std::pair<DWORD, LPARAM>>;
     struct Case {
         const char* what;
-        std::vector<std::pair<DWORD, LPARAM>> messages;
-        WPARAM result;
+        Jobs before; // reported before the document's print started
+        Jobs after;  // reported once its print program runs
+        std::map<DWORD, porttool::TJobIdRecord> idFiles;
+        TRowFailure result;
+        bool otherJobDeleted;
     } cases[] = {
-        {"added then finished", {{41, JOB_ADDED}, {41, JOB_FINISHED}}, BATCH_ITEM_DONE},
-        {"finished with no job added", {{41, JOB_FINISHED}}, BATCH_ITEM_DONE},
-        {"another job finished", {{41, JOB_ADDED}, {40, JOB_FINISHED}}, BATCH_ITEM_FAILED},
+        {"its own job", {}, {{41, JOB_ADDED}, {41, JOB_FINISHED}}, {{41, {ownJob, own}}}, TRowFailure::None, false},
+        {"an earlier row's late job, then its own",
+         {},
+         {{40, JOB_ADDED}, {40, JOB_FINISHED}, {41, JOB_ADDED}, {41, JOB_FINISHED}},
+         {{40, {otherJob, porttool::JobToken(batchObject_, 7)}}, {41, {ownJob, own}}},
+         TRowFailure::None,
+         true},
+        {"another batch's job only",
+         {},
+         {{40, JOB_ADDED}, {40, JOB_FINISHED}},
+         {{40, {otherJob, porttool::JobToken(porttool::BatchObjectName(1, 2), 0)}}},
+         TRowFailure::NoJob,
+         true},
+        {"its job reported before its print started",
+         {{41, JOB_ADDED}, {41, JOB_FINISHED}},
+         {},
+         {{41, {ownJob, own}}},
+         TRowFailure::NoJob,
+         false},
+        {"finished with no job added", {}, {{41, JOB_FINISHED}}, {{41, {ownJob, own}}}, TRowFailure::NoJob, false},
+        {"a job-id file naming a user's file",
+         {},
+         {{41, JOB_ADDED}, {41, JOB_FINISHED}},
+         {{41, {userFile, own}}},
+         TRowFailure::JobRefused,
+         false},
     };
+    const std::string letter = PostScript("Letter", 2);
+    const std::string started = folder_ + "started";
+    // Prints nothing; tells the test that the print program runs.
+    const std::string command = "C:\\windows\\system32\\cmd.exe /c echo x>\"" + started + "\" & rem \"%1\"";
     for (const Case& c : cases) {
-        const std::string captured = folder_ + "captured.~ps";
-        ASSERT_TRUE(WriteFileBytes(captured, PostScript("Letter", 2)));
         ASSERT_TRUE(CreateFolderPath(spool_));
-        ASSERT_TRUE(WriteFileBytes(spool_ + "41", captured));
+        ASSERT_TRUE(WriteFileBytes(ownJob, letter));
+        ASSERT_TRUE(WriteFileBytes(otherJob, PostScript("Somebody else's", 1)));
+        ASSERT_TRUE(WriteFileBytes(userFile, "Dear Sir"));
+        for (const auto& [id, record] : c.idFiles)
+            ASSERT_TRUE(WriteFileBytes(spool_ + std::to_string(id), porttool::JobIdFileText(record)));
+        ::DeleteFileA(started.c_str());
         const std::string pdf = folder_ + "letter.pdf";
         ::DeleteFileA(pdf.c_str());
-        TPrintFilesThread& thread = Make({Entry(folder_ + "letter.txt", quickCommand_, pdf)}, 20000);
+        TPrintFilesThread& thread = Make({Entry(folder_ + "letter.txt", command, pdf)}, 3000);
+        for (const auto& [id, kind] : c.before)
+            jobs_->Push({id, kind});
         Start(thread);
         const auto got = Collect(thread, [&](const Status& s) {
             if (s.first != BATCH_ITEM_STARTED)
                 return;
-            for (const auto& [id, kind] : c.messages)
+            for (int i = 0; i < 600 && !FileExists(started); ++i)
+                ::Sleep(50);
+            for (const auto& [id, kind] : c.after)
                 jobs_->Push({id, kind});
         });
-        EXPECT_EQ(got, (std::vector<Status>{{BATCH_ITEM_STARTED, 0}, {c.result, 0}, {BATCH_FINISHED, 0}})) << c.what;
-        EXPECT_EQ(FileExists(pdf), c.result == BATCH_ITEM_DONE) << c.what;
-        if (c.result == BATCH_ITEM_DONE) {
+        const bool made = c.result == TRowFailure::None;
+        EXPECT_EQ(got,
+                  (std::vector<Status>{
+                      {BATCH_ITEM_STARTED, 0}, {made ? BATCH_ITEM_DONE : BATCH_ITEM_FAILED, 0}, {BATCH_FINISHED, 0}}))
+            << c.what;
+        const std::optional<TRowResult> result = results_.Get(0);
+        ASSERT_TRUE(result) << c.what;
+        EXPECT_EQ(static_cast<int>(result->failure), static_cast<int>(c.result))
+            << c.what << ": " << RowFailureText(*result);
+        EXPECT_EQ(FileExists(pdf), made) << c.what;
+        if (made) {
             EXPECT_EQ(testing_support::PdfInfoField(pdf, "Pages"), "2") << c.what;
-            EXPECT_FALSE(FileExists(captured)) << c.what << ": the captured job is deleted after its conversion";
+            EXPECT_EQ(testing_support::PdfInfoField(pdf, "Title"), "Letter") << c.what;
+            EXPECT_EQ(result->pdfPath, pdf) << c.what;
         }
-        EXPECT_EQ(FileNamesIn(spool_), std::vector<std::string>{}) << c.what << ": the spool folder is emptied";
+        if (c.otherJobDeleted) {
+            EXPECT_FALSE(FileExists(otherJob)) << c.what << ": a job the document does not take is deleted";
+        }
+        EXPECT_EQ(ReadFileBytes(userFile), "Dear Sir") << c.what << ": a user's file stays as it was";
+        // The spool folder is emptied after every printed document.
+        EXPECT_EQ(FileNamesIn(spool_), std::vector<std::string>{}) << c.what;
     }
 }
 
@@ -630,13 +739,117 @@ TEST_F(BatchRun, TheVirtualPrinterIsTheDefaultDuringTheBatchAndTheUsersComesBack
     EXPECT_FALSE(batch_.Running());
 }
 
-TEST_F(BatchRun, WithoutAnEarlierDefaultTheVirtualPrinterStays)
+TEST_F(BatchRun, WithoutAnEarlierDefaultThereIsNoneAfterwards)
 {
     ::WriteProfileStringA("Windows", "Device", "");
-    ASSERT_EQ(Start(Setup({})), TBatchStart::Started);
-    EXPECT_EQ(Collect(), (std::vector<Status>{{BATCH_FINISHED, 0}}));
-    EXPECT_EQ(GetDefaultPrinterName(), kPrinterName);
+    ASSERT_EQ(Start(Setup({Waiting()})), TBatchStart::Started);
+    EXPECT_EQ(GetDefaultPrinterName(), kPrinterName) << "the start switches the printer";
+    EXPECT_TRUE(FileExists(note_)) << "a killed batch must know that there was no default printer";
+    EXPECT_EQ(ReadFileBytes(note_), "");
+    Collect([&](const Status& s) {
+        if (s.first == BATCH_ITEM_STARTED)
+            batch_.Stop();
+    });
+    EXPECT_EQ(Read("Windows", "Device"), "");
     EXPECT_FALSE(FileExists(note_));
+}
+
+// On a new profile the note's folder does not exist yet: it is made before the printer switches.
+TEST_F(BatchRun, TheNoteOfTheUsersPrinterIsWrittenIntoAFolderMadeForIt)
+{
+    ::WriteProfileStringA("Windows", "Device", "Office Laser,winspool,LPT1:");
+    TBatchSetup setup = Setup({Waiting()});
+    setup.printerNote = folder_ + "new profile\\QUORPSFILES\\~printer.tmp";
+    ASSERT_EQ(Start(std::move(setup)), TBatchStart::Started);
+    EXPECT_EQ(ReadFileBytes(folder_ + "new profile\\QUORPSFILES\\~printer.tmp"), "Office Laser");
+    Collect([&](const Status& s) {
+        if (s.first == BATCH_ITEM_STARTED)
+            batch_.Stop();
+    });
+    EXPECT_EQ(Read("Windows", "Device"), "Office Laser,winspool,LPT1:");
+}
+
+// A batch that cannot note the user's printer would leave the virtual printer the default when
+// killed: it does not start, and the printer stays as it was.
+TEST_F(BatchRun, ABatchThatCannotNoteThePrinterDoesNotSwitchIt)
+{
+    ::WriteProfileStringA("Windows", "Device", "Office Laser,winspool,LPT1:");
+    ASSERT_TRUE(WriteFileBytes(folder_ + "a file", "not a folder"));
+    TBatchSetup setup = Setup({Waiting()});
+    setup.printerNote = folder_ + "a file\\~printer.tmp";
+    DWORD error = 0;
+    EXPECT_EQ(batch_.Start(std::move(setup), error), TBatchStart::Failed);
+    EXPECT_NE(error, 0u);
+    EXPECT_FALSE(batch_.Running());
+    EXPECT_EQ(Read("Windows", "Device"), "Office Laser,winspool,LPT1:");
+    ASSERT_EQ(Start(Setup({})), TBatchStart::Started) << "the batch mutex was released";
+    Collect();
+}
+
+// A top-level window of another program: on a thread of its own, it notes the default printer
+// each time it is told that the "windows" settings changed.
+class SettingListener {
+public:
+    SettingListener()
+        : ready_(::CreateEventA(nullptr, TRUE, FALSE, nullptr)),
+          thread_(::CreateThread(nullptr, 0, &SettingListener::Run, this, 0, &threadId_))
+    {
+        if (thread_)
+            ::WaitForSingleObject(ready_.get(), 30000);
+    }
+    // What it was told, once its thread has ended.
+    std::vector<std::string> Stop()
+    {
+        ::PostThreadMessageA(threadId_, WM_QUIT, 0, 0);
+        ::WaitForSingleObject(thread_.get(), 30000);
+        return seen_;
+    }
+    bool Valid() const { return thread_.valid(); }
+
+private:
+    static LRESULT CALLBACK Proc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
+    {
+        if (msg == WM_SETTINGCHANGE && lParam && std::string(reinterpret_cast<const char*>(lParam)) == "windows") {
+            if (auto* self = reinterpret_cast<SettingListener*>(::GetWindowLongPtrA(hwnd, GWLP_USERDATA)))
+                self->seen_.push_back(GetDefaultPrinterName());
+        }
+        return ::DefWindowProcA(hwnd, msg, wParam, lParam);
+    }
+    static DWORD WINAPI Run(LPVOID param)
+    {
+        auto* self = static_cast<SettingListener*>(param);
+        WNDCLASSA wc{};
+        wc.lpfnWndProc = &SettingListener::Proc;
+        wc.hInstance = ::GetModuleHandleA(nullptr);
+        wc.lpszClassName = "FolimarSettingListener";
+        ::RegisterClassA(&wc);
+        win::UniqueWindow window(::CreateWindowExA(0, wc.lpszClassName, "", WS_OVERLAPPED, 0, 0, 10, 10, nullptr,
+                                                   nullptr, wc.hInstance, nullptr));
+        ::SetWindowLongPtrA(window.get(), GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
+        MSG msg;
+        ::PeekMessageA(&msg, nullptr, 0, 0, PM_NOREMOVE); // the thread's queue exists before Stop posts
+        ::SetEvent(self->ready_.get());
+        while (::GetMessageA(&msg, nullptr, 0, 0) > 0)
+            ::DispatchMessageA(&msg);
+        return 0;
+    }
+
+    std::vector<std::string> seen_;
+    win::UniqueHandle ready_;
+    DWORD threadId_ = 0;
+    win::UniqueHandle thread_;
+};
+
+// Other programs learn of both switches as the system tells them: WM_SETTINGCHANGE with "windows".
+TEST_F(BatchRun, OtherProgramsAreToldOfBothPrinterSwitches)
+{
+    ::WriteProfileStringA("Windows", "Device", "Office Laser,winspool,LPT1:");
+    SettingListener listener;
+    ASSERT_TRUE(listener.Valid());
+    ASSERT_EQ(Start(Setup({})), TBatchStart::Started);
+    Collect();
+    // Each told when the new default could already be read.
+    EXPECT_EQ(listener.Stop(), (std::vector<std::string>{kPrinterName, "Office Laser"}));
 }
 
 TEST_F(BatchRun, WhileTheMutexExistsABatchIsRefusedAndNothingChanges)

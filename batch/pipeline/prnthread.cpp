@@ -3,15 +3,19 @@
 
 #include "base/printer_constants.h"
 #include "batch/pipeline/default_printer.h"
+#include "batch/pipeline/job_token.h"
 #include "batch/pipeline/print_queue_watcher.h"
+#include "batch/rules/spool_job_rules.h"
 #include "files/folders.h"
 #include "files/small_file.h"
 #include "files/text_rules.h"
 #include "jobprep/doc_info.h"
 #include "render/pdf_conversion.h"
 #include "win/error_text.h"
+#include "port/batch_job.h"
 #include "win/thread_wait.h"
 
+#include <set>
 #include <string>
 
 namespace folimar {
@@ -59,7 +63,8 @@ std::optional<std::string> FindOrDeleteFiles(const std::string& pattern, bool de
 
 TPrintFilesThread::TPrintFilesThread(TPrintFilesSetup setup)
     : FWindowHandle(setup.window), FListView(std::move(setup.entries)), FSpoolFolder(std::move(setup.spoolFolder)),
-      FStop(setup.stop), FJobs(setup.jobs), FJobGraceMs(setup.jobGraceMs), FResults(setup.results)
+      FStop(setup.stop), FJobs(setup.jobs), FJobGraceMs(setup.jobGraceMs), FResults(setup.results),
+      FBatchObject(std::move(setup.batchObject))
 {
 }
 
@@ -136,35 +141,33 @@ void TPrintFilesThread::RunList()
             return;
         }
         Post(BATCH_ITEM_STARTED, i);
-        TOutcome outcome;
+        FJobToken = porttool::JobToken(FBatchObject, i);
+        TRowResult result;
         if (entry.fields[kFieldPrintCommand] == kPostScriptCommand) {
-            outcome = ConvertPostScriptDocument(entry);
+            result = ConvertPostScriptDocument(entry);
         } else {
             const TPrintCommands commands = BuildPrintCommands(
                 entry.fields[kFieldPrintCommand], entry.fields[kFieldDdeCommand], entry.fields[kFieldDocument]);
             // A document its command cannot name (a "%" in its path, say) is not converted: the
             // row says so rather than keep its busy look.
-            outcome = !commands.printable
-                          ? TOutcome::Failed
-                          : PrintDocument(commands.commandLine, commands.ddeCommand, entry.fields[kFieldDdeApplication],
-                                          entry.fields[kFieldDdeTopic], entry.fields[kFieldPdfPath]);
+            result = !commands.printable
+                         ? TRowResult{TRowFailure::Other, {}, {}}
+                         : PrintDocument(commands.commandLine, commands.ddeCommand, entry.fields[kFieldDdeApplication],
+                                         entry.fields[kFieldDdeTopic], entry.fields[kFieldPdfPath]);
         }
-        if (outcome == TOutcome::Failed) {
-            Finish(i, {TRowFailure::Other, {}, {}});
+        if (!result.Made() && result.failure != TRowFailure::Stopped) {
+            Finish(i, std::move(result));
             continue;
         }
         if (Terminated()) {
             Post(BATCH_STOPPED);
             return;
         }
-        if (outcome == TOutcome::Done)
-            Finish(i, {TRowFailure::None, {}, entry.fields[kFieldPdfPath]});
-        else
-            Finish(i, {TRowFailure::Stopped, {}, {}});
+        Finish(i, std::move(result));
     }
 }
 
-TPrintFilesThread::TOutcome TPrintFilesThread::ConvertPostScriptDocument(const TBatchEntry& entry)
+TRowResult TPrintFilesThread::ConvertPostScriptDocument(const TBatchEntry& entry)
 {
     // The document stays as it is: the document information goes into a copy.
     const std::string copy = FSpoolFolder + kPsTempFileName;
@@ -176,21 +179,21 @@ TPrintFilesThread::TOutcome TPrintFilesThread::ConvertPostScriptDocument(const T
         made = false;
     }
     ::DeleteFileA(copy.c_str());
-    return made ? TOutcome::Done : TOutcome::Failed;
+    return made ? TRowResult{TRowFailure::None, {}, entry.fields[kFieldPdfPath]}
+                : TRowResult{TRowFailure::Other, {}, {}};
 }
 
-TPrintFilesThread::TOutcome TPrintFilesThread::PrintDocument(const std::string& commandLine,
-                                                             const std::string& ddeCommand,
-                                                             const std::string& ddeApplication,
-                                                             const std::string& ddeTopic, const std::string& outputPath)
+TRowResult TPrintFilesThread::PrintDocument(const std::string& commandLine, const std::string& ddeCommand,
+                                            const std::string& ddeApplication, const std::string& ddeTopic,
+                                            const std::string& outputPath)
 {
     if (GetDefaultPrinterName() != kPrinterName)
         MakeDefaultPrinter(kPrinterName);
-    TOutcome outcome = TOutcome::Failed;
+    TRowResult result{TRowFailure::Other, {}, {}};
     TPrintProcess process;
     if (!WriteDestFile(FSpoolFolder, outputPath)) {
         // Without the note the port would not know where the job goes.
-    } else if (!StartPrintCommand(commandLine, process)) {
+    } else if (!StartPrintProgram(commandLine, process)) {
         ::DeleteFileA((FSpoolFolder + kDestNoteFileName).c_str());
     } else {
         bool started = true;
@@ -203,36 +206,43 @@ TPrintFilesThread::TOutcome TPrintFilesThread::PrintDocument(const std::string& 
         if (!started) {
             EndPrintCommand(process, true);
         } else {
-            outcome = WaitForJob(process, outputPath);
+            result = WaitForJob(process, outputPath);
             EndPrintCommand(process, false);
         }
     }
     FindOrDeleteFiles(FSpoolFolder + "*.*", true);
-    return outcome;
+    return result;
 }
 
-TPrintFilesThread::TOutcome TPrintFilesThread::WaitForJob(const TPrintProcess& process, const std::string& outputPath)
+bool TPrintFilesThread::StartPrintProgram(const std::string& commandLine, TPrintProcess& process)
 {
-    std::optional<DWORD> lastAdded;
+    // Reports of jobs that appeared before this print started belong to no job of this document.
+    FJobs->Clear();
+    TJobTokenScope token(FJobToken);
+    return StartPrintCommand(commandLine, process);
+}
+
+TRowResult TPrintFilesThread::WaitForJob(const TPrintProcess& process, const std::string& outputPath)
+{
+    std::set<DWORD> added;                      // jobs that appeared since this document's print started
     HANDLE application = process.process.get(); // watched until it ends
     std::optional<DWORD> exitedAt;              // tick count when the print application ended
     for (;;) {
         // Once the print application has ended without a job, the job has a while to appear.
         DWORD timeout = INFINITE;
-        if (exitedAt && !lastAdded) {
+        if (exitedAt && added.empty()) {
             const DWORD waited = ::GetTickCount() - *exitedAt;
             if (waited >= FJobGraceMs)
-                return TOutcome::Failed;
+                return {TRowFailure::NoJob, {}, {}};
             timeout = FJobGraceMs - waited;
         }
         TSpoolJob job;
         switch (FJobs->Take(FStop, application, timeout, job)) {
         case TJobQueue::TWait::Stopped:
         case TJobQueue::TWait::Failed:
-            return TOutcome::Stopped;
+            return {TRowFailure::Stopped, {}, {}};
         case TJobQueue::TWait::Closed:
-            // No watcher reports jobs any more: this document's job will never be seen.
-            return TOutcome::Failed;
+            return {TRowFailure::Other, "print jobs can no longer be seen", {}};
         case TJobQueue::TWait::Signalled:
             application = nullptr;
             exitedAt = ::GetTickCount();
@@ -243,45 +253,58 @@ TPrintFilesThread::TOutcome TPrintFilesThread::WaitForJob(const TPrintProcess& p
             break;
         }
         if (job.kind == JOB_ADDED) {
-            lastAdded = job.id;
+            added.insert(job.id);
             continue;
         }
-        // Only this document's own job makes its PDF; a finished job of another ends the wait
-        // without one.
-        if (!lastAdded || (job.id == *lastAdded && job.kind == JOB_FINISHED))
-            return CollectJob(job.id, outputPath) ? TOutcome::Done
-                                                  : (Terminated() ? TOutcome::Stopped : TOutcome::Failed);
-        return TOutcome::Failed;
+        // A job that was there before this document's print started cannot be its own.
+        if (job.kind != JOB_FINISHED || added.erase(job.id) == 0)
+            continue;
+        if (std::optional<TRowResult> result = CollectJob(job.id, outputPath))
+            return *result;
     }
 }
 
-bool TPrintFilesThread::CollectJob(DWORD jobId, const std::string& outputPath)
+std::optional<TRowResult> TPrintFilesThread::CollectJob(DWORD jobId, const std::string& outputPath)
 {
     const std::string jobFile = FSpoolFolder + std::to_string(jobId);
-    std::string psPath;
+    std::string text;
     bool read = false;
     for (int attempt = 0; attempt < kJobFileTries && !Terminated(); ++attempt) {
         win::UniqueHandle file(
             ::CreateFileA(jobFile.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
         if (file) {
-            read = ReadSmallFile(file.get(), kMaxJobFileBytes, psPath);
+            read = ReadSmallFile(file.get(), kMaxJobFileBytes, text);
             break;
         }
         ::WaitForSingleObject(FStop, kJobFileRetryMs);
     }
     ::DeleteFileA(jobFile.c_str());
-    if (!read || psPath.empty())
-        return false;
-    bool made = false;
-    if (!Terminated()) {
-        try {
-            made = ConvertToPdfFile(psPath, outputPath);
-        } catch (...) {
-            made = false;
-        }
+    if (Terminated())
+        return TRowResult{TRowFailure::Stopped, {}, {}};
+    if (!read)
+        return TRowResult{TRowFailure::Other, "the print job could not be read", {}};
+    const porttool::TJobIdRecord job = porttool::ParseJobIdFile(text);
+    switch (JudgeJob(job, FSpoolFolder, FJobToken)) {
+    case TJobVerdict::Refuse:
+        // Whatever the file names is not ours to change or delete.
+        return TRowResult{TRowFailure::JobRefused, "not a job the virtual printer captured: " + job.psPath, {}};
+    case TJobVerdict::Discard:
+        // Another document's late or extra job: this document waits on for its own.
+        ::DeleteFileA(job.psPath.c_str());
+        return std::nullopt;
+    case TJobVerdict::Take:
+        break;
     }
-    ::DeleteFileA(psPath.c_str());
-    return made;
+    bool made = false;
+    try {
+        made = ConvertToPdfFile(job.psPath, outputPath);
+    } catch (...) {
+        made = false;
+    }
+    ::DeleteFileA(job.psPath.c_str());
+    if (made)
+        return TRowResult{TRowFailure::None, {}, outputPath};
+    return TRowResult{Terminated() ? TRowFailure::Stopped : TRowFailure::Other, {}, {}};
 }
 
 bool TPrintFilesThread::WaitMilliseconds(DWORD ms)

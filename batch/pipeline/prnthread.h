@@ -31,6 +31,7 @@ struct TPrintFilesSetup {
     TJobQueue* jobs = nullptr;               // what the watcher reports
     DWORD jobGraceMs = kJobGraceAfterExitMs; // then a document whose application ended without a job fails
     TRowResults* results = nullptr;          // each ended row's result, recorded before its status is posted
+    std::string batchObject;                 // the batch's named object; its rows' tokens are made from it
 };
 
 class TPrintFilesThread {
@@ -51,8 +52,6 @@ public:
     bool Started() const { return FThread.valid(); }
 
 private:
-    enum class TOutcome { Done, Failed, Stopped };
-
     static DWORD WINAPI ThreadProc(LPVOID self);
     void Execute();
     void RunList();
@@ -60,12 +59,16 @@ private:
     void Post(TBatchStatusCode code, size_t index = 0);
     // Records the row's result, then posts BATCH_ITEM_DONE or BATCH_ITEM_FAILED.
     void Finish(size_t index, TRowResult result);
-    TOutcome ConvertPostScriptDocument(const TBatchEntry& entry);
-    TOutcome PrintDocument(const std::string& commandLine, const std::string& ddeCommand,
-                           const std::string& ddeApplication, const std::string& ddeTopic,
-                           const std::string& outputPath);
-    TOutcome WaitForJob(const TPrintProcess& process, const std::string& outputPath);
-    bool CollectJob(DWORD jobId, const std::string& outputPath);
+    TRowResult ConvertPostScriptDocument(const TBatchEntry& entry);
+    TRowResult PrintDocument(const std::string& commandLine, const std::string& ddeCommand,
+                             const std::string& ddeApplication, const std::string& ddeTopic,
+                             const std::string& outputPath);
+    // Starts the print program with the current row's token, after forgetting the job reports of
+    // earlier documents.
+    bool StartPrintProgram(const std::string& commandLine, TPrintProcess& process);
+    TRowResult WaitForJob(const TPrintProcess& process, const std::string& outputPath);
+    // The row's result, or nothing when the job was not the document's (it is then deleted).
+    std::optional<TRowResult> CollectJob(DWORD jobId, const std::string& outputPath);
     bool WaitMilliseconds(DWORD ms);
 
     const HWND FWindowHandle;
@@ -75,6 +78,8 @@ private:
     TJobQueue* const FJobs;
     const DWORD FJobGraceMs;
     TRowResults* const FResults;
+    const std::string FBatchObject;
+    std::string FJobToken; // the token of the row being printed
     std::function<void()> FWindUp;
     std::optional<size_t> FCurrentItem; // started, no result posted yet
     win::UniqueHandle FThread;
