@@ -48,6 +48,8 @@ start_host() {
   local output=$1
   shift
   rm -f "$work/stop"
+  # Emptied here, not by the background start: an earlier host's lines must not be read as its.
+  : >"$output"
   "$host" --stop-on "$(winpath "$work/stop")" "$outw" "$@" >"$output" 2>&1 &
   host_pid=$!
 }
