@@ -1,5 +1,5 @@
-// The batch pipeline without the window: the job queue, the watcher's rules and its spool-folder
-// source, the spool folder's files, whole runs of the print-files thread, and batches.
+// The batch pipeline without the window: whole runs of the print-files thread, and batches.
+// (The job queue, the watcher and the job rules are in job_queue_test.cpp.)
 #include "tests/gtest_win.h"
 
 #include "base/printer_constants.h"
@@ -10,296 +10,27 @@
 #include "batch/pipeline/prnthread.h"
 #include "files/folders.h"
 #include "tests/batch_test_support.h"
+#include "port/batch_job.h"
 #include "tests/gs_available.h"
 #include "tests/pdf_info.h"
 #include "tests/temp_dir.h"
 #include "tests/test_window.h"
 
 #include <functional>
+#include <map>
 #include <memory>
-#include <ostream>
 #include <string>
 #include <utility>
 #include <vector>
 
 using namespace folimar;
 
-namespace folimar {
-void PrintTo(const TSpoolJob& job, std::ostream* os)
-{
-    *os << "job " << job.id << (job.kind == JOB_ADDED ? " added" : job.kind == JOB_FINISHED ? " finished" : " ?");
-}
-} // namespace folimar
 using testing_support::FileNamesIn;
 using testing_support::ReadFileBytes;
 using testing_support::TempDir;
 using testing_support::WriteFileBytes;
 
 namespace {
-
-using TWait = TJobQueue::TWait;
-
-// The queue as the two threads use it: the watcher pushes, the print-files thread takes.
-class JobQueue : public ::testing::Test {
-protected:
-    TWait Take(DWORD timeout, HANDLE other = nullptr)
-    {
-        job_ = {};
-        return queue_.Take(stop_.get(), other, timeout, job_);
-    }
-
-    TJobQueue queue_;
-    win::UniqueHandle stop_{::CreateEventA(nullptr, TRUE, FALSE, nullptr)};
-    TSpoolJob job_;
-};
-
-TEST_F(JobQueue, JobsComeOutInTheOrderTheyWentIn)
-{
-    ASSERT_TRUE(queue_.Valid());
-    const TSpoolJob pushed[] = {{7, JOB_ADDED}, {7, JOB_FINISHED}, {3, JOB_ADDED}};
-    for (const TSpoolJob& job : pushed)
-        queue_.Push(job);
-    for (const TSpoolJob& job : pushed) {
-        ASSERT_EQ(Take(0), TWait::Job);
-        EXPECT_EQ(job_, job);
-    }
-    EXPECT_EQ(Take(50), TWait::TimedOut) << "an emptied queue does not wake the taker again";
-}
-
-// As the watcher pushes: from a thread of its own, a moment later.
-DWORD WINAPI PushLater(LPVOID queue)
-{
-    ::Sleep(200);
-    static_cast<TJobQueue*>(queue)->Push({42, JOB_FINISHED});
-    return 0;
-}
-
-TEST_F(JobQueue, APushFromAnotherThreadWakesAWaitingTaker)
-{
-    win::UniqueHandle pusher(::CreateThread(nullptr, 0, &PushLater, &queue_, 0, nullptr));
-    ASSERT_TRUE(pusher);
-    const TWait got = Take(10000);
-    ::WaitForSingleObject(pusher.get(), INFINITE);
-    ASSERT_EQ(got, TWait::Job);
-    EXPECT_EQ(job_, (TSpoolJob{42, JOB_FINISHED}));
-}
-
-TEST_F(JobQueue, TheStopWinsOverJobsAndOtherHandles)
-{
-    win::UniqueHandle other(::CreateEventA(nullptr, TRUE, TRUE, nullptr));
-    queue_.Push({1, JOB_ADDED});
-    ::SetEvent(stop_.get());
-    EXPECT_EQ(Take(0, other.get()), TWait::Stopped);
-    EXPECT_EQ(Take(INFINITE, other.get()), TWait::Stopped) << "the stop stays set";
-    ::ResetEvent(stop_.get());
-    EXPECT_EQ(Take(0, other.get()), TWait::Job) << "the job was not lost";
-    EXPECT_EQ(Take(0, other.get()), TWait::Signalled);
-}
-
-TEST_F(JobQueue, AClosedQueueStillHandsOutItsJobsThenEndsEveryWait)
-{
-    queue_.Push({5, JOB_ADDED});
-    queue_.Close();
-    EXPECT_EQ(Take(0), TWait::Job);
-    EXPECT_EQ(Take(INFINITE), TWait::Closed);
-    EXPECT_EQ(Take(INFINITE), TWait::Closed);
-}
-
-TEST(SpoolJobEvent, ReportsAddedJobsAndFinishedStatuses)
-{
-    struct Case {
-        DWORD change;
-        DWORD status;
-        std::optional<LPARAM> event;
-    } cases[] = {
-        {PRINTER_CHANGE_ADD_JOB, 0, JOB_ADDED},
-        {PRINTER_CHANGE_ADD_JOB | PRINTER_CHANGE_SET_JOB, JOB_STATUS_PRINTED, JOB_ADDED}, // added wins
-        {PRINTER_CHANGE_SET_JOB, JOB_STATUS_PRINTED, JOB_FINISHED},
-        {PRINTER_CHANGE_SET_JOB, JOB_STATUS_ERROR, JOB_FINISHED},
-        {PRINTER_CHANGE_SET_JOB, JOB_STATUS_DELETING, JOB_FINISHED},
-        {PRINTER_CHANGE_SET_JOB, JOB_STATUS_SPOOLING | JOB_STATUS_PRINTING, std::nullopt},
-        {PRINTER_CHANGE_DELETE_JOB, JOB_STATUS_DELETING, std::nullopt}, // deletions alone are not reported
-        {PRINTER_CHANGE_WRITE_JOB, JOB_STATUS_PRINTED, std::nullopt},
-    };
-    for (const Case& c : cases)
-        EXPECT_EQ(SpoolJobEvent(c.change, c.status), c.event) << std::hex << c.change << " " << c.status;
-}
-
-TEST(JobIdOfFileName, OnlyDecimalNamesThatFitAreJobs)
-{
-    struct Case {
-        const char* name;
-        std::optional<DWORD> id;
-    } cases[] = {
-        {"7", 7u},
-        {"0", 0u},
-        {"007", 7u},
-        {"4294967295", 4294967295u},
-        {"4294967296", std::nullopt},
-        {"12345678901", std::nullopt},
-        {"", std::nullopt},
-        {"12.ps", std::nullopt},
-        {"~dest.tmp", std::nullopt},
-        {"12 ", std::nullopt},
-        {"-3", std::nullopt},
-    };
-    for (const Case& c : cases)
-        EXPECT_EQ(JobIdOfFileName(c.name), c.id) << c.name;
-}
-
-TEST(FindOrDeleteFiles, FindsTheFirstMatchAndDeletesFilesButNotFolders)
-{
-    TempDir dir;
-    const std::string folder = dir.path() + "\\";
-    EXPECT_FALSE(FindOrDeleteFiles(folder + "*.~ps", false));
-    ASSERT_TRUE(WriteFileBytes(folder + "a.~ps", "x"));
-    ASSERT_TRUE(WriteFileBytes(folder + "b.~ps", "y"));
-    ASSERT_TRUE(WriteFileBytes(folder + "keep.txt", "z"));
-    ASSERT_TRUE(::CreateDirectoryA((folder + "sub.~ps").c_str(), nullptr));
-
-    std::optional<std::string> first = FindOrDeleteFiles(folder + "*.~ps", false);
-    ASSERT_TRUE(first);
-    EXPECT_EQ(first->substr(0, folder.size()), folder);
-    EXPECT_TRUE(FileExists(folder + "a.~ps")) << "a search alone deletes nothing";
-
-    EXPECT_TRUE(FindOrDeleteFiles(folder + "*.~ps", true));
-    EXPECT_FALSE(FileExists(folder + "a.~ps"));
-    EXPECT_FALSE(FileExists(folder + "b.~ps"));
-    EXPECT_TRUE(FileExists(folder + "keep.txt"));
-    EXPECT_TRUE(DirectoryExists(folder + "sub.~ps"));
-    ::RemoveDirectoryA((folder + "sub.~ps").c_str());
-}
-
-// The jobs the queue receives within bound milliseconds, until count arrived.
-std::vector<TSpoolJob> TakeJobs(TJobQueue& jobs, size_t count, DWORD bound)
-{
-    win::UniqueHandle never(::CreateEventA(nullptr, TRUE, FALSE, nullptr));
-    std::vector<TSpoolJob> got;
-    const DWORD start = ::GetTickCount();
-    while (got.size() < count) {
-        const DWORD waited = ::GetTickCount() - start;
-        TSpoolJob job;
-        if (waited >= bound || jobs.Take(never.get(), nullptr, bound - waited, job) != TWait::Job)
-            break;
-        got.push_back(job);
-    }
-    return got;
-}
-
-// The watcher with a printer that has no spooler notifications takes the jobs from the folder.
-class SpoolFolderWatcher : public ::testing::Test {
-protected:
-    void Start(TJobQueue* jobs)
-    {
-        lstrcpynA(params_.printerName, "No Such Printer Anywhere", sizeof params_.printerName);
-        params_.stopEvent = stop_.get();
-        params_.jobs = jobs;
-        params_.spoolFolder = folder_;
-        watcher_.reset(::CreateThread(nullptr, 0, &PrintQueueWatcher, &params_, 0, nullptr));
-        ASSERT_TRUE(watcher_);
-        // A watcher without a queue to tell cannot show that it watches.
-        if (jobs)
-            WaitUntilWatching(*jobs);
-    }
-    // The watcher first notes the files already there (as a batch starts it before any document
-    // prints); a job written before that would count as stale. Probe jobs are written until one
-    // is reported: the watcher took its note before that probe, so every later probe is reported
-    // as well. Their messages are taken and their files removed before the test goes on.
-    void WaitUntilWatching(TJobQueue& jobs)
-    {
-        const DWORD start = ::GetTickCount();
-        std::vector<std::string> probes;
-        size_t messages = 0;
-        DWORD firstReported = 0;
-        for (DWORD id = 4000000000u; !firstReported; ++id) {
-            ASSERT_LT(::GetTickCount() - start, 60000u) << "the watcher reported no job within a minute";
-            probes.push_back(std::to_string(id));
-            Announce(probes.back(), "C:\\probe.~ps");
-            for (const TSpoolJob& job : TakeJobs(jobs, 2, 2000)) {
-                ++messages;
-                if (!firstReported || job.id < firstReported)
-                    firstReported = job.id;
-            }
-        }
-        const size_t expected = 2 * (std::stoul(probes.back()) - firstReported + 1);
-        if (messages < expected)
-            messages += TakeJobs(jobs, expected - messages, 60000).size();
-        ASSERT_EQ(messages, expected) << "each probe from the first reported one on is added and finished";
-        for (const std::string& probe : probes)
-            ASSERT_TRUE(::DeleteFileA((folder_ + probe).c_str()));
-    }
-    void TearDown() override { EXPECT_TRUE(Stop()) << "the stop event ends the watcher"; }
-    bool Stop()
-    {
-        ::SetEvent(stop_.get());
-        return !watcher_ || ::WaitForSingleObject(watcher_.get(), 10000) == WAIT_OBJECT_0;
-    }
-    // Writes a job file as the port does: whole, then renamed to its job id.
-    void Announce(const std::string& name, const std::string& content)
-    {
-        ASSERT_TRUE(WriteFileBytes(folder_ + "~job.tmp", content));
-        ASSERT_TRUE(::MoveFileExA((folder_ + "~job.tmp").c_str(), (folder_ + name).c_str(), 0));
-    }
-
-    TempDir dir_;
-    std::string folder_ = dir_.path() + "\\";
-    win::UniqueHandle stop_{::CreateEventA(nullptr, TRUE, FALSE, nullptr)};
-    TJobQueue jobs_;
-    TWatcherParams params_;
-    win::UniqueHandle watcher_;
-};
-
-TEST_F(SpoolFolderWatcher, ReportsANewJobFileAsAddedThenFinished)
-{
-    Start(&jobs_);
-    Announce("1234", "C:\\job.~ps");
-    const auto got = TakeJobs(jobs_, 2, 10000);
-    ASSERT_EQ(got.size(), 2u);
-    EXPECT_EQ(got[0], (TSpoolJob{1234, JOB_ADDED}));
-    EXPECT_EQ(got[1], (TSpoolJob{1234, JOB_FINISHED}));
-}
-
-TEST_F(SpoolFolderWatcher, IgnoresOtherFilesAndJobFilesFromBeforeTheBatch)
-{
-    ASSERT_TRUE(WriteFileBytes(folder_ + "77", "stale"));
-    Start(&jobs_);
-    ASSERT_TRUE(WriteFileBytes(folder_ + "~dest.tmp", "C:\\out.pdf"));
-    ASSERT_TRUE(WriteFileBytes(folder_ + "job.~ps", "%!PS"));
-    Announce("78", "C:\\job.~ps");
-    const auto got = TakeJobs(jobs_, 3, 4000);
-    ASSERT_EQ(got.size(), 2u);
-    EXPECT_EQ(got[0].id, 78u);
-    EXPECT_EQ(got[1].id, 78u);
-}
-
-TEST_F(SpoolFolderWatcher, AJobIdUsedAgainAfterItsFileWasTakenIsNew)
-{
-    Start(&jobs_);
-    Announce("5", "first");
-    ASSERT_EQ(TakeJobs(jobs_, 2, 10000).size(), 2u);
-    ASSERT_TRUE(::DeleteFileA((folder_ + "5").c_str()));
-    // The deletion is seen before the same name comes back.
-    ASSERT_TRUE(TakeJobs(jobs_, 1, 1500).empty());
-    Announce("5", "second");
-    EXPECT_EQ(TakeJobs(jobs_, 2, 10000).size(), 2u);
-}
-
-TEST_F(SpoolFolderWatcher, WithoutAQueueItWatchesAndStillEndsOnItsStop)
-{
-    Start(nullptr);
-    Announce("9", "x");
-    ::Sleep(1500);
-    EXPECT_TRUE(Stop());
-}
-
-TEST_F(SpoolFolderWatcher, ItsEndClosesTheQueueSoThatNoWaitOutlivesIt)
-{
-    Start(&jobs_);
-    ASSERT_TRUE(Stop());
-    TSpoolJob job;
-    win::UniqueHandle never(::CreateEventA(nullptr, TRUE, FALSE, nullptr));
-    EXPECT_EQ(jobs_.Take(never.get(), nullptr, 10000, job), TWait::Closed);
-}
 
 // A small PostScript document of pages pages with a title.
 std::string PostScript(const std::string& title, int pages)
@@ -340,8 +71,8 @@ protected:
         thread_.reset();
         jobs_ = std::make_unique<TJobQueue>();
         EXPECT_TRUE(CreateFolderPath(spool_));
-        thread_ = std::make_unique<TPrintFilesThread>(
-            TPrintFilesSetup{window_.get(), std::move(entries), spool_, stop_.get(), jobs_.get(), jobGraceMs});
+        thread_ = std::make_unique<TPrintFilesThread>(TPrintFilesSetup{
+            window_.get(), std::move(entries), spool_, stop_.get(), jobs_.get(), jobGraceMs, &results_, batchObject_});
         return *thread_;
     }
 
@@ -384,6 +115,8 @@ protected:
     win::UniqueWindow window_;
     win::UniqueHandle stop_{::CreateEventA(nullptr, TRUE, FALSE, nullptr)};
     std::unique_ptr<TJobQueue> jobs_;
+    TRowResults results_;
+    std::string batchObject_ = porttool::BatchObjectName(::GetCurrentProcessId(), 1);
     std::unique_ptr<TPrintFilesThread> thread_;
     // A print command that starts and ends at once without printing anything.
     std::string quickCommand_ = "C:\\windows\\system32\\cmd.exe /c rem \"%1\"";
@@ -477,41 +210,100 @@ TEST_F(PrintFilesRun, ADocumentWhoseJobNoWatcherCanReportFailsAtOnce)
     EXPECT_EQ(FileNamesIn(spool_), std::vector<std::string>{});
 }
 
-// The watcher's reports, played by the test: which job the document's PDF comes from.
-TEST_F(PrintFilesRun, OnlyTheDocumentsOwnFinishedJobMakesItsPdf)
+// The watcher's reports and the port's job-id files, played by the test: which job the document's
+// PDF comes from. Only a job reported after the document's print started, captured by the port
+// and carrying the document's token makes its PDF; others' captured files go, a user's file that
+// a job-id file names stays as it was.
+TEST_F(PrintFilesRun, OnlyTheDocumentsOwnJobMakesItsPdf)
 {
     FOLIMAR_REQUIRE_GHOSTSCRIPT();
+    const std::string own = porttool::JobToken(batchObject_, 0);
+    const std::string ownJob = spool_ + "job-20261211-041500-29.~ps";
+    const std::string otherJob = spool_ + "job-20261211-041459-28.~ps";
+    const std::string userFile = folder_ + "private letter.txt";
+    using Jobs = std::vector<std::pair<DWORD, LPARAM>>;
     struct Case {
         const char* what;
-        std::vector<std::pair<DWORD, LPARAM>> messages;
-        WPARAM result;
+        Jobs before; // reported before the document's print started
+        Jobs after;  // reported once its print program runs
+        std::map<DWORD, porttool::TJobIdRecord> idFiles;
+        TRowFailure result;
+        bool otherJobDeleted;
     } cases[] = {
-        {"added then finished", {{41, JOB_ADDED}, {41, JOB_FINISHED}}, BATCH_ITEM_DONE},
-        {"finished with no job added", {{41, JOB_FINISHED}}, BATCH_ITEM_DONE},
-        {"another job finished", {{41, JOB_ADDED}, {40, JOB_FINISHED}}, BATCH_ITEM_FAILED},
+        {"its own job", {}, {{41, JOB_ADDED}, {41, JOB_FINISHED}}, {{41, {ownJob, own}}}, TRowFailure::None, false},
+        {"an earlier row's late job, then its own",
+         {},
+         {{40, JOB_ADDED}, {40, JOB_FINISHED}, {41, JOB_ADDED}, {41, JOB_FINISHED}},
+         {{40, {otherJob, porttool::JobToken(batchObject_, 7)}}, {41, {ownJob, own}}},
+         TRowFailure::None,
+         true},
+        {"another batch's job only",
+         {},
+         {{40, JOB_ADDED}, {40, JOB_FINISHED}},
+         {{40, {otherJob, porttool::JobToken(porttool::BatchObjectName(1, 2), 0)}}},
+         TRowFailure::NoJob,
+         true},
+        {"its job reported before its print started",
+         {{41, JOB_ADDED}, {41, JOB_FINISHED}},
+         {},
+         {{41, {ownJob, own}}},
+         TRowFailure::NoJob,
+         false},
+        {"finished with no job added", {}, {{41, JOB_FINISHED}}, {{41, {ownJob, own}}}, TRowFailure::NoJob, false},
+        {"a job-id file naming a user's file",
+         {},
+         {{41, JOB_ADDED}, {41, JOB_FINISHED}},
+         {{41, {userFile, own}}},
+         TRowFailure::JobRefused,
+         false},
     };
+    const std::string letter = PostScript("Letter", 2);
+    const std::string started = folder_ + "started";
+    // Prints nothing; tells the test that the print program runs.
+    const std::string command = "C:\\windows\\system32\\cmd.exe /c echo x>\"" + started + "\" & rem \"%1\"";
     for (const Case& c : cases) {
-        const std::string captured = folder_ + "captured.~ps";
-        ASSERT_TRUE(WriteFileBytes(captured, PostScript("Letter", 2)));
         ASSERT_TRUE(CreateFolderPath(spool_));
-        ASSERT_TRUE(WriteFileBytes(spool_ + "41", captured));
+        ASSERT_TRUE(WriteFileBytes(ownJob, letter));
+        ASSERT_TRUE(WriteFileBytes(otherJob, PostScript("Somebody else's", 1)));
+        ASSERT_TRUE(WriteFileBytes(userFile, "Dear Sir"));
+        for (const auto& [id, record] : c.idFiles)
+            ASSERT_TRUE(WriteFileBytes(spool_ + std::to_string(id), porttool::JobIdFileText(record)));
+        ::DeleteFileA(started.c_str());
         const std::string pdf = folder_ + "letter.pdf";
         ::DeleteFileA(pdf.c_str());
-        TPrintFilesThread& thread = Make({Entry(folder_ + "letter.txt", quickCommand_, pdf)}, 20000);
+        TPrintFilesThread& thread = Make({Entry(folder_ + "letter.txt", command, pdf)}, 3000);
+        for (const auto& [id, kind] : c.before)
+            jobs_->Push({id, kind});
         Start(thread);
         const auto got = Collect(thread, [&](const Status& s) {
             if (s.first != BATCH_ITEM_STARTED)
                 return;
-            for (const auto& [id, kind] : c.messages)
+            for (int i = 0; i < 600 && !FileExists(started); ++i)
+                ::Sleep(50);
+            for (const auto& [id, kind] : c.after)
                 jobs_->Push({id, kind});
         });
-        EXPECT_EQ(got, (std::vector<Status>{{BATCH_ITEM_STARTED, 0}, {c.result, 0}, {BATCH_FINISHED, 0}})) << c.what;
-        EXPECT_EQ(FileExists(pdf), c.result == BATCH_ITEM_DONE) << c.what;
-        if (c.result == BATCH_ITEM_DONE) {
+        const bool made = c.result == TRowFailure::None;
+        EXPECT_EQ(got,
+                  (std::vector<Status>{
+                      {BATCH_ITEM_STARTED, 0}, {made ? BATCH_ITEM_DONE : BATCH_ITEM_FAILED, 0}, {BATCH_FINISHED, 0}}))
+            << c.what;
+        const std::optional<TRowResult> result = results_.Get(0);
+        ASSERT_TRUE(result) << c.what;
+        EXPECT_EQ(static_cast<int>(result->failure), static_cast<int>(c.result))
+            << c.what << ": " << RowFailureText(*result);
+        EXPECT_EQ(FileExists(pdf), made) << c.what;
+        if (made) {
             EXPECT_EQ(testing_support::PdfInfoField(pdf, "Pages"), "2") << c.what;
-            EXPECT_FALSE(FileExists(captured)) << c.what << ": the captured job is deleted after its conversion";
+            EXPECT_EQ(testing_support::PdfInfoField(pdf, "Title"), "Letter") << c.what;
+            EXPECT_EQ(result->pdfPath, pdf) << c.what;
         }
-        EXPECT_EQ(FileNamesIn(spool_), std::vector<std::string>{}) << c.what << ": the spool folder is emptied";
+        if (c.otherJobDeleted) {
+            EXPECT_FALSE(FileExists(otherJob)) << c.what << ": a job the document does not take is deleted";
+        }
+        EXPECT_EQ(ReadFileBytes(userFile), "Dear Sir") << c.what << ": a user's file stays as it was";
+        // The spool folder is emptied after every printed document.
+        EXPECT_EQ(FileNamesIn(spool_), std::vector<std::string>{}) << c.what;
     }
 }
 
@@ -612,13 +404,117 @@ TEST_F(BatchRun, TheVirtualPrinterIsTheDefaultDuringTheBatchAndTheUsersComesBack
     EXPECT_FALSE(batch_.Running());
 }
 
-TEST_F(BatchRun, WithoutAnEarlierDefaultTheVirtualPrinterStays)
+TEST_F(BatchRun, WithoutAnEarlierDefaultThereIsNoneAfterwards)
 {
     ::WriteProfileStringA("Windows", "Device", "");
-    ASSERT_EQ(Start(Setup({})), TBatchStart::Started);
-    EXPECT_EQ(Collect(), (std::vector<Status>{{BATCH_FINISHED, 0}}));
-    EXPECT_EQ(GetDefaultPrinterName(), kPrinterName);
+    ASSERT_EQ(Start(Setup({Waiting()})), TBatchStart::Started);
+    EXPECT_EQ(GetDefaultPrinterName(), kPrinterName) << "the start switches the printer";
+    EXPECT_TRUE(FileExists(note_)) << "a killed batch must know that there was no default printer";
+    EXPECT_EQ(ReadFileBytes(note_), "");
+    Collect([&](const Status& s) {
+        if (s.first == BATCH_ITEM_STARTED)
+            batch_.Stop();
+    });
+    EXPECT_EQ(Read("Windows", "Device"), "");
     EXPECT_FALSE(FileExists(note_));
+}
+
+// On a new profile the note's folder does not exist yet: it is made before the printer switches.
+TEST_F(BatchRun, TheNoteOfTheUsersPrinterIsWrittenIntoAFolderMadeForIt)
+{
+    ::WriteProfileStringA("Windows", "Device", "Office Laser,winspool,LPT1:");
+    TBatchSetup setup = Setup({Waiting()});
+    setup.printerNote = folder_ + "new profile\\QUORPSFILES\\~printer.tmp";
+    ASSERT_EQ(Start(std::move(setup)), TBatchStart::Started);
+    EXPECT_EQ(ReadFileBytes(folder_ + "new profile\\QUORPSFILES\\~printer.tmp"), "Office Laser");
+    Collect([&](const Status& s) {
+        if (s.first == BATCH_ITEM_STARTED)
+            batch_.Stop();
+    });
+    EXPECT_EQ(Read("Windows", "Device"), "Office Laser,winspool,LPT1:");
+}
+
+// A batch that cannot note the user's printer would leave the virtual printer the default when
+// killed: it does not start, and the printer stays as it was.
+TEST_F(BatchRun, ABatchThatCannotNoteThePrinterDoesNotSwitchIt)
+{
+    ::WriteProfileStringA("Windows", "Device", "Office Laser,winspool,LPT1:");
+    ASSERT_TRUE(WriteFileBytes(folder_ + "a file", "not a folder"));
+    TBatchSetup setup = Setup({Waiting()});
+    setup.printerNote = folder_ + "a file\\~printer.tmp";
+    DWORD error = 0;
+    EXPECT_EQ(batch_.Start(std::move(setup), error), TBatchStart::Failed);
+    EXPECT_NE(error, 0u);
+    EXPECT_FALSE(batch_.Running());
+    EXPECT_EQ(Read("Windows", "Device"), "Office Laser,winspool,LPT1:");
+    ASSERT_EQ(Start(Setup({})), TBatchStart::Started) << "the batch mutex was released";
+    Collect();
+}
+
+// A top-level window of another program: on a thread of its own, it notes the default printer
+// each time it is told that the "windows" settings changed.
+class SettingListener {
+public:
+    SettingListener()
+        : ready_(::CreateEventA(nullptr, TRUE, FALSE, nullptr)),
+          thread_(::CreateThread(nullptr, 0, &SettingListener::Run, this, 0, &threadId_))
+    {
+        if (thread_)
+            ::WaitForSingleObject(ready_.get(), 30000);
+    }
+    // What it was told, once its thread has ended.
+    std::vector<std::string> Stop()
+    {
+        ::PostThreadMessageA(threadId_, WM_QUIT, 0, 0);
+        ::WaitForSingleObject(thread_.get(), 30000);
+        return seen_;
+    }
+    bool Valid() const { return thread_.valid(); }
+
+private:
+    static LRESULT CALLBACK Proc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
+    {
+        if (msg == WM_SETTINGCHANGE && lParam && std::string(reinterpret_cast<const char*>(lParam)) == "windows") {
+            if (auto* self = reinterpret_cast<SettingListener*>(::GetWindowLongPtrA(hwnd, GWLP_USERDATA)))
+                self->seen_.push_back(GetDefaultPrinterName());
+        }
+        return ::DefWindowProcA(hwnd, msg, wParam, lParam);
+    }
+    static DWORD WINAPI Run(LPVOID param)
+    {
+        auto* self = static_cast<SettingListener*>(param);
+        WNDCLASSA wc{};
+        wc.lpfnWndProc = &SettingListener::Proc;
+        wc.hInstance = ::GetModuleHandleA(nullptr);
+        wc.lpszClassName = "FolimarSettingListener";
+        ::RegisterClassA(&wc);
+        win::UniqueWindow window(::CreateWindowExA(0, wc.lpszClassName, "", WS_OVERLAPPED, 0, 0, 10, 10, nullptr,
+                                                   nullptr, wc.hInstance, nullptr));
+        ::SetWindowLongPtrA(window.get(), GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
+        MSG msg;
+        ::PeekMessageA(&msg, nullptr, 0, 0, PM_NOREMOVE); // the thread's queue exists before Stop posts
+        ::SetEvent(self->ready_.get());
+        while (::GetMessageA(&msg, nullptr, 0, 0) > 0)
+            ::DispatchMessageA(&msg);
+        return 0;
+    }
+
+    std::vector<std::string> seen_;
+    win::UniqueHandle ready_;
+    DWORD threadId_ = 0;
+    win::UniqueHandle thread_;
+};
+
+// Other programs learn of both switches as the system tells them: WM_SETTINGCHANGE with "windows".
+TEST_F(BatchRun, OtherProgramsAreToldOfBothPrinterSwitches)
+{
+    ::WriteProfileStringA("Windows", "Device", "Office Laser,winspool,LPT1:");
+    SettingListener listener;
+    ASSERT_TRUE(listener.Valid());
+    ASSERT_EQ(Start(Setup({})), TBatchStart::Started);
+    Collect();
+    // Each told when the new default could already be read.
+    EXPECT_EQ(listener.Stop(), (std::vector<std::string>{kPrinterName, "Office Laser"}));
 }
 
 TEST_F(BatchRun, WhileTheMutexExistsABatchIsRefusedAndNothingChanges)

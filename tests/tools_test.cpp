@@ -3,9 +3,11 @@
 #include "tests/gtest_win.h"
 
 #include "app/arg_count.h"
+#include "base/printer_constants.h"
 #include "single/job_cmdline.h"
 #include "tests/temp_dir.h"
 #include "tools/driver_args.h"
+#include "port/batch_job.h"
 #include "port/port_job.h"
 #include "tools/print_programs.h"
 #include "tools/spool_files.h"
@@ -206,18 +208,70 @@ TEST_F(JobIdPublishing, NewFilesSkipTakenNames)
     EXPECT_EQ(testing_support::ReadFileBytes(dir_ / "job-0.~ps"), "taken");
 }
 
-// A batch is at work while its mutex exists; a note left by a killed batch does not count.
-TEST_F(JobIdPublishing, TellsABatchByItsMutexAlone)
+// A job goes to a batch only when its print program carried a token of a batch that still takes
+// jobs; every other job, even while a batch runs, goes to the ordinary path.
+TEST(RunningBatchToken, NeedsATokenWhoseBatchStillRuns)
 {
-    // A name of the test's own: a batch running in the same prefix must not disturb it.
-    const std::string mutexName = "FOLIMAR_TEST_MUTEX_" + std::to_string(::GetCurrentProcessId());
-    EXPECT_FALSE(BatchInProgress(mutexName.c_str()));
-    {
-        win::UniqueHandle mutex(::CreateMutexA(nullptr, FALSE, mutexName.c_str()));
-        ASSERT_TRUE(mutex);
-        EXPECT_TRUE(BatchInProgress(mutexName.c_str()));
+    // A batch object of the test's own: a batch running in the same prefix must not disturb it.
+    const std::string object = BatchObjectName(::GetCurrentProcessId(), 0x7e57);
+    const std::string token = JobToken(object, 3);
+    // The batch mutex alone tells nothing: another program printing during a batch has no token.
+    win::UniqueHandle batchMutex(::CreateMutexA(nullptr, FALSE, folimar::kBatchMutexName));
+    struct Case {
+        const char* what;
+        const char* variable; // null: not set
+        bool objectExists;
+        bool taken;
+    } cases[] = {
+        {"no token", nullptr, true, false},
+        {"the token of a running batch", token.c_str(), true, true},
+        {"the token of a batch that has ended", token.c_str(), false, false},
+        {"a token naming another object", "FOLIMAR_MUTEX/0", true, false},
+        {"an empty token", "", true, false},
+    };
+    for (const Case& c : cases) {
+        win::UniqueHandle batch(c.objectExists ? ::CreateMutexA(nullptr, FALSE, object.c_str()) : nullptr);
+        ::SetEnvironmentVariableA(kJobTokenVariable, c.variable);
+        const std::optional<std::string> got = RunningBatchToken();
+        EXPECT_EQ(got.has_value(), c.taken) << c.what;
+        EXPECT_EQ(got.value_or(""), c.taken ? token : "") << c.what;
     }
-    EXPECT_FALSE(BatchInProgress(mutexName.c_str()));
+    ::SetEnvironmentVariableA(kJobTokenVariable, nullptr);
+}
+
+TEST(BatchJobToken, NamesItsBatchObjectOnlyInTheFormABatchMakes)
+{
+    const std::string object = BatchObjectName(0x1c, 0xdeadbeef);
+    EXPECT_EQ(object, "FOLIMAR_BATCH_1c_deadbeef");
+    EXPECT_EQ(JobToken(object, 12), "FOLIMAR_BATCH_1c_deadbeef/12");
+    EXPECT_EQ(BatchObjectOfToken(JobToken(object, 0)), object);
+    for (const char* bad :
+         {"", "FOLIMAR_BATCH_1c_deadbeef", "FOLIMAR_BATCH_1c_deadbeef/", "FOLIMAR_BATCH_1c_deadbeef/1x",
+          "FOLIMAR_BATCH_1c/1", "FOLIMAR_BATCH__1/1", "FOLIMAR_BATCH_1c_dead\\beef/1", "FOLIMAR_BATCH_1c_123456789/1",
+          "Global\\FOLIMAR_BATCH_1_2/1", "FOLIMAR_MUTEX/1", "FOLIMAR_BATCH_1_2/1234567890"})
+        EXPECT_EQ(BatchObjectOfToken(bad), std::nullopt) << bad;
+}
+
+TEST(BatchJobName, IsTheFormThePortsGiveCapturedJobs)
+{
+    EXPECT_TRUE(IsCapturedJobName(JobFileStem("20240102030405", 0x1f, 0) + kCapturedJobExtension));
+    EXPECT_TRUE(IsCapturedJobName(JobFileStem("20240102030405", 0xffffffff, 999) + kCapturedJobExtension));
+    for (const char* bad : {"job-20240102-030405-1f.ps", "job-20240102-030405-1f.~ps.txt", "notes.~ps", "job-.~ps",
+                            "job-2024010-030405-1f.~ps", "job-20240102-03040-1f.~ps", "job-20240102-030405-.~ps",
+                            "job-20240102-030405-1g.~ps", "job-20240102-030405-1f-x.~ps",
+                            "..\\job-20240102-030405-1f.~ps", "job-20240102-030405-123456789.~ps"})
+        EXPECT_FALSE(IsCapturedJobName(bad)) << bad;
+}
+
+TEST(BatchJobIdFile, HoldsThePathAndTheTokenWhenThereIsOne)
+{
+    const TJobIdRecord withToken{"C:\\spool\\job-20240102-030405-1f.~ps", "FOLIMAR_BATCH_1_2/0"};
+    EXPECT_EQ(JobIdFileText(withToken), "C:\\spool\\job-20240102-030405-1f.~ps\nFOLIMAR_BATCH_1_2/0");
+    EXPECT_EQ(ParseJobIdFile(JobIdFileText(withToken)), withToken);
+    // The Windows port monitor writes the path alone.
+    const TJobIdRecord pathOnly{"C:\\spool\\job-20240102-030405-1f.~ps", ""};
+    EXPECT_EQ(JobIdFileText(pathOnly), pathOnly.psPath);
+    EXPECT_EQ(ParseJobIdFile(pathOnly.psPath), pathOnly);
 }
 
 TEST(ShellQuote, KeepsEveryCharacterLiteral)

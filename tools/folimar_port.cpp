@@ -5,15 +5,18 @@
 //
 // Wine runs the printer's "|command" port at EndDoc with the job on standard input and waits
 // for it; a non-zero exit loses the job. So the port only stores the job and returns at once:
-// - during a batch (the program's batch mutex exists) as
-//   a "*.~ps" file in that spool folder, announced afterwards by a file named with the job id in
-//   decimal whose whole content is the .~ps file's path; PROGRAM is not started;
-// - otherwise with its companion file in a spool folder of its own, starting PROGRAM detached
-//   with the job's command line.
+// - when the printing process carries a batch document's token (FOLIMAR_JOB_TOKEN, which the
+//   port inherits from it) and that batch still takes jobs (its named object exists), as a
+//   "*.~ps" file in the batch's spool folder, announced afterwards by a file named with the job id
+//   in decimal that holds the .~ps file's path and the token; PROGRAM is not started;
+// - otherwise (another program printed, or the batch has ended) with its companion file in a
+//   spool folder of its own, starting PROGRAM detached with the job's command line, so that no
+//   job ever vanishes into a batch that does not want it.
 #include "base/printer_constants.h"
 #include "files/folders.h"
 #include "files/user_folders.h"
 #include "tools/detached_process.h"
+#include "port/batch_job.h"
 #include "port/port_job.h"
 #include "tools/spool_files.h"
 #include "tools/wine_paths.h"
@@ -22,6 +25,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -124,7 +128,7 @@ std::string StoreJob(const std::string& folder, const std::string& received, con
 }
 
 // A job of a batch: the captured file first, closed, and only then its job-id file.
-int HandToBatch(const std::string& spoolFolder)
+int HandToBatch(const std::string& spoolFolder, const std::string& token)
 {
     if (!folimar::CreateFolderPath(spoolFolder))
         return Fail("cannot create the spool folder " + spoolFolder);
@@ -134,7 +138,7 @@ int HandToBatch(const std::string& spoolFolder)
     if (job.empty())
         return 1;
     porttool::PendingFile pending(job);
-    if (porttool::PublishJobId(spoolFolder, ::GetCurrentProcessId(), job).empty())
+    if (porttool::PublishJobId(spoolFolder, ::GetCurrentProcessId(), porttool::JobIdFileText({job, token})).empty())
         return Fail("cannot write the job-id file in " + spoolFolder);
     pending.Keep();
     return 0;
@@ -177,7 +181,7 @@ int main(int argc, char** argv)
         return 1;
     }
     // The batch's spool folder, found as the program finds it.
-    if (porttool::BatchInProgress())
-        return HandToBatch(folimar::SpoolFolderOf(folimar::AppDataFolder()));
+    if (std::optional<std::string> token = porttool::RunningBatchToken())
+        return HandToBatch(folimar::SpoolFolderOf(folimar::AppDataFolder()), *token);
     return StartProgram(porttool::WindowsPathOf(argv[1]));
 }

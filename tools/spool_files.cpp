@@ -2,6 +2,7 @@
 #include "tools/spool_files.h"
 
 #include "base/printer_constants.h"
+#include "port/batch_job.h"
 #include "port/port_job.h"
 
 namespace porttool {
@@ -38,10 +39,19 @@ PendingFile::~PendingFile()
     ::SetLastError(error);
 }
 
-bool BatchInProgress(const char* mutexName)
+std::optional<std::string> RunningBatchToken()
 {
-    win::UniqueHandle mutex(::OpenMutexA(SYNCHRONIZE, FALSE, mutexName));
-    return mutex.valid();
+    char token[256];
+    const DWORD length = ::GetEnvironmentVariableA(kJobTokenVariable, token, sizeof token);
+    if (length == 0 || length >= sizeof token)
+        return std::nullopt;
+    const std::optional<std::string> object = BatchObjectOfToken(std::string_view(token, length));
+    if (!object)
+        return std::nullopt;
+    win::UniqueHandle batch(::OpenMutexA(SYNCHRONIZE, FALSE, object->c_str()));
+    if (!batch)
+        return std::nullopt;
+    return std::string(token, length);
 }
 
 std::string PublishJobId(const std::string& folder, uint32_t firstId, std::string_view content)

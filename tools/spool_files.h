@@ -7,6 +7,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -32,9 +33,12 @@ private:
     std::string path_;
 };
 
-// True while the program prints a batch: the batch's named mutex exists. A destination note alone
-// does not tell: a batch that was killed leaves its note behind, and ordinary jobs would vanish.
-bool BatchInProgress(const char* mutexName = folimar::kBatchMutexName);
+// The token of the batch document whose print program printed this job (the environment this
+// process inherited from it), when that batch still takes jobs: the named object the token names
+// exists. Nothing for a job of any other program, or of a batch that has ended or was killed. A
+// destination note or the batch mutex alone does not tell: while a batch runs, another program's
+// job would vanish into it.
+std::optional<std::string> RunningBatchToken();
 
 // Announces a captured job in folder: content goes into a temporary file first, which is then
 // renamed to the first job-id name from firstId on that is free, so that a reader finds the

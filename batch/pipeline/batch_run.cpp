@@ -5,11 +5,45 @@
 #include "batch/pipeline/default_printer.h"
 #include "files/folders.h"
 #include "files/small_file.h"
+#include "files/text_rules.h"
 #include "files/user_folders.h"
+#include "port/batch_job.h"
 #include "win/error_text.h"
 #include "win/thread_wait.h"
 
 namespace folimar {
+
+namespace {
+
+// The user's printer as it was before a batch: that printer, or no default printer at all.
+void PutBackDefaultPrinter(const std::string& saved)
+{
+    if (saved.empty())
+        ClearDefaultPrinter();
+    else
+        MakeDefaultPrinter(saved);
+}
+
+// The batch's own named object, held while the batch takes jobs: the ports hand a job to the
+// batch only while the object its token names exists. Its name is new for every batch.
+win::UniqueHandle CreateBatchObject(std::string& name, DWORD& error)
+{
+    DWORD tick = ::GetTickCount();
+    for (int tries = 0; tries < 100; ++tries, ++tick) {
+        name = porttool::BatchObjectName(::GetCurrentProcessId(), tick);
+        win::UniqueHandle object(::CreateMutexA(nullptr, FALSE, name.c_str()));
+        if (!object) {
+            error = win::LastErrorOr();
+            return {};
+        }
+        if (::GetLastError() != ERROR_ALREADY_EXISTS)
+            return object;
+    }
+    error = ERROR_ALREADY_EXISTS;
+    return {};
+}
+
+} // namespace
 
 std::string SpoolFolderPath()
 {
@@ -34,8 +68,9 @@ void RestorePrinterAfterLostBatch()
     win::UniqueHandle file(
         ::CreateFileA(note.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
     std::string name;
-    if (file && ReadSmallFile(file.get(), MAX_PATH, name) && !name.empty() && GetDefaultPrinterName() == kPrinterName)
-        MakeDefaultPrinter(name);
+    // An empty note: there was no default printer before the killed batch.
+    if (file && ReadSmallFile(file.get(), MAX_PATH, name) && GetDefaultPrinterName() == kPrinterName)
+        PutBackDefaultPrinter(name);
     file.reset();
     ::DeleteFileA(note.c_str());
 }
@@ -58,7 +93,8 @@ win::UniqueHandle CreateBatchMutex(const std::string& name, bool& alreadyRunning
 struct TBatch::TRun {
     TJobQueue jobs;
     TRowResults results;
-    win::UniqueHandle mutex; // closed by the print-files thread as it ends
+    win::UniqueHandle mutex;       // closed by the print-files thread as it ends
+    win::UniqueHandle batchObject; // likewise: from then on jobs go to the ordinary path
     std::string savedPrinter;
     std::string printerNote;
     win::UniqueHandle stop; // manual reset: seen by every wait of both threads
@@ -66,13 +102,15 @@ struct TBatch::TRun {
     win::UniqueHandle watcher;
     std::unique_ptr<TPrintFilesThread> printFiles;
 
-    // On the print-files thread, however its list ended: the user's printer comes back (unless it
-    // was the virtual printer; an empty or removed one cannot, and the virtual printer stays) and
-    // the mutex goes, so another batch may start.
+    // On the print-files thread, however its list ended: jobs are no longer taken, the user's
+    // printer comes back (unless it was the virtual printer; no default printer when there was
+    // none; a removed one cannot, and the virtual printer stays) and the mutex goes, so another
+    // batch may start.
     void WindUp()
     {
-        if (savedPrinter != kPrinterName)
-            MakeDefaultPrinter(savedPrinter);
+        batchObject.reset();
+        if (savedPrinter != kPrinterName && GetDefaultPrinterName() == kPrinterName)
+            PutBackDefaultPrinter(savedPrinter);
         mutex.reset();
     }
 
@@ -117,13 +155,26 @@ TBatchStart TBatch::Start(TBatchSetup setup, DWORD& error)
         return TBatchStart::Failed;
     }
 
+    std::string batchObject;
+    run->batchObject = CreateBatchObject(batchObject, error);
+    if (!run->batchObject)
+        return TBatchStart::Failed;
+
     run->savedPrinter = GetDefaultPrinterName();
+    // Kept until the batch ends, so that a killed run's printer can be put back at the next start:
+    // written (in a folder made for it on a new profile) before the printer is switched, and a
+    // batch that cannot note the printer does not switch it. Empty: there was no default printer.
+    run->printerNote = setup.printerNote;
+    if (!run->printerNote.empty() && run->savedPrinter != kPrinterName) {
+        if (!CreateFolderPath(std::string(FolderPart(run->printerNote))) ||
+            !WriteTextFile(run->printerNote, run->savedPrinter)) {
+            error = win::LastErrorOr();
+            ::DeleteFileA(run->printerNote.c_str());
+            return TBatchStart::Failed;
+        }
+    }
     if (run->savedPrinter != kPrinterName)
         MakeDefaultPrinter(kPrinterName);
-    // Kept until the batch ends, so that a killed run's printer can be put back at the next start.
-    run->printerNote = setup.printerNote;
-    if (!run->printerNote.empty() && run->savedPrinter != kPrinterName && !run->savedPrinter.empty())
-        WriteTextFile(run->printerNote, run->savedPrinter);
 
     // The spool folder is made here and nowhere else in a batch; captured jobs of earlier runs go.
     CreateFolderPath(setup.spoolFolder);
@@ -142,7 +193,7 @@ TBatchStart TBatch::Start(TBatchSetup setup, DWORD& error)
 
     run->printFiles = std::make_unique<TPrintFilesThread>(
         TPrintFilesSetup{setup.window, std::move(setup.entries), setup.spoolFolder, run->stop.get(), &run->jobs,
-                         setup.jobGraceMs, &run->results, setup.converter, setup.diskMargin});
+                         setup.jobGraceMs, &run->results, setup.converter, setup.diskMargin, batchObject});
     if (!run->printFiles->Start([r = run.get()] { r->WindUp(); }, error)) {
         run->WindUp();
         run->EndWatcher();

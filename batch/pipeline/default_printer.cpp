@@ -54,12 +54,8 @@ bool IsPrinterInstalledIn(const TProfileStore& store, const std::string& name)
     return InstalledEntry(store, name).has_value();
 }
 
-bool MakeDefaultPrinterIn(const TProfileStore& store, const std::string& name)
+bool ClearDefaultPrinterIn(const TProfileStore& store)
 {
-    const std::optional<std::string> entry = InstalledEntry(store, name);
-    if (!entry)
-        return false;
-    const std::string device = DeviceValueFor(name, *entry);
     // The empty value is written, not the key deleted, until the value reads back empty.
     int tries = 0;
     while (!store.read(kWindowsSection, kDeviceKey).empty()) {
@@ -67,7 +63,15 @@ bool MakeDefaultPrinterIn(const TProfileStore& store, const std::string& name)
             return false;
         store.write(kWindowsSection, kDeviceKey, "");
     }
-    return store.write(kWindowsSection, kDeviceKey, device);
+    return true;
+}
+
+bool MakeDefaultPrinterIn(const TProfileStore& store, const std::string& name)
+{
+    const std::optional<std::string> entry = InstalledEntry(store, name);
+    if (!entry)
+        return false;
+    return ClearDefaultPrinterIn(store) && store.write(kWindowsSection, kDeviceKey, DeviceValueFor(name, *entry));
 }
 
 namespace {
@@ -99,9 +103,33 @@ bool IsPrinterInstalled(const std::string& name)
     return IsPrinterInstalledIn(UserProfile(), name);
 }
 
+namespace {
+
+// What the system sends when the default printer changes: WM_SETTINGCHANGE with "windows", the
+// profile section that holds it. Programs that print to the default printer read it anew then.
+void BroadcastPrinterChange()
+{
+    static const char kSection[] = "windows";
+    DWORD_PTR answer = 0;
+    ::SendMessageTimeoutA(HWND_BROADCAST, WM_SETTINGCHANGE, 0, reinterpret_cast<LPARAM>(kSection),
+                          SMTO_ABORTIFHUNG | SMTO_NORMAL, kSettingChangeTimeoutMs, &answer);
+}
+
+} // namespace
+
 bool MakeDefaultPrinter(const std::string& name)
 {
-    return MakeDefaultPrinterIn(UserProfile(), name);
+    const bool made = MakeDefaultPrinterIn(UserProfile(), name);
+    if (made)
+        BroadcastPrinterChange();
+    return made;
+}
+
+bool ClearDefaultPrinter()
+{
+    const bool cleared = ClearDefaultPrinterIn(UserProfile());
+    BroadcastPrinterChange();
+    return cleared;
 }
 
 } // namespace folimar

@@ -13,8 +13,16 @@ std::string GetDefaultPrinterName();
 // Whether the profile's printer list holds a non-blank entry for name.
 bool IsPrinterInstalled(const std::string& name);
 
-// Makes name the default printer; false, with nothing changed, when it is not installed.
+// Makes name the default printer; false, with nothing changed, when it is not installed. After a
+// change every top-level window is told, as the system tells them, so that other programs print
+// to the new default.
 bool MakeDefaultPrinter(const std::string& name);
+
+// Leaves the user with no default printer, as before a batch that found none; told as above.
+bool ClearDefaultPrinter();
+
+// How long one window may take to answer the settings-change broadcast; a hung one is skipped.
+inline constexpr unsigned kSettingChangeTimeoutMs = 1000;
 
 // The rules below work on any store of profile strings; the routines above use the user profile.
 
@@ -53,5 +61,7 @@ bool IsPrinterInstalledIn(const TProfileStore& store, const std::string& name);
 // False, without writing the new value, also when the old value cannot be cleared within
 // kDeviceClearTries writes or the new value cannot be written.
 bool MakeDefaultPrinterIn(const TProfileStore& store, const std::string& name);
+// Clears "Device" as the switch does; false when it cannot be cleared within kDeviceClearTries.
+bool ClearDefaultPrinterIn(const TProfileStore& store);
 
 } // namespace folimar

@@ -12,6 +12,14 @@ void TJobQueue::Push(const TSpoolJob& job)
     ::SetEvent(wake_.get());
 }
 
+void TJobQueue::Clear()
+{
+    std::lock_guard<std::mutex> hold(lock_);
+    jobs_.clear();
+    if (!closed_)
+        ::ResetEvent(wake_.get());
+}
+
 void TJobQueue::Close()
 {
     std::lock_guard<std::mutex> hold(lock_);

@@ -34,6 +34,9 @@ public:
 
     // Any thread: adds a job at the end and wakes the taker.
     void Push(const TSpoolJob& job);
+    // Any thread: forgets the jobs not taken yet (a document's wait looks only at jobs that
+    // appeared after its print started). A closed queue stays closed.
+    void Clear();
     // Any thread: no job will come any more (the watcher has ended). Jobs already pushed are
     // still taken; then every wait ends with Closed.
     void Close();

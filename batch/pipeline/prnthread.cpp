@@ -3,8 +3,10 @@
 
 #include "base/printer_constants.h"
 #include "batch/pipeline/default_printer.h"
+#include "batch/pipeline/job_token.h"
 #include "batch/pipeline/print_queue_watcher.h"
 #include "batch/pipeline/row_conversion.h"
+#include "batch/rules/spool_job_rules.h"
 #include "files/folders.h"
 #include "files/small_file.h"
 #include "files/text_rules.h"
@@ -12,6 +14,7 @@
 #include "render/pdf_conversion.h"
 #include "render/pdf_output.h"
 #include "win/error_text.h"
+#include "port/batch_job.h"
 #include "win/thread_wait.h"
 
 #include <set>
@@ -64,7 +67,8 @@ std::optional<std::string> FindOrDeleteFiles(const std::string& pattern, bool de
 TPrintFilesThread::TPrintFilesThread(TPrintFilesSetup setup)
     : FWindowHandle(setup.window), FListView(std::move(setup.entries)), FSpoolFolder(std::move(setup.spoolFolder)),
       FStop(setup.stop), FJobs(setup.jobs), FJobGraceMs(setup.jobGraceMs), FResults(setup.results),
-      FConverter({setup.converter.empty() ? ConverterBesideProgram() : setup.converter, setup.stop, setup.diskMargin})
+      FConverter({setup.converter.empty() ? ConverterBesideProgram() : setup.converter, setup.stop, setup.diskMargin}),
+      FBatchObject(std::move(setup.batchObject))
 {
 }
 
@@ -149,6 +153,7 @@ void TPrintFilesThread::RunList()
             return;
         }
         Post(BATCH_ITEM_STARTED, i);
+        FJobToken = porttool::JobToken(FBatchObject, i);
         TRowResult result;
         if (entry.fields[kFieldPrintCommand] == kPostScriptCommand) {
             result = ConvertPostScriptDocument(entry);
@@ -209,11 +214,11 @@ TRowResult TPrintFilesThread::PrintDocument(const std::string& commandLine, cons
 {
     if (GetDefaultPrinterName() != kPrinterName)
         MakeDefaultPrinter(kPrinterName);
-    TRowResult outcome = Failed();
+    TRowResult result = Failed();
     TPrintProcess process;
     if (!WriteDestFile(FSpoolFolder, outputPath)) {
         // Without the note the port would not know where the job goes.
-    } else if (!StartPrintCommand(commandLine, process)) {
+    } else if (!StartPrintProgram(commandLine, process)) {
         ::DeleteFileA((FSpoolFolder + kDestNoteFileName).c_str());
     } else {
         bool started = true;
@@ -226,36 +231,43 @@ TRowResult TPrintFilesThread::PrintDocument(const std::string& commandLine, cons
         if (!started) {
             EndPrintCommand(process, true);
         } else {
-            outcome = WaitForJob(process, outputPath);
+            result = WaitForJob(process, outputPath);
             EndPrintCommand(process, false);
         }
     }
     FindOrDeleteFiles(FSpoolFolder + "*.*", true);
-    return outcome;
+    return result;
+}
+
+bool TPrintFilesThread::StartPrintProgram(const std::string& commandLine, TPrintProcess& process)
+{
+    // Reports of jobs that appeared before this print started belong to no job of this document.
+    FJobs->Clear();
+    TJobTokenScope token(FJobToken);
+    return StartPrintCommand(commandLine, process);
 }
 
 TRowResult TPrintFilesThread::WaitForJob(const TPrintProcess& process, const std::string& outputPath)
 {
-    std::optional<DWORD> lastAdded;
+    std::set<DWORD> added;                      // jobs that appeared since this document's print started
     HANDLE application = process.process.get(); // watched until it ends
     std::optional<DWORD> exitedAt;              // tick count when the print application ended
     for (;;) {
         // Once the print application has ended without a job, the job has a while to appear.
         DWORD timeout = INFINITE;
-        if (exitedAt && !lastAdded) {
+        if (exitedAt && added.empty()) {
             const DWORD waited = ::GetTickCount() - *exitedAt;
             if (waited >= FJobGraceMs)
-                return Failed();
+                return {TRowFailure::NoJob, {}, {}};
             timeout = FJobGraceMs - waited;
         }
         TSpoolJob job;
         switch (FJobs->Take(FStop, application, timeout, job)) {
         case TJobQueue::TWait::Stopped:
         case TJobQueue::TWait::Failed:
-            return Stopped();
+            return {TRowFailure::Stopped, {}, {}};
         case TJobQueue::TWait::Closed:
-            // No watcher reports jobs any more: this document's job will never be seen.
-            return Failed();
+            return {TRowFailure::Other, "print jobs can no longer be seen", {}};
         case TJobQueue::TWait::Signalled:
             application = nullptr;
             exitedAt = ::GetTickCount();
@@ -266,43 +278,57 @@ TRowResult TPrintFilesThread::WaitForJob(const TPrintProcess& process, const std
             break;
         }
         if (job.kind == JOB_ADDED) {
-            lastAdded = job.id;
+            added.insert(job.id);
             continue;
         }
-        // Only this document's own job makes its PDF; a finished job of another ends the wait
-        // without one.
-        if (!lastAdded || (job.id == *lastAdded && job.kind == JOB_FINISHED))
-            return CollectJob(job.id, outputPath);
-        return Failed();
+        // A job that was there before this document's print started cannot be its own.
+        if (job.kind != JOB_FINISHED || added.erase(job.id) == 0)
+            continue;
+        if (std::optional<TRowResult> result = CollectJob(job.id, outputPath))
+            return *result;
     }
 }
 
-TRowResult TPrintFilesThread::CollectJob(DWORD jobId, const std::string& outputPath)
+std::optional<TRowResult> TPrintFilesThread::CollectJob(DWORD jobId, const std::string& outputPath)
 {
     const std::string jobFile = FSpoolFolder + std::to_string(jobId);
-    std::string psPath;
+    std::string text;
     bool read = false;
     for (int attempt = 0; attempt < kJobFileTries && !Terminated(); ++attempt) {
         win::UniqueHandle file(
             ::CreateFileA(jobFile.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
         if (file) {
-            read = ReadSmallFile(file.get(), kMaxJobFileBytes, psPath);
+            read = ReadSmallFile(file.get(), kMaxJobFileBytes, text);
             break;
         }
         ::WaitForSingleObject(FStop, kJobFileRetryMs);
     }
     ::DeleteFileA(jobFile.c_str());
-    if (!read || psPath.empty())
-        return Terminated() ? Stopped() : Failed();
+    if (Terminated())
+        return TRowResult{TRowFailure::Stopped, {}, {}};
+    if (!read)
+        return TRowResult{TRowFailure::Other, "the print job could not be read", {}};
+    const porttool::TJobIdRecord job = porttool::ParseJobIdFile(text);
+    switch (JudgeJob(job, FSpoolFolder, FJobToken)) {
+    case TJobVerdict::Refuse:
+        // Whatever the file names is not ours to change or delete.
+        return TRowResult{TRowFailure::JobRefused, "not a job the virtual printer captured: " + job.psPath, {}};
+    case TJobVerdict::Discard:
+        // Another document's late or extra job: this document waits on for its own.
+        ::DeleteFileA(job.psPath.c_str());
+        return std::nullopt;
+    case TJobVerdict::Take:
+        break;
+    }
     TRowResult result = Stopped();
     if (!Terminated()) {
         try {
-            result = ConvertToPdfFile(psPath, outputPath);
+            result = ConvertToPdfFile(job.psPath, outputPath);
         } catch (...) {
             result = Failed("unexpected error");
         }
     }
-    ::DeleteFileA(psPath.c_str());
+    ::DeleteFileA(job.psPath.c_str());
     return result;
 }
 

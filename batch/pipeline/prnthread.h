@@ -34,6 +34,7 @@ struct TPrintFilesSetup {
     TRowResults* results = nullptr;          // each ended row's result, recorded before its status is posted
     std::string converter = {};              // the console converter that renders; empty: the one beside the program
     uint64_t diskMargin = kDiskMarginBytes;  // a render that leaves less free space on its disk fails "disk full"
+    std::string batchObject = {};            // the batch's named object; its rows' tokens are made from it
 };
 
 class TPrintFilesThread {
@@ -65,8 +66,12 @@ private:
     TRowResult PrintDocument(const std::string& commandLine, const std::string& ddeCommand,
                              const std::string& ddeApplication, const std::string& ddeTopic,
                              const std::string& outputPath);
+    // Starts the print program with the current row's token, after forgetting the job reports of
+    // earlier documents.
+    bool StartPrintProgram(const std::string& commandLine, TPrintProcess& process);
     TRowResult WaitForJob(const TPrintProcess& process, const std::string& outputPath);
-    TRowResult CollectJob(DWORD jobId, const std::string& outputPath);
+    // The row's result, or nothing when the job was not the document's (it is then deleted).
+    std::optional<TRowResult> CollectJob(DWORD jobId, const std::string& outputPath);
     // The PostScript file psFile as the PDF pdfPath, rendered by the converter process.
     TRowResult ConvertToPdfFile(const std::string& psFile, const std::string& pdfPath);
     bool WaitMilliseconds(DWORD ms);
@@ -78,6 +83,8 @@ private:
     TJobQueue* const FJobs;
     const DWORD FJobGraceMs;
     TRowResults* const FResults;
+    const std::string FBatchObject;
+    std::string FJobToken; // the token of the row being printed
     std::function<void()> FWindUp;
     std::optional<size_t> FCurrentItem; // started, no result posted yet
     TConverterProcess FConverter;       // started with the first conversion, ended with the list

@@ -1,8 +1,10 @@
-// Runs one batch without the batch window: batch_host [--stop-after MS] OUTFOLDER DOCUMENT...
+// Runs one batch without the batch window:
+//   batch_host [--stop-after MS | --stop-on FILE] OUTFOLDER DOCUMENT...
 // Plans each document as the batch list does (overwrite mode, PDFs in OUTFOLDER), starts the
 // print-files thread and the watcher as the window does, and prints each status message as it
 // arrives ("started 0", "done 0", "failed 1", "stopped", "finished"). With --stop-after, the batch
-// is stopped that many milliseconds after the first document started.
+// is stopped that many milliseconds after the first document started; with --stop-on, once FILE
+// exists (looked for every 100 ms).
 #include "base/printer_constants.h"
 #include "batch/window/batch_list_file.h"
 #include "batch/pipeline/batch_run.h"
@@ -19,14 +21,19 @@ namespace {
 using namespace folimar;
 
 constexpr UINT_PTR kStopTimer = 1;
+constexpr UINT_PTR kStopFileTimer = 2;
+constexpr UINT kStopFilePollMs = 100;
 
 TBatch gBatch;
 DWORD gStopAfter = 0;
+std::string gStopFile;
 
 LRESULT CALLBACK HostProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
 {
-    if (msg == WM_TIMER && wParam == kStopTimer) {
-        ::KillTimer(hwnd, kStopTimer);
+    const bool stopFileThere = msg == WM_TIMER && wParam == kStopFileTimer &&
+                               ::GetFileAttributesA(gStopFile.c_str()) != INVALID_FILE_ATTRIBUTES;
+    if (msg == WM_TIMER && (wParam == kStopTimer || stopFileThere)) {
+        ::KillTimer(hwnd, wParam);
         std::printf("stop\n");
         std::fflush(stdout);
         gBatch.Stop();
@@ -57,9 +64,12 @@ int main(int argc, char** argv)
     if (argc > 2 && std::string(argv[1]) == "--stop-after") {
         gStopAfter = static_cast<DWORD>(std::strtoul(argv[2], nullptr, 10));
         first = 3;
+    } else if (argc > 2 && std::string(argv[1]) == "--stop-on") {
+        gStopFile = argv[2];
+        first = 3;
     }
     if (argc - first < 1) {
-        std::fprintf(stderr, "usage: batch_host [--stop-after MS] OUTFOLDER DOCUMENT...\n");
+        std::fprintf(stderr, "usage: batch_host [--stop-after MS | --stop-on FILE] OUTFOLDER DOCUMENT...\n");
         return 2;
     }
     const std::string outFolder = WithTrailingBackslash(argv[first]);
@@ -100,6 +110,8 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "batch_host: the batch could not start (error %lu)\n", static_cast<unsigned long>(error));
         return 1;
     }
+    if (!gStopFile.empty())
+        ::SetTimer(window.get(), kStopFileTimer, kStopFilePollMs, nullptr);
     MSG msg;
     while (::GetMessageA(&msg, nullptr, 0, 0) > 0)
         ::DispatchMessageA(&msg);

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
-# Batch printing's stand-ins: while a batch prints (its mutex "FOLIMAR_MUTEX" exists) the port
-# stores each job in the spool folder as a .~ps file and announces it with a file named with the job id, whose
-# whole content is the .~ps file's path; print_text /p and print_dde (by DDE) print to the
+# Batch printing's stand-ins: a job whose print program carries the token of a batch that runs (the
+# batch's object exists) is stored by the port in the spool folder as a .~ps file and announced
+# with a file named with the job id, which holds the .~ps file's path and, on a line of its own,
+# the token; print_text /p and print_dde (by DDE) print to the
 # default printer and stay until WM_QUIT reaches them; printer_setup registers both as print
 # verbs. Without a batch the port starts the program as before.
 . "$(dirname "$0")/lib.sh"
@@ -28,15 +29,17 @@ wait_job_id() {
   done
   [ -n "$name" ] || fail "no job-id file in $spool: $(ls -A "$spool")"
   id_file=$spool/$name
-  ps=$(unixpath "$(cat "$id_file")")
+  ps=$(unixpath "$(head -n1 "$id_file")")
 }
 
 # check_job LABEL TITLE PAGES: the job-id file holds the full Windows path of a PostScript .~ps
-# file in the spool folder, with no terminator, of that title and page count.
+# file in the spool folder, then a line break and the print program's token, with no terminator;
+# the job has that title and page count.
 check_job() {
   local content LC_ALL=C
-  content=$(cat "$id_file")
-  expect "$1: job-id file has no terminator" "$(stat -c %s "$id_file")" "${#content}"
+  content=$(head -n1 "$id_file")
+  expect "$1: job-id file: the token" "$(sed -n 2p "$id_file")" "$FOLIMAR_JOB_TOKEN"
+  expect "$1: job-id file has no terminator" "$(stat -c %s "$id_file")" "$((${#content} + 1 + ${#FOLIMAR_JOB_TOKEN}))"
   [[ $content =~ ^C:\\users\\[^\\]+\\AppData\\Roaming\\QUORPSFILES\\TEMP\\[^\\]+\.~ps$ ]] ||
     fail "$1: job-id file content: $content"
   [ -s "$ps" ] || fail "$1: no captured job at $ps"
@@ -69,9 +72,11 @@ expect "HKCR .txt after registering again" "$(reg_default 'HKCR\.txt')" "Quorvel
 mkdir -p "$spool" "$jobs"
 rm -f "$spool"/*
 printf '%s' 'C:\users\me\Documents\doc.pdf' >"$spool/~dest.tmp"
-# A batch is at work while its mutex exists: held for the test until the file goes.
+# A batch takes jobs while its object exists: held for the test until the file goes. The print
+# programs (and so the port) inherit the token of one of its documents.
 touch "$work/batch"
-"$driver" hold-mutex FOLIMAR_MUTEX "$(winpath "$work/batch")" >"$work/held" &
+"$driver" hold-mutex FOLIMAR_BATCH_7e57_1 "$(winpath "$work/batch")" >"$work/held" &
+export FOLIMAR_JOB_TOKEN=FOLIMAR_BATCH_7e57_1/0
 holder=$!
 # It says so once it holds the mutex.
 wait_lines "$work/held" 1
@@ -145,7 +150,7 @@ grep -q 'the job is empty' "$work/err.txt" || fail "empty job message: $(cat "$w
 expect "spool folder after an empty job" "$(ls -A "$spool")" "~dest.tmp"
 
 # --- (c) Without a batch the port starts the program for the job, as before, even when a killed
-# batch left its "~dest.tmp".
+# batch left its "~dest.tmp" and the print program carries that batch's token.
 rm -f "$work/batch"
 wait "$holder"
 "$FOLIMAR_BIN/tools/print_text.exe" "$work/doc.txt"
