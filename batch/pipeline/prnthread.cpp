@@ -67,8 +67,8 @@ std::optional<std::string> FindOrDeleteFiles(const std::string& pattern, bool de
 TPrintFilesThread::TPrintFilesThread(TPrintFilesSetup setup)
     : FWindowHandle(setup.window), FListView(std::move(setup.entries)), FSpoolFolder(std::move(setup.spoolFolder)),
       FStop(setup.stop), FJobs(setup.jobs), FJobGraceMs(setup.jobGraceMs), FResults(setup.results),
-      FConverter({setup.converter.empty() ? ConverterBesideProgram() : setup.converter, setup.stop, setup.diskMargin}),
-      FBatchObject(std::move(setup.batchObject))
+      FBatchObject(std::move(setup.batchObject)),
+      FConverter({setup.converter.empty() ? ConverterBesideProgram() : setup.converter, setup.stop, setup.diskMargin})
 {
 }
 
