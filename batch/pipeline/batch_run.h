@@ -39,6 +39,8 @@ struct TBatchSetup {
     std::string printerNote;          // where the replaced default printer is noted; empty: nowhere
     std::string mutexName = kBatchMutexName;
     DWORD jobGraceMs = kJobGraceAfterExitMs;
+    DWORD printLimitMs = kPrintLimitSeconds * 1000; // a print program showing no job by then is ended
+    std::string printProgramNote;                   // where the running print program is noted; empty: nowhere
 };
 
 enum class TBatchStart {

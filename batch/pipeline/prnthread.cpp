@@ -2,7 +2,9 @@
 #include "batch/pipeline/prnthread.h"
 
 #include "base/printer_constants.h"
+#include "batch/rules/print_command_rules.h"
 #include "batch/pipeline/default_printer.h"
+#include "batch/pipeline/print_program_record.h"
 #include "batch/pipeline/print_queue_watcher.h"
 #include "files/folders.h"
 #include "files/small_file.h"
@@ -12,6 +14,7 @@
 #include "win/error_text.h"
 #include "win/thread_wait.h"
 
+#include <algorithm>
 #include <string>
 
 namespace folimar {
@@ -59,7 +62,8 @@ std::optional<std::string> FindOrDeleteFiles(const std::string& pattern, bool de
 
 TPrintFilesThread::TPrintFilesThread(TPrintFilesSetup setup)
     : FWindowHandle(setup.window), FListView(std::move(setup.entries)), FSpoolFolder(std::move(setup.spoolFolder)),
-      FStop(setup.stop), FJobs(setup.jobs), FJobGraceMs(setup.jobGraceMs), FResults(setup.results)
+      FStop(setup.stop), FJobs(setup.jobs), FJobGraceMs(setup.jobGraceMs), FPrintLimitMs(setup.printLimitMs),
+      FPrintProgramNote(std::move(setup.printProgramNote)), FResults(setup.results)
 {
 }
 
@@ -136,31 +140,27 @@ void TPrintFilesThread::RunList()
             return;
         }
         Post(BATCH_ITEM_STARTED, i);
-        TOutcome outcome;
-        if (entry.fields[kFieldPrintCommand] == kPostScriptCommand) {
-            outcome = ConvertPostScriptDocument(entry);
+        TRowResult result;
+        if (!FileExists(entry.fields[kFieldDocument])) {
+            // Gone since it was added: no print program would ever print it.
+            result = {TRowFailure::FileNotFound, {}, {}};
+        } else if (entry.fields[kFieldPrintCommand] == kPostScriptCommand) {
+            const TOutcome outcome = ConvertPostScriptDocument(entry);
+            result = outcome == TOutcome::Done      ? TRowResult{TRowFailure::None, {}, entry.fields[kFieldPdfPath]}
+                     : outcome == TOutcome::Stopped ? TRowResult{TRowFailure::Stopped, {}, {}}
+                                                    : TRowResult{TRowFailure::Other, {}, {}};
         } else {
-            const TPrintCommands commands = BuildPrintCommands(
-                entry.fields[kFieldPrintCommand], entry.fields[kFieldDdeCommand], entry.fields[kFieldDocument]);
-            // A document its command cannot name (a "%" in its path, say) is not converted: the
-            // row says so rather than keep its busy look.
-            outcome = !commands.printable
-                          ? TOutcome::Failed
-                          : PrintDocument(commands.commandLine, commands.ddeCommand, entry.fields[kFieldDdeApplication],
-                                          entry.fields[kFieldDdeTopic], entry.fields[kFieldPdfPath]);
+            result = PrintEntry(entry);
         }
-        if (outcome == TOutcome::Failed) {
-            Finish(i, {TRowFailure::Other, {}, {}});
+        if (!result.Made() && result.failure != TRowFailure::Stopped) {
+            Finish(i, std::move(result));
             continue;
         }
         if (Terminated()) {
             Post(BATCH_STOPPED);
             return;
         }
-        if (outcome == TOutcome::Done)
-            Finish(i, {TRowFailure::None, {}, entry.fields[kFieldPdfPath]});
-        else
-            Finish(i, {TRowFailure::Stopped, {}, {}});
+        Finish(i, std::move(result));
     }
 }
 
@@ -179,36 +179,73 @@ TPrintFilesThread::TOutcome TPrintFilesThread::ConvertPostScriptDocument(const T
     return made ? TOutcome::Done : TOutcome::Failed;
 }
 
-TPrintFilesThread::TOutcome TPrintFilesThread::PrintDocument(const std::string& commandLine,
-                                                             const std::string& ddeCommand,
-                                                             const std::string& ddeApplication,
-                                                             const std::string& ddeTopic, const std::string& outputPath)
+TRowResult TPrintFilesThread::PrintEntry(const TBatchEntry& entry)
+{
+    const std::optional<std::string> name = NameForPrintProgram(entry.fields[kFieldDocument]);
+    if (!name)
+        return {
+            TRowFailure::NameNotPrintable, "it has characters outside the system's code page and no short name", {}};
+    const TPrintCommands commands =
+        BuildPrintCommands(entry.fields[kFieldPrintCommand], entry.fields[kFieldDdeCommand], *name);
+    // A print command with no place for the document, or with a placeholder it cannot fill,
+    // prints nothing of it.
+    if (!commands.printable)
+        return {TRowFailure::NoPrintCommand, LowerAscii(FileExtension(entry.fields[kFieldDocument])), {}};
+    return PrintDocument(commands.commandLine, commands.ddeCommand, entry.fields[kFieldDdeApplication],
+                         entry.fields[kFieldDdeTopic], entry.fields[kFieldPdfPath]);
+}
+
+TRowResult TPrintFilesThread::PrintDocument(const std::string& commandLine, const std::string& ddeCommand,
+                                            const std::string& ddeApplication, const std::string& ddeTopic,
+                                            const std::string& outputPath)
 {
     if (GetDefaultPrinterName() != kPrinterName)
         MakeDefaultPrinter(kPrinterName);
-    TOutcome outcome = TOutcome::Failed;
+    TRowResult result{TRowFailure::Other, {}, {}};
     TPrintProcess process;
     if (!WriteDestFile(FSpoolFolder, outputPath)) {
         // Without the note the port would not know where the job goes.
+        result.detail = "cannot write the printer's note in " + FSpoolFolder;
     } else if (!StartPrintCommand(commandLine, process)) {
+        result = {TRowFailure::PrintProgramFailed, win::SystemErrorText(win::LastErrorOr()), {}};
         ::DeleteFileA((FSpoolFolder + kDestNoteFileName).c_str());
     } else {
+        const TPrintProgramRecord record(FPrintProgramNote, process);
         bool started = true;
         // The job queue is no message queue: the conversation's own message loop takes nothing
         // of the watcher's.
         if (!ddeCommand.empty() && WaitMilliseconds(kDdePauseMs)) {
             const TDdeTarget target = DdeTargetFor(commandLine, ddeApplication, ddeTopic);
-            started = ExecuteDdeCommand(target.application, target.topic, ddeCommand, kDdeConnectWaitMs);
+            started = ExecuteDdeCommand(target.application, target.topic, ddeCommand, kDdeConnectWaitMs, FStop);
         }
-        if (!started) {
-            EndPrintCommand(process, true);
-        } else {
+        TOutcome outcome = TOutcome::Stopped;
+        if (!started)
+            outcome = Terminated() ? TOutcome::Stopped : TOutcome::Failed;
+        else
             outcome = WaitForJob(process, outputPath);
-            EndPrintCommand(process, false);
+        // A program that printed is asked to quit; one stopped, overdue or refused goes at once.
+        EndPrintCommand(process, outcome != TOutcome::Done);
+        switch (outcome) {
+        case TOutcome::Done:
+            result = {TRowFailure::None, {}, outputPath};
+            break;
+        case TOutcome::Stopped:
+            result = {TRowFailure::Stopped, {}, {}};
+            break;
+        case TOutcome::NotPrinted:
+            result = {TRowFailure::NotPrinted, {}, {}};
+            break;
+        case TOutcome::NoJob:
+            result = {TRowFailure::NoJob, {}, {}};
+            break;
+        case TOutcome::Failed:
+            if (!started)
+                result = {TRowFailure::PrintProgramFailed, "it did not take the DDE command", {}};
+            break;
         }
     }
     FindOrDeleteFiles(FSpoolFolder + "*.*", true);
-    return outcome;
+    return result;
 }
 
 TPrintFilesThread::TOutcome TPrintFilesThread::WaitForJob(const TPrintProcess& process, const std::string& outputPath)
@@ -216,14 +253,22 @@ TPrintFilesThread::TOutcome TPrintFilesThread::WaitForJob(const TPrintProcess& p
     std::optional<DWORD> lastAdded;
     HANDLE application = process.process.get(); // watched until it ends
     std::optional<DWORD> exitedAt;              // tick count when the print application ended
+    const DWORD startedAt = ::GetTickCount();
     for (;;) {
-        // Once the print application has ended without a job, the job has a while to appear.
+        // Until a job appears the print program has its limit; once it has ended without one,
+        // the job has a while to appear.
         DWORD timeout = INFINITE;
+        if (!lastAdded) {
+            const DWORD waited = ::GetTickCount() - startedAt;
+            if (waited >= FPrintLimitMs)
+                return TOutcome::NotPrinted;
+            timeout = FPrintLimitMs - waited;
+        }
         if (exitedAt && !lastAdded) {
             const DWORD waited = ::GetTickCount() - *exitedAt;
             if (waited >= FJobGraceMs)
-                return TOutcome::Failed;
-            timeout = FJobGraceMs - waited;
+                return TOutcome::NoJob;
+            timeout = std::min(timeout, FJobGraceMs - waited);
         }
         TSpoolJob job;
         switch (FJobs->Take(FStop, application, timeout, job)) {

@@ -31,6 +31,11 @@ struct TPrintFilesSetup {
     TJobQueue* jobs = nullptr;               // what the watcher reports
     DWORD jobGraceMs = kJobGraceAfterExitMs; // then a document whose application ended without a job fails
     TRowResults* results = nullptr;          // each ended row's result, recorded before its status is posted
+
+    // Then a print program that shows no job of its document is ended and the row fails.
+    DWORD printLimitMs = kPrintLimitSeconds * 1000;
+    // Where the running print program is noted; empty: nowhere.
+    std::string printProgramNote;
 };
 
 class TPrintFilesThread {
@@ -51,7 +56,7 @@ public:
     bool Started() const { return FThread.valid(); }
 
 private:
-    enum class TOutcome { Done, Failed, Stopped };
+    enum class TOutcome { Done, Failed, Stopped, NotPrinted, NoJob };
 
     static DWORD WINAPI ThreadProc(LPVOID self);
     void Execute();
@@ -61,9 +66,11 @@ private:
     // Records the row's result, then posts BATCH_ITEM_DONE or BATCH_ITEM_FAILED.
     void Finish(size_t index, TRowResult result);
     TOutcome ConvertPostScriptDocument(const TBatchEntry& entry);
-    TOutcome PrintDocument(const std::string& commandLine, const std::string& ddeCommand,
-                           const std::string& ddeApplication, const std::string& ddeTopic,
-                           const std::string& outputPath);
+    // A document printed by its file type's print command.
+    TRowResult PrintEntry(const TBatchEntry& entry);
+    TRowResult PrintDocument(const std::string& commandLine, const std::string& ddeCommand,
+                             const std::string& ddeApplication, const std::string& ddeTopic,
+                             const std::string& outputPath);
     TOutcome WaitForJob(const TPrintProcess& process, const std::string& outputPath);
     bool CollectJob(DWORD jobId, const std::string& outputPath);
     bool WaitMilliseconds(DWORD ms);
@@ -74,6 +81,8 @@ private:
     const HANDLE FStop;
     TJobQueue* const FJobs;
     const DWORD FJobGraceMs;
+    const DWORD FPrintLimitMs;
+    const std::string FPrintProgramNote;
     TRowResults* const FResults;
     std::function<void()> FWindUp;
     std::optional<size_t> FCurrentItem; // started, no result posted yet
