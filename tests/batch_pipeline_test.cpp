@@ -331,8 +331,9 @@ protected:
     // test's to write.
     TBatchEntry Entry(const std::string& document, const std::string& command, const std::string& pdf)
     {
-        if (command != kPostScriptCommand && !FileExists(document))
+        if (command != kPostScriptCommand && !FileExists(document)) {
             EXPECT_TRUE(WriteFileBytes(document, "a document\r\n"));
+        }
         TBatchEntry e;
         e.caption = document;
         e.fields[kFieldPrintCommand] = command;
@@ -351,9 +352,15 @@ protected:
         jobs_ = std::make_unique<TJobQueue>();
         EXPECT_TRUE(CreateFolderPath(spool_));
         results_ = std::make_unique<TRowResults>();
-        thread_ = std::make_unique<TPrintFilesThread>(TPrintFilesSetup{window_.get(), std::move(entries), spool_,
-                                                                       stop_.get(), jobs_.get(), jobGraceMs,
-                                                                       results_.get(), printLimitMs});
+        thread_ = std::make_unique<TPrintFilesThread>(TPrintFilesSetup{window_.get(),
+                                                                       std::move(entries),
+                                                                       spool_,
+                                                                       stop_.get(),
+                                                                       jobs_.get(),
+                                                                       jobGraceMs,
+                                                                       results_.get(),
+                                                                       printLimitMs,
+                                                                       {}});
         return *thread_;
     }
 
