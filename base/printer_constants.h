@@ -18,6 +18,8 @@ inline constexpr char kPsTempFileName[] = "~tmpps.ps";
 inline constexpr char kCapturedJobPattern[] = "*.~ps";
 // In the data folder while a batch runs: the default printer to put back should the run be killed.
 inline constexpr char kPrinterNoteFileName[] = "~printer.tmp";
+// In the data folder while a batch's print program runs: the program to end should the run be killed.
+inline constexpr char kPrintProgramNoteFileName[] = "~printprog.tmp";
 inline constexpr char kBatchMutexName[] = "FOLIMAR_MUTEX";
 
 // Arguments of the port's command line, counted from 1 with the job file first.

@@ -92,4 +92,15 @@ bool FitsAnsiCodePage(const WCHAR* wide, int units)
     return !lossy;
 }
 
+bool FitsLegacyAnsiCodePage(std::string_view text)
+{
+    const std::vector<WCHAR> wide = ToWide(CP_ACP, text);
+    if (wide.empty())
+        return text.empty();
+    BOOL usedDefault = FALSE;
+    const int bytes = ::WideCharToMultiByte(LegacyAnsiCodePage(), WC_NO_BEST_FIT_CHARS, wide.data(),
+                                            static_cast<int>(wide.size()), nullptr, 0, nullptr, &usedDefault);
+    return bytes > 0 && !usedDefault;
+}
+
 } // namespace folimar

@@ -24,4 +24,8 @@ std::string Utf8ToAnsiName(const std::string& utf8);
 // Whether the program's ANSI code page holds every one of the units of wide text exactly.
 bool FitsAnsiCodePage(const WCHAR* wide, int units);
 
+// Whether text in the program's ANSI code page has an exact form in the legacy ANSI code page
+// (LegacyAnsiCodePage), the one a program without a UTF-8 manifest reads its command line in.
+bool FitsLegacyAnsiCodePage(std::string_view text);
+
 } // namespace folimar

@@ -13,6 +13,7 @@
 #include "port/batch_job.h"
 #include "tests/gs_available.h"
 #include "tests/pdf_info.h"
+#include "tests/print_app_stub.h"
 #include "tests/temp_dir.h"
 #include "tests/test_window.h"
 
@@ -53,8 +54,13 @@ protected:
             thread_->WaitFor();
     }
 
+    // A document to print exists (the thread fails one that has gone); PostScript ones are the
+    // test's to write.
     TBatchEntry Entry(const std::string& document, const std::string& command, const std::string& pdf)
     {
+        if (command != kPostScriptCommand && !FileExists(document)) {
+            EXPECT_TRUE(WriteFileBytes(document, "a document\r\n"));
+        }
         TBatchEntry e;
         e.caption = document;
         e.fields[kFieldPrintCommand] = command;
@@ -64,15 +70,19 @@ protected:
     }
 
     // A new thread over entries with a new job queue; the spool folder exists, as a batch makes it.
-    TPrintFilesThread& Make(std::vector<TBatchEntry> entries, DWORD jobGraceMs = kJobGraceAfterExitMs)
+    TPrintFilesThread& Make(std::vector<TBatchEntry> entries, DWORD jobGraceMs = kJobGraceAfterExitMs,
+                            DWORD printLimitMs = kPrintLimitSeconds * 1000)
     {
         if (thread_)
             thread_->WaitFor();
         thread_.reset();
         jobs_ = std::make_unique<TJobQueue>();
         EXPECT_TRUE(CreateFolderPath(spool_));
-        thread_ = std::make_unique<TPrintFilesThread>(TPrintFilesSetup{
-            window_.get(), std::move(entries), spool_, stop_.get(), jobs_.get(), jobGraceMs, &results_, batchObject_});
+        TPrintFilesSetup setup{window_.get(), std::move(entries), spool_, stop_.get(), jobs_.get(), jobGraceMs};
+        setup.results = &results_;
+        setup.batchObject = batchObject_;
+        setup.printLimitMs = printLimitMs;
+        thread_ = std::make_unique<TPrintFilesThread>(std::move(setup));
         return *thread_;
     }
 
@@ -168,7 +178,7 @@ TEST_F(PrintFilesRun, DocumentsWithoutAUsableCommandFailWithoutStartingAnything)
 {
     const auto got = Run({Entry(folder_ + "a.xyz", "viewer.exe /p", folder_ + "a.pdf"),
                           Entry(folder_ + "b.xyz", "", folder_ + "b.pdf"),
-                          Entry(folder_ + "100% done.txt", quickCommand_, folder_ + "c.pdf")});
+                          Entry(folder_ + "c.XYZ", "viewer.exe /p \"%1\" %2", folder_ + "c.pdf")});
     EXPECT_EQ(got, (std::vector<Status>{{BATCH_ITEM_STARTED, 0},
                                         {BATCH_ITEM_FAILED, 0},
                                         {BATCH_ITEM_STARTED, 1},
@@ -176,7 +186,48 @@ TEST_F(PrintFilesRun, DocumentsWithoutAUsableCommandFailWithoutStartingAnything)
                                         {BATCH_ITEM_STARTED, 2},
                                         {BATCH_ITEM_FAILED, 2},
                                         {BATCH_FINISHED, 0}}));
+    for (size_t row = 0; row < 3; ++row)
+        EXPECT_EQ(RowFailureText(*results_.Get(row)), "no program can print .xyz files") << row;
     EXPECT_FALSE(FileExists(spool_ + kDestNoteFileName)) << "nothing was printed";
+}
+
+TEST_F(PrintFilesRun, ADocumentGoneSinceItWasAddedFailsAtOnceAsNotFound)
+{
+    TBatchEntry gone = Entry(folder_ + "gone.txt", quickCommand_, folder_ + "gone.pdf");
+    TBatchEntry goneScript = Entry(folder_ + "gone.ps", ".ps", folder_ + "gone.ps.pdf");
+    ASSERT_TRUE(::DeleteFileA(gone.fields[kFieldDocument].c_str()));
+    // The grace is longer than the test's patience: only the check before printing ends the row.
+    TPrintFilesThread& thread = Make({gone, goneScript}, 600000);
+    Start(thread);
+    EXPECT_EQ(Collect(thread), (std::vector<Status>{{BATCH_ITEM_STARTED, 0},
+                                                    {BATCH_ITEM_FAILED, 0},
+                                                    {BATCH_ITEM_STARTED, 1},
+                                                    {BATCH_ITEM_FAILED, 1},
+                                                    {BATCH_FINISHED, 0}}));
+    for (size_t row = 0; row < 2; ++row)
+        EXPECT_EQ(RowFailureText(*results_.Get(row)), "file not found") << row;
+    EXPECT_FALSE(FileExists(spool_ + kDestNoteFileName)) << "nothing was printed";
+}
+
+TEST_F(PrintFilesRun, APrintProgramThatShowsNoJobWithinTheLimitIsEndedAndItsRowFails)
+{
+    // A program that takes the document and never prints; it holds a mutex while it lives.
+    const std::string mutexName = "FolimarNeverPrints" + std::to_string(::GetCurrentProcessId());
+    const std::string command = "\"" + testing_support::StubProgram() + "\" hold " + mutexName + " \"%1\"";
+    TPrintFilesThread& thread = Make({Entry(folder_ + "a.txt", command, folder_ + "a.pdf")}, 600000, 3000);
+    Start(thread);
+    EXPECT_EQ(Collect(thread),
+              (std::vector<Status>{{BATCH_ITEM_STARTED, 0}, {BATCH_ITEM_FAILED, 0}, {BATCH_FINISHED, 0}}));
+    EXPECT_EQ(results_.Get(0)->failure, TRowFailure::NotPrinted);
+    // Ended before its 60 s: its mutex is abandoned, or it never lived to take it.
+    win::UniqueHandle mutex(::OpenMutexA(SYNCHRONIZE, FALSE, mutexName.c_str()));
+    if (mutex) {
+        const DWORD waited = ::WaitForSingleObject(mutex.get(), 30000);
+        EXPECT_EQ(waited, static_cast<DWORD>(WAIT_ABANDONED)) << "the print program still runs";
+        if (waited != WAIT_TIMEOUT)
+            ::ReleaseMutex(mutex.get());
+    }
+    EXPECT_EQ(FileNamesIn(spool_), std::vector<std::string>{});
 }
 
 TEST_F(PrintFilesRun, APrintCommandThatCannotStartFailsAndLeavesNoDestFile)

@@ -4,16 +4,63 @@
 //     <wShowWindow>") and ends with exit code 0.
 //   print_app_stub exit CODE: ends at once with CODE.
 //   print_app_stub ignore READY_EVENT: like the first form, but never takes WM_QUIT (ends after 60 s).
+//   print_app_stub hold MUTEX [ANY...]: owns the named mutex MUTEX for 60 s and ends; the mutex is
+//     left abandoned when the process is ended before.
+//   print_app_stub spawn MUTEX STUB: starts "STUB hold MUTEX" (STUB: this program's path), waits
+//     until the mutex exists and ends: a print program that leaves a child running.
 #include <windows.h>
 
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 
+namespace {
+
+constexpr DWORD kHoldMs = 60000;
+
+int Hold(const char* mutexName)
+{
+    HANDLE mutex = ::CreateMutexA(nullptr, TRUE, mutexName);
+    if (!mutex)
+        return 3;
+    ::Sleep(kHoldMs);
+    ::ReleaseMutex(mutex);
+    ::CloseHandle(mutex);
+    return 0;
+}
+
+int Spawn(const char* self, const char* mutexName)
+{
+    char line[1024];
+    std::snprintf(line, sizeof line, "\"%s\" hold %s", self, mutexName);
+    STARTUPINFOA startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION info{};
+    if (!::CreateProcessA(nullptr, line, nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &info))
+        return 3;
+    ::CloseHandle(info.hThread);
+    ::CloseHandle(info.hProcess);
+    for (int i = 0; i < 300; ++i) {
+        HANDLE mutex = ::OpenMutexA(SYNCHRONIZE, FALSE, mutexName);
+        if (mutex) {
+            ::CloseHandle(mutex);
+            return 0;
+        }
+        ::Sleep(100);
+    }
+    return 4;
+}
+
+} // namespace
+
 int main(int argc, char** argv)
 {
     if (argc == 3 && std::strcmp(argv[1], "exit") == 0)
         return std::atoi(argv[2]);
+    if (argc >= 3 && std::strcmp(argv[1], "hold") == 0)
+        return Hold(argv[2]);
+    if (argc == 4 && std::strcmp(argv[1], "spawn") == 0)
+        return Spawn(argv[3], argv[2]);
     if (argc != 3)
         return 2;
     const bool ignore = std::strcmp(argv[1], "ignore") == 0;

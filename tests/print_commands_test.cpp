@@ -5,6 +5,7 @@
 #include "batch/pipeline/print_commands.h"
 #include "files/folders.h"
 #include "files/text_rules.h"
+#include "tests/print_app_stub.h"
 #include "tests/temp_dir.h"
 #include "win/program_path.h"
 
@@ -14,6 +15,7 @@
 
 using namespace folimar;
 using testing_support::ReadFileBytes;
+using testing_support::StubProgram;
 using testing_support::TempDir;
 
 namespace {
@@ -76,13 +78,27 @@ TEST(BuildPrintCommandsWith, PrintableWhenTheCommandLineOrTheDdeCommandNamesTheD
          "[open(\"%1\")]",
          doc,
          {"p.exe C:\\docs\\a.doc %2", "[open(\"C:\\docs\\a.doc\")]", true}},
-        {"a path with %", "p.exe \"%1\"", "", "C:\\100%\\a.doc", {"p.exe \"C:\\100%\\a.doc\"", "", false}},
+        {"a path with % is the real name",
+         "p.exe \"%1\"",
+         "",
+         "C:\\100%\\a.doc",
+         {"p.exe \"C:\\100%\\a.doc\"", "", true}},
+        {"a name like a variable stays as it is",
+         "p.exe \"%1\"",
+         "",
+         "C:\\d\\%APPS%.txt",
+         {"p.exe \"C:\\d\\%APPS%.txt\"", "", true}},
         {"a path with %, also through DDE",
          "p.exe \"%1\"",
          "[print(\"%1\")]",
          "C:\\100%\\a.doc",
-         {"p.exe \"C:\\100%\\a.doc\"", "[print(\"C:\\100%\\a.doc\")]", false}},
-        {"a path holding the placeholder", "p.exe %1", "", "C:\\%1\\a", {"p.exe C:\\%1\\a", "", false}},
+         {"p.exe \"C:\\100%\\a.doc\"", "[print(\"C:\\100%\\a.doc\")]", true}},
+        {"a path holding the placeholder", "p.exe %1", "", "C:\\%1\\a", {"p.exe C:\\%1\\a", "", true}},
+        {"a path with %, named only through DDE",
+         "p.exe /dde",
+         "[print(\"%1\")]",
+         "C:\\100%\\a.doc",
+         {"p.exe /dde", "[print(\"C:\\100%\\a.doc\")]", true}},
         {"%% before the placeholder", "p.exe %%1", "", doc, {"p.exe %C:\\docs\\a.doc", "", false}},
         {"neither names the document", "p.exe /p", "", doc, {"p.exe /p", "", false}},
         {"the DDE command names it",
@@ -178,14 +194,6 @@ TEST(DdeTargetFor, GivesTheShellsDefaultsForWhatTheTypeLeavesEmpty)
     };
     for (const Case& c : cases)
         EXPECT_EQ(DdeTargetFor(c.commandLine, c.application, c.topic), c.expected) << c.commandLine;
-}
-
-// The test's print application, beside the test program (the Winelib build's program is the .so).
-std::string StubProgram()
-{
-    const std::string folder(FolderPart(win::ProgramPath()));
-    const std::string so = folder + "print_app_stub.exe.so";
-    return FileExists(so) ? so : folder + "print_app_stub.exe";
 }
 
 // A running print application: started through StartPrintCommand, ready once its message queue

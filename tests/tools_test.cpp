@@ -310,8 +310,39 @@ INSTANTIATE_TEST_SUITE_P(
                       LayoutCase{"form feed", "a\fb\n\fc", {80, 60}, {{"a"}, {"b"}, {"c"}}},
                       LayoutCase{"form feeds make no blank page", "\fa\f\f", {80, 60}, {{"a"}}},
                       LayoutCase{"line end after a form feed", "a\f\nb", {80, 60}, {{"a"}, {"", "b"}}},
-                      LayoutCase{"tiny size", "ab", {0, 0}, {{"a"}, {"b"}}}),
+                      LayoutCase{"tiny size", "ab", {0, 0}, {{"a"}, {"b"}}},
+                      // UTF-8: a column is a character, and a wrap never cuts one.
+                      LayoutCase{"wide characters wrap by characters",
+                                 "Caf\xC3\xA9 cr\xC3\xA8me",
+                                 {4, 60},
+                                 {{"Caf\xC3\xA9", " cr\xC3\xA8", "me"}}},
+                      LayoutCase{"tabs count characters", "\xCE\xA9\tx", {80, 60}, {{"\xCE\xA9       x"}}},
+                      LayoutCase{"characters of three bytes",
+                                 "\xE6\x97\xA5\xE6\x9C\xAC\xE8\xAA\x9E",
+                                 {2, 60},
+                                 {{"\xE6\x97\xA5\xE6\x9C\xAC", "\xE8\xAA\x9E"}}}),
     CaseName());
+
+TEST(Utf8TextOf, TakesTheByteOrderMarkOrValidUtf8AndLeavesOtherTextToTheCodePage)
+{
+    struct Case {
+        const char* what;
+        std::string bytes;
+        std::optional<std::string> expected;
+    } cases[] = {
+        {"ASCII", "plain\r\n", "plain\r\n"},
+        {"UTF-8", "Caf\xC3\xA9 cr\xC3\xA8me", "Caf\xC3\xA9 cr\xC3\xA8me"},
+        {"byte-order mark dropped", "\xEF\xBB\xBF" "Caf\xC3\xA9", "Caf\xC3\xA9"},
+        {"only the mark", "\xEF\xBB\xBF", ""},
+        {"code page 1252", "Caf\xE9 cr\xE8me", std::nullopt},
+        {"a cut UTF-8 character", "Caf\xC3", std::nullopt},
+        {"empty", "", ""},
+    };
+    for (const Case& c : cases) {
+        const std::optional<std::string_view> got = Utf8TextOf(c.bytes);
+        EXPECT_EQ(got ? std::optional<std::string>(*got) : std::nullopt, c.expected) << c.what;
+    }
+}
 
 struct PrintArgsCase {
     const char* name;

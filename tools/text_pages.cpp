@@ -1,11 +1,19 @@
 // Page layout of a plain text.
 #include "tools/text_pages.h"
 
+#include "files/text_rules.h"
+
 #include <algorithm>
 
 namespace porttool {
 
 namespace {
+
+// The first byte of a character, not one of the bytes that continue it.
+bool StartsCharacter(char c)
+{
+    return (static_cast<unsigned char>(c) & 0xC0) != 0x80;
+}
 
 class PageBuilder {
 public:
@@ -13,21 +21,35 @@ public:
 
     void Add(char c)
     {
-        if (c == '\t')
-            line_.append(kTabWidth - line_.size() % kTabWidth, ' ');
-        else
-            line_ += c;
+        if (c == '\t') {
+            const size_t spaces = kTabWidth - width_ % kTabWidth;
+            line_.append(spaces, ' ');
+            width_ += spaces;
+            return;
+        }
+        line_ += c;
+        if (StartsCharacter(c))
+            ++width_;
     }
 
-    // Ends the current line, wrapped to the page width.
+    // Ends the current line, wrapped to the page width; a character is never cut.
     void EndLine()
     {
-        size_t at = 0;
-        do {
-            Put(line_.substr(at, static_cast<size_t>(columns_)));
-            at += static_cast<size_t>(columns_);
-        } while (at < line_.size());
+        size_t start = 0;
+        size_t characters = 0;
+        for (size_t at = 0; at < line_.size(); ++at) {
+            if (!StartsCharacter(line_[at]))
+                continue;
+            if (characters == static_cast<size_t>(columns_)) {
+                Put(line_.substr(start, at - start));
+                start = at;
+                characters = 0;
+            }
+            ++characters;
+        }
+        Put(line_.substr(start));
         line_.clear();
+        width_ = 0;
     }
 
     // A form feed: what follows goes on a new page, if anything follows.
@@ -61,10 +83,21 @@ private:
     int lines_;
     bool breakPending_ = false;
     std::string line_;
+    size_t width_ = 0; // characters in line_
     std::vector<Page> pages_;
 };
 
 } // namespace
+
+std::optional<std::string_view> Utf8TextOf(std::string_view bytes)
+{
+    constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
+    if (bytes.starts_with(kByteOrderMark))
+        return bytes.substr(kByteOrderMark.size());
+    if (folimar::IsValidUtf8(bytes))
+        return bytes;
+    return std::nullopt;
+}
 
 std::vector<Page> PaginateText(std::string_view text, PageSize size)
 {

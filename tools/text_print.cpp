@@ -40,13 +40,39 @@ bool ReadWholeFile(const std::string& path, std::string& data)
     }
 }
 
+// Text in the ANSI code page as UTF-8.
+std::string AnsiToUtf8(std::string_view bytes)
+{
+    if (bytes.empty())
+        return {};
+    const int size = static_cast<int>(bytes.size());
+    const int units = ::MultiByteToWideChar(CP_ACP, 0, bytes.data(), size, nullptr, 0);
+    std::vector<WCHAR> wide(static_cast<size_t>(std::max(units, 0)));
+    if (units <= 0 || !::MultiByteToWideChar(CP_ACP, 0, bytes.data(), size, wide.data(), units))
+        return {};
+    const int length = ::WideCharToMultiByte(CP_UTF8, 0, wide.data(), units, nullptr, 0, nullptr, nullptr);
+    std::string utf8(static_cast<size_t>(std::max(length, 0)), '\0');
+    if (length > 0)
+        ::WideCharToMultiByte(CP_UTF8, 0, wide.data(), units, utf8.data(), length, nullptr, nullptr);
+    return utf8;
+}
+
+// A text file is UTF-8 when it says so with a byte-order mark or is valid UTF-8; other text is
+// in the ANSI code page, as Windows' own text programs take it.
+std::string TextOfFile(std::string_view bytes)
+{
+    if (const std::optional<std::string_view> utf8 = Utf8TextOf(bytes))
+        return std::string(*utf8);
+    return AnsiToUtf8(bytes);
+}
+
 bool Print(HDC dc, const std::string& documentName, const std::string& text, std::string& error)
 {
     const int dpiX = ::GetDeviceCaps(dc, LOGPIXELSX);
     const int dpiY = ::GetDeviceCaps(dc, LOGPIXELSY);
-    win::Font font(::CreateFontA(-::MulDiv(kPointSize, dpiY, 72), 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, ANSI_CHARSET,
-                                 OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, FIXED_PITCH | FF_MODERN,
-                                 "Courier New"));
+    win::Font font(::CreateFontA(-::MulDiv(kPointSize, dpiY, 72), 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE,
+                                 DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
+                                 FIXED_PITCH | FF_MODERN, "Courier New"));
     if (!font)
         return Failed(error, "cannot make the font");
     win::SelectedObject selected(dc, font.get());
@@ -67,7 +93,9 @@ bool Print(HDC dc, const std::string& documentName, const std::string& text, std
             return Failed(error, "cannot start a page");
         int y = top;
         for (const std::string& line : page) {
-            ::TextOutA(dc, left, y, line.data(), static_cast<int>(line.size()));
+            // Every character as it is, whatever the code page of this program.
+            const std::u16string wide = folimar::Utf8ToUtf16(line);
+            ::TextOutW(dc, left, y, reinterpret_cast<const WCHAR*>(wide.data()), static_cast<int>(wide.size()));
             y += lineHeight;
         }
         if (::EndPage(dc) <= 0)
@@ -97,7 +125,7 @@ bool PrintTextFile(const std::string& path, const std::string& printer, std::str
     win::Dc dc(::CreateDCA(nullptr, printer.c_str(), nullptr, nullptr));
     if (!dc)
         return Failed(error, "cannot open the printer \"" + printer + "\"");
-    return Print(dc.get(), std::string(folimar::FileNamePart(path)), text, error);
+    return Print(dc.get(), std::string(folimar::FileNamePart(path)), TextOfFile(text), error);
 }
 
 } // namespace porttool

@@ -193,7 +193,8 @@ TBatchStart TBatch::Start(TBatchSetup setup, DWORD& error)
 
     run->printFiles = std::make_unique<TPrintFilesThread>(
         TPrintFilesSetup{setup.window, std::move(setup.entries), setup.spoolFolder, run->stop.get(), &run->jobs,
-                         setup.jobGraceMs, &run->results, setup.converter, setup.diskMargin, batchObject});
+                         setup.jobGraceMs, &run->results, setup.converter, setup.diskMargin, batchObject,
+                         setup.printLimitMs, std::move(setup.printProgramNote)});
     if (!run->printFiles->Start([r = run.get()] { r->WindUp(); }, error)) {
         run->WindUp();
         run->EndWatcher();

@@ -41,6 +41,8 @@ struct TBatchSetup {
     DWORD jobGraceMs = kJobGraceAfterExitMs;
     std::string converter = {};             // the console converter that renders; empty: the one beside the program
     uint64_t diskMargin = kDiskMarginBytes; // a render that leaves less free space fails its row "disk full"
+    DWORD printLimitMs = kPrintLimitSeconds * 1000; // a print program showing no job by then is ended
+    std::string printProgramNote;                   // where the running print program is noted; empty: nowhere
 };
 
 enum class TBatchStart {

@@ -2,6 +2,8 @@
 // DDE execute conversation and the end of the process.
 #include "batch/pipeline/print_commands.h"
 
+#include "files/code_pages.h"
+
 #include <ddeml.h>
 
 #include <vector>
@@ -18,6 +20,17 @@ constexpr DWORD kDdeConnectRetryMs = 100;
 HDDEDATA CALLBACK IgnoreDdeEvent(UINT, UINT, HCONV, HSZ, HSZ, HDDEDATA, ULONG_PTR, ULONG_PTR)
 {
     return nullptr;
+}
+
+// A job object that ends its processes when its last handle goes; its processes cannot leave it.
+win::UniqueHandle MakeKillOnCloseJob()
+{
+    win::UniqueHandle job(::CreateJobObjectA(nullptr, nullptr));
+    JOBOBJECT_EXTENDED_LIMIT_INFORMATION limits{};
+    limits.BasicLimitInformation.LimitFlags = JOB_OBJECT_LIMIT_KILL_ON_JOB_CLOSE;
+    if (job && !::SetInformationJobObject(job.get(), JobObjectExtendedLimitInformation, &limits, sizeof limits))
+        job.reset();
+    return job;
 }
 
 } // namespace
@@ -39,6 +52,25 @@ TPrintCommands BuildPrintCommands(const std::string& commandTemplate, const std:
     return BuildPrintCommandsWith(commandTemplate, ddeTemplate, documentPath, ExpandEnvironment);
 }
 
+std::optional<std::string> NameForPrintProgram(const std::string& path)
+{
+    if (FitsLegacyAnsiCodePage(path))
+        return path;
+    std::string shortName(MAX_PATH, '\0');
+    for (;;) {
+        const DWORD length = ::GetShortPathNameA(path.c_str(), shortName.data(), static_cast<DWORD>(shortName.size()));
+        if (length == 0)
+            return std::nullopt;
+        const bool fitted = length < shortName.size();
+        shortName.resize(length);
+        if (fitted)
+            break;
+    }
+    if (shortName == path || !FitsLegacyAnsiCodePage(shortName))
+        return std::nullopt;
+    return shortName;
+}
+
 bool StartPrintCommand(const std::string& commandLine, TPrintProcess& process)
 {
     std::vector<char> line(commandLine.begin(), commandLine.end());
@@ -48,16 +80,42 @@ bool StartPrintCommand(const std::string& commandLine, TPrintProcess& process)
     startup.dwFlags = STARTF_USESHOWWINDOW;
     startup.wShowWindow = SW_HIDE;
     PROCESS_INFORMATION info{};
-    if (!::CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &info))
+    // Suspended until it is in its job, so that nothing it starts escapes.
+    if (!::CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, CREATE_SUSPENDED, nullptr, nullptr, &startup,
+                          &info))
         return false;
     process.process.reset(info.hProcess);
     process.thread.reset(info.hThread);
     process.threadId = info.dwThreadId;
+    process.processId = info.dwProcessId;
+    FILETIME exited, kernel, user;
+    ::GetProcessTimes(info.hProcess, &process.created, &exited, &kernel, &user);
+    // A program that runs inside a job that forbids a second one still prints, without it.
+    process.job = MakeKillOnCloseJob();
+    if (process.job && !::AssignProcessToJobObject(process.job.get(), info.hProcess))
+        process.job.reset();
+    if (::ResumeThread(info.hThread) == static_cast<DWORD>(-1)) {
+        const DWORD error = ::GetLastError();
+        ::TerminateProcess(info.hProcess, 1);
+        process = TPrintProcess{};
+        ::SetLastError(error);
+        return false;
+    }
     return true;
 }
 
+bool EndProcessIfSame(DWORD processId, const FILETIME& created)
+{
+    win::UniqueHandle process(::OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION | PROCESS_TERMINATE, FALSE, processId));
+    FILETIME started, exited, kernel, user;
+    if (!process || !::GetProcessTimes(process.get(), &started, &exited, &kernel, &user) ||
+        ::CompareFileTime(&started, &created) != 0)
+        return false;
+    return ::TerminateProcess(process.get(), 1) != FALSE;
+}
+
 bool ExecuteDdeCommand(const std::string& application, const std::string& topic, const std::string& command,
-                       DWORD connectWaitMs)
+                       DWORD connectWaitMs, HANDLE stop)
 {
     // Declared in the reverse order of their release: the instance goes last.
     win::DdeInstance instance;
@@ -82,7 +140,11 @@ bool ExecuteDdeCommand(const std::string& application, const std::string& topic,
             break;
         if (::GetTickCount() - start >= connectWaitMs)
             return false;
-        ::Sleep(kDdeConnectRetryMs);
+        // A stop ends the tries at once.
+        if (!stop)
+            ::Sleep(kDdeConnectRetryMs);
+        else if (::WaitForSingleObject(stop, kDdeConnectRetryMs) != WAIT_TIMEOUT)
+            return false;
     }
     win::DdeData data(::DdeCreateDataHandle(instance.get(), reinterpret_cast<BYTE*>(const_cast<char*>(command.c_str())),
                                             static_cast<DWORD>(command.size() + 1), 0, nullptr, CF_TEXT, 0));
@@ -106,6 +168,11 @@ void EndPrintCommand(TPrintProcess& process, bool kill, DWORD quitWait)
                 ::TerminateProcess(process.process.get(), 1);
         }
     }
+    // What the application started and left behind goes with it.
+    if (process.job)
+        ::TerminateJobObject(process.job.get(), 1);
+    process.job.reset();
+    process.processId = 0;
     process.process.reset();
     process.thread.reset();
     process.threadId = 0;

@@ -2,8 +2,10 @@
 #include "batch/pipeline/prnthread.h"
 
 #include "base/printer_constants.h"
+#include "batch/rules/print_command_rules.h"
 #include "batch/pipeline/default_printer.h"
 #include "batch/pipeline/job_token.h"
+#include "batch/pipeline/print_program_record.h"
 #include "batch/pipeline/print_queue_watcher.h"
 #include "batch/pipeline/row_conversion.h"
 #include "batch/rules/spool_job_rules.h"
@@ -18,6 +20,7 @@
 #include "win/thread_wait.h"
 
 #include <set>
+#include <algorithm>
 #include <string>
 
 namespace folimar {
@@ -66,7 +69,8 @@ std::optional<std::string> FindOrDeleteFiles(const std::string& pattern, bool de
 
 TPrintFilesThread::TPrintFilesThread(TPrintFilesSetup setup)
     : FWindowHandle(setup.window), FListView(std::move(setup.entries)), FSpoolFolder(std::move(setup.spoolFolder)),
-      FStop(setup.stop), FJobs(setup.jobs), FJobGraceMs(setup.jobGraceMs), FResults(setup.results),
+      FStop(setup.stop), FJobs(setup.jobs), FJobGraceMs(setup.jobGraceMs), FPrintLimitMs(setup.printLimitMs),
+      FPrintProgramNote(std::move(setup.printProgramNote)), FResults(setup.results),
       FBatchObject(std::move(setup.batchObject)),
       FConverter({setup.converter.empty() ? ConverterBesideProgram() : setup.converter, setup.stop, setup.diskMargin})
 {
@@ -155,17 +159,13 @@ void TPrintFilesThread::RunList()
         Post(BATCH_ITEM_STARTED, i);
         FJobToken = porttool::JobToken(FBatchObject, i);
         TRowResult result;
-        if (entry.fields[kFieldPrintCommand] == kPostScriptCommand) {
+        if (!FileExists(entry.fields[kFieldDocument])) {
+            // Gone since it was added: no print program would ever print it.
+            result = {TRowFailure::FileNotFound, {}, {}};
+        } else if (entry.fields[kFieldPrintCommand] == kPostScriptCommand) {
             result = ConvertPostScriptDocument(entry);
         } else {
-            const TPrintCommands commands = BuildPrintCommands(
-                entry.fields[kFieldPrintCommand], entry.fields[kFieldDdeCommand], entry.fields[kFieldDocument]);
-            // A document its command cannot name (a "%" in its path, say) is not converted: the
-            // row says so rather than keep its busy look.
-            result = !commands.printable
-                         ? Failed()
-                         : PrintDocument(commands.commandLine, commands.ddeCommand, entry.fields[kFieldDdeApplication],
-                                         entry.fields[kFieldDdeTopic], entry.fields[kFieldPdfPath]);
+            result = PrintEntry(entry);
         }
         // Whatever failed under Stop was stopped (a render ended by it fails); a made PDF stays made.
         if (!result.Made() && Terminated()) {
@@ -208,6 +208,22 @@ TRowResult TPrintFilesThread::ConvertToPdfFile(const std::string& psFile, const 
     return RowResultOf(conversion.Run(), pdfPath, FConverter.StartError());
 }
 
+TRowResult TPrintFilesThread::PrintEntry(const TBatchEntry& entry)
+{
+    const std::optional<std::string> name = NameForPrintProgram(entry.fields[kFieldDocument]);
+    if (!name)
+        return {
+            TRowFailure::NameNotPrintable, "it has characters outside the system's code page and no short name", {}};
+    const TPrintCommands commands =
+        BuildPrintCommands(entry.fields[kFieldPrintCommand], entry.fields[kFieldDdeCommand], *name);
+    // A print command with no place for the document, or with a placeholder it cannot fill,
+    // prints nothing of it.
+    if (!commands.printable)
+        return {TRowFailure::NoPrintCommand, LowerAscii(FileExtension(entry.fields[kFieldDocument])), {}};
+    return PrintDocument(commands.commandLine, commands.ddeCommand, entry.fields[kFieldDdeApplication],
+                         entry.fields[kFieldDdeTopic], entry.fields[kFieldPdfPath]);
+}
+
 TRowResult TPrintFilesThread::PrintDocument(const std::string& commandLine, const std::string& ddeCommand,
                                             const std::string& ddeApplication, const std::string& ddeTopic,
                                             const std::string& outputPath)
@@ -218,22 +234,26 @@ TRowResult TPrintFilesThread::PrintDocument(const std::string& commandLine, cons
     TPrintProcess process;
     if (!WriteDestFile(FSpoolFolder, outputPath)) {
         // Without the note the port would not know where the job goes.
+        result.detail = "cannot write the printer's note in " + FSpoolFolder;
     } else if (!StartPrintProgram(commandLine, process)) {
+        result = {TRowFailure::PrintProgramFailed, win::SystemErrorText(win::LastErrorOr()), {}};
         ::DeleteFileA((FSpoolFolder + kDestNoteFileName).c_str());
     } else {
+        const TPrintProgramRecord record(FPrintProgramNote, process);
         bool started = true;
         // The job queue is no message queue: the conversation's own message loop takes nothing
         // of the watcher's.
         if (!ddeCommand.empty() && WaitMilliseconds(kDdePauseMs)) {
             const TDdeTarget target = DdeTargetFor(commandLine, ddeApplication, ddeTopic);
-            started = ExecuteDdeCommand(target.application, target.topic, ddeCommand, kDdeConnectWaitMs);
+            started = ExecuteDdeCommand(target.application, target.topic, ddeCommand, kDdeConnectWaitMs, FStop);
         }
-        if (!started) {
-            EndPrintCommand(process, true);
-        } else {
+        if (!started)
+            result = Terminated() ? Stopped()
+                                  : TRowResult{TRowFailure::PrintProgramFailed, "it did not take the DDE command", {}};
+        else
             result = WaitForJob(process, outputPath);
-            EndPrintCommand(process, false);
-        }
+        // A program that printed is asked to quit; one stopped, overdue or refused goes at once.
+        EndPrintCommand(process, !result.Made());
     }
     FindOrDeleteFiles(FSpoolFolder + "*.*", true);
     return result;
@@ -252,14 +272,22 @@ TRowResult TPrintFilesThread::WaitForJob(const TPrintProcess& process, const std
     std::set<DWORD> added;                      // jobs that appeared since this document's print started
     HANDLE application = process.process.get(); // watched until it ends
     std::optional<DWORD> exitedAt;              // tick count when the print application ended
+    const DWORD startedAt = ::GetTickCount();
     for (;;) {
-        // Once the print application has ended without a job, the job has a while to appear.
+        // Until a job appears the print program has its limit; once it has ended without one,
+        // the job has a while to appear.
         DWORD timeout = INFINITE;
+        if (added.empty()) {
+            const DWORD waited = ::GetTickCount() - startedAt;
+            if (waited >= FPrintLimitMs)
+                return {TRowFailure::NotPrinted, {}, {}};
+            timeout = FPrintLimitMs - waited;
+        }
         if (exitedAt && added.empty()) {
             const DWORD waited = ::GetTickCount() - *exitedAt;
             if (waited >= FJobGraceMs)
                 return {TRowFailure::NoJob, {}, {}};
-            timeout = FJobGraceMs - waited;
+            timeout = std::min(timeout, FJobGraceMs - waited);
         }
         TSpoolJob job;
         switch (FJobs->Take(FStop, application, timeout, job)) {

@@ -35,6 +35,11 @@ struct TPrintFilesSetup {
     std::string converter = {};              // the console converter that renders; empty: the one beside the program
     uint64_t diskMargin = kDiskMarginBytes;  // a render that leaves less free space on its disk fails "disk full"
     std::string batchObject = {};            // the batch's named object; its rows' tokens are made from it
+
+    // Then a print program that shows no job of its document is ended and the row fails.
+    DWORD printLimitMs = kPrintLimitSeconds * 1000;
+    // Where the running print program is noted; empty: nowhere.
+    std::string printProgramNote;
 };
 
 class TPrintFilesThread {
@@ -63,6 +68,8 @@ private:
     // Records the row's result, then posts BATCH_ITEM_DONE or BATCH_ITEM_FAILED.
     void Finish(size_t index, TRowResult result);
     TRowResult ConvertPostScriptDocument(const TBatchEntry& entry);
+    // A document printed by its file type's print command.
+    TRowResult PrintEntry(const TBatchEntry& entry);
     TRowResult PrintDocument(const std::string& commandLine, const std::string& ddeCommand,
                              const std::string& ddeApplication, const std::string& ddeTopic,
                              const std::string& outputPath);
@@ -82,6 +89,8 @@ private:
     const HANDLE FStop;
     TJobQueue* const FJobs;
     const DWORD FJobGraceMs;
+    const DWORD FPrintLimitMs;
+    const std::string FPrintProgramNote;
     TRowResults* const FResults;
     const std::string FBatchObject;
     std::string FJobToken; // the token of the row being printed

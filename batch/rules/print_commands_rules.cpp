@@ -25,6 +25,13 @@ bool HasPercent(const std::string& text)
     return text.find('%') != std::string::npos;
 }
 
+// The template names the document and holds no other placeholder. Only the template is looked
+// at: a "%" in the document's own name ("Sales 100%.txt") is part of the name and goes through.
+bool NamesDocumentOnly(const std::string& expanded)
+{
+    return expanded.find("%1") != std::string::npos && !HasPercent(FillDocumentPath(expanded, {}));
+}
+
 } // namespace
 
 TPrintCommands BuildPrintCommandsWith(const std::string& commandTemplate, const std::string& ddeTemplate,
@@ -40,10 +47,10 @@ TPrintCommands BuildPrintCommandsWith(const std::string& commandTemplate, const 
     commands.commandLine = FillDocumentPath(*command, documentPath);
     if (dde)
         commands.ddeCommand = FillDocumentPath(*dde, documentPath);
-    // Either the command line names the document or the DDE command does; a "%" left over is a
-    // placeholder the document cannot fill.
-    const bool commandNamesDocument = commands.commandLine != *command && !HasPercent(commands.commandLine);
-    const bool ddeNamesDocument = dde && commands.ddeCommand != ddeTemplate && !HasPercent(commands.ddeCommand);
+    // Either the command line names the document or the DDE command does; a "%" left over in a
+    // template is a placeholder the document cannot fill.
+    const bool commandNamesDocument = NamesDocumentOnly(*command);
+    const bool ddeNamesDocument = dde && commands.ddeCommand != ddeTemplate && !HasPercent(FillDocumentPath(*dde, {}));
     commands.printable = commandNamesDocument || ddeNamesDocument;
     return commands;
 }

@@ -6,6 +6,7 @@
 #include "base/resource.h"
 #include "batch/rules/batch_window_rules.h"
 #include "batch/pipeline/default_printer.h"
+#include "batch/pipeline/print_program_record.h"
 #include "batch/window/help_opening.h"
 #include "dialogs/about.h"
 #include "dialogs/setup.h"
@@ -75,6 +76,7 @@ void TfrmMain_1::FormCreate()
             MB_ICONERROR);
     FDataFolder = DataFolderOf(AppDataFolder());
     RestorePrinterAfterLostBatch();
+    EndPrintProgramAfterLostBatch(FDataFolder + kPrintProgramNoteFileName);
     TSettings settings = LoadSettings(FDataFolder);
     FOutputFolder = settings.outputFolder;
     FOverwrite = settings.overwrite;

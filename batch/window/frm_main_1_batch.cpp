@@ -22,6 +22,7 @@ void TfrmMain_1::sbStartProcessClick()
     setup.entries = ListView1.BatchEntries();
     setup.spoolFolder = SpoolFolderPath();
     setup.printerNote = FDataFolder + kPrinterNoteFileName;
+    setup.printProgramNote = FDataFolder + kPrintProgramNoteFileName;
     DWORD error = ERROR_SUCCESS;
     switch (FBatch.Start(std::move(setup), error)) {
     case TBatchStart::Started:

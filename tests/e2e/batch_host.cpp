@@ -1,14 +1,18 @@
 // Runs one batch without the batch window:
-//   batch_host [--stop-after MS | --stop-on FILE] OUTFOLDER DOCUMENT...
-// Plans each document as the batch list does (overwrite mode, PDFs in OUTFOLDER), starts the
-// print-files thread and the watcher as the window does, and prints each status message as it
-// arrives ("started 0", "done 0", "failed 1", "stopped", "finished"). With --stop-after, the batch
-// is stopped that many milliseconds after the first document started; with --stop-on, once FILE
-// exists (looked for every 100 ms).
+//   batch_host [--stop-after MS | --stop-on FILE] [--print-limit MS] [--reasons] OUTFOLDER DOCUMENT...
+// Plans each document as the batch list does (overwrite mode, PDFs in OUTFOLDER), puts back what
+// a killed batch left as the window does at its start, starts the print-files thread and the
+// watcher as the window does, and prints each status message as it arrives ("started 0", "done 0",
+// "failed 1", "stopped", "finished"). With --stop-after, the batch is stopped that many
+// milliseconds after the first document started; with --stop-on, once FILE exists (looked for
+// every 100 ms); --print-limit sets how long a print program may show no job; --reasons adds a
+// failed row's reason to its line ("failed 1: file not found").
 #include "base/printer_constants.h"
 #include "batch/window/batch_list_file.h"
 #include "batch/pipeline/batch_run.h"
+#include "batch/pipeline/print_program_record.h"
 #include "files/text_rules.h"
+#include "files/user_folders.h"
 
 #include <cstdio>
 #include <cstdlib>
@@ -27,6 +31,7 @@ constexpr UINT kStopFilePollMs = 100;
 TBatch gBatch;
 DWORD gStopAfter = 0;
 std::string gStopFile;
+bool gReasons = false;
 
 LRESULT CALLBACK HostProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
 {
@@ -42,7 +47,11 @@ LRESULT CALLBACK HostProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
     if (msg != WM_BATCH_STATUS)
         return ::DefWindowProcA(hwnd, msg, wParam, lParam);
     static const char* const kNames[] = {"failed", "done", "finished", "stopped", "started"};
-    if (wParam == BATCH_ITEM_FAILED || wParam == BATCH_ITEM_DONE || wParam == BATCH_ITEM_STARTED)
+    if (wParam == BATCH_ITEM_FAILED && gReasons) {
+        const std::optional<TRowResult> result = gBatch.RowResult(static_cast<size_t>(lParam));
+        std::printf("%s %ld: %s\n", kNames[wParam], static_cast<long>(lParam),
+                    result ? RowFailureText(*result).c_str() : "no result");
+    } else if (wParam == BATCH_ITEM_FAILED || wParam == BATCH_ITEM_DONE || wParam == BATCH_ITEM_STARTED)
         std::printf("%s %ld\n", kNames[wParam], static_cast<long>(lParam));
     else if (wParam < 5)
         std::printf("%s\n", kNames[wParam]);
@@ -61,17 +70,29 @@ LRESULT CALLBACK HostProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
 int main(int argc, char** argv)
 {
     int first = 1;
-    if (argc > 2 && std::string(argv[1]) == "--stop-after") {
-        gStopAfter = static_cast<DWORD>(std::strtoul(argv[2], nullptr, 10));
-        first = 3;
-    } else if (argc > 2 && std::string(argv[1]) == "--stop-on") {
-        gStopFile = argv[2];
-        first = 3;
+    DWORD printLimitMs = kPrintLimitSeconds * 1000;
+    for (; first < argc; ++first) {
+        const std::string option = argv[first];
+        if (option == "--reasons")
+            gReasons = true;
+        else if (option == "--stop-after" && first + 1 < argc)
+            gStopAfter = static_cast<DWORD>(std::strtoul(argv[++first], nullptr, 10));
+        else if (option == "--stop-on" && first + 1 < argc)
+            gStopFile = argv[++first];
+        else if (option == "--print-limit" && first + 1 < argc)
+            printLimitMs = static_cast<DWORD>(std::strtoul(argv[++first], nullptr, 10));
+        else
+            break;
     }
     if (argc - first < 1) {
-        std::fprintf(stderr, "usage: batch_host [--stop-after MS | --stop-on FILE] OUTFOLDER DOCUMENT...\n");
+        std::fprintf(stderr,
+                     "usage: batch_host [--stop-after MS | --stop-on FILE] [--print-limit MS] [--reasons] OUTFOLDER "
+                     "DOCUMENT...\n");
         return 2;
     }
+    const std::string dataFolder = DataFolderOf(AppDataFolder());
+    RestorePrinterAfterLostBatch();
+    EndPrintProgramAfterLostBatch(dataFolder + kPrintProgramNoteFileName);
     const std::string outFolder = WithTrailingBackslash(argv[first]);
     std::vector<TBatchEntry> entries;
     for (int i = first + 1; i < argc; ++i) {
@@ -99,6 +120,8 @@ int main(int argc, char** argv)
     setup.entries = std::move(entries);
     setup.spoolFolder = SpoolFolderPath();
     setup.printerNote = PrinterNotePath();
+    setup.printLimitMs = printLimitMs;
+    setup.printProgramNote = dataFolder + kPrintProgramNoteFileName;
     DWORD error = 0;
     switch (gBatch.Start(std::move(setup), error)) {
     case TBatchStart::Started:

@@ -47,4 +47,7 @@ add_executable(batch_host ${FOLIMAR_E2E_DIR}/batch_host.cpp)
 target_link_libraries(batch_host PRIVATE folimar_core)
 add_dependencies(batch_host converter_beside_tests)
 folimar_subsystem(batch_host console)
+# With the program's manifest: its arguments reach it in UTF-8, names outside code page 1252 too.
+folimar_resources(batch_host folimarc.rc)
 folimar_e2e_test(e2e_batch_pipeline batch_pipeline.sh)
+folimar_e2e_test(e2e_batch_print batch_print.sh)
