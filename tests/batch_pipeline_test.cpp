@@ -78,7 +78,13 @@ protected:
         thread_.reset();
         jobs_ = std::make_unique<TJobQueue>();
         EXPECT_TRUE(CreateFolderPath(spool_));
-        TPrintFilesSetup setup{window_.get(), std::move(entries), spool_, stop_.get(), jobs_.get(), jobGraceMs};
+        TPrintFilesSetup setup;
+        setup.window = window_.get();
+        setup.entries = std::move(entries);
+        setup.spoolFolder = spool_;
+        setup.stop = stop_.get();
+        setup.jobs = jobs_.get();
+        setup.jobGraceMs = jobGraceMs;
         setup.results = &results_;
         setup.batchObject = batchObject_;
         setup.printLimitMs = printLimitMs;
