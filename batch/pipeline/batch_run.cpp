@@ -142,7 +142,7 @@ TBatchStart TBatch::Start(TBatchSetup setup, DWORD& error)
 
     run->printFiles = std::make_unique<TPrintFilesThread>(
         TPrintFilesSetup{setup.window, std::move(setup.entries), setup.spoolFolder, run->stop.get(), &run->jobs,
-                         setup.jobGraceMs, &run->results});
+                         setup.jobGraceMs, &run->results, setup.overwrite});
     if (!run->printFiles->Start([r = run.get()] { r->WindUp(); }, error)) {
         run->WindUp();
         run->EndWatcher();

@@ -39,6 +39,7 @@ struct TBatchSetup {
     std::string printerNote;          // where the replaced default printer is noted; empty: nowhere
     std::string mutexName = kBatchMutexName;
     DWORD jobGraceMs = kJobGraceAfterExitMs;
+    bool overwrite = true; // the settings' mode, for the name each PDF gets when it is written
 };
 
 enum class TBatchStart {

@@ -12,6 +12,7 @@
 #include "win/error_text.h"
 #include "win/thread_wait.h"
 
+#include <algorithm>
 #include <string>
 
 namespace folimar {
@@ -59,7 +60,8 @@ std::optional<std::string> FindOrDeleteFiles(const std::string& pattern, bool de
 
 TPrintFilesThread::TPrintFilesThread(TPrintFilesSetup setup)
     : FWindowHandle(setup.window), FListView(std::move(setup.entries)), FSpoolFolder(std::move(setup.spoolFolder)),
-      FStop(setup.stop), FJobs(setup.jobs), FJobGraceMs(setup.jobGraceMs), FResults(setup.results)
+      FStop(setup.stop), FJobs(setup.jobs), FJobGraceMs(setup.jobGraceMs), FResults(setup.results),
+      FOverwrite(setup.overwrite)
 {
 }
 
@@ -136,9 +138,16 @@ void TPrintFilesThread::RunList()
             return;
         }
         Post(BATCH_ITEM_STARTED, i);
+        const std::string pdfPath = ChoosePdfPath(entry);
+        if (pdfPath.empty()) {
+            Finish(i, {TRowFailure::Other, "every numbered PDF name is taken", {}});
+            continue;
+        }
+        TBatchEntry target = entry;
+        target.fields[kFieldPdfPath] = pdfPath;
         TOutcome outcome;
         if (entry.fields[kFieldPrintCommand] == kPostScriptCommand) {
-            outcome = ConvertPostScriptDocument(entry);
+            outcome = ConvertPostScriptDocument(target);
         } else {
             const TPrintCommands commands = BuildPrintCommands(
                 entry.fields[kFieldPrintCommand], entry.fields[kFieldDdeCommand], entry.fields[kFieldDocument]);
@@ -147,7 +156,7 @@ void TPrintFilesThread::RunList()
             outcome = !commands.printable
                           ? TOutcome::Failed
                           : PrintDocument(commands.commandLine, commands.ddeCommand, entry.fields[kFieldDdeApplication],
-                                          entry.fields[kFieldDdeTopic], entry.fields[kFieldPdfPath]);
+                                          entry.fields[kFieldDdeTopic], pdfPath);
         }
         if (outcome == TOutcome::Failed) {
             Finish(i, {TRowFailure::Other, {}, {}});
@@ -157,11 +166,24 @@ void TPrintFilesThread::RunList()
             Post(BATCH_STOPPED);
             return;
         }
-        if (outcome == TOutcome::Done)
-            Finish(i, {TRowFailure::None, {}, entry.fields[kFieldPdfPath]});
-        else
+        if (outcome == TOutcome::Done) {
+            FWritten.push_back(pdfPath);
+            Finish(i, {TRowFailure::None, {}, pdfPath});
+        } else {
             Finish(i, {TRowFailure::Stopped, {}, {}});
+        }
     }
+}
+
+std::string TPrintFilesThread::ChoosePdfPath(const TBatchEntry& entry) const
+{
+    const PathTakenFn written = [this](const std::string& path) {
+        return std::any_of(FWritten.begin(), FWritten.end(),
+                           [&path](const std::string& w) { return SameDocument(w, path); });
+    };
+    return FinalPdfPath(
+        entry.fields[kFieldPdfPath], entry.fields[kFieldDocument], FOverwrite,
+        [](const std::string& path) { return ::GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }, written);
 }
 
 TPrintFilesThread::TOutcome TPrintFilesThread::ConvertPostScriptDocument(const TBatchEntry& entry)

@@ -31,6 +31,7 @@ struct TPrintFilesSetup {
     TJobQueue* jobs = nullptr;               // what the watcher reports
     DWORD jobGraceMs = kJobGraceAfterExitMs; // then a document whose application ended without a job fails
     TRowResults* results = nullptr;          // each ended row's result, recorded before its status is posted
+    bool overwrite = true;                   // "Overwrite" (else "New name"), for FinalPdfPath
 };
 
 class TPrintFilesThread {
@@ -67,6 +68,9 @@ private:
     TOutcome WaitForJob(const TPrintProcess& process, const std::string& outputPath);
     bool CollectJob(DWORD jobId, const std::string& outputPath);
     bool WaitMilliseconds(DWORD ms);
+    // The name the row's PDF gets, chosen now against the disk and this batch's PDFs; empty when
+    // every number is taken.
+    std::string ChoosePdfPath(const TBatchEntry& entry) const;
 
     const HWND FWindowHandle;
     const std::vector<TBatchEntry> FListView;
@@ -75,6 +79,8 @@ private:
     TJobQueue* const FJobs;
     const DWORD FJobGraceMs;
     TRowResults* const FResults;
+    const bool FOverwrite;
+    std::vector<std::string> FWritten; // the PDFs this batch has made
     std::function<void()> FWindUp;
     std::optional<size_t> FCurrentItem; // started, no result posted yet
     win::UniqueHandle FThread;
