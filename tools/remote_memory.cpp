@@ -107,4 +107,14 @@ std::string DropFilesBlock(const std::vector<std::string>& paths)
     return block;
 }
 
+bool ReadRowBounds(HWND list, int row, RECT& bounds)
+{
+    RemoteMemory memory(list, sizeof(RECT));
+    bounds = {LVIR_LABEL, 0, 0, 0};
+    DWORD_PTR ok = 0;
+    return memory.Write(0, &bounds, sizeof(bounds)) &&
+           Ask(list, LVM_GETITEMRECT, row, reinterpret_cast<LPARAM>(memory.address()), ok) && ok &&
+           memory.Read(0, &bounds, sizeof(bounds));
+}
+
 } // namespace driver

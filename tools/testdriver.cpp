@@ -475,13 +475,8 @@ int RowTip(const Command& command)
     if (!list)
         return 1;
     const int row = std::atoi(command.operands[2].c_str());
-    driver::RemoteMemory memory(list, sizeof(RECT));
-    RECT bounds{LVIR_LABEL, 0, 0, 0};
-    DWORD_PTR ok = 0;
-    if (!memory.Write(0, &bounds, sizeof(bounds)) ||
-        !::SendMessageTimeoutA(list, LVM_GETITEMRECT, row, reinterpret_cast<LPARAM>(memory.address()), SMTO_ABORTIFHUNG,
-                               kSendTimeoutMs, &ok) ||
-        !ok || !memory.Read(0, &bounds, sizeof(bounds)))
+    RECT bounds{};
+    if (!driver::ReadRowBounds(list, row, bounds))
         return FailWithError("cannot find row " + command.operands[2]);
     ::SetForegroundWindow(window);
     POINT at{bounds.left + 40, (bounds.top + bounds.bottom) / 2};
@@ -497,14 +492,7 @@ int RowTip(const Command& command)
     ::SendInput(1, &move, sizeof(INPUT));
     const DWORD pid = ProcessOf(list);
     std::string text;
-    WaitFor(command.timeoutMs, [&] {
-        for (HWND tip = ::FindWindowExA(nullptr, nullptr, TOOLTIPS_CLASSA, nullptr); tip;
-             tip = ::FindWindowExA(nullptr, tip, TOOLTIPS_CLASSA, nullptr)) {
-            if (ProcessOf(tip) == pid && ::IsWindowVisible(tip) && !(text = TextOf(tip)).empty())
-                return true;
-        }
-        return false;
-    });
+    WaitFor(command.timeoutMs, [pid, &text] { return !(text = driver::ShownTooltipText(pid)).empty(); });
     if (text.empty())
         return Fail("no tooltip showed over row " + command.operands[2]);
     std::printf("text=%s\n", driver::OneLine(text).c_str());

@@ -140,8 +140,11 @@ std::vector<TBatchEntry> TDocumentList::BatchEntries() const
 
 void TDocumentList::InitListViewItem()
 {
-    for (int i = 0; i < Count(); ++i)
+    // What an earlier batch said of a row goes with its icon.
+    for (int i = 0; i < Count(); ++i) {
         SetStatusImage(i, kStatusPending);
+        SetRowReport(i, "", "");
+    }
 }
 
 void TDocumentList::SetStatusImage(int index, int image)

@@ -68,7 +68,7 @@ public:
     std::vector<TBatchEntry> BatchEntries() const;
     int ConvertibleCount() const { return FConvertibleCount; }
 
-    // Every entry pending again, as a batch starts.
+    // Every entry pending again, its status text and tooltip cleared, as a batch starts.
     void InitListViewItem();
     void SetStatusImage(int index, int image);
     int StatusImageOf(int index) const { return Image(index, kStatusColumn); }

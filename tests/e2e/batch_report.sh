@@ -46,7 +46,7 @@ expect "planned" "$(rows | cut -d'|' -f2 | tr '\n' ' ')" \
 counted() {
   status_line >>"$work/progress"
   # The dash comes in the driver's code page: any one to three bytes.
-  grep -aqE '^Converting [1-4] of 4 .{1,3} (minutes|broken|letter)' "$work/progress"
+  LC_ALL=C grep -aqE '^Converting [1-4] of 4 .{1,3} (minutes|broken|letter)' "$work/progress"
 }
 wait_until 120 counted || fail "no progress on the status line: $(sort -u "$work/progress" | tr '\n' '/')"
 echo "ok: the status line counts: $(grep -m1 Converting "$work/progress")"

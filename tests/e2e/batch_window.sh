@@ -59,7 +59,7 @@ tip() {
   for line in "$@"; do text+="\\n$line"; done
   o=$("$driver" wait-msgbox --pid "$pid" --timeout 10)
   expect "$what: tip caption" "$(field caption "$o")" "Tip"
-  expect "$what: tip text" "$(field text "$o")" "$(printf '%b' "${text//\\\\n/\\\\\\\\n}")"
+  expect "$what: tip text" "$(field text "$o")" "$text"
   "$driver" answer-msgbox OK --pid "$pid" >/dev/null
   ! "$driver" wait-msgbox --pid "$pid" --timeout 2 >/dev/null 2>&1 || fail "$what: a second message box"
   echo "ok: $what: the tip once"
