@@ -302,10 +302,15 @@ void DrawStop(Painter& p)
 }
 
 // The row delete glyph: a red cross in the 16-unit cell at x.
+// A grey waste bin: a red cross here read as the failed mark beside it.
 void DrawRowDelete(Painter& p, double x)
 {
-    p.Line({x + 4.5, 4.5}, {x + 11.5, 11.5}, RGB(196, 40, 40), 2.2);
-    p.Line({x + 11.5, 4.5}, {x + 4.5, 11.5}, RGB(196, 40, 40), 2.2);
+    constexpr COLORREF kBinEdge = RGB(88, 88, 96);
+    p.Rect(x + 6.5, 2, x + 9.5, 3.2, kBinEdge);
+    p.Rect(x + 3.5, 3.2, x + 12.5, 4.6, kBinEdge);
+    p.Polygon({{x + 4.6, 5.4}, {x + 11.4, 5.4}, {x + 10.6, 14}, {x + 5.4, 14}}, RGB(214, 214, 220), kBinEdge, 1);
+    for (double lx : {6.8, 8.0, 9.2})
+        p.Line({x + lx, 7}, {x + lx, 12.4}, kBinEdge, 0.8);
 }
 
 // The list's document picture: a small page with lines, in the 16-unit cell at x.

@@ -3,6 +3,7 @@
 
 #include "base/printer_constants.h"
 #include "files/folders.h"
+#include "files/text_rules.h"
 #include "files/user_folders.h"
 #include "settings/profile_number.h"
 
@@ -33,6 +34,8 @@ TSettings LoadSettings(const std::string& dataFolder)
     settings.overwrite = OverwriteFromProfile(read(kOverwriteKey));
     if (settings.outputFolder.empty())
         settings.outputFolder = GetMyDocumentsFolder();
+    // A folder edited by hand without its backslash would put the PDFs beside it.
+    settings.outputFolder = WithTrailingBackslash(std::move(settings.outputFolder));
     return settings;
 }
 

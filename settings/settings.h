@@ -24,7 +24,7 @@ bool OverwriteFromProfile(std::string_view value);
 std::string SettingsFilePath(const std::string& dataFolder);
 
 // The settings in the file; a missing file, section or key gives the defaults: the user's
-// documents folder (in memory only) and "Overwrite".
+// documents folder (in memory only) and "Overwrite". The folder always ends in a backslash.
 TSettings LoadSettings(const std::string& dataFolder);
 
 // Writes both keys, creating the data folder first when it is missing. False when the system

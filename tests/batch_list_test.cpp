@@ -93,15 +93,86 @@ TEST(MakeUniqueFileName, NumbersBeforeTheExtensionUntilAPathIsFree)
               (std::vector<std::string>{"C:\\Out\\x.pdf", "C:\\Out\\x1.pdf", "C:\\Out\\x2.pdf", "C:\\Out\\x3.pdf"}));
 }
 
-TEST(PlannedPdfPath, KeepsTheSourceExtensionAndNumbersOnlyInNewNameMode)
+TEST(PlannedPdfPath, NumbersPastOtherRowsInBothModesAndPastTheDiskInNewNameMode)
 {
     PretendDisk disk{{"C:\\Out\\a.doc.pdf", "C:\\Out\\a.doc1.pdf"}, {}};
-    EXPECT_EQ(PlannedPdfPath("C:\\Out\\", "a.doc", false, disk.Taken()), "C:\\Out\\a.doc2.pdf");
+    PretendDisk rows{{}, {}};
+    EXPECT_EQ(PlannedPdfPath("C:\\Out\\", "a.doc", false, disk.Taken(), rows.Taken()), "C:\\Out\\a.doc2.pdf");
     disk.asked.clear();
-    EXPECT_EQ(PlannedPdfPath("C:\\Out\\", "a.doc", true, disk.Taken()), "C:\\Out\\a.doc.pdf");
+    EXPECT_EQ(PlannedPdfPath("C:\\Out\\", "a.doc", true, disk.Taken(), rows.Taken()), "C:\\Out\\a.doc.pdf");
     EXPECT_TRUE(disk.asked.empty()); // "Overwrite" never looks at the disk
     // A folder written by hand without its backslash is joined as it is.
-    EXPECT_EQ(PlannedPdfPath("C:\\Out", "report.doc", true, disk.Taken()), "C:\\Outreport.doc.pdf");
+    EXPECT_EQ(PlannedPdfPath("C:\\Out", "report.doc", true, disk.Taken(), rows.Taken()), "C:\\Outreport.doc.pdf");
+
+    // A namesake from another folder already in the list: never the same PDF, in either mode.
+    PretendDisk planned{{"C:\\Out\\minutes.txt.pdf", "C:\\Out\\minutes.txt2.pdf"}, {}};
+    PretendDisk empty{{}, {}};
+    EXPECT_EQ(PlannedPdfPath("C:\\Out\\", "minutes.txt", true, empty.Taken(), planned.Taken()),
+              "C:\\Out\\minutes.txt1.pdf");
+    PretendDisk onDisk{{"C:\\Out\\minutes.txt1.pdf"}, {}};
+    EXPECT_EQ(PlannedPdfPath("C:\\Out\\", "minutes.txt", false, onDisk.Taken(), planned.Taken()),
+              "C:\\Out\\minutes.txt3.pdf");
+}
+
+TEST(FinalPdfPath, ChosenWhenWrittenNeverOverAPdfOfThisBatch)
+{
+    struct Case {
+        const char* what;
+        const char* planned;
+        bool overwrite;
+        std::set<std::string> disk;
+        std::set<std::string> written;
+        const char* result;
+    } cases[] = {
+        {"overwrite: an older PDF is replaced",
+         "C:\\Out\\m.txt.pdf",
+         true,
+         {"C:\\Out\\m.txt.pdf"},
+         {},
+         "C:\\Out\\m.txt.pdf"},
+        {"overwrite: a namesake's numbered plan stays",
+         "C:\\Out\\m.txt1.pdf",
+         true,
+         {"C:\\Out\\m.txt1.pdf"},
+         {},
+         "C:\\Out\\m.txt1.pdf"},
+        {"overwrite: not over a PDF this batch wrote",
+         "C:\\Out\\m.txt.pdf",
+         true,
+         {"C:\\Out\\m.txt.pdf"},
+         {"C:\\Out\\m.txt.pdf"},
+         "C:\\Out\\m.txt1.pdf"},
+        {"overwrite: the number skips files on the disk too",
+         "C:\\Out\\m.txt.pdf",
+         true,
+         {"C:\\Out\\m.txt.pdf", "C:\\Out\\m.txt1.pdf"},
+         {"C:\\Out\\m.txt.pdf"},
+         "C:\\Out\\m.txt2.pdf"},
+        {"new name: the disk now, not the plan",
+         "C:\\Out\\m.txt.pdf",
+         false,
+         {"C:\\Out\\m.txt.pdf"},
+         {},
+         "C:\\Out\\m.txt1.pdf"},
+        {"new name: a second run leaves the first run's PDFs",
+         "C:\\Out\\m.txt1.pdf",
+         false,
+         {"C:\\Out\\m.txt.pdf", "C:\\Out\\m.txt1.pdf"},
+         {},
+         "C:\\Out\\m.txt2.pdf"},
+        {"new name: a number planned earlier and free again",
+         "C:\\Out\\m.txt3.pdf",
+         false,
+         {},
+         {},
+         "C:\\Out\\m.txt.pdf"},
+    };
+    for (const Case& c : cases) {
+        PretendDisk disk{c.disk, {}};
+        PretendDisk written{c.written, {}};
+        EXPECT_EQ(FinalPdfPath(c.planned, "D:\\docs\\a\\m.txt", c.overwrite, disk.Taken(), written.Taken()), c.result)
+            << c.what;
+    }
 }
 
 TEST(StatusImages, BusyFramesRunRound)
@@ -167,22 +238,30 @@ TEST(PrintInfoForExtension, CombinesTheLookupPaintAndTextFallbacks)
 
 TEST(PlanBatchEntry, RefusesWhatCannotBeConvertedAndFillsAllEightFields)
 {
-    TBatchListContext context{"C:\\Out\\", false, ",", FakeLookup, FakePaint, nullptr};
+    TBatchListContext context{"C:\\Out\\", false, ",", FakeLookup, FakePaint, nullptr, nullptr};
     PretendDisk disk{{"C:\\Out\\report.doc.pdf"}, {}};
-    context.taken = disk.Taken();
+    PretendDisk rows{{}, {}};
+    context.onDisk = disk.Taken();
+    context.plannedByOtherRow = rows.Taken();
 
     const TFileFacts file{true, false, 2048};
     struct Refused {
         const char* what;
         const char* path;
         TFileFacts facts;
+        const char* reason;
     } refused[] = {
-        {"unreadable", "C:\\in\\report.doc", {false, false, 0}}, {"a folder", "C:\\in\\folder.doc", {true, true, 4096}},
-        {"empty", "C:\\in\\empty.doc", {true, false, 0}},        {"no extension", "C:\\in.d\\README", file},
-        {"no print command", "C:\\in\\data.xyz", file},
+        {"unreadable", "C:\\in\\report.doc", {false, false, 0}, "cannot be read"},
+        {"a folder", "C:\\in\\folder.doc", {true, true, 4096}, "a folder"},
+        {"empty", "C:\\in\\empty.doc", {true, false, 0}, "empty"},
+        {"no extension", "C:\\in.d\\README", file, "no file type (the name has no extension)"},
+        {"no print command", "C:\\in\\data.xyz", file, "no program can print .xyz files"},
     };
-    for (const Refused& r : refused)
-        EXPECT_FALSE(PlanBatchEntry(r.path, r.facts, context)) << r.what;
+    for (const Refused& r : refused) {
+        TRefusal refusal = TRefusal::None;
+        EXPECT_FALSE(PlanBatchEntry(r.path, r.facts, context, &refusal)) << r.what;
+        EXPECT_EQ(RefusalText(refusal, FileExtension(r.path)), r.reason) << r.what;
+    }
 
     std::optional<TBatchEntry> entry = PlanBatchEntry("C:\\in\\report.doc", file, context);
     ASSERT_TRUE(entry);

@@ -17,15 +17,19 @@ TEST(BatchButtonStates, FollowTheBatchAndTheConvertibleEntries)
     struct Case {
         bool running;
         int convertible;
+        bool examining;
         TBatchButtonStates states; // add, setup, start enabled, start visible, stop visible
     } cases[] = {
-        {false, 0, {true, true, false, true, false}}, // empty list: nothing to create
-        {false, 1, {true, true, true, true, false}},   {false, -1, {true, true, false, true, false}},
-        {true, 3, {false, false, true, false, true}}, // Stop in the place of Create PDF
-        {true, 0, {false, false, false, false, true}},
+        {false, 0, false, {true, true, false, true, false}}, // empty list: nothing to create
+        {false, 1, false, {true, true, true, true, false}},
+        {false, -1, false, {true, true, false, true, false}},
+        {true, 3, false, {false, false, true, false, true}}, // Stop in the place of Create PDF
+        {true, 0, false, {false, false, false, false, true}},
+        {false, 5, true, {false, false, false, true, false}}, // dropped files still being examined
     };
     for (const Case& c : cases)
-        EXPECT_EQ(BatchButtonStates(c.running, c.convertible), c.states) << c.running << " " << c.convertible;
+        EXPECT_EQ(BatchButtonStates(c.running, c.convertible, c.examining), c.states)
+            << c.running << " " << c.convertible << " " << c.examining;
 }
 
 TEST(StatusImageAfter, FollowsTheBatchReport)
@@ -87,15 +91,76 @@ TEST(PopupStates, FollowTheListAndTheSelection)
 {
     struct Case {
         int count, selected, image;
-        bool pdfExists;
-        TPopupStates states; // remove selected, remove all, open PDF
+        bool pdfExists, running;
+        TPopupStates states; // remove selected, remove all, open PDF, open containing folder
     } cases[] = {
-        {0, 0, -1, false, {false, false, false}}, {3, 0, -1, true, {false, true, false}},
-        {3, 1, 1, false, {true, true, false}},                                          // no PDF yet
-        {3, 2, 1, true, {true, true, true}},      {3, 1, 0, true, {true, true, false}}, // not convertible
+        {0, 0, -1, false, false, {false, false, false, false}},
+        {3, 0, -1, true, false, {false, true, false, false}},
+        {3, 1, 1, false, false, {true, true, false, false}}, // no PDF yet
+        {3, 2, 1, true, false, {true, true, true, true}},
+        {3, 1, 0, true, false, {true, true, false, false}}, // not convertible
+        {3, 1, 1, true, true, {false, false, true, true}},  // a batch runs: open, never remove
     };
     for (const Case& c : cases)
-        EXPECT_EQ(PopupStates(c.count, c.selected, c.image, c.pdfExists), c.states) << c.count << " " << c.selected;
+        EXPECT_EQ(PopupStates(c.count, c.selected, c.image, c.pdfExists, c.running), c.states)
+            << c.count << " " << c.selected << " " << c.running;
+}
+
+TEST(StatusLine, CountsTheBatchAndSumsItUp)
+{
+    EXPECT_EQ(ProgressText(7, 30, "minutes.txt"), "Converting 7 of 30 \xE2\x80\x93 minutes.txt");
+    struct Case {
+        int made, failed;
+        bool stopped;
+        const char* text;
+    } cases[] = {
+        {28, 2, false, "28 PDFs made, 2 failed"},
+        {1, 0, false, "1 PDF made"},
+        {0, 3, false, "0 PDFs made, 3 failed"},
+        {2, 0, true, "2 PDFs made, stopped"},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(BatchSummaryText(c.made, c.failed, c.stopped), c.text);
+}
+
+TEST(RowReport, StatusAndTipNameThePdfOrTheReason)
+{
+    const TRowResult made{TRowFailure::None, {}, "C:\\Out\\a.txt1.pdf"};
+    EXPECT_EQ(RowStatusText(made), "PDF made");
+    EXPECT_EQ(RowTipText(made), "PDF made: C:\\Out\\a.txt1.pdf");
+    const TRowResult gone{TRowFailure::FileNotFound, {}, {}};
+    EXPECT_EQ(RowStatusText(gone), "file not found");
+    EXPECT_EQ(RowTipText(gone), "file not found");
+    const TRowResult type{TRowFailure::NoPrintCommand, ".docx", {}};
+    EXPECT_EQ(RowTipText(type), "no program can print .docx files");
+}
+
+TEST(RefusedFilesText, NamesEachFileUpToTwenty)
+{
+    EXPECT_EQ(RefusedFilesText({"a.txt: already listed", "b.xyz: no program can print .xyz files"}),
+              "Some files cannot be converted.\n\na.txt: already listed\nb.xyz: no program can print .xyz files");
+    std::vector<std::string> many;
+    for (int i = 0; i < 23; ++i)
+        many.push_back("f" + std::to_string(i) + ": empty");
+    const std::string text = RefusedFilesText(many);
+    EXPECT_NE(text.find("\nf19: empty\n... and 3 more"), std::string::npos) << text;
+    EXPECT_EQ(text.find("f20:"), std::string::npos);
+}
+
+TEST(OutputFolderRefusal, TheDataFolderAndEverythingInIt)
+{
+    const char* data = "C:\\users\\me\\AppData\\Roaming\\QUORPSFILES\\";
+    struct Case {
+        const char* folder;
+        bool refused;
+    } cases[] = {
+        {"C:\\users\\me\\AppData\\Roaming\\QUORPSFILES\\TEMP\\", true}, // the spool folder
+        {"c:\\Users\\ME\\appdata\\roaming\\quorpsfiles\\temp", true},   // by hand, other case
+        {"C:\\users\\me\\AppData\\Roaming\\QUORPSFILES", true},         {"C:\\users\\me\\AppData\\Roaming\\", false},
+        {"C:\\users\\me\\AppData\\Roaming\\QUORPSFILES2\\", false},     {"C:\\users\\me\\Documents\\", false},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(!OutputFolderRefusal(c.folder, data).empty(), c.refused) << c.folder;
 }
 
 TEST(OpenDialogFiles, OnePathOrAFolderWithNames)

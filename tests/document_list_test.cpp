@@ -262,4 +262,29 @@ TEST_F(DocumentListTest, HandsDroppedFilesToItsWindowInTheirOrder)
     EXPECT_EQ(list_.Count(), 0) << "the window decides what is added";
 }
 
+TEST_F(DocumentListTest, ReplansRowsNotMadeAndKeepsWhatWasWritten)
+{
+    AddAndDraw({"C:\\a\\m.txt", "C:\\b\\m.txt", "C:\\c\\n.txt", "C:\\d\\n.txt"});
+    TRefusal refusal = TRefusal::None;
+    EXPECT_FALSE(list_.AddFileToList(
+        "C:\\A\\M.TXT", [](const std::string&) { return std::nullopt; }, &refusal));
+    EXPECT_EQ(refusal, TRefusal::AlreadyListed);
+    // The first row was made under a numbered name; the rows that wait are planned anew.
+    list_.SetStatusImage(0, kStatusDone);
+    list_.SetRowReport(0, "PDF made", "PDF made: C:\\Out\\m.txt7.pdf", "C:\\Out\\m.txt7.pdf");
+    EXPECT_TRUE(list_.PlansPdf("c:\\out\\M.TXT7.PDF"));
+    std::vector<std::string> seen;
+    list_.ReplanWaiting([&seen](const TBatchEntry& entry, const PathTakenFn& plannedByOtherRow) {
+        seen.push_back(entry.caption);
+        return PlannedPdfPath("D:\\New\\", entry.caption, true, nullptr, plannedByOtherRow);
+    });
+    EXPECT_EQ(seen, (std::vector<std::string>{"m.txt", "n.txt", "n.txt"}));
+    EXPECT_EQ(list_.Text(0, TDocumentList::kPdfColumn), "C:\\Out\\m.txt7.pdf");
+    EXPECT_EQ(list_.Text(1, TDocumentList::kPdfColumn), "D:\\New\\m.txt.pdf");
+    EXPECT_EQ(list_.Text(2, TDocumentList::kPdfColumn), "D:\\New\\n.txt.pdf");
+    EXPECT_EQ(list_.Text(3, TDocumentList::kPdfColumn), "D:\\New\\n.txt1.pdf"); // namesakes stay apart
+    EXPECT_EQ(list_.Text(0, TDocumentList::kStatusTextColumn), "PDF made");
+    EXPECT_EQ(list_.EntryAt(1)->fields[kFieldPdfPath], "D:\\New\\m.txt.pdf");
+}
+
 } // namespace

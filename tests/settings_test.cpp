@@ -105,7 +105,7 @@ TEST_F(SettingsFile, ReadsBothKeysByTheProgramsNumberRule)
         TSettings expected;
     } cases[] = {
         {"[Folimar]\r\nOutputFolder=D:\\PDF\\\r\nOverWrite=0\r\n", {"D:\\PDF\\", false}},
-        {"[Folimar]\r\nOutputFolder=D:\\PDF\r\nOverWrite=1\r\n", {"D:\\PDF", true}}, // no backslash added
+        {"[Folimar]\r\nOutputFolder=D:\\PDF\r\nOverWrite=1\r\n", {"D:\\PDF\\", true}}, // a backslash added
         {"[Folimar]\r\nOutputFolder=D:\\PDF\\\r\nOverWrite=2\r\n", {"D:\\PDF\\", false}},
         {"[Folimar]\r\nOutputFolder=D:\\PDF\\\r\nOverWrite=-1\r\n", {"D:\\PDF\\", false}},
         {"[Folimar]\r\nOutputFolder=D:\\PDF\\\r\nOverWrite=0X1\r\n", {"D:\\PDF\\", true}},

@@ -40,6 +40,7 @@ constexpr CommandRule kRules[] = {
     {"edit-view", 2, 2, kPid | kTimeout},
     {"set-text", 3, 3, kPid | kTimeout},
     {"rows", 2, 2, kPid | kTimeout},
+    {"row-tip", 3, 3, kPid | kTimeout},
     {"drop", 3, kAny, kPid | kTimeout},
     {"record", 1, kAny, kRest},
     {"post-quit", 1, 1, kTimeout | kWaitExit},
@@ -278,7 +279,10 @@ const char* Usage()
            "  set-text WINDOW CONTROL TEXT       set the control's text (WM_SETTEXT)\n"
            "  rows WINDOW CONTROL                a list view's rows, one per line: row=N, then its three\n"
            "                                     columns' texts, the item's image, the third column's\n"
-           "                                     image and 1 when selected, separated by tabs\n"
+           "                                     image and 1 when selected, separated by tabs; then the\n"
+           "                                     fourth column's text where the list has one\n"
+           "  row-tip WINDOW CONTROL ROW         move the mouse over a list view's row and wait for its\n"
+           "                                     tooltip; prints text=\n"
            "  drop WINDOW CONTROL FILE...        drop the files on the control (WM_DROPFILES)\n"
            "  post-quit PID [--wait-exit]        post WM_QUIT to the process's primary thread; prints thread=N\n"
            "  dde-execute SERVICE TOPIC COMMAND  send COMMAND as a DDE execute, connecting for up to --timeout\n"

@@ -1,6 +1,8 @@
 // Facts about the windows of other processes, as the test driver reads them.
 #include "tools/driver_windows.h"
 
+#include <commctrl.h>
+
 #include <algorithm>
 
 namespace driver {
@@ -69,6 +71,19 @@ std::optional<DWORD_PTR> Ask(HWND control, UINT msg, WPARAM wParam)
     if (!::SendMessageTimeoutA(control, msg, wParam, 0, SMTO_ABORTIFHUNG, kSendTimeoutMs, &answer))
         return std::nullopt;
     return answer;
+}
+
+std::string ShownTooltipText(DWORD pid)
+{
+    for (HWND tip = ::FindWindowExA(nullptr, nullptr, TOOLTIPS_CLASSA, nullptr); tip;
+         tip = ::FindWindowExA(nullptr, tip, TOOLTIPS_CLASSA, nullptr)) {
+        if (ProcessOf(tip) == pid && ::IsWindowVisible(tip)) {
+            std::string text = TextOf(tip);
+            if (!text.empty())
+                return text;
+        }
+    }
+    return {};
 }
 
 } // namespace driver

@@ -30,4 +30,7 @@ std::vector<HWND> ControlsOf(HWND parent);
 // A message answered by a control of another process; nullopt when it does not answer.
 std::optional<DWORD_PTR> Ask(HWND control, UINT msg, WPARAM wParam = 0);
 
+// The text of a tooltip the process shows now; empty when it shows none.
+std::string ShownTooltipText(DWORD pid);
+
 } // namespace driver

@@ -71,8 +71,13 @@ bool ReadListRows(HWND list, int columns, std::vector<ListRow>& rows)
             const char empty = '\0';
             DWORD_PTR ok = 0;
             if (!memory.Write(0, &item, sizeof(item)) || !memory.Write(sizeof(item), &empty, 1) ||
-                !Ask(list, LVM_GETITEMA, 0, reinterpret_cast<LPARAM>(memory.address()), ok) || !ok)
-                return false;
+                !Ask(list, LVM_GETITEMA, 0, reinterpret_cast<LPARAM>(memory.address()), ok) || !ok) {
+                // A column past the third is optional: a list without it reads as empty there.
+                if (column < 3)
+                    return false;
+                row.texts.emplace_back();
+                continue;
+            }
             char text[kTextChars] = {};
             if (!memory.Read(0, &item, sizeof(item)) || !memory.Read(sizeof(item), text, sizeof(text)))
                 return false;
@@ -100,6 +105,16 @@ std::string DropFilesBlock(const std::vector<std::string>& paths)
         block.append(path).push_back('\0');
     block.push_back('\0');
     return block;
+}
+
+bool ReadRowBounds(HWND list, int row, RECT& bounds)
+{
+    RemoteMemory memory(list, sizeof(RECT));
+    bounds = {LVIR_LABEL, 0, 0, 0};
+    DWORD_PTR ok = 0;
+    return memory.Write(0, &bounds, sizeof(bounds)) &&
+           Ask(list, LVM_GETITEMRECT, row, reinterpret_cast<LPARAM>(memory.address()), ok) && ok &&
+           memory.Read(0, &bounds, sizeof(bounds));
 }
 
 } // namespace driver

@@ -48,4 +48,7 @@ bool ReadListRows(HWND list, int columns, std::vector<ListRow>& rows);
 // The DROPFILES block the shell hands a window for files dropped on it (8-bit paths).
 std::string DropFilesBlock(const std::vector<std::string>& paths);
 
+// The bounds of a list view row's label, in the list's client pixels.
+bool ReadRowBounds(HWND list, int row, RECT& bounds);
+
 } // namespace driver

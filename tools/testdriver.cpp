@@ -21,6 +21,7 @@
 #include <commctrl.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <functional>
 #include <optional>
 #include <string>
@@ -450,16 +451,51 @@ int Rows(const Command& command)
     HWND list = FindControl(command, window);
     if (!list)
         return 1;
-    constexpr int kColumns = 3;
+    // The fourth column comes last, so that the first seven fields stay where scripts read them.
+    constexpr int kColumns = 4;
     std::vector<driver::ListRow> rows;
     if (!driver::ReadListRows(list, kColumns, rows))
         return FailWithError("cannot read the list's rows");
     for (size_t i = 0; i < rows.size(); ++i) {
         std::printf("row=%zu", i);
-        for (const std::string& text : rows[i].texts)
-            std::printf("\t%s", driver::OneLine(text).c_str());
-        std::printf("\t%d\t%d\t%d\n", rows[i].image, rows[i].statusImage, rows[i].selected ? 1 : 0);
+        for (size_t c = 0; c < 3; ++c)
+            std::printf("\t%s", driver::OneLine(rows[i].texts[c]).c_str());
+        std::printf("\t%d\t%d\t%d\t%s\n", rows[i].image, rows[i].statusImage, rows[i].selected ? 1 : 0,
+                    driver::OneLine(rows[i].texts[3]).c_str());
     }
+    return 0;
+}
+
+// Moves the mouse over a list view's row, as a user points at it, and waits for the tooltip of the
+// list's process to show a text.
+int RowTip(const Command& command)
+{
+    HWND window = nullptr;
+    HWND list = FindControl(command, window);
+    if (!list)
+        return 1;
+    const int row = std::atoi(command.operands[2].c_str());
+    RECT bounds{};
+    if (!driver::ReadRowBounds(list, row, bounds))
+        return FailWithError("cannot find row " + command.operands[2]);
+    ::SetForegroundWindow(window);
+    POINT at{bounds.left + 40, (bounds.top + bounds.bottom) / 2};
+    ::ClientToScreen(list, &at);
+    // Two positions: the list sees the mouse arrive and then move onto the row.
+    ::SetCursorPos(at.x + 8, at.y);
+    ::Sleep(kPollMs);
+    if (!::SetCursorPos(at.x, at.y))
+        return FailWithError("SetCursorPos");
+    INPUT move{};
+    move.type = INPUT_MOUSE;
+    move.mi.dwFlags = MOUSEEVENTF_MOVE;
+    ::SendInput(1, &move, sizeof(INPUT));
+    const DWORD pid = ProcessOf(list);
+    std::string text;
+    WaitFor(command.timeoutMs, [pid, &text] { return !(text = driver::ShownTooltipText(pid)).empty(); });
+    if (text.empty())
+        return Fail("no tooltip showed over row " + command.operands[2]);
+    std::printf("text=%s\n", driver::OneLine(text).c_str());
     return 0;
 }
 
@@ -554,6 +590,7 @@ int main(int argc, char** argv)
         {"edit-view", EditView},
         {"set-text", SetText},
         {"rows", Rows},
+        {"row-tip", RowTip},
         {"drop", Drop},
         {"record", [](const Command& c) { return driver::AppendLine(c.operands[0], ::GetCommandLineA()) ? 0 : 1; }},
         {"post-quit", PostQuit},

@@ -191,10 +191,21 @@ TBatchStart TBatch::Start(TBatchSetup setup, DWORD& error)
     else
         run->jobs.Close(); // no job will be reported: a document waiting for one fails
 
-    run->printFiles = std::make_unique<TPrintFilesThread>(
-        TPrintFilesSetup{setup.window, std::move(setup.entries), setup.spoolFolder, run->stop.get(), &run->jobs,
-                         setup.jobGraceMs, &run->results, setup.converter, setup.diskMargin, batchObject,
-                         setup.printLimitMs, std::move(setup.printProgramNote)});
+    TPrintFilesSetup files;
+    files.window = setup.window;
+    files.entries = std::move(setup.entries);
+    files.spoolFolder = setup.spoolFolder;
+    files.stop = run->stop.get();
+    files.jobs = &run->jobs;
+    files.jobGraceMs = setup.jobGraceMs;
+    files.results = &run->results;
+    files.converter = setup.converter;
+    files.diskMargin = setup.diskMargin;
+    files.batchObject = batchObject;
+    files.printLimitMs = setup.printLimitMs;
+    files.printProgramNote = std::move(setup.printProgramNote);
+    files.overwrite = setup.overwrite;
+    run->printFiles = std::make_unique<TPrintFilesThread>(std::move(files));
     if (!run->printFiles->Start([r = run.get()] { r->WindUp(); }, error)) {
         run->WindUp();
         run->EndWatcher();

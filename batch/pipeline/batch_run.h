@@ -43,6 +43,7 @@ struct TBatchSetup {
     uint64_t diskMargin = kDiskMarginBytes; // a render that leaves less free space fails its row "disk full"
     DWORD printLimitMs = kPrintLimitSeconds * 1000; // a print program showing no job by then is ended
     std::string printProgramNote;                   // where the running print program is noted; empty: nowhere
+    bool overwrite = true;                          // the settings' mode, for the name each PDF gets when it is written
 };
 
 enum class TBatchStart {

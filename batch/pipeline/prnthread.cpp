@@ -71,7 +71,7 @@ TPrintFilesThread::TPrintFilesThread(TPrintFilesSetup setup)
     : FWindowHandle(setup.window), FListView(std::move(setup.entries)), FSpoolFolder(std::move(setup.spoolFolder)),
       FStop(setup.stop), FJobs(setup.jobs), FJobGraceMs(setup.jobGraceMs), FPrintLimitMs(setup.printLimitMs),
       FPrintProgramNote(std::move(setup.printProgramNote)), FResults(setup.results),
-      FBatchObject(std::move(setup.batchObject)),
+      FBatchObject(std::move(setup.batchObject)), FOverwrite(setup.overwrite),
       FConverter({setup.converter.empty() ? ConverterBesideProgram() : setup.converter, setup.stop, setup.diskMargin})
 {
 }
@@ -162,10 +162,14 @@ void TPrintFilesThread::RunList()
         if (!FileExists(entry.fields[kFieldDocument])) {
             // Gone since it was added: no print program would ever print it.
             result = {TRowFailure::FileNotFound, {}, {}};
-        } else if (entry.fields[kFieldPrintCommand] == kPostScriptCommand) {
-            result = ConvertPostScriptDocument(entry);
+        } else if (const std::string pdfPath = ChoosePdfPath(entry); pdfPath.empty()) {
+            result = Failed("every numbered PDF name is taken");
         } else {
-            result = PrintEntry(entry);
+            // The PDF's name is settled now, against the disk and this batch's own PDFs.
+            TBatchEntry target = entry;
+            target.fields[kFieldPdfPath] = pdfPath;
+            result = entry.fields[kFieldPrintCommand] == kPostScriptCommand ? ConvertPostScriptDocument(target)
+                                                                            : PrintEntry(target);
         }
         // Whatever failed under Stop was stopped (a render ended by it fails); a made PDF stays made.
         if (!result.Made() && Terminated()) {
@@ -174,8 +178,21 @@ void TPrintFilesThread::RunList()
             Post(BATCH_STOPPED);
             return;
         }
+        if (result.Made())
+            FWritten.push_back(result.pdfPath);
         Finish(i, std::move(result));
     }
+}
+
+std::string TPrintFilesThread::ChoosePdfPath(const TBatchEntry& entry) const
+{
+    const PathTakenFn written = [this](const std::string& path) {
+        return std::any_of(FWritten.begin(), FWritten.end(),
+                           [&path](const std::string& w) { return SameDocument(w, path); });
+    };
+    return FinalPdfPath(
+        entry.fields[kFieldPdfPath], entry.fields[kFieldDocument], FOverwrite,
+        [](const std::string& path) { return ::GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }, written);
 }
 
 TRowResult TPrintFilesThread::ConvertPostScriptDocument(const TBatchEntry& entry)

@@ -40,6 +40,7 @@ struct TPrintFilesSetup {
     DWORD printLimitMs = kPrintLimitSeconds * 1000;
     // Where the running print program is noted; empty: nowhere.
     std::string printProgramNote;
+    bool overwrite = true; // "Overwrite" (else "New name"), for FinalPdfPath
 };
 
 class TPrintFilesThread {
@@ -82,6 +83,9 @@ private:
     // The PostScript file psFile as the PDF pdfPath, rendered by the converter process.
     TRowResult ConvertToPdfFile(const std::string& psFile, const std::string& pdfPath);
     bool WaitMilliseconds(DWORD ms);
+    // The name the row's PDF gets, chosen now against the disk and this batch's PDFs; empty when
+    // every number is taken.
+    std::string ChoosePdfPath(const TBatchEntry& entry) const;
 
     const HWND FWindowHandle;
     const std::vector<TBatchEntry> FListView;
@@ -94,6 +98,8 @@ private:
     TRowResults* const FResults;
     const std::string FBatchObject;
     std::string FJobToken; // the token of the row being printed
+    const bool FOverwrite;
+    std::vector<std::string> FWritten; // the PDFs this batch has made
     std::function<void()> FWindUp;
     std::optional<size_t> FCurrentItem; // started, no result posted yet
     TConverterProcess FConverter;       // started with the first conversion, ended with the list

@@ -83,10 +83,25 @@ std::string MakeUniqueFileName(const std::string& path, const PathTakenFn& taken
 }
 
 std::string PlannedPdfPath(std::string_view outputFolder, std::string_view fileName, bool overwrite,
-                           const PathTakenFn& taken)
+                           const PathTakenFn& onDisk, const PathTakenFn& plannedByOtherRow)
 {
     std::string path = std::string(outputFolder) + std::string(fileName) + ".pdf";
-    return overwrite ? path : MakeUniqueFileName(path, taken);
+    // Two documents of one name in the list never plan one PDF, in either mode.
+    return MakeUniqueFileName(path, [&](const std::string& candidate) {
+        return plannedByOtherRow(candidate) || (!overwrite && onDisk(candidate));
+    });
+}
+
+std::string FinalPdfPath(std::string_view planned, std::string_view document, bool overwrite, const PathTakenFn& onDisk,
+                         const PathTakenFn& writtenByBatch)
+{
+    const std::string plannedPath(planned);
+    if (overwrite && !writtenByBatch(plannedPath))
+        return plannedPath;
+    // From the document's own name again: a number planned earlier may be free by now, or taken.
+    const std::string unnumbered = std::string(FolderPart(planned)) + std::string(FileNamePart(document)) + ".pdf";
+    return MakeUniqueFileName(
+        unnumbered, [&](const std::string& candidate) { return writtenByBatch(candidate) || onDisk(candidate); });
 }
 
 TPrintCommandInfo PrintInfoForExtension(std::string_view extension, const PrintCommandLookupFn& lookup,
@@ -111,22 +126,68 @@ bool IsConvertible(const TFileFacts& facts, std::string_view extension, std::str
     return IsCandidate(facts, extension) && !printCommand.empty();
 }
 
-std::optional<TBatchEntry> PlanBatchEntry(const std::string& path, const TFileFacts& facts,
-                                          const TBatchListContext& context)
+TRefusal RefusalOf(const TFileFacts& facts, std::string_view extension, std::string_view printCommand)
 {
+    if (!facts.readable)
+        return TRefusal::Unreadable;
+    if (facts.folder)
+        return TRefusal::Folder;
+    if (facts.size == 0)
+        return TRefusal::Empty;
+    if (extension.empty())
+        return TRefusal::NoExtension;
+    if (printCommand.empty())
+        return TRefusal::NoPrintCommand;
+    return TRefusal::None;
+}
+
+std::string RefusalText(TRefusal refusal, std::string_view extension)
+{
+    switch (refusal) {
+    case TRefusal::None:
+        return {};
+    case TRefusal::AlreadyListed:
+        return "already listed";
+    case TRefusal::Folder:
+        return "a folder";
+    case TRefusal::Unreadable:
+        return "cannot be read";
+    case TRefusal::Empty:
+        return "empty";
+    case TRefusal::NoExtension:
+        return "no file type (the name has no extension)";
+    case TRefusal::NoPrintCommand:
+        return "no program can print " + std::string(extension) + " files";
+    case TRefusal::NoFreeName:
+        return "every numbered PDF name is taken";
+    }
+    return {};
+}
+
+std::optional<TBatchEntry> PlanBatchEntry(const std::string& path, const TFileFacts& facts,
+                                          const TBatchListContext& context, TRefusal* refusal)
+{
+    auto refuse = [refusal](TRefusal why) {
+        if (refusal)
+            *refusal = why;
+        return std::nullopt;
+    };
     const std::string extension = FileExtension(path);
     // Refused before the registry is asked: nothing it says could make these convertible.
     if (!IsCandidate(facts, extension))
-        return std::nullopt;
+        return refuse(RefusalOf(facts, extension, "?"));
     TPrintCommandInfo info = PrintInfoForExtension(extension, context.lookup, context.imageCommand);
     if (!IsConvertible(facts, extension, info.printCommand))
-        return std::nullopt;
+        return refuse(RefusalOf(facts, extension, info.printCommand));
 
     TBatchEntry entry;
     entry.caption = std::string(FileNamePart(path));
-    std::string pdfPath = PlannedPdfPath(context.outputFolder, entry.caption, context.overwrite, context.taken);
+    std::string pdfPath = PlannedPdfPath(context.outputFolder, entry.caption, context.overwrite, context.onDisk,
+                                         context.plannedByOtherRow);
     if (pdfPath.empty())
-        return std::nullopt; // every numbered name is taken
+        return refuse(TRefusal::NoFreeName);
+    if (refusal)
+        *refusal = TRefusal::None;
     entry.fields[kFieldSize] = SizeText(facts.size, context.decimalSeparator);
     entry.fields[kFieldPdfPath] = std::move(pdfPath);
     entry.fields[kFieldDescription] = std::move(info.description);

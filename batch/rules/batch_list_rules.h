@@ -58,9 +58,17 @@ inline constexpr uint32_t kMaxNameNumber = 268435455;
 // (the extension taken from the file name's last dot). Empty when every number is taken.
 std::string MakeUniqueFileName(const std::string& path, const PathTakenFn& taken);
 
-// outputFolder + fileName + ".pdf", joined as stored; numbered in "New name" mode.
+// outputFolder + fileName + ".pdf", joined as stored, numbered past the paths other rows of the
+// list plan; in "New name" mode also past what is on the disk.
 std::string PlannedPdfPath(std::string_view outputFolder, std::string_view fileName, bool overwrite,
-                           const PathTakenFn& taken);
+                           const PathTakenFn& onDisk, const PathTakenFn& plannedByOtherRow);
+
+// The name a row's PDF is written under, chosen when it is written: "Overwrite" keeps the planned
+// path unless this batch has just written a PDF there; "New name" numbers the document's name
+// against the disk at that moment. Numbered names never replace a file. Empty when every number
+// is taken.
+std::string FinalPdfPath(std::string_view planned, std::string_view document, bool overwrite, const PathTakenFn& onDisk,
+                         const PathTakenFn& writtenByBatch);
 
 using PrintCommandLookupFn = std::function<TPrintCommandInfo(std::string_view extension)>;
 using ImageCommandFn = std::function<std::string(std::string_view extension)>;
@@ -96,12 +104,32 @@ struct TBatchListContext {
     std::string decimalSeparator = ".";
     PrintCommandLookupFn lookup;
     ImageCommandFn imageCommand;
-    PathTakenFn taken;
+    PathTakenFn onDisk;
+    PathTakenFn plannedByOtherRow;
 };
 
-// The entry for the document at path, or nothing when the file is refused.
+// Why a file is not listed.
+enum class TRefusal {
+    None,
+    AlreadyListed,
+    Folder,
+    Unreadable,
+    Empty,
+    NoExtension,
+    NoPrintCommand, // no program prints the type
+    NoFreeName,     // every numbered PDF name is taken
+};
+
+// "already listed", "no program can print .docx files", "empty", "a folder", ...
+std::string RefusalText(TRefusal refusal, std::string_view extension);
+
+// Why the document cannot be listed, or TRefusal::None.
+TRefusal RefusalOf(const TFileFacts& facts, std::string_view extension, std::string_view printCommand);
+
+// The entry for the document at path, or nothing when the file is refused (refusal, when given,
+// says why).
 std::optional<TBatchEntry> PlanBatchEntry(const std::string& path, const TFileFacts& facts,
-                                          const TBatchListContext& context);
+                                          const TBatchListContext& context, TRefusal* refusal = nullptr);
 
 // The list holds one entry per document: full paths compared without regard to ASCII case.
 bool SameDocument(std::string_view a, std::string_view b);

@@ -8,12 +8,12 @@
 
 namespace folimar {
 
-TBatchButtonStates BatchButtonStates(bool batchRunning, int convertibleCount)
+TBatchButtonStates BatchButtonStates(bool batchRunning, int convertibleCount, bool examining)
 {
     TBatchButtonStates states;
-    states.addFilesEnabled = !batchRunning;
+    states.addFilesEnabled = !batchRunning && !examining;
     states.setupEnabled = states.addFilesEnabled;
-    states.startEnabled = convertibleCount > 0;
+    states.startEnabled = convertibleCount > 0 && !examining;
     states.startVisible = !batchRunning;
     states.stopVisible = !states.startVisible;
     return states;
@@ -47,13 +47,62 @@ bool RowButtonShown(const RECT& button, const RECT& itemArea)
     return button.top >= itemArea.top && button.top < itemArea.bottom;
 }
 
-TPopupStates PopupStates(int count, int selectedCount, int firstSelectedImage, bool pdfExists)
+TPopupStates PopupStates(int count, int selectedCount, int firstSelectedImage, bool pdfExists, bool batchRunning)
 {
     TPopupStates states;
-    states.removeSelected = selectedCount > 0;
-    states.removeAll = count > 0;
+    states.removeSelected = selectedCount > 0 && !batchRunning;
+    states.removeAll = count > 0 && !batchRunning;
     states.openPdf = selectedCount > 0 && firstSelectedImage == 1 && pdfExists;
+    states.openFolder = states.openPdf;
     return states;
+}
+
+std::string RowStatusText(const TRowResult& result)
+{
+    return result.Made() ? "PDF made" : RowFailureText(result);
+}
+
+std::string RowTipText(const TRowResult& result)
+{
+    return result.Made() ? "PDF made: " + result.pdfPath : RowFailureText(result);
+}
+
+std::string ProgressText(int number, int total, std::string_view name)
+{
+    // The program's code page is UTF-8 (its manifest): the dash is written as such.
+    return "Converting " + std::to_string(number) + " of " + std::to_string(total) + " \xE2\x80\x93 " +
+           std::string(name);
+}
+
+std::string BatchSummaryText(int made, int failed, bool stopped)
+{
+    std::string text = std::to_string(made) + (made == 1 ? " PDF made" : " PDFs made");
+    if (failed > 0)
+        text += ", " + std::to_string(failed) + " failed";
+    if (stopped)
+        text += ", stopped";
+    return text;
+}
+
+std::string RefusedFilesText(const std::vector<std::string>& lines)
+{
+    constexpr size_t kShown = 20; // a box taller than the screen hides its button
+    std::string text = "Some files cannot be converted.\n";
+    for (size_t i = 0; i < lines.size() && i < kShown; ++i)
+        text += "\n" + lines[i];
+    if (lines.size() > kShown)
+        text += "\n... and " + std::to_string(lines.size() - kShown) + " more";
+    return text;
+}
+
+std::string OutputFolderRefusal(std::string_view folder, std::string_view dataFolder)
+{
+    const std::string f = LowerAscii(WithTrailingBackslash(std::string(folder)));
+    const std::string d = LowerAscii(WithTrailingBackslash(std::string(dataFolder)));
+    if (d.size() <= 1 || f.compare(0, d.size(), d) != 0)
+        return {};
+    return "The output folder " + std::string(folder) +
+           " is the program's own data folder, whose files it deletes; choose another one in Setting.";
 }
 
 std::vector<std::string> OpenDialogFiles(std::string_view buffer)

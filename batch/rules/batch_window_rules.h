@@ -2,6 +2,8 @@
 // delete buttons, the list's pop-up menu, the files an open dialog returns and the help file.
 #pragma once
 
+#include "batch/rules/row_result.h"
+
 #include <windows.h>
 
 #include <string>
@@ -21,9 +23,10 @@ struct TBatchButtonStates {
     bool operator==(const TBatchButtonStates&) const = default;
 };
 
-// The idle rule: nothing changes the list or the settings while a batch runs; "Create PDF" needs
-// a convertible entry and gives its place to "Stop" during a batch.
-TBatchButtonStates BatchButtonStates(bool batchRunning, int convertibleCount);
+// The idle rule: nothing changes the list or the settings while a batch runs or dropped files are
+// still being examined; "Create PDF" needs a convertible entry and gives its place to "Stop"
+// during a batch.
+TBatchButtonStates BatchButtonStates(bool batchRunning, int convertibleCount, bool examining = false);
 
 // The status image a row takes when the batch reports on it: failed, done, or pending again for a
 // batch stopped during it (and for any other report).
@@ -45,13 +48,33 @@ struct TPopupStates {
     bool removeSelected = false;
     bool removeAll = false;
     bool openPdf = false;
+    bool openFolder = false; // "Open containing folder"
 
     bool operator==(const TPopupStates&) const = default;
 };
 
 // firstSelectedImage: the image index of the first selected entry (-1 when none is selected);
-// pdfExists: a file is at that entry's planned PDF path.
-TPopupStates PopupStates(int count, int selectedCount, int firstSelectedImage, bool pdfExists);
+// pdfExists: a file is at that entry's PDF path. Nothing is removed while a batch runs.
+TPopupStates PopupStates(int count, int selectedCount, int firstSelectedImage, bool pdfExists,
+                         bool batchRunning = false);
+
+// A row's Status column: "PDF made", or why it failed.
+std::string RowStatusText(const TRowResult& result);
+// A row's tooltip: the PDF written, or why none was.
+std::string RowTipText(const TRowResult& result);
+
+// The status line while a batch runs: "Converting 7 of 30 – name".
+std::string ProgressText(int number, int total, std::string_view name);
+// The status line after a batch: "28 PDFs made, 2 failed" (", stopped" when it was stopped).
+std::string BatchSummaryText(int made, int failed, bool stopped);
+
+// The box that names each refused file: "Some files cannot be converted." and a line per file
+// ("name: reason"), the first 20 of them and how many more.
+std::string RefusedFilesText(const std::vector<std::string>& lines);
+
+// Why folder cannot take the batch's PDFs: the program's data folder and everything in it (the
+// spool folder, whose files each batch deletes, among them). Empty when it can.
+std::string OutputFolderRefusal(std::string_view folder, std::string_view dataFolder);
 
 // The files an open dialog with several choices returns in its buffer: one full path, or the
 // folder followed by the names, each ended by a zero byte and the list by a second one.

@@ -32,7 +32,8 @@ bool PathTaken(const std::string& path)
     return ::GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
 }
 
-std::optional<TBatchEntry> ExamineFile(const std::string& path, const std::string& outputFolder, bool overwrite)
+std::optional<TBatchEntry> ExamineFile(const std::string& path, const std::string& outputFolder, bool overwrite,
+                                       const PathTakenFn& plannedByOtherRow, TRefusal* refusal)
 {
     TBatchListContext context;
     context.outputFolder = outputFolder;
@@ -40,8 +41,10 @@ std::optional<TBatchEntry> ExamineFile(const std::string& path, const std::strin
     context.decimalSeparator = UserDecimalSeparator();
     context.lookup = LookupPrintCommand;
     context.imageCommand = GetImagePrintCommand;
-    context.taken = PathTaken;
-    return PlanBatchEntry(path, ReadFileFacts(path), context);
+    context.onDisk = PathTaken;
+    context.plannedByOtherRow =
+        plannedByOtherRow ? plannedByOtherRow : PathTakenFn([](const std::string&) { return false; });
+    return PlanBatchEntry(path, ReadFileFacts(path), context, refusal);
 }
 
 } // namespace folimar

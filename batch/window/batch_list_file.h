@@ -18,7 +18,9 @@ TFileFacts ReadFileFacts(const std::string& path);
 bool PathTaken(const std::string& path);
 
 // Examines one document as the list adds it: the entry to append, or nothing when it is
-// refused. Asks the file-type registry, Paint's place and the output folder.
-std::optional<TBatchEntry> ExamineFile(const std::string& path, const std::string& outputFolder, bool overwrite);
+// refused (refusal says why). Asks the file-type registry, Paint's place and the output folder;
+// plannedByOtherRow tells the PDF paths the list's rows plan already.
+std::optional<TBatchEntry> ExamineFile(const std::string& path, const std::string& outputFolder, bool overwrite,
+                                       const PathTakenFn& plannedByOtherRow = {}, TRefusal* refusal = nullptr);
 
 } // namespace folimar

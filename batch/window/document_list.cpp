@@ -44,7 +44,7 @@ bool TDocumentList::Create(HWND window, const win::Bounds& bounds, int id, HFONT
     constexpr DWORD style = WS_VISIBLE | WS_TABSTOP | LVS_SHOWSELALWAYS | LVS_SHAREIMAGELISTS;
     constexpr DWORD listExStyle = LVS_EX_GRIDLINES | LVS_EX_FULLROWSELECT | LVS_EX_SUBITEMIMAGES;
     if (!ListView::Create(window, bounds, id, font, style, listExStyle,
-                          {{"File Name", 100}, {"Size", 65}, {"PDF File Name", 400}}))
+                          {{"File Name", 100}, {"Size", 65}, {"PDF File Name", 400}, {"Status", 160}}))
         return false;
     const int size = win::Scale(kListImageSize);
     ImageList1.reset(::ImageList_Create(size, size, ILC_COLOR32 | ILC_MASK, kListImageCount, 0));
@@ -53,6 +53,8 @@ bool TDocumentList::Create(HWND window, const win::Bounds& bounds, int id, HFONT
         ::ImageList_AddMasked(ImageList1.get(), images.get(), kImageMask);
     SetImageList(ImageList1.get());
     ::DragAcceptFiles(Handle(), TRUE);
+    // One tool over the whole list; its text follows the row under the mouse.
+    FHints->Add(Handle(), "");
     return ::SetWindowSubclass(Handle(), ListViewWndProc, kListViewSubclassId, reinterpret_cast<DWORD_PTR>(this)) !=
            FALSE;
 }
@@ -71,10 +73,38 @@ bool TDocumentList::IsFileInList(const std::string& path) const
                        [&path](const TListEntry& e) { return SameDocument(e.entry.fields[kFieldDocument], path); });
 }
 
-bool TDocumentList::AddFileToList(const std::string& path, const ExamineFn& examine)
+bool TDocumentList::PlansPdf(const std::string& pdfPath) const
 {
-    if (IsFileInList(path))
+    return std::any_of(FEntries.begin(), FEntries.end(), [&pdfPath](const TListEntry& e) {
+        return SameDocument(e.entry.fields[kFieldPdfPath], pdfPath);
+    });
+}
+
+void TDocumentList::ReplanWaiting(const PlanFn& plan)
+{
+    // Made rows keep the PDF they wrote; the others let go of their plans first, so that a row
+    // re-planned near the top does not number itself past an old plan of a row below.
+    for (TListEntry& e : FEntries) {
+        if (e.entry.status != kStatusDone && e.entry.image == kImageConvertible)
+            e.entry.fields[kFieldPdfPath].clear();
+    }
+    const PathTakenFn others = [this](const std::string& p) { return PlansPdf(p); };
+    for (int i = 0, n = Count(); i < n; ++i) {
+        auto it = FindEntry(FEntries, Param(i));
+        if (it == FEntries.end() || it->entry.status == kStatusDone || it->entry.image != kImageConvertible)
+            continue;
+        it->entry.fields[kFieldPdfPath] = plan(it->entry, others);
+        SetText(i, kPdfColumn, it->entry.fields[kFieldPdfPath]);
+    }
+}
+
+bool TDocumentList::AddFileToList(const std::string& path, const ExamineFn& examine, TRefusal* refusal)
+{
+    if (IsFileInList(path)) {
+        if (refusal)
+            *refusal = TRefusal::AlreadyListed;
         return false;
+    }
     std::optional<TBatchEntry> examined = examine(path);
     if (!examined)
         return false;
@@ -110,8 +140,11 @@ std::vector<TBatchEntry> TDocumentList::BatchEntries() const
 
 void TDocumentList::InitListViewItem()
 {
-    for (int i = 0; i < Count(); ++i)
+    // What an earlier batch said of a row goes with its icon.
+    for (int i = 0; i < Count(); ++i) {
         SetStatusImage(i, kStatusPending);
+        SetRowReport(i, "", "");
+    }
 }
 
 void TDocumentList::SetStatusImage(int index, int image)
@@ -121,6 +154,43 @@ void TDocumentList::SetStatusImage(int index, int image)
     if (auto it = FindEntry(FEntries, Param(index)); it != FEntries.end())
         it->entry.status = image;
     SetImage(index, kStatusColumn, image);
+}
+
+void TDocumentList::SetRowReport(int index, const std::string& statusText, const std::string& tip,
+                                 const std::string& pdfPath)
+{
+    if (index < 0 || index >= Count())
+        return;
+    auto it = FindEntry(FEntries, Param(index));
+    if (it == FEntries.end())
+        return;
+    it->tip = tip;
+    if (!pdfPath.empty()) {
+        it->entry.fields[kFieldPdfPath] = pdfPath;
+        SetText(index, kPdfColumn, pdfPath);
+    }
+    SetText(index, kStatusTextColumn, statusText);
+    if (FTipKey == it->key)
+        FHints->Update(Handle(), tip);
+}
+
+void TDocumentList::ShowRow(int index)
+{
+    if (index >= 0 && index < Count())
+        ListView_EnsureVisible(Handle(), index, FALSE);
+}
+
+void TDocumentList::TipForRowAt(LPARAM point)
+{
+    LVHITTESTINFO hit{};
+    hit.pt = {static_cast<short>(LOWORD(point)), static_cast<short>(HIWORD(point))};
+    const int index = ListView_HitTest(Handle(), &hit);
+    const LPARAM key = index >= 0 ? Param(index) : -1;
+    if (key == FTipKey)
+        return;
+    FTipKey = key;
+    auto it = FindEntry(FEntries, key);
+    FHints->Update(Handle(), it == FEntries.end() ? std::string() : it->tip);
 }
 
 void TDocumentList::RemoveSelected()
@@ -233,6 +303,10 @@ void TDocumentList::ListView1Deletion(LPARAM key)
     auto it = FindEntry(FEntries, key);
     if (it == FEntries.end())
         return;
+    if (FTipKey == key) {
+        FTipKey = -1;
+        FHints->Update(Handle(), "");
+    }
     if (it->entry.image == kImageConvertible)
         --FConvertibleCount;
     if (it->rowButton)
@@ -307,6 +381,9 @@ LRESULT TDocumentList::ListViewMessage(HWND hwnd, UINT msg, WPARAM wParam, LPARA
     case WM_DROPFILES:
         ListViewDropFiles(reinterpret_cast<HDROP>(wParam));
         return 0;
+    case WM_MOUSEMOVE:
+        TipForRowAt(lParam);
+        break;
     case WM_COMMAND:
         // The row delete buttons live on the list.
         if (LOWORD(wParam) >= kRowButtonFirstId && HIWORD(wParam) == BN_CLICKED && lParam) {

@@ -30,6 +30,8 @@ inline constexpr UINT WM_FREE_ROW_BUTTON = WM_USER + 30;
 class TDocumentList : public win::ListView {
 public:
     static constexpr int kStatusColumn = 2;        // the column that shows an entry's status image
+    static constexpr int kPdfColumn = 2;           // the PDF's path, planned or written
+    static constexpr int kStatusTextColumn = 3;    // what became of the row, in words
     static constexpr int kRowButtonFirstId = 1000; // a row delete button: this + the key of its entry
 
     // Examines a document: its entry, or nothing when it is refused.
@@ -49,8 +51,14 @@ public:
                 FilesDroppedFn filesDropped);
 
     // Appends the entry that examine makes for path; false when the list holds the document
-    // already or examine refuses it.
-    bool AddFileToList(const std::string& path, const ExamineFn& examine);
+    // already (refusal, when given, says so) or examine refuses it.
+    bool AddFileToList(const std::string& path, const ExamineFn& examine, TRefusal* refusal = nullptr);
+    // Some row plans (or wrote) a PDF at pdfPath, compared without regard to ASCII case.
+    bool PlansPdf(const std::string& pdfPath) const;
+    // Plans the PDF of every row not made yet again, from the top (after a change of the output
+    // folder or mode); plan gets the entry and what the other rows plan by then.
+    using PlanFn = std::function<std::string(const TBatchEntry& entry, const PathTakenFn& plannedByOtherRow)>;
+    void ReplanWaiting(const PlanFn& plan);
     // One entry per document: the same full path, whatever its letter case.
     bool IsFileInList(const std::string& path) const;
 
@@ -60,10 +68,16 @@ public:
     std::vector<TBatchEntry> BatchEntries() const;
     int ConvertibleCount() const { return FConvertibleCount; }
 
-    // Every entry pending again, as a batch starts.
+    // Every entry pending again, its status text and tooltip cleared, as a batch starts.
     void InitListViewItem();
     void SetStatusImage(int index, int image);
     int StatusImageOf(int index) const { return Image(index, kStatusColumn); }
+    // What became of the row: its status text, the row's tooltip and, when a PDF was written, its
+    // path (the name actually used).
+    void SetRowReport(int index, const std::string& statusText, const std::string& tip,
+                      const std::string& pdfPath = {});
+    // Scrolls the row into view.
+    void ShowRow(int index);
 
     void RemoveSelected();
     void RemoveAll();
@@ -79,6 +93,7 @@ private:
         LPARAM key = 0;
         TBatchEntry entry;
         std::unique_ptr<win::PictureButton> rowButton; // made the first time the row is drawn
+        std::string tip;                               // the row's tooltip; empty: none
     };
 
     // The entry of a key in entries (const or not), or its end.
@@ -95,6 +110,7 @@ private:
     void DeleteButtonClick(HWND button);
     void DestroyRowButton(win::PictureButton& button);
     void ListViewDropFiles(HDROP drop);
+    void TipForRowAt(LPARAM point);
     static LRESULT CALLBACK ListViewWndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, UINT_PTR id,
                                             DWORD_PTR self);
     LRESULT ListViewMessage(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
@@ -108,6 +124,7 @@ private:
     std::vector<TListEntry> FEntries;
     LPARAM FNextKey = 0;
     int FConvertibleCount = 0;
+    LPARAM FTipKey = -1; // the entry whose tooltip the list shows
     // Row delete buttons detached from their entries, destroyed on WM_FREE_ROW_BUTTON (or with
     // the list when that message never comes).
     std::vector<std::unique_ptr<win::PictureButton>> FFreedButtons;

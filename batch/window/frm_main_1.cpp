@@ -10,6 +10,7 @@
 #include "batch/window/help_opening.h"
 #include "dialogs/about.h"
 #include "dialogs/setup.h"
+#include "files/text_rules.h"
 #include "files/user_folders.h"
 #include "resources/glyphs.h"
 #include "win/form_colors.h"
@@ -59,6 +60,11 @@ void TfrmMain_1::CreateControls()
 
     Panel2 = win::CreatePanel(form, {0, 376, 583, 31}, idPanel2, font);
     lblUrl.Create(Panel2, idLblUrl, {8, 6, 110, 20}, kMakerWebAddress, FLinkFont.get(), Layout::Link, win::kFormColor);
+    lblStatus = win::CreateChild(Panel2, "STATIC", "", WS_VISIBLE | SS_LEFT | SS_NOPREFIX | SS_ENDELLIPSIS,
+                                 {126, 9, 330, 16}, idLblStatus, font);
+    lblOpenFolder.Create(Panel2, idLblOpenFolder, {460, 6, 118, 20}, "Open output folder", FLinkFont.get(),
+                         Layout::Link, win::kFormColor);
+    ::ShowWindow(lblOpenFolder.Handle(), SW_HIDE);
 
     FHints.Create(form);
     FHints.Add(sbAddFiles.Handle(), "Add file(s) into list");
@@ -92,10 +98,10 @@ void TfrmMain_1::FormCreate()
 
 void TfrmMain_1::ApplicationEvents1Idle()
 {
-    const TBatchButtonStates states = BatchButtonStates(BatchRunning(), ListView1.ConvertibleCount());
+    // The list stays usable during a batch (scrolling, opening PDFs); it refuses edits itself.
+    const TBatchButtonStates states = BatchButtonStates(BatchRunning(), ListView1.ConvertibleCount(), Examining());
     SetEnabled(sbAddFiles.Handle(), states.addFilesEnabled);
     SetEnabled(sbSetup.Handle(), states.setupEnabled);
-    SetEnabled(ListView1.Handle(), states.setupEnabled);
     SetEnabled(sbStartProcess.Handle(), states.startEnabled);
     SetVisible(sbStartProcess.Handle(), states.startVisible);
     SetVisible(sbStop.Handle(), states.stopVisible);
@@ -106,10 +112,35 @@ void TfrmMain_1::sbSetupClick()
     TSettings settings{FOutputFolder, FOverwrite};
     if (!ShowSettingsDialog(Handle(), settings))
         return;
-    FOutputFolder = settings.outputFolder;
+    const bool replan = settings.outputFolder != FOutputFolder || settings.overwrite != FOverwrite;
+    FOutputFolder = WithTrailingBackslash(settings.outputFolder);
     FOverwrite = settings.overwrite;
+    if (replan)
+        ReplanWaitingRows();
+    settings.outputFolder = FOutputFolder;
     if (!SaveSettings(FDataFolder, settings))
         Box(SaveSettingsFailedText(FDataFolder), "Error", MB_ICONERROR);
+}
+
+void TfrmMain_1::lblOpenFolderClick()
+{
+    ::ShellExecuteA(Handle(), "open", FOutputFolder.c_str(), nullptr, nullptr, SW_SHOW);
+}
+
+void TfrmMain_1::SetStatusLine(const std::string& text, bool openFolderShown)
+{
+    ::SetWindowTextA(lblStatus, text.c_str());
+    SetVisible(lblOpenFolder.Handle(), openFolderShown);
+}
+
+bool TfrmMain_1::OnSetCursor(HWND control)
+{
+    // Dropped files still being examined: the window answers, but is busy.
+    if (Examining()) {
+        ::SetCursor(::LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(IDC_APPSTARTING)));
+        return true;
+    }
+    return Form::OnSetCursor(control);
 }
 
 void TfrmMain_1::lblAboutClick()
@@ -136,14 +167,19 @@ void TfrmMain_1::FormKeyUp(WPARAM key)
 
 bool TfrmMain_1::PreviewMessage(const MSG& msg)
 {
-    // Keys reach the window before its controls; F1 opens the help whatever has the focus.
-    if (msg.message == WM_KEYUP && (msg.hwnd == Handle() || ::IsChild(Handle(), msg.hwnd)))
+    // Keys reach the window before its controls; F1 opens the help whatever has the focus, also
+    // with Alt held (a system key then).
+    if ((msg.message == WM_KEYUP || msg.message == WM_SYSKEYUP) &&
+        (msg.hwnd == Handle() || ::IsChild(Handle(), msg.hwnd)))
         FormKeyUp(msg.wParam);
     return false;
 }
 
 WPARAM TfrmMain_1::DefaultButtonId() const
 {
+    // Enter on the list opens the focused row's PDF: it must never start the batch again.
+    if (::GetFocus() == ListView1.Handle())
+        return idOpenFocusedPdf;
     // Enter presses the focused button, and "Create PDF" from anywhere else.
     return FocusedButtonOr({sbAddFiles.Handle(), sbStartProcess.Handle(), sbSetup.Handle(), sbStop.Handle(),
                             lblAbout.Handle(), lblUrl.Handle()},
@@ -161,6 +197,12 @@ void TfrmMain_1::OnCommand(int id, int code, HWND control)
         return;
     case idOpenPDFDoc1:
         OpenPDFDoc1Click();
+        return;
+    case idOpenFolder1:
+        OpenFolder1Click();
+        return;
+    case idOpenFocusedPdf:
+        OpenPdfOfRow(ListView1.NextSelected());
         return;
     }
     // Enter reaches the window without the control: the buttons live on the panels.
@@ -194,6 +236,9 @@ void TfrmMain_1::OnCommand(int id, int code, HWND control)
         break;
     case idLblUrl:
         lblUrlClick();
+        break;
+    case idLblOpenFolder:
+        lblOpenFolderClick();
         break;
     }
 }
@@ -236,6 +281,9 @@ LRESULT TfrmMain_1::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam)
         return 0;
     case WM_BATCH_STATUS:
         WMBatchStatus(wParam, lParam);
+        return 0;
+    case WM_EXAMINE_FILES:
+        ExamineNextFiles();
         return 0;
     case WM_TIMER:
         if (wParam == idTimer1) {

@@ -14,6 +14,9 @@
 
 namespace folimar {
 
+// Posted by the batch window to itself: examine the next slice of the files added to the list.
+inline constexpr UINT WM_EXAMINE_FILES = WM_USER + 31;
+
 class TfrmMain_1 : public win::Form {
 public:
     // Control identifiers, for the window's own dispatch and for tools that drive the window.
@@ -28,9 +31,13 @@ public:
         idListView1 = 107,
         idPanel2 = 108,
         idLblUrl = 109,
+        idLblStatus = 110,       // the status line: the batch's progress, then its outcome
+        idLblOpenFolder = 111,   // "Open output folder", after a batch
         idRemoveSelected1 = 201, // the list's pop-up menu
         idRemoveAll1 = 202,
         idOpenPDFDoc1 = 203,
+        idOpenFolder1 = 204,
+        idOpenFocusedPdf = 205, // Enter on the list
         idTimer1 = 300,
         idRowButtonFirst = TDocumentList::kRowButtonFirstId, // a row delete button: this + the number of its entry
     };
@@ -52,6 +59,7 @@ private:
     LRESULT OnNotify(const NMHDR& header) override;
     bool IsPanelColored(HWND control) const override { return control == Panel1; }
     void OnDrawItem(const DRAWITEMSTRUCT& item) override;
+    bool OnSetCursor(HWND control) override;
     WPARAM DefaultButtonId() const override;
 
     void FormCreate() override;
@@ -62,22 +70,31 @@ private:
     void lblHelpClick();
     void lblUrlClick();
     void FormKeyUp(WPARAM key);
+    void lblOpenFolderClick();
+    void SetStatusLine(const std::string& text, bool openFolderShown);
 
     // Batches (frm_main_1_batch.cpp).
     void sbStartProcessClick();
     void sbStopClick();
     void WMBatchStatus(WPARAM status, LPARAM index);
+    void RowEnded(WPARAM status, int index);
     void Timer1Timer();
     bool BatchRunning() const { return FBatch.Running(); }
 
     // The list (frm_main_1_list.cpp).
+    // Dropped or chosen files are examined a slice at a time, so that the window keeps answering.
     void AddFilesToList(const std::vector<std::string>& paths);
+    void ExamineNextFiles();
+    bool Examining() const { return FExamineNext < FExamineQueue.size(); }
+    void ReplanWaitingRows();
     void sbAddFilesClick();
     void ShowPopupMenu(POINT screen);
     void PopupMenu1Popup(HMENU menu);
     void RemoveSelected1Click();
     void RemoveAll1Click();
     void OpenPDFDoc1Click();
+    void OpenFolder1Click();
+    void OpenPdfOfRow(int index);
 
     // Fields of the window.
     std::string FDataFolder;
@@ -87,6 +104,16 @@ private:
     TBatch FBatch;
     int FCurrentItem = -1; // the row the print-files thread works on, animated by Timer1
     bool FTimer1On = false;
+    // The running batch's count for the status line.
+    int FBatchTotal = 0;
+    int FBatchNumber = 0;
+    int FBatchMade = 0;
+    int FBatchFailed = 0;
+    bool FBatchStopped = false;
+    // Files waiting to be examined, in the order they came, and the refusals met so far.
+    std::vector<std::string> FExamineQueue;
+    size_t FExamineNext = 0;
+    std::vector<std::string> FRefusedFiles;
     HWND FFocus = nullptr; // the control that had the focus when the window was last active
 
     win::Hints FHints;
@@ -101,6 +128,8 @@ private:
     win::PictureButton lblHelp;
     win::PictureButton lblAbout;
     win::PictureButton lblUrl;
+    HWND lblStatus = nullptr;
+    win::PictureButton lblOpenFolder;
     TDocumentList ListView1; // the documents, their row buttons and drops
 };
 

@@ -5,6 +5,8 @@
 #include "batch/rules/batch_window_rules.h"
 #include "win/error_text.h"
 
+#include <algorithm>
+
 namespace folimar {
 
 namespace {
@@ -15,11 +17,19 @@ constexpr UINT kTimer1Interval = 200;
 
 void TfrmMain_1::sbStartProcessClick()
 {
-    if (BatchRunning())
+    if (BatchRunning() || Examining())
         return;
+    // A hand-edited setting can name the data folder, whose spool files every batch deletes.
+    if (const std::string refusal = OutputFolderRefusal(FOutputFolder, FDataFolder); !refusal.empty()) {
+        Box(refusal, "Error", MB_ICONERROR);
+        return;
+    }
     TBatchSetup setup;
     setup.window = Handle();
     setup.entries = ListView1.BatchEntries();
+    setup.overwrite = FOverwrite;
+    const int total = static_cast<int>(std::count_if(
+        setup.entries.begin(), setup.entries.end(), [](const TBatchEntry& e) { return e.image == kImageConvertible; }));
     setup.spoolFolder = SpoolFolderPath();
     setup.printerNote = FDataFolder + kPrinterNoteFileName;
     setup.printProgramNote = FDataFolder + kPrintProgramNoteFileName;
@@ -36,6 +46,11 @@ void TfrmMain_1::sbStartProcessClick()
     }
     // The thread's first status is posted: it comes after these pending icons.
     ListView1.InitListViewItem();
+    FBatchTotal = total;
+    FBatchNumber = FBatchMade = FBatchFailed = 0;
+    FBatchStopped = false;
+    SetStatusLine("", false);
+    SetEnabled(sbStop.Handle(), true);
     // "Stop" takes the place of "Create PDF" at once; the idle rule keeps it so.
     ApplicationEvents1Idle();
     ::SetFocus(sbStop.Handle());
@@ -43,8 +58,28 @@ void TfrmMain_1::sbStartProcessClick()
 
 void TfrmMain_1::sbStopClick()
 {
-    // The window stays busy until the thread reports BATCH_FINISHED.
+    // The window stays busy until the thread reports BATCH_FINISHED; a second press does nothing.
+    SetEnabled(sbStop.Handle(), false);
+    SetStatusLine("Stopping...", false);
     FBatch.Stop();
+}
+
+void TfrmMain_1::RowEnded(WPARAM status, int index)
+{
+    ListView1.SetStatusImage(index, StatusImageAfter(status));
+    const std::optional<TRowResult> result = FBatch.RowResult(static_cast<size_t>(index));
+    if (status == BATCH_STOPPED || !result) {
+        // A row the stop caught is pending again; a result the thread did not record says so.
+        const bool stopped = status == BATCH_STOPPED;
+        const TRowResult fallback{status == BATCH_ITEM_DONE ? TRowFailure::None : TRowFailure::Other, {}, {}};
+        ListView1.SetRowReport(index, stopped ? "stopped" : RowStatusText(fallback),
+                               stopped ? "stopped" : RowTipText(fallback));
+        if (!stopped)
+            ++(status == BATCH_ITEM_DONE ? FBatchMade : FBatchFailed);
+        return;
+    }
+    ++(result->Made() ? FBatchMade : FBatchFailed);
+    ListView1.SetRowReport(index, RowStatusText(*result), RowTipText(*result), result->pdfPath);
 }
 
 void TfrmMain_1::WMBatchStatus(WPARAM status, LPARAM index)
@@ -56,13 +91,20 @@ void TfrmMain_1::WMBatchStatus(WPARAM status, LPARAM index)
     switch (status) {
     case BATCH_ITEM_FAILED:
     case BATCH_ITEM_DONE:
+        RowEnded(status, static_cast<int>(index));
+        timerOff();
+        break;
     case BATCH_STOPPED:
-        ListView1.SetStatusImage(FCurrentItem, StatusImageAfter(status));
+        FBatchStopped = true;
+        if (FCurrentItem >= 0)
+            RowEnded(status, FCurrentItem);
         timerOff();
         break;
     case BATCH_FINISHED: {
         timerOff();
         FBatch.End();
+        SetEnabled(sbStop.Handle(), true);
+        SetStatusLine(BatchSummaryText(FBatchMade, FBatchFailed, FBatchStopped), FBatchMade > 0);
         // "Stop" goes away with the batch: the focus it had returns to the list.
         const bool stopHadFocus = ::GetFocus() == sbStop.Handle();
         ApplicationEvents1Idle();
@@ -73,6 +115,12 @@ void TfrmMain_1::WMBatchStatus(WPARAM status, LPARAM index)
     case BATCH_ITEM_STARTED:
         FCurrentItem = static_cast<int>(index);
         FTimer1On = ::SetTimer(Handle(), idTimer1, kTimer1Interval, nullptr) != 0;
+        ListView1.ShowRow(FCurrentItem);
+        ListView1.SetRowReport(FCurrentItem, "converting", "");
+        // After a press of Stop the status line keeps saying so.
+        if (::IsWindowEnabled(sbStop.Handle()))
+            if (const TBatchEntry* entry = ListView1.EntryAt(FCurrentItem))
+                SetStatusLine(ProgressText(++FBatchNumber, FBatchTotal, entry->caption), false);
         break;
     }
     if (!FTimer1On)

@@ -5,6 +5,7 @@
 #include "batch/window/batch_list_file.h"
 #include "batch/rules/batch_window_rules.h"
 #include "files/folders.h"
+#include "files/text_rules.h"
 #include "resources/glyphs.h"
 #include "win/dpi.h"
 
@@ -16,19 +17,56 @@ namespace folimar {
 namespace {
 
 constexpr DWORD kOpenDialogBufferSize = 64 * 1024;
+// One slice of examining added files: the window answers again after at most about this long.
+constexpr DWORD kExamineSliceMs = 50;
 
 } // namespace
 
 void TfrmMain_1::AddFilesToList(const std::vector<std::string>& paths)
 {
-    const auto examine = [this](const std::string& path) { return ExamineFile(path, FOutputFolder, FOverwrite); };
-    bool refused = false;
-    for (const std::string& path : paths) {
-        if (!ListView1.AddFileToList(path, examine))
-            refused = true;
+    const bool idle = !Examining();
+    if (idle) {
+        FExamineQueue.clear();
+        FExamineNext = 0;
+        FRefusedFiles.clear();
     }
-    if (refused)
-        Box("Some files cannot be converted.", "Tip", MB_ICONINFORMATION);
+    FExamineQueue.insert(FExamineQueue.end(), paths.begin(), paths.end());
+    if (idle && Examining())
+        ExamineNextFiles();
+}
+
+void TfrmMain_1::ExamineNextFiles()
+{
+    // Each file asks the disk and the registry: hundreds at once would freeze the window.
+    const PathTakenFn plannedByOtherRow = [this](const std::string& p) { return ListView1.PlansPdf(p); };
+    const DWORD start = ::GetTickCount();
+    while (Examining() && ::GetTickCount() - start < kExamineSliceMs) {
+        const std::string& path = FExamineQueue[FExamineNext++];
+        TRefusal refusal = TRefusal::None;
+        const auto examine = [&](const std::string& p) {
+            return ExamineFile(p, FOutputFolder, FOverwrite, plannedByOtherRow, &refusal);
+        };
+        if (!ListView1.AddFileToList(path, examine, &refusal))
+            FRefusedFiles.push_back(std::string(FileNamePart(path)) + ": " + RefusalText(refusal, FileExtension(path)));
+    }
+    if (Examining() && ::PostMessageA(Handle(), WM_EXAMINE_FILES, 0, 0))
+        return;
+    // Done (or the next slice could not be posted: what is left is let go, and the window idles).
+    FExamineQueue.clear();
+    FExamineNext = 0;
+    ApplicationEvents1Idle();
+    if (!FRefusedFiles.empty()) {
+        const std::string text = RefusedFilesText(FRefusedFiles);
+        FRefusedFiles.clear();
+        Box(text, "Tip", MB_ICONINFORMATION);
+    }
+}
+
+void TfrmMain_1::ReplanWaitingRows()
+{
+    ListView1.ReplanWaiting([this](const TBatchEntry& entry, const PathTakenFn& plannedByOtherRow) {
+        return PlannedPdfPath(FOutputFolder, entry.caption, FOverwrite, PathTaken, plannedByOtherRow);
+    });
 }
 
 void TfrmMain_1::sbAddFilesClick()
@@ -54,6 +92,10 @@ LRESULT TfrmMain_1::OnNotify(const NMHDR& header)
     LRESULT result = 0;
     if (ListView1.OnNotify(header, result))
         return result;
+    if (header.hwndFrom == ListView1.Handle() && header.code == NM_DBLCLK) {
+        OpenPdfOfRow(reinterpret_cast<const NMITEMACTIVATE&>(header).iItem);
+        return 0;
+    }
     if (header.hwndFrom == ListView1.Handle() && header.code == LVN_KEYDOWN &&
         reinterpret_cast<const NMLVKEYDOWN&>(header).wVKey == VK_DELETE)
         RemoveSelected1Click();
@@ -79,6 +121,7 @@ void TfrmMain_1::ShowPopupMenu(POINT screen)
     ::AppendMenuA(menu.get(), MF_STRING, idRemoveAll1, "Remove All");
     ::AppendMenuA(menu.get(), MF_SEPARATOR, 0, nullptr);
     ::AppendMenuA(menu.get(), MF_STRING, idOpenPDFDoc1, "Open PDF");
+    ::AppendMenuA(menu.get(), MF_STRING, idOpenFolder1, "Open containing folder");
     PopupMenu1Popup(menu.get());
     const UINT command =
         ::TrackPopupMenu(menu.get(), TPM_RETURNCMD | TPM_RIGHTBUTTON, screen.x, screen.y, 0, Handle(), nullptr);
@@ -91,13 +134,14 @@ void TfrmMain_1::PopupMenu1Popup(HMENU menu)
     const TBatchEntry* entry = ListView1.EntryAt(ListView1.NextSelected());
     const bool pdfExists = entry && FileExists(entry->fields[kFieldPdfPath]);
     const TPopupStates states =
-        PopupStates(ListView1.Count(), ListView1.SelectedCount(), entry ? entry->image : -1, pdfExists);
+        PopupStates(ListView1.Count(), ListView1.SelectedCount(), entry ? entry->image : -1, pdfExists, BatchRunning());
     auto enable = [menu](UINT id, bool on) {
         ::EnableMenuItem(menu, id, MF_BYCOMMAND | (on ? MF_ENABLED : MF_GRAYED));
     };
     enable(idRemoveSelected1, states.removeSelected);
     enable(idRemoveAll1, states.removeAll);
     enable(idOpenPDFDoc1, states.openPdf);
+    enable(idOpenFolder1, states.openFolder);
 }
 
 void TfrmMain_1::RemoveSelected1Click()
@@ -113,6 +157,24 @@ void TfrmMain_1::RemoveAll1Click()
 void TfrmMain_1::OpenPDFDoc1Click()
 {
     if (const TBatchEntry* entry = ListView1.EntryAt(ListView1.NextSelected()))
+        ::ShellExecuteA(Handle(), "open", entry->fields[kFieldPdfPath].c_str(), nullptr, nullptr, SW_SHOW);
+}
+
+void TfrmMain_1::OpenFolder1Click()
+{
+    const TBatchEntry* entry = ListView1.EntryAt(ListView1.NextSelected());
+    if (!entry || !FileExists(entry->fields[kFieldPdfPath]))
+        return;
+    // The explorer opens the folder with the PDF selected.
+    const std::string arguments = "/select,\"" + entry->fields[kFieldPdfPath] + "\"";
+    ::ShellExecuteA(Handle(), "open", "explorer.exe", arguments.c_str(), nullptr, SW_SHOW);
+}
+
+void TfrmMain_1::OpenPdfOfRow(int index)
+{
+    // Only a PDF that is there: a row not made yet plans a name that may belong to an older file.
+    const TBatchEntry* entry = ListView1.EntryAt(index);
+    if (entry && entry->status == kStatusDone && FileExists(entry->fields[kFieldPdfPath]))
         ::ShellExecuteA(Handle(), "open", entry->fields[kFieldPdfPath].c_str(), nullptr, nullptr, SW_SHOW);
 }
 

@@ -1,7 +1,7 @@
 # Sourced by the batch end-to-end scripts: the virtual printer and the print programs of the
 # test prefix, another printer as the user's default, file types that fail or never print, the
 # documents, and the checks every ended batch must pass.
-. "$(dirname "$0")/lib.sh"
+. "$(dirname "${BASH_SOURCE[0]}")/lib.sh"
 
 docs=$work/docs
 out=$work/out

@@ -90,7 +90,8 @@ wait_status "waiting" 0 '[6-9]|1[0-2]'
 [ -n "$(prefix_pids 'print_dde\.exe')" ] || fail "the waiting document's print program is not running"
 visible 104 || fail "Stop is not shown during the batch"
 ! visible 102 || fail "Create PDF is shown during the batch"
-expect "during: the list is frozen" "$("$driver" enabled "$window" 107)" "disabled"
+# The list stays usable (scrolling, opening a made PDF); its rows cannot be changed.
+expect "during: the list can be scrolled" "$("$driver" enabled "$window" 107)" "enabled"
 expect "during: Setting is frozen" "$("$driver" enabled "$window" 103)" "disabled"
 expect "during: Add File(s) is frozen" "$("$driver" enabled "$window" 101)" "disabled"
 # A drop reaches even a disabled list; the row buttons live in the list.

@@ -51,15 +51,18 @@ settings() {
 # rows: the list's rows as "caption|size|planned PDF|image|status", one per line.
 rows() { "$driver" rows "$window" 107 | sed 's/^row=[0-9]*\t//' | awk -F'\t' '{print $1 "|" $2 "|" $3 "|" $4 "|" $5}'; }
 
-# tip CASE: the tip is shown once; answered, no second one follows.
+# tip CASE REFUSED...: the tip, naming each refused file and why ("name: reason"), is shown once;
+# answered, no second one follows.
 tip() {
-  local o
+  local o what=$1 text="Some files cannot be converted.\\n" line
+  shift
+  for line in "$@"; do text+="\\n$line"; done
   o=$("$driver" wait-msgbox --pid "$pid" --timeout 10)
-  expect "$1: tip caption" "$(field caption "$o")" "Tip"
-  expect "$1: tip text" "$(field text "$o")" "Some files cannot be converted."
+  expect "$what: tip caption" "$(field caption "$o")" "Tip"
+  expect "$what: tip text" "$(field text "$o")" "$text"
   "$driver" answer-msgbox OK --pid "$pid" >/dev/null
-  ! "$driver" wait-msgbox --pid "$pid" --timeout 2 >/dev/null 2>&1 || fail "$1: a second message box"
-  echo "ok: $1: the tip once"
+  ! "$driver" wait-msgbox --pid "$pid" --timeout 2 >/dev/null 2>&1 || fail "$what: a second message box"
+  echo "ok: $what: the tip once"
 }
 
 no_box() { ! "$driver" wait-msgbox --pid "$pid" --timeout 2 >/dev/null 2>&1 || fail "$1: a message box"; }
@@ -92,7 +95,8 @@ start_batch_window
 expect "empty list: Create PDF" "$("$driver" enabled "$window" 102)" "disabled"
 "$driver" drop "$window" 107 "$(w a.txt)" "$(w b.ps)" "$(w empty.txt)" "$(w folder.txt)" "$(w noext)" \
   "$(w c.qvd)" "$(w unknown.xyz)" "$(w main.cpp)" >/dev/null
-tip "drop of eight, four refused"
+tip "drop of eight, four refused" "empty.txt: empty" "folder.txt: a folder" \
+  "noext: no file type (the name has no extension)" "unknown.xyz: no program can print .xyz files"
 expected="a.txt|  1023 B|$outw\\a.txt.pdf|1|1
 b.ps|  1.00 K|$outw\\b.ps.pdf|1|1
 c.qvd|  1.00 M|$outw\\c.qvd.pdf|1|1
@@ -100,7 +104,7 @@ main.cpp|    14 B|$outw\\main.cpp.pdf|1|1"
 expect "rows after the drop" "$(rows)" "$expected"
 # A document is listed once, whatever its letter case; a drop of only new files shows no tip.
 "$driver" drop "$window" 107 "$(w A.TXT)" >/dev/null
-tip "duplicate"
+tip "duplicate" "A.TXT: already listed"
 expect "duplicate: rows" "$(rows | wc -l)" "4"
 screenshot batch-window
 "$driver" children "$window" | grep -q '^id=1001 class=Button enabled=1 visible=1' || fail "no row button for b.ps"
@@ -131,7 +135,7 @@ wait_until 60 listed || fail "the open dialog did not go into $(winpath "$docs")
 "$driver" set-text "$dialog" "$name" '"c.qvd" "empty.txt" "b.ps"' >/dev/null
 screenshot batch-open-dialog
 "$driver" click "$dialog" Open >/dev/null
-tip "open dialog with one refused"
+tip "open dialog with one refused" "empty.txt: empty"
 expect "open dialog: rows" "$(rows | cut -d'|' -f1,3 | tr '\n' ' ')" "c.qvd|$outw\\c.qvd.pdf b.ps|$outw\\b.ps.pdf "
 
 # --- F1 opens the help's first page beside the program in the browser (the help file itself is
@@ -141,18 +145,21 @@ cmp -s "$page" "$FOLIMAR_SOURCE/help/index.htm" || fail "no help page at $page"
 "$driver" keys "$window" f1 >/dev/null
 wait_lines "$record" 1
 expect "F1 opens" "$(sed -n 1p "$record")" "browser file://$page"
-"$driver" click "$window" 109 >/dev/null
+"$driver" keys "$window" alt+f1 >/dev/null
 wait_lines "$record" 2
-sed -n 2p "$record" | grep -qF '"https://www.quorvel.com/folimar"' || fail "the link opened: $(sed -n 2p "$record")"
+expect "Alt+F1 opens" "$(sed -n 2p "$record")" "browser file://$page"
+"$driver" click "$window" 109 >/dev/null
+wait_lines "$record" 3
+sed -n 3p "$record" | grep -qF '"https://www.quorvel.com/folimar"' || fail "the link opened: $(sed -n 3p "$record")"
 echo "ok: the link opens the web page"
 "$driver" close "$window" --wait-exit >/dev/null
 
-# --- "New name" mode: the first free numbered name; a namesake in another folder plans the same.
+# --- "New name" mode: the first free numbered name; a namesake in another folder plans the next.
 settings 0
 touch "$out/a.txt1.pdf"
 start_batch_window
 "$driver" drop "$window" 107 "$(w a.txt)" "$(w sub/a.txt)" >/dev/null
 no_box "new name"
-expect "new name: rows" "$(rows | cut -d'|' -f1,3 | tr '\n' ' ')" "a.txt|$outw\\a.txt2.pdf a.txt|$outw\\a.txt2.pdf "
+expect "new name: rows" "$(rows | cut -d'|' -f1,3 | tr '\n' ' ')" "a.txt|$outw\\a.txt2.pdf a.txt|$outw\\a.txt3.pdf "
 o=$("$driver" close "$window" --wait-exit)
 expect "exit code" "$(field exit "$o")" "0"

@@ -33,6 +33,7 @@ folimar_e2e_test(e2e_single_job_keyboard single_job_keyboard.sh)
 folimar_e2e_test(e2e_batch_window batch_window.sh)
 folimar_e2e_test(e2e_batch_run batch_run.sh)
 folimar_e2e_test(e2e_batch_convert batch_convert.sh)
+folimar_e2e_test(e2e_batch_report batch_report.sh)
 folimar_e2e_test(e2e_print_programs print_programs.sh)
 
 # The settings dialog on its own, over an owner of the test's own.
