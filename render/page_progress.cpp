@@ -10,9 +10,7 @@ void TPageProgress::Report(int page) noexcept
     if (pending_.exchange(true))
         return;
     const auto wParam = static_cast<WPARAM>(static_cast<INT_PTR>(page));
-    const BOOL posted = toThread_ ? ::PostThreadMessageA(thread_, WM_PAGE_PROGRESS, wParam, 0)
-                                  : ::PostMessageA(window_, WM_PAGE_PROGRESS, wParam, 0);
-    if (!posted)
+    if (!::PostMessageA(window_, WM_PAGE_PROGRESS, wParam, 0))
         pending_.store(false); // nothing waits in the queue, so the next report must post
 }
 

@@ -21,7 +21,7 @@ struct TConvertRequest {
     std::string jobFile; // the PostScript job, without quotes
     std::string pdfFile; // the PDF to make
     TDocInfoPlace docInfo = TDocInfoPlace::AppendToJob;
-    TPageProgress* progress = nullptr; // receives the page markers when given
+    TPageSink* progress = nullptr; // receives the page markers when given
 };
 
 // Made without touching anything; Run converts, Cancel may stop it from another thread.
