@@ -42,8 +42,8 @@ private:
 };
 
 // Sets an auto-reset event instead, for a program without windows: it waits with kernel32 alone,
-// so it loads neither user32 nor gdi32 (under Wine their start costs about a third of a small
-// job's render, and a first window starts Wine's desktop process and waits about a second).
+// so it loads neither user32 nor gdi32 (under Wine, their start reads the font configuration; a
+// first window would also start Wine's desktop process and wait for it, about a second).
 class TPageSignal final : public TPageSink {
 public:
     explicit TPageSignal(HANDLE event) : event_(event) {}
