@@ -28,7 +28,7 @@ namespace {
 
 int32_t g_pageCount = 0; // 0: the job gave no usable count
 bool g_progressShown = false;
-folimar::TPageProgress* g_progress = nullptr;
+folimar::TPageSignal* g_progress = nullptr;
 
 // What a stop by Ctrl-C or a closed console must remove; published before it exists.
 struct StopState {
@@ -41,7 +41,7 @@ void ShowProgress()
 {
     if (!g_progress)
         return;
-    int page = g_progress->Take();
+    const int page = g_progress->Take();
     g_progressShown = true;
     if (page == -1 && g_pageCount > 0)
         std::fprintf(stderr, "\rlast page reached (%d pages)      ", static_cast<int>(g_pageCount));
@@ -54,28 +54,21 @@ void ShowProgress()
     std::fflush(stderr);
 }
 
-// Shows the progress that waits in this thread's queue.
-void DrainProgress()
-{
-    MSG msg;
-    while (::PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE))
-        if (msg.message == folimar::WM_PAGE_PROGRESS)
-            ShowProgress();
-}
-
-// Waits for the worker, showing its progress meanwhile; progress posted just before it ended is
+// Waits for the worker, showing its progress meanwhile; progress reported just before it ended is
 // shown too.
-void WaitShowingProgress(HANDLE worker)
+void WaitShowingProgress(HANDLE worker, HANDLE pageReached)
 {
+    const HANDLE handles[] = {worker, pageReached};
     for (;;) {
-        DWORD r = ::MsgWaitForMultipleObjects(1, &worker, FALSE, INFINITE, QS_POSTMESSAGE);
+        DWORD r = ::WaitForMultipleObjects(2, handles, FALSE, INFINITE);
         if (r != WAIT_OBJECT_0 + 1) {
             ::WaitForSingleObject(worker, INFINITE); // the run's state lives on: never leave early
             break;
         }
-        DrainProgress();
+        ShowProgress();
     }
-    DrainProgress();
+    if (::WaitForSingleObject(pageReached, 0) == WAIT_OBJECT_0)
+        ShowProgress();
 }
 
 int Fail(const std::string& message)
@@ -149,10 +142,12 @@ int Convert(const std::string& input, const std::string& output, Run& run)
         return Fail("cannot read the job " + input + ": " + win::SystemErrorText(e.code()));
     }
 
-    // Progress comes to this thread's queue: no window, so Wine starts no desktop process.
-    MSG queue;
-    ::PeekMessageA(&queue, nullptr, 0, 0, PM_NOREMOVE); // makes the queue
-    folimar::TPageProgress progress(::GetCurrentThreadId());
+    // Progress comes through an event: no window and no message queue, so neither user32 nor gdi32 is
+    // loaded and Wine starts no desktop process.
+    win::UniqueHandle pageReached(::CreateEventA(nullptr, FALSE, FALSE, nullptr));
+    if (!pageReached)
+        return Fail("cannot start the conversion: " + win::SystemErrorText(win::LastErrorOr()));
+    folimar::TPageSignal progress(pageReached.get());
     g_progress = &progress;
     // The input is not ours to change: the document information goes before it.
     run.params = std::make_unique<folimar::TConvertParams>(
@@ -162,7 +157,7 @@ int Convert(const std::string& input, const std::string& output, Run& run)
     win::UniqueHandle worker = folimar::StartConversionWorker(params);
     if (!worker)
         return Fail("cannot start the conversion: " + win::SystemErrorText(win::LastErrorOr()));
-    WaitShowingProgress(worker.get());
+    WaitShowingProgress(worker.get(), pageReached.get());
 
     using folimar::TConvertReason;
     const DWORD code = params.Outcome.error;

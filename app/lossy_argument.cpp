@@ -2,23 +2,16 @@
 #include "app/lossy_argument.h"
 
 #include "files/code_pages.h"
-#include "win/handle.h"
-
-#include <shellapi.h>
+#include "win/command_line.h"
 
 namespace folimar {
 
 int FirstLossyArgument(const WCHAR* commandLine)
 {
-    int count = 0;
-    const win::WideArgv args(::CommandLineToArgvW(commandLine, &count));
-    if (!args)
-        return -1;
-    for (int i = 0; i < count; ++i) {
-        const WCHAR* arg = args.get()[i];
-        if (!FitsAnsiCodePage(arg, ::lstrlenW(arg)))
-            return i;
-    }
+    const std::vector<win::WideString> args = win::SplitCommandLine(commandLine);
+    for (size_t i = 0; i < args.size(); ++i)
+        if (!FitsAnsiCodePage(reinterpret_cast<const WCHAR*>(args[i].c_str()), static_cast<int>(args[i].size())))
+            return static_cast<int>(i);
     return -1;
 }
 

@@ -30,7 +30,7 @@ TRenderReply Render(std::string_view line)
     if (!request)
         return reply;
     try {
-        TPageProgress pages;
+        TPageCounter pages;
         reply.rendered = ConvertPsToPdf(request->psFile, request->pdfFile, &pages);
         reply.pages = pages.Highest();
     } catch (...) {

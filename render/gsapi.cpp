@@ -26,7 +26,7 @@ int GsStdout(void* caller, const char* str, int len)
         if (caller && str && len > 0) {
             int page = ScanPageMarker(str, static_cast<size_t>(len));
             if (page != 0)
-                static_cast<TPageProgress*>(caller)->Report(page);
+                static_cast<TPageSink*>(caller)->Report(page);
         }
     } catch (...) {
         // Nothing may unwind into the library.
@@ -140,7 +140,7 @@ std::vector<std::string> WithPrologue(std::vector<std::string> args, const std::
     return args;
 }
 
-bool ConvertPsToPdf(const std::string& psFile, const std::string& pdfFile, TPageProgress* progress,
+bool ConvertPsToPdf(const std::string& psFile, const std::string& pdfFile, TPageSink* progress,
                     const std::string& prologue)
 {
     std::optional<std::string> psPath = ToLibraryPath(psFile);

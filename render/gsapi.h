@@ -19,11 +19,11 @@ bool GsRunSucceeded(int code);
 
 // Renders psFile into pdfFile with the pdfwrite device; true when the library finished the job.
 // Page markers go to progress when one is given. prologue is PostScript run before the job.
-bool ConvertPsToPdf(const std::string& psFile, const std::string& pdfFile, TPageProgress* progress = nullptr,
+bool ConvertPsToPdf(const std::string& psFile, const std::string& pdfFile, TPageSink* progress = nullptr,
                     const std::string& prologue = {});
 
 // One library instance from creation to deletion over the given arguments; caller is handed to the
-// output callbacks (a TPageProgress, or null).
+// output callbacks (a TPageSink, or null).
 bool RunGhostscript(int argc, char** argv, void* caller = nullptr);
 
 struct GsApi;

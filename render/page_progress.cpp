@@ -7,15 +7,10 @@ void TPageProgress::Report(int page) noexcept
 {
     // The page is stored before the flag is tested: a window that clears the flag later reads it.
     latest_.store(page);
-    // Only Ghostscript's thread writes: a plain read-then-store cannot lose a page.
-    if (page > highest_.load())
-        highest_.store(page);
-    if (counting_ || pending_.exchange(true))
+    if (pending_.exchange(true))
         return;
     const auto wParam = static_cast<WPARAM>(static_cast<INT_PTR>(page));
-    const BOOL posted = toThread_ ? ::PostThreadMessageA(thread_, WM_PAGE_PROGRESS, wParam, 0)
-                                  : ::PostMessageA(window_, WM_PAGE_PROGRESS, wParam, 0);
-    if (!posted)
+    if (!::PostMessageA(window_, WM_PAGE_PROGRESS, wParam, 0))
         pending_.store(false); // nothing waits in the queue, so the next report must post
 }
 

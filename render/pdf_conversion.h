@@ -29,7 +29,7 @@ struct TConvertRequest {
     std::string jobFile; // the PostScript job, without quotes
     std::string pdfFile; // the PDF to make
     TDocInfoPlace docInfo = TDocInfoPlace::AppendToJob;
-    TPageProgress* progress = nullptr; // receives the page markers when given
+    TPageSink* progress = nullptr; // receives the page markers when given
     // Renders instead of the library in this process, with the document information appended to the
     // job (AppendToJob); its page count is held against the count the job's header announces.
     TRenderer* renderer = nullptr;

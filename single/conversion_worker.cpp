@@ -1,7 +1,6 @@
-// The single-job worker thread.
+// The single-job worker thread. Its wait, which serves window messages, lives apart in
+// conversion_wait.cpp, so a program without windows that starts a worker links no user32.
 #include "single/conversion_worker.h"
-
-#include "win/thread_wait.h"
 
 namespace folimar {
 
@@ -20,17 +19,6 @@ DWORD WINAPI ConversionWorker(LPVOID params)
 win::UniqueHandle StartConversionWorker(TConvertParams& params)
 {
     return win::UniqueHandle(::CreateThread(nullptr, 0, ConversionWorker, &params, 0, nullptr));
-}
-
-DWORD WaitForConversionWorker(HANDLE thread)
-{
-    // The parameters live in the caller's frame: never return before the thread has ended.
-    if (!win::WaitPumpingMessages(thread))
-        ::WaitForSingleObject(thread, INFINITE);
-    DWORD code = 0;
-    if (!::GetExitCodeThread(thread, &code) || code == STILL_ACTIVE)
-        return 0;
-    return code;
 }
 
 } // namespace folimar

@@ -4,7 +4,11 @@
 #include "app/arg_count.h"
 #include "app/lossy_argument.h"
 #include "files/code_pages.h"
+#include "win/command_line.h"
+#include "win/handle.h"
 #include "win/user_paths.h"
+
+#include <shellapi.h>
 
 #include <string>
 #include <vector>
@@ -40,6 +44,49 @@ INSTANTIATE_TEST_SUITE_P(
         CountCase{"p \"a b c\"\t\"d e\"\x01x", 3}, CountCase{"p a\"b c\"d", 1},
         // An unclosed quote runs to the end of the line.
         CountCase{"p \"a b", 1}, CountCase{"p \"\" a", 1}));
+
+struct SplitCase {
+    const char16_t* line;
+    std::vector<std::u16string> args;
+};
+
+class CommandLineSplit : public ::testing::TestWithParam<SplitCase> {};
+
+// The console converter splits its own command line so that it need not load the shell: the
+// result must be the shell's, quirks included.
+TEST_P(CommandLineSplit, GivesTheShellsArguments)
+{
+    const auto* line = reinterpret_cast<const WCHAR*>(GetParam().line);
+    const std::vector<std::u16string> split = win::SplitCommandLine(line);
+
+    int count = 0;
+    const win::WideArgv shell(::CommandLineToArgvW(line, &count));
+    ASSERT_TRUE(shell);
+    std::vector<std::u16string> expected;
+    for (int i = 0; i < count; ++i)
+        expected.emplace_back(reinterpret_cast<const char16_t*>(shell.get()[i]));
+    if (GetParam().line[0] == 0)
+        expected[0].clear(); // the shell puts the program's own path there
+    EXPECT_EQ(split, expected);
+    EXPECT_EQ(split, GetParam().args);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Lines, CommandLineSplit,
+    ::testing::Values(
+        SplitCase{u"", {u""}}, SplitCase{u"folimarc.exe", {u"folimarc.exe"}},
+        SplitCase{u"folimarc.exe job.ps  out.pdf \t", {u"folimarc.exe", u"job.ps", u"out.pdf"}},
+        // The program's path takes no escapes and ends at its closing quote.
+        SplitCase{u"\"C:\\a b\\f.exe\"x y", {u"C:\\a b\\f.exe", u"x", u"y"}},
+        SplitCase{u"C:\\a\\\"b c", {u"C:\\a\\\"b", u"c"}},
+        // 2n backslashes before a quote give n; 2n+1 give n and a quote; elsewhere they stay.
+        SplitCase{u"f a\\\\\"b c\" d\\\\e", {u"f", u"a\\b c", u"d\\\\e"}},
+        SplitCase{u"f a\\\\\\\"b c", {u"f", u"a\\\"b", u"c"}}, SplitCase{u"f \"C:\\a b\\\" c", {u"f", u"C:\\a b\" c"}},
+        // Counted with the group's opening quote, every third quote in a row is a literal one.
+        SplitCase{u"f \"a\"\"b\" c", {u"f", u"a\"b c"}}, SplitCase{u"f \"a\"\"\"b\" c", {u"f", u"a\"b", u"c"}},
+        SplitCase{u"f \"\"\"\"\"\" x", {u"f", u"\"\"", u"x"}}, SplitCase{u"f \"\" \"\"", {u"f", u"", u""}},
+        // An unclosed quote runs to the end of the line.
+        SplitCase{u"f \"a b", {u"f", u"a b"}}, SplitCase{u"f \u03A9mega.pdf", {u"f", u"\u03A9mega.pdf"}}));
 
 TEST(ModeChoice, SixArgumentsMeanSingleJob)
 {

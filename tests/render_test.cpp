@@ -305,24 +305,25 @@ TEST(PageProgress, OneWakeUpWaitsAtATimeAndTheLatestPageWins)
     EXPECT_EQ(window.Drain(), (std::pair<int, int>{0, -1}));
 }
 
-// The console converter has no window: its progress goes to its thread's queue, coalesced the same way.
-TEST(PageProgress, AThreadGetsOneWakeUpInItsQueue)
+// The console converter has no window: its progress sets an event, and the latest page wins the same way.
+TEST(PageProgress, AnEventIsSetAndTheLatestPageWins)
 {
-    MSG msg;
-    ::PeekMessageA(&msg, nullptr, 0, 0, PM_NOREMOVE); // the queue
-    TPageProgress progress(::GetCurrentThreadId());
-    auto drain = [&] {
-        int messages = 0;
-        // (HWND)-1: thread messages only.
-        while (::PeekMessageA(&msg, reinterpret_cast<HWND>(-1), WM_PAGE_PROGRESS, WM_PAGE_PROGRESS, PM_REMOVE))
-            ++messages;
-        return std::pair<int, int>{messages, progress.Take()};
-    };
+    win::UniqueHandle event(::CreateEventA(nullptr, FALSE, FALSE, nullptr));
+    ASSERT_TRUE(event);
+    TPageSignal progress(event.get());
+    EXPECT_EQ(::WaitForSingleObject(event.get(), 0), static_cast<DWORD>(WAIT_TIMEOUT));
     for (int page = 1; page <= 1000; ++page)
         progress.Report(page);
-    EXPECT_EQ(drain(), (std::pair<int, int>{1, 1000}));
-    progress.Report(-1);
-    EXPECT_EQ(drain(), (std::pair<int, int>{1, -1}));
+    EXPECT_EQ(::WaitForSingleObject(event.get(), 0), WAIT_OBJECT_0);
+    EXPECT_EQ(progress.Take(), 1000);
+    EXPECT_EQ(::WaitForSingleObject(event.get(), 0), static_cast<DWORD>(WAIT_TIMEOUT));
+
+    // Ghostscript's output callback reaches it through the caller handle, as a run hands it over.
+    const std::string lastPage = "%%[LastPage]%%\n";
+    TPageSink* sink = &progress;
+    EXPECT_EQ(GsStdout(sink, lastPage.data(), static_cast<int>(lastPage.size())), static_cast<int>(lastPage.size()));
+    EXPECT_EQ(::WaitForSingleObject(event.get(), 0), WAIT_OBJECT_0);
+    EXPECT_EQ(progress.Take(), -1);
 }
 
 std::string PdfPages(const std::string& pdf)

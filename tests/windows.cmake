@@ -45,6 +45,13 @@ folimar_windows_check(folimarc_utf8_arguments
 set_tests_properties(folimarc_utf8_arguments PROPERTIES
   PASS_REGULAR_EXPRESSION "folimarc: \"Z:\\\\tmp\\\\Ωmega日本\\\\COM1\\.pdf\" is the name of a Windows device, not of a file")
 
+# The console converter imports no window or shell DLL: loading them costs more than a small job's render.
+folimar_windows_check(folimarc_imports
+  sh -c "\"$0\" -p \"$1\" | grep 'DLL Name' | tr A-Z a-z" ${CMAKE_OBJDUMP} $<TARGET_FILE:folimarc>)
+set_tests_properties(folimarc_imports PROPERTIES
+  PASS_REGULAR_EXPRESSION "kernel32\\.dll"
+  FAIL_REGULAR_EXPRESSION "(user32|gdi32|shell32|comctl32|comdlg32|ole32)\\.dll")
+
 # 64-bit programs that import nothing but Windows' own DLLs: no MinGW runtime beside them.
 folimar_windows_check(windows_programs_imports
   ${CMAKE_CURRENT_SOURCE_DIR}/check_pe_imports.sh ${CMAKE_OBJDUMP} $<TARGET_FILE:folimar> $<TARGET_FILE:folimarc>)

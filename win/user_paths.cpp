@@ -1,9 +1,9 @@
 // File names in messages as the user gave them.
 #include "win/user_paths.h"
 
-#include <windows.h>
+#include "win/command_line.h"
 
-#include <shellapi.h>
+#include <windows.h>
 
 namespace win {
 
@@ -17,17 +17,22 @@ bool IsPathEnd(char c)
 #ifdef __WINE__
 bool GivenLinuxPath()
 {
-    int count = 0;
-    LPWSTR* args = ::CommandLineToArgvW(::GetCommandLineW(), &count);
-    if (!args)
-        return false;
-    bool found = false;
-    for (int i = 1; i < count && !found; ++i)
-        found = args[i][0] == L'/';
-    ::LocalFree(args);
-    return found;
+    const std::vector<WideString> args = ProgramArguments();
+    for (size_t i = 1; i < args.size(); ++i)
+        if (!args[i].empty() && args[i][0] == '/')
+            return true;
+    return false;
 }
 #endif
+
+// As IsCharAlphaNumericA, which would bring in user32.
+bool IsAlphaNumeric(char c)
+{
+    WCHAR wide = 0;
+    WORD type = 0;
+    return ::MultiByteToWideChar(CP_ACP, 0, &c, 1, &wide, 1) == 1 && ::GetStringTypeW(CT_CTYPE1, &wide, 1, &type) &&
+           (type & (C1_ALPHA | C1_DIGIT));
+}
 
 } // namespace
 
@@ -39,7 +44,7 @@ std::string UnixPathsIn(std::string_view text)
     for (size_t i = 0; i < text.size(); ++i) {
         const char c = text[i];
         if (!inPath && (c == 'Z' || c == 'z') && text.substr(i + 1, 2) == ":\\" &&
-            (i == 0 || !::IsCharAlphaNumericA(text[i - 1]))) {
+            (i == 0 || !IsAlphaNumeric(text[i - 1]))) {
             out += '/';
             i += 2; // past ":\"
             inPath = true;
