@@ -332,7 +332,10 @@ TEST(Utf8TextOf, TakesTheByteOrderMarkOrValidUtf8AndLeavesOtherTextToTheCodePage
     } cases[] = {
         {"ASCII", "plain\r\n", "plain\r\n"},
         {"UTF-8", "Caf\xC3\xA9 cr\xC3\xA8me", "Caf\xC3\xA9 cr\xC3\xA8me"},
-        {"byte-order mark dropped", "\xEF\xBB\xBF" "Caf\xC3\xA9", "Caf\xC3\xA9"},
+        {"byte-order mark dropped",
+         "\xEF\xBB\xBF"
+         "Caf\xC3\xA9",
+         "Caf\xC3\xA9"},
         {"only the mark", "\xEF\xBB\xBF", ""},
         {"code page 1252", "Caf\xE9 cr\xE8me", std::nullopt},
         {"a cut UTF-8 character", "Caf\xC3", std::nullopt},
