@@ -49,14 +49,17 @@ start=$(now)
 "$driver" click "$window" 102 >/dev/null
 wait_until 3600 idle || fail "the batch did not end"
 batch=$(seconds "$start" "$(now)")
+echo "batch through the window: $batch s (load average $(cut -d' ' -f1-3 /proc/loadavg))"
 made=$("$driver" rows "$window" 107 | awk -F'\t' '$6 == 5' | wc -l)
 "$driver" close "$window" --wait-exit >/dev/null
 [ "$made" -eq "$count" ] || fail "only $made of $count PDFs were made"
 
-# --- The same jobs without the batch: printed while a batch's mutex is held, the port captures
-# each job and names it in a job-id file; then folimarc converts them one by one.
+# --- The same jobs without the batch: printed while a batch's object is held and with a token of
+# it (as the batch gives its print programs), the port captures each job and names it in a job-id
+# file; then folimarc converts them one by one.
 touch "$work/batch"
-"$driver" hold-mutex FOLIMAR_MUTEX "$(winpath "$work/batch")" >"$work/held" &
+"$driver" hold-mutex FOLIMAR_BATCH_be7c_1 "$(winpath "$work/batch")" >"$work/held" &
+export FOLIMAR_JOB_TOKEN=FOLIMAR_BATCH_be7c_1/0
 wait_lines "$work/held" 1
 rm -f "$spool"/*
 printing=0
@@ -68,12 +71,13 @@ for i in $(seq "$count"); do
   printing=$(awk -v p="$printing" -v s="$(seconds "$start" "$(now)")" 'BEGIN { print p + s }')
   # Each job is taken out of the spool folder before the next is printed.
   for id in $(find "$spool" -maxdepth 1 -type f -regex '.*/[0-9]+' -printf '%f\n'); do
-    job=$(winepath -u "$(cat "$spool/$id")")
+    job=$(unixpath "$(head -n1 "$spool/$id")")
     mv "$job" "$bench/jobs/doc$i.ps"
     rm -f "$spool/$id"
   done
 done
 rm -f "$work/batch"
+unset FOLIMAR_JOB_TOKEN
 cp "$bench"/docs/*.ps "$bench/jobs/" 2>/dev/null || true
 jobs=$(find "$bench/jobs" -name '*.ps' | wc -l)
 [ "$jobs" -eq "$count" ] || fail "$jobs jobs captured for $count documents"
@@ -84,7 +88,6 @@ done
 direct=$(seconds "$start" "$(now)")
 
 echo "documents: $count ($((count / 10)) PostScript)"
-echo "batch through the window: $batch s"
 echo "printing the text documents to the port: $printing s"
 echo "folimarc on the same $jobs jobs, one after the other: $direct s"
 echo "load average: $(cut -d' ' -f1-3 /proc/loadavg)"
