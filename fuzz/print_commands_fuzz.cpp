@@ -1,6 +1,6 @@
 // Fuzzes the commands made from a file type's templates and the DDE target: three input lines
 // (command template, DDE template, document path) over a small environment. Checks the result
-// against a plain reference of the fill and the two printable rules, and the DDE defaults.
+// against a plain reference of the fill and the two printable rules (judged on the templates), and the DDE defaults.
 #include "batch/rules/print_commands_rules.h"
 #include "fuzz/fuzz_check.h"
 
@@ -66,8 +66,11 @@ TPrintCommands Reference(const std::string& command, const std::string& dde, con
         if (ddeUsable)
             r.ddeCommand = ReferenceFill(*Expand(dde), path);
     }
-    const bool byCommand = r.commandLine != expanded && r.commandLine.find('%') == std::string::npos;
-    const bool byDde = ddeUsable && r.ddeCommand != dde && r.ddeCommand.find('%') == std::string::npos;
+    // Only the templates are judged: a "%" in the document's own name is part of the name.
+    const bool byCommand =
+        expanded.find("%1") != std::string::npos && ReferenceFill(expanded, "").find('%') == std::string::npos;
+    const bool byDde =
+        ddeUsable && r.ddeCommand != dde && ReferenceFill(*Expand(dde), "").find('%') == std::string::npos;
     r.printable = byCommand || byDde;
     return r;
 }
