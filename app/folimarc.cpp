@@ -28,6 +28,7 @@ namespace {
 
 int32_t g_pageCount = 0; // 0: the job gave no usable count
 bool g_progressShown = false;
+int g_pageShown = 0; // a job that writes its own page markers reports each page twice
 folimar::TPageSignal* g_progress = nullptr;
 
 // What a stop by Ctrl-C or a closed console must remove; published before it exists.
@@ -42,6 +43,9 @@ void ShowProgress()
     if (!g_progress)
         return;
     const int page = g_progress->Take();
+    if (g_progressShown && page == g_pageShown)
+        return;
+    g_pageShown = page;
     g_progressShown = true;
     if (page == -1 && g_pageCount > 0)
         std::fprintf(stderr, "\rlast page reached (%d pages)      ", static_cast<int>(g_pageCount));

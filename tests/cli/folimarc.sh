@@ -26,6 +26,8 @@ check "exit code" "$rc" 0
 # Progress shows the latest page only (pages between two looks are skipped), up to the last one.
 check "progress ends at the last page" "$(tr '\r' '\n' <"$work/err" | sed 's/ *$//' | grep -v '^$' | tail -n1)" \
   "last page reached (2 pages)"
+# The job writes its own page markers and Ghostscript writes one more for each page: one line each.
+check "progress shows each page once" "$(tr '\r' '\n' <"$work/err" | sed 's/ *$//' | grep -v '^$' | uniq -d)" ""
 info=$(pdfinfo -enc UTF-8 -rawdates "$work/cafe.pdf")
 check "title" "$(sed -n 's/^Title: *//p' <<<"$info")" "Café Q1/Q2"
 check "author" "$(sed -n 's/^Author: *//p' <<<"$info")" "user01"
