@@ -1,5 +1,6 @@
 // Program entry: chooses the mode from the command line and runs the one main window.
 #include "app/arg_count.h"
+#include "batch/pipeline/batch_run.h"
 #include "batch/window/frm_main_1.h"
 #include "single/frm_main.h"
 #include "win/window.h"
@@ -12,6 +13,9 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int)
 {
     INITCOMMONCONTROLSEX icc{sizeof(icc), ICC_WIN95_CLASSES | ICC_STANDARD_CLASSES};
     ::InitCommonControlsEx(&icc);
+
+    // Either mode: a job printed while this instance runs must not be taken for a batch that died.
+    folimar::RemoveDestNoteOfLostBatch(folimar::SpoolFolderPath());
 
     std::unique_ptr<win::Window> mainWindow;
     bool created = false;

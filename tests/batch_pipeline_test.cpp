@@ -609,6 +609,22 @@ TEST_F(BatchRun, CapturedJobsLeftInTheSpoolFolderGoAtTheStart)
     EXPECT_TRUE(FileExists(spool_ + "keep.txt"));
 }
 
+TEST_F(BatchRun, APortNoteLeftByAKilledBatchGoesOnlyWhenNoBatchRuns)
+{
+    ASSERT_TRUE(CreateFolderPath(spool_));
+    ASSERT_TRUE(WriteFileBytes(spool_ + kDestNoteFileName, "C:\\out\\a.pdf"));
+    {
+        win::UniqueHandle running(::CreateMutexA(nullptr, FALSE, mutexName_.c_str()));
+        ASSERT_TRUE(running);
+        RemoveDestNoteOfLostBatch(spool_, mutexName_);
+        EXPECT_TRUE(FileExists(spool_ + kDestNoteFileName)) << "a running batch's note stays";
+    }
+    RemoveDestNoteOfLostBatch(spool_, mutexName_);
+    EXPECT_FALSE(FileExists(spool_ + kDestNoteFileName));
+    ASSERT_EQ(Start(Setup({})), TBatchStart::Started) << "only looking leaves no mutex behind";
+    Collect();
+}
+
 // A stop belongs to its batch: neither a stop of an idle batch nor that of the batch before
 // reaches the next one.
 TEST_F(BatchRun, AStopDoesNotReachTheNextBatch)
