@@ -10,6 +10,7 @@
 #include "tests/batch_test_support.h"
 #include "tests/gs_available.h"
 #include "tests/pdf_info.h"
+#include "tests/print_files_fixture.h"
 #include "tests/temp_dir.h"
 #include "tests/test_window.h"
 #include "win/error_text.h"
@@ -75,23 +76,12 @@ std::string Document(int pages, int announced, const std::string& tail = "%%EOF\
 }
 
 constexpr char kOlderPdf[] = "%PDF-1.4 the user's older file";
-using Status = testing_support::BatchStatus;
 
 // The print-files thread over PostScript documents, as a batch runs it, with the results kept.
-class BatchConversion : public ::testing::Test {
+class BatchConversion : public testing_support::PrintFilesFixture {
 protected:
-    BatchConversion() : window_(testing_support::MakeTestWindow("FolimarBatchConversionTest")) {}
-    ~BatchConversion() override
-    {
-        ::SetEvent(stop_.get());
-        if (thread_)
-            thread_->WaitFor();
-    }
-    void SetUp() override
-    {
-        FOLIMAR_REQUIRE_GHOSTSCRIPT();
-        ASSERT_TRUE(CreateFolderPath(spool_));
-    }
+    BatchConversion() : PrintFilesFixture("FolimarBatchConversionTest") {}
+    void SetUp() override { FOLIMAR_REQUIRE_GHOSTSCRIPT(); }
 
     TBatchEntry Entry(const std::string& name, const std::string& pdf)
     {
@@ -107,29 +97,17 @@ protected:
     std::vector<Status> Run(std::vector<TBatchEntry> entries, uint64_t diskMargin = kDiskMarginBytes,
                             const std::function<void(LPARAM)>& onStarted = {})
     {
-        TPrintFilesSetup setup;
-        setup.window = window_.get();
-        setup.entries = std::move(entries);
-        setup.spoolFolder = spool_;
-        setup.stop = stop_.get();
-        setup.jobs = &jobs_;
-        setup.results = &results_;
+        TPrintFilesSetup setup = Setup(std::move(entries));
         setup.diskMargin = diskMargin;
-        thread_ = std::make_unique<TPrintFilesThread>(std::move(setup));
+        TPrintFilesThread& thread = Launch(std::move(setup));
         DWORD error = 0;
-        EXPECT_TRUE(thread_->Start({}, error)) << error;
-        std::vector<Status> got;
-        if (testing_support::CollectBatchStatuses(120000, got, [&](const Status& status) {
-                if (status.first == BATCH_ITEM_STARTED && onStarted)
-                    onStarted(status.second);
-            })) {
-            thread_->WaitFor();
-            return got;
-        }
-        ADD_FAILURE() << "no BATCH_FINISHED within 120 s";
-        ::SetEvent(stop_.get());
-        thread_->WaitFor();
-        return got;
+        EXPECT_TRUE(thread.Start({}, error)) << error;
+        return Collect([&] { thread.WaitFor(); },
+                       [&](const Status& status) {
+                           if (status.first == BATCH_ITEM_STARTED && onStarted)
+                               onStarted(status.second);
+                       },
+                       120000);
     }
 
     std::string Reason(size_t row) const
@@ -138,15 +116,7 @@ protected:
         return result ? (result->Made() ? "made" : RowFailureText(*result)) : "no result";
     }
 
-    TempDir dir_;
-    std::string folder_ = dir_.path() + "\\";
-    std::string spool_ = folder_ + "spool\\";
     std::string out_ = folder_ + "out\\";
-    win::UniqueWindow window_;
-    win::UniqueHandle stop_{::CreateEventA(nullptr, TRUE, FALSE, nullptr)};
-    TJobQueue jobs_;
-    TRowResults results_;
-    std::unique_ptr<TPrintFilesThread> thread_;
 };
 
 TEST_F(BatchConversion, EveryFailedRowSaysWhyAndKeepsTheOlderPdf)

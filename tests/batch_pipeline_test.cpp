@@ -14,6 +14,7 @@
 #include "tests/gs_available.h"
 #include "tests/pdf_info.h"
 #include "tests/print_app_stub.h"
+#include "tests/print_files_fixture.h"
 #include "tests/temp_dir.h"
 #include "tests/test_window.h"
 
@@ -39,20 +40,10 @@ std::string PostScript(const std::string& title, int pages)
     return testing_support::PostScriptDocument(title, pages);
 }
 
-using Status = testing_support::BatchStatus;
-
-// Runs the print-files thread over a list, as a batch does, with a stop and a job queue of the
-// test's own, and collects its statuses.
-class PrintFilesRun : public ::testing::Test {
+// Runs the print-files thread over a list, as a batch does, and collects its statuses.
+class PrintFilesRun : public testing_support::PrintFilesFixture {
 protected:
-    PrintFilesRun() : window_(testing_support::MakeTestWindow("FolimarBatchTest")) {}
-    ~PrintFilesRun() override
-    {
-        // A test that failed half-way leaves no thread behind.
-        ::SetEvent(stop_.get());
-        if (thread_)
-            thread_->WaitFor();
-    }
+    PrintFilesRun() : PrintFilesFixture("FolimarBatchTest") {}
 
     // A document to print exists (the thread fails one that has gone); PostScript ones are the
     // test's to write.
@@ -69,27 +60,15 @@ protected:
         return e;
     }
 
-    // A new thread over entries with a new job queue; the spool folder exists, as a batch makes it.
+    // A new thread over entries with a new job queue.
     TPrintFilesThread& Make(std::vector<TBatchEntry> entries, DWORD jobGraceMs = kJobGraceAfterExitMs,
                             DWORD printLimitMs = kPrintLimitSeconds * 1000)
     {
-        if (thread_)
-            thread_->WaitFor();
-        thread_.reset();
-        jobs_ = std::make_unique<TJobQueue>();
-        EXPECT_TRUE(CreateFolderPath(spool_));
-        TPrintFilesSetup setup;
-        setup.window = window_.get();
-        setup.entries = std::move(entries);
-        setup.spoolFolder = spool_;
-        setup.stop = stop_.get();
-        setup.jobs = jobs_.get();
+        TPrintFilesSetup setup = Setup(std::move(entries));
         setup.jobGraceMs = jobGraceMs;
-        setup.results = &results_;
         setup.batchObject = batchObject_;
         setup.printLimitMs = printLimitMs;
-        thread_ = std::make_unique<TPrintFilesThread>(std::move(setup));
-        return *thread_;
+        return Launch(std::move(setup));
     }
 
     static void Start(TPrintFilesThread& thread, std::function<void()> windUp = {})
@@ -98,21 +77,7 @@ protected:
         ASSERT_TRUE(thread.Start(std::move(windUp), error)) << error;
     }
 
-    // Pumps until BATCH_FINISHED (or 60 s), then end(); onStatus sees each status as it comes.
-    std::vector<Status> Collect(const std::function<void()>& end,
-                                const std::function<void(const Status&)>& onStatus = {})
-    {
-        std::vector<Status> got;
-        if (testing_support::CollectBatchStatuses(60000, got, onStatus)) {
-            end();
-            return got;
-        }
-        ADD_FAILURE() << "no BATCH_FINISHED within 60 s";
-        ::SetEvent(stop_.get());
-        end();
-        return got;
-    }
-
+    using PrintFilesFixture::Collect;
     std::vector<Status> Collect(TPrintFilesThread& thread, const std::function<void(const Status&)>& onStatus = {})
     {
         return Collect([&] { thread.WaitFor(); }, onStatus);
@@ -125,15 +90,7 @@ protected:
         return Collect(thread);
     }
 
-    TempDir dir_;
-    std::string folder_ = dir_.path() + "\\";
-    std::string spool_ = folder_ + "spool\\";
-    win::UniqueWindow window_;
-    win::UniqueHandle stop_{::CreateEventA(nullptr, TRUE, FALSE, nullptr)};
-    std::unique_ptr<TJobQueue> jobs_;
-    TRowResults results_;
     std::string batchObject_ = porttool::BatchObjectName(::GetCurrentProcessId(), 1);
-    std::unique_ptr<TPrintFilesThread> thread_;
     // A print command that starts and ends at once without printing anything.
     std::string quickCommand_ = "C:\\windows\\system32\\cmd.exe /c rem \"%1\"";
 };
