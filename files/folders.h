@@ -18,4 +18,10 @@ bool CreateFolderPath(const std::string& path);
 // worked. On failure error holds the reason, never 0.
 bool CanCreateFileIn(const std::string& folder, DWORD& error);
 
+// True when path is folder itself or lies inside it, by what the folders are on disk (volume and
+// file index) rather than by their spelling: another drive letter for the same disk, short names,
+// links, "..". Parts of path that do not exist yet are skipped up to the first that does; false
+// when folder does not exist.
+bool IsSameOrInsideFolder(const std::string& path, const std::string& folder);
+
 } // namespace folimar

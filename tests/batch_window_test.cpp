@@ -161,6 +161,8 @@ TEST(OutputFolderRefusal, TheDataFolderAndEverythingInIt)
     };
     for (const Case& c : cases)
         EXPECT_EQ(!OutputFolderRefusal(c.folder, data).empty(), c.refused) << c.folder;
+    // Another spelling of the same folder (another drive letter, a short name) only the disk can tell.
+    EXPECT_NE(OutputFolderRefusal("Z:\\home\\me\\", data, true), "");
 }
 
 TEST(OpenDialogFiles, OnePathOrAFolderWithNames)

@@ -10,6 +10,7 @@
 #include "tests/temp_dir.h"
 #include "win/handle.h"
 
+#include <algorithm>
 #include <map>
 #include <optional>
 #include <string>
@@ -207,6 +208,37 @@ TEST(CreateFolderPath, StopsAtTheFirstFolderThatCannotBeMade)
     ASSERT_TRUE(testing_support::WriteFileBytes(dir / "file", "x"));
     EXPECT_FALSE(CreateFolderPath(dir / "file\\below\\deeper"));
     EXPECT_FALSE(DirectoryExists(dir / "file\\below"));
+}
+
+TEST(IsSameOrInsideFolder, TheFolderAndWhatIsInItWhateverTheSpelling)
+{
+    TempDir dir;
+    const std::string data = dir / "Quorvel data";
+    ASSERT_TRUE(CreateFolderPath(data + "\\TEMP"));
+    ASSERT_TRUE(CreateFolderPath(dir / "Quorvel data2"));
+    char shortName[MAX_PATH] = {};
+    ASSERT_NE(::GetShortPathNameA(data.c_str(), shortName, MAX_PATH), 0u);
+    std::string slashed = data + "/TEMP";
+    std::replace(slashed.begin(), slashed.end(), '\\', '/');
+    struct Case {
+        std::string path;
+        bool inside;
+    } cases[] = {
+        {data, true},
+        {data + "\\", true},
+        {data + "\\TEMP\\", true},
+        {data + "\\not\\made\\yet\\", true},
+        {std::string(shortName) + "\\TEMP", true},
+        {dir / "TEMP\\..\\Quorvel data\\TEMP", true},
+        {slashed, true},
+        {dir / "QUORVEL DATA", true},
+        {dir / "Quorvel data2", false},
+        {dir.path(), false},
+        {dir / "elsewhere\\Quorvel data", false},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(IsSameOrInsideFolder(c.path, data), c.inside) << c.path;
+    EXPECT_FALSE(IsSameOrInsideFolder(data, dir / "gone")) << "a folder that does not exist holds nothing";
 }
 
 TEST(WriteDestFile, WritesTheTextExactly)

@@ -95,11 +95,11 @@ std::string RefusedFilesText(const std::vector<std::string>& lines)
     return text;
 }
 
-std::string OutputFolderRefusal(std::string_view folder, std::string_view dataFolder)
+std::string OutputFolderRefusal(std::string_view folder, std::string_view dataFolder, bool insideOnDisk)
 {
     const std::string f = LowerAscii(WithTrailingBackslash(std::string(folder)));
     const std::string d = LowerAscii(WithTrailingBackslash(std::string(dataFolder)));
-    if (d.size() <= 1 || f.compare(0, d.size(), d) != 0)
+    if (!insideOnDisk && (d.size() <= 1 || f.compare(0, d.size(), d) != 0))
         return {};
     return "The output folder " + std::string(folder) +
            " is the program's own data folder, whose files it deletes; choose another one in Setting.";

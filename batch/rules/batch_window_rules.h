@@ -73,8 +73,9 @@ std::string BatchSummaryText(int made, int failed, bool stopped);
 std::string RefusedFilesText(const std::vector<std::string>& lines);
 
 // Why folder cannot take the batch's PDFs: the program's data folder and everything in it (the
-// spool folder, whose files each batch deletes, among them). Empty when it can.
-std::string OutputFolderRefusal(std::string_view folder, std::string_view dataFolder);
+// spool folder, whose files each batch deletes, among them), by its spelling or because the disk
+// says so (insideOnDisk). Empty when it can.
+std::string OutputFolderRefusal(std::string_view folder, std::string_view dataFolder, bool insideOnDisk = false);
 
 // The files an open dialog with several choices returns in its buffer: one full path, or the
 // folder followed by the names, each ended by a zero byte and the list by a second one.

@@ -3,6 +3,7 @@
 
 #include "base/printer_constants.h"
 #include "batch/rules/batch_window_rules.h"
+#include "files/folders.h"
 #include "win/error_text.h"
 
 #include <algorithm>
@@ -20,7 +21,9 @@ void TfrmMain_1::sbStartProcessClick()
     if (BatchRunning() || Examining())
         return;
     // A hand-edited setting can name the data folder, whose spool files every batch deletes.
-    if (const std::string refusal = OutputFolderRefusal(FOutputFolder, FDataFolder); !refusal.empty()) {
+    if (const std::string refusal =
+            OutputFolderRefusal(FOutputFolder, FDataFolder, IsSameOrInsideFolder(FOutputFolder, FDataFolder));
+        !refusal.empty()) {
         Box(refusal, "Error", MB_ICONERROR);
         return;
     }

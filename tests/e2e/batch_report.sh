@@ -106,19 +106,23 @@ done
 echo "ok: namesakes and a second run keep every PDF"
 close_window
 
-# --- The program's spool folder as output (written by hand): refused, nothing runs.
-settings "C:\\users\\$(whoami)\\AppData\\Roaming\\QUORPSFILES\\TEMP" 1
-start_batch_window
-"$driver" drop "$window" 107 "$(w letter.txt)" >/dev/null
-"$driver" click "$window" 102 >/dev/null
-o=$("$driver" wait-msgbox --pid "$pid" --timeout 30)
-expect "spool folder: caption" "$(field caption "$o")" "Error"
-grep -qF "data folder" <<<"$(field text "$o")" || fail "spool folder: $(field text "$o")"
-"$driver" answer-msgbox OK --pid "$pid" >/dev/null
-wait_until 60 no_message_box "$pid" || fail "spool folder: the box stays"
-expect "spool folder: rows" "$(statuses)" "1 "
-expect "spool folder: default printer" "$(default_printer)" "Office Laser,winspool,LPT1:"
-close_window
+# --- The program's spool folder as output (written by hand): refused, nothing runs; also when it
+# is spelt through another drive (Z: is the Unix root).
+for spool_as in "C:\\users\\$(whoami)\\AppData\\Roaming\\QUORPSFILES\\TEMP" \
+  "Z:$(tr / '\\' <<<"$WINEPREFIX/drive_c/users/$(whoami)/AppData/Roaming/QUORPSFILES/TEMP")"; do
+  settings "$spool_as" 1
+  start_batch_window
+  "$driver" drop "$window" 107 "$(w letter.txt)" >/dev/null
+  "$driver" click "$window" 102 >/dev/null
+  o=$("$driver" wait-msgbox --pid "$pid" --timeout 30)
+  expect "spool folder $spool_as: caption" "$(field caption "$o")" "Error"
+  grep -qF "data folder" <<<"$(field text "$o")" || fail "spool folder $spool_as: $(field text "$o")"
+  "$driver" answer-msgbox OK --pid "$pid" >/dev/null
+  wait_until 60 no_message_box "$pid" || fail "spool folder $spool_as: the box stays"
+  expect "spool folder $spool_as: rows" "$(statuses)" "1 "
+  expect "spool folder $spool_as: default printer" "$(default_printer)" "Office Laser,winspool,LPT1:"
+  close_window
+done
 
 # --- 300 dropped files: examined a slice at a time, so the window answers while it works through
 # them (a partly filled list is seen), and the list keeps the drop order.
