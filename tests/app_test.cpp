@@ -4,6 +4,7 @@
 #include "app/arg_count.h"
 #include "app/lossy_argument.h"
 #include "files/code_pages.h"
+#include "tests/code_pages_fixture.h"
 #include "win/command_line.h"
 #include "win/handle.h"
 #include "win/user_paths.h"
@@ -94,16 +95,7 @@ TEST(ModeChoice, SixArgumentsMeanSingleJob)
     EXPECT_FALSE(IsSingleJobCommandLine("\"j\" \"1\" \"2\" \"3\" \"4\" \"5\""));
 }
 
-// The test programs run with the prefix's code page, 1252, as the product does where Windows
-// ignores its manifest's UTF-8 code page; the locale's legacy code page is 1252 as well.
-class CodePages : public ::testing::Test {
-protected:
-    void SetUp() override
-    {
-        ASSERT_EQ(::GetACP(), 1252u);
-        ASSERT_EQ(LegacyAnsiCodePage(), 1252u);
-    }
-};
+using testing_support::CodePages;
 
 TEST_F(CodePages, ArgumentsOutsideTheCodePageAreFound)
 {

@@ -90,6 +90,18 @@ protected:
         return Collect(thread);
     }
 
+    // What a run posts when each of its rows fails.
+    static std::vector<Status> EachRowFailed(int rows)
+    {
+        std::vector<Status> statuses;
+        for (int row = 0; row < rows; ++row) {
+            statuses.emplace_back(BATCH_ITEM_STARTED, row);
+            statuses.emplace_back(BATCH_ITEM_FAILED, row);
+        }
+        statuses.emplace_back(BATCH_FINISHED, 0);
+        return statuses;
+    }
+
     std::string batchObject_ = porttool::BatchObjectName(::GetCurrentProcessId(), 1);
     // A print command that starts and ends at once without printing anything.
     std::string quickCommand_ = "C:\\windows\\system32\\cmd.exe /c rem \"%1\"";
@@ -142,13 +154,7 @@ TEST_F(PrintFilesRun, DocumentsWithoutAUsableCommandFailWithoutStartingAnything)
     const auto got = Run({Entry(folder_ + "a.xyz", "viewer.exe /p", folder_ + "a.pdf"),
                           Entry(folder_ + "b.xyz", "", folder_ + "b.pdf"),
                           Entry(folder_ + "c.XYZ", "viewer.exe /p \"%1\" %2", folder_ + "c.pdf")});
-    EXPECT_EQ(got, (std::vector<Status>{{BATCH_ITEM_STARTED, 0},
-                                        {BATCH_ITEM_FAILED, 0},
-                                        {BATCH_ITEM_STARTED, 1},
-                                        {BATCH_ITEM_FAILED, 1},
-                                        {BATCH_ITEM_STARTED, 2},
-                                        {BATCH_ITEM_FAILED, 2},
-                                        {BATCH_FINISHED, 0}}));
+    EXPECT_EQ(got, EachRowFailed(3));
     for (size_t row = 0; row < 3; ++row)
         EXPECT_EQ(RowFailureText(*results_.Get(row)), "no program can print .xyz files") << row;
     EXPECT_FALSE(FileExists(spool_ + kDestNoteFileName)) << "nothing was printed";
@@ -162,11 +168,7 @@ TEST_F(PrintFilesRun, ADocumentGoneSinceItWasAddedFailsAtOnceAsNotFound)
     // The grace is longer than the test's patience: only the check before printing ends the row.
     TPrintFilesThread& thread = Make({gone, goneScript}, 600000);
     Start(thread);
-    EXPECT_EQ(Collect(thread), (std::vector<Status>{{BATCH_ITEM_STARTED, 0},
-                                                    {BATCH_ITEM_FAILED, 0},
-                                                    {BATCH_ITEM_STARTED, 1},
-                                                    {BATCH_ITEM_FAILED, 1},
-                                                    {BATCH_FINISHED, 0}}));
+    EXPECT_EQ(Collect(thread), EachRowFailed(2));
     for (size_t row = 0; row < 2; ++row)
         EXPECT_EQ(RowFailureText(*results_.Get(row)), "file not found") << row;
     EXPECT_FALSE(FileExists(spool_ + kDestNoteFileName)) << "nothing was printed";
@@ -179,8 +181,7 @@ TEST_F(PrintFilesRun, APrintProgramThatShowsNoJobWithinTheLimitIsEndedAndItsRowF
     const std::string command = "\"" + testing_support::StubProgram() + "\" hold " + mutexName + " \"%1\"";
     TPrintFilesThread& thread = Make({Entry(folder_ + "a.txt", command, folder_ + "a.pdf")}, 600000, 3000);
     Start(thread);
-    EXPECT_EQ(Collect(thread),
-              (std::vector<Status>{{BATCH_ITEM_STARTED, 0}, {BATCH_ITEM_FAILED, 0}, {BATCH_FINISHED, 0}}));
+    EXPECT_EQ(Collect(thread), EachRowFailed(1));
     EXPECT_EQ(results_.Get(0)->failure, TRowFailure::NotPrinted);
     // Ended before its 60 s: its mutex is abandoned, or it never lived to take it.
     win::UniqueHandle mutex(::OpenMutexA(SYNCHRONIZE, FALSE, mutexName.c_str()));
@@ -196,7 +197,7 @@ TEST_F(PrintFilesRun, APrintProgramThatShowsNoJobWithinTheLimitIsEndedAndItsRowF
 TEST_F(PrintFilesRun, APrintCommandThatCannotStartFailsAndLeavesNoDestFile)
 {
     const auto got = Run({Entry(folder_ + "a.txt", "C:\\no\\such\\printer.exe /p \"%1\"", folder_ + "a.pdf")});
-    EXPECT_EQ(got, (std::vector<Status>{{BATCH_ITEM_STARTED, 0}, {BATCH_ITEM_FAILED, 0}, {BATCH_FINISHED, 0}}));
+    EXPECT_EQ(got, EachRowFailed(1));
     EXPECT_FALSE(FileExists(spool_ + kDestNoteFileName));
 }
 
@@ -204,8 +205,7 @@ TEST_F(PrintFilesRun, APrintApplicationThatEndsWithoutAJobFailsAfterTheGrace)
 {
     TPrintFilesThread& thread = Make({Entry(folder_ + "a.txt", quickCommand_, folder_ + "a.pdf")}, 300);
     Start(thread);
-    EXPECT_EQ(Collect(thread),
-              (std::vector<Status>{{BATCH_ITEM_STARTED, 0}, {BATCH_ITEM_FAILED, 0}, {BATCH_FINISHED, 0}}));
+    EXPECT_EQ(Collect(thread), EachRowFailed(1));
 }
 
 TEST_F(PrintFilesRun, ADocumentWhoseJobNoWatcherCanReportFailsAtOnce)
@@ -216,11 +216,7 @@ TEST_F(PrintFilesRun, ADocumentWhoseJobNoWatcherCanReportFailsAtOnce)
                                      600000);
     jobs_->Close();
     Start(thread);
-    EXPECT_EQ(Collect(thread), (std::vector<Status>{{BATCH_ITEM_STARTED, 0},
-                                                    {BATCH_ITEM_FAILED, 0},
-                                                    {BATCH_ITEM_STARTED, 1},
-                                                    {BATCH_ITEM_FAILED, 1},
-                                                    {BATCH_FINISHED, 0}}));
+    EXPECT_EQ(Collect(thread), EachRowFailed(2));
     EXPECT_EQ(FileNamesIn(spool_), std::vector<std::string>{});
 }
 
@@ -588,14 +584,13 @@ TEST_F(BatchRun, AStopDoesNotReachTheNextBatch)
 {
     batch_.Stop();
     ASSERT_EQ(Start(Setup({Waiting()}, 300)), TBatchStart::Started);
-    EXPECT_EQ(Collect(), (std::vector<Status>{{BATCH_ITEM_STARTED, 0}, {BATCH_ITEM_FAILED, 0}, {BATCH_FINISHED, 0}}))
-        << "the document waits for its job until the grace is over";
+    EXPECT_EQ(Collect(), EachRowFailed(1)) << "the document waits for its job until the grace is over";
 
     ASSERT_EQ(Start(Setup({Waiting(), Waiting()}, 60000)), TBatchStart::Started);
     batch_.Stop();
     Collect();
     ASSERT_EQ(Start(Setup({Waiting()}, 300)), TBatchStart::Started);
-    EXPECT_EQ(Collect(), (std::vector<Status>{{BATCH_ITEM_STARTED, 0}, {BATCH_ITEM_FAILED, 0}, {BATCH_FINISHED, 0}}));
+    EXPECT_EQ(Collect(), EachRowFailed(1));
 }
 
 } // namespace

@@ -3,6 +3,7 @@
 #include "tests/gtest_win.h"
 
 #include "files/code_pages.h"
+#include "tests/code_pages_fixture.h"
 #include "files/folders.h"
 #include "files/registry.h"
 #include "files/small_file.h"
@@ -21,16 +22,7 @@ using testing_support::TempDir;
 
 namespace {
 
-// The test programs run with the prefix's code page, 1252, as the product does where Windows
-// ignores its manifest's UTF-8 code page; the locale's legacy code page is 1252 as well.
-class CodePages : public ::testing::Test {
-protected:
-    void SetUp() override
-    {
-        ASSERT_EQ(::GetACP(), 1252u);
-        ASSERT_EQ(LegacyAnsiCodePage(), 1252u);
-    }
-};
+using testing_support::CodePages;
 
 TEST_F(CodePages, JobTextIsUtf8OnlyWhenItIsValidUtf8)
 {
