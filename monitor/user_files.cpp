@@ -81,6 +81,28 @@ bool FileExists(const std::wstring& path)
     return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
+bool ReadSmallFile(const std::wstring& path, size_t maxBytes, std::string& text)
+{
+    // Shared for deleting too: the batch replaces or removes its notes whenever it needs to.
+    win::UniqueHandle file(::CreateFileW(path.c_str(), GENERIC_READ,
+                                         FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                                         FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file)
+        return false;
+    text.clear();
+    char buffer[1024];
+    for (;;) {
+        DWORD got = 0;
+        if (!::ReadFile(file.get(), buffer, sizeof buffer, &got, nullptr))
+            return false;
+        if (got == 0)
+            return true;
+        text.append(buffer, got);
+        if (text.size() > maxBytes)
+            return false;
+    }
+}
+
 win::UniqueHandle CreateNewFile(const std::wstring& folder, const std::function<std::wstring(int)>& nameOf,
                                 std::wstring& path)
 {
