@@ -142,9 +142,20 @@ TEST(RowNoteScope, KeepsTheWholeNoteWhileTheRowPrintsAndRemovesIt)
     }
     EXPECT_TRUE(FileNamesIn(dir.path()).empty()) << "the note goes with the row";
 
-    const folimar::TRowNoteScope missing(dir / "no such folder\\", row);
-    EXPECT_FALSE(missing.Written());
-    EXPECT_TRUE(FileNamesIn(dir.path()).empty());
+    // A spool folder removed meanwhile is made again.
+    const std::string spool = dir / "QUORPSFILES\\TEMP\\";
+    {
+        const folimar::TRowNoteScope scope(spool, row);
+        EXPECT_TRUE(scope.Written());
+        EXPECT_EQ(ReadFileBytes(spool + folimar::kRowNoteFileName), RowNoteText(row));
+    }
+    EXPECT_TRUE(FileNamesIn(spool).empty());
+
+    // Where no folder can be: a file stands in the way.
+    ASSERT_TRUE(WriteFileBytes(dir / "file", ""));
+    const folimar::TRowNoteScope blocked(dir / "file\\", row);
+    EXPECT_FALSE(blocked.Written());
+    EXPECT_EQ(FileNamesIn(dir.path()), std::vector<std::string>{"file"});
 }
 
 TEST(ReplaceTextFile, FailsWithNothingLeftWhenTheTextCannotTakeThePlace)

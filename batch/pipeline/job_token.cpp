@@ -2,6 +2,7 @@
 #include "batch/pipeline/job_token.h"
 
 #include "base/printer_constants.h"
+#include "files/folders.h"
 #include "files/small_file.h"
 #include "port/batch_job.h"
 
@@ -31,6 +32,9 @@ TJobTokenScope::~TJobTokenScope()
 
 TRowNoteScope::TRowNoteScope(const std::string& spoolFolder, const porttool::TRowNote& note)
 {
+    // As the destination note: a spool folder removed meanwhile is made again.
+    if (!DirectoryExists(spoolFolder))
+        CreateFolderPath(spoolFolder);
     const std::string path = spoolFolder + kRowNoteFileName;
     if (ReplaceTextFile(path, porttool::RowNoteText(note)))
         FPath = path;
