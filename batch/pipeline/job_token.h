@@ -34,8 +34,8 @@ public:
     TRowNoteScope(const TRowNoteScope&) = delete;
     TRowNoteScope& operator=(const TRowNoteScope&) = delete;
 
-    // False, with the last error set, when the note could not be written: the port would then
-    // take the row's job for an ordinary print.
+    // False when the note could not be written: the Windows port monitor would then take the
+    // row's job for an ordinary print.
     bool Written() const { return !FPath.empty(); }
 
 private:
