@@ -13,6 +13,8 @@ inline constexpr char kSpoolFolderName[] = "QUORPSFILES\\TEMP\\";
 inline constexpr char kSettingsFileName[] = "folimar.ini";
 inline constexpr char kHelpFileName[] = "folimar.chm";
 inline constexpr char kDestNoteFileName[] = "~dest.tmp";
+// In the spool folder while a batch row prints: its token and the names its job may carry.
+inline constexpr char kRowNoteFileName[] = "~row.tmp";
 inline constexpr char kStripTempFileName[] = "~tmp.~";
 inline constexpr char kPsTempFileName[] = "~tmpps.ps";
 inline constexpr char kCapturedJobPattern[] = "*.~ps";

@@ -32,6 +32,19 @@ bool WriteTextFile(const std::string& path, std::string_view text)
            written == text.size();
 }
 
+bool ReplaceTextFile(const std::string& path, std::string_view text)
+{
+    // A name no reader of path looks for, and one the spool folder's clearing takes too.
+    const std::string temp = path + ".new";
+    if (!WriteTextFile(temp, text) || !::MoveFileExA(temp.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING)) {
+        const DWORD error = ::GetLastError();
+        ::DeleteFileA(temp.c_str());
+        ::SetLastError(error);
+        return false;
+    }
+    return true;
+}
+
 bool WriteDestFile(const std::string& folder, std::string_view text)
 {
     if (!DirectoryExists(folder))

@@ -28,8 +28,9 @@ declare -A sources=(
   [profile_number]="settings/profile_number.cpp"
   [print_command]="batch/rules/print_command_rules.cpp batch/rules/batch_list_rules.cpp files/text_rules.cpp"
   [print_commands]="batch/rules/print_commands_rules.cpp files/text_rules.cpp"
+  [row_note]="port/row_note.cpp port/batch_job.cpp"
 )
-[ ${#targets[@]} -gt 0 ] || targets=(strip_pass page_count page_marker dsc_header profile_number print_command print_commands)
+[ ${#targets[@]} -gt 0 ] || targets=(strip_pass page_count page_marker dsc_header profile_number print_command print_commands row_note)
 
 out=$build/fuzz
 mkdir -p "$out"
@@ -42,7 +43,7 @@ build_target() {
   # Rebuilt only when a source, or a header it may include, is newer than the program.
   local stale=0 f
   for f in "${files[@]}" "$top"/fuzz/*.h "$top"/files/*.h "$top"/jobprep/*.h "$top"/render/*.h "$top"/app/*.h \
-           "$top"/batch/*.h "$top"/single/*.h; do
+           "$top"/batch/*.h "$top"/single/*.h "$top"/port/*.h; do
     [ "$f" -nt "$bin" ] && stale=1
   done
   [ $stale -eq 1 ] || return 0

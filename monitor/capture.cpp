@@ -4,10 +4,13 @@
 #include "base/printer_constants.h"
 #include "monitor/user_files.h"
 #include "monitor/wide_text.h"
+#include "port/batch_job.h"
 #include "port/port_job.h"
+#include "port/row_note.h"
 #include "port/write_all.h"
 
 #include <algorithm>
+#include <optional>
 #include <string_view>
 
 namespace qvmon {
@@ -16,6 +19,8 @@ namespace {
 
 constexpr char kDataType[] = "RAW";
 constexpr wchar_t kDesktop[] = L"winsta0\\default";
+// A row note holds a token and a few file names; anything longer is not one.
+constexpr size_t kMaxRowNoteBytes = 8192;
 
 std::wstring FolderOf(const std::wstring& path)
 {
@@ -70,7 +75,7 @@ bool TCapture::CreateJobFile()
     if (appData.empty())
         return Fail(ERROR_PATH_NOT_FOUND);
     const std::wstring spool = appData + ToWide(folimar::kSpoolFolderName);
-    batch_ = FileExists(spool + ToWide(folimar::kDestNoteFileName)) && ProgramRunsAs(program_, owner_.sid);
+    batch_ = IsBatchJob(spool);
     const std::wstring folder =
         batch_ ? spool : appData + ToWide(folimar::kDataFolderName) + ToWide(porttool::kJobsFolderName);
     if (!CreateFolders(folder))
@@ -80,6 +85,20 @@ bool TCapture::CreateJobFile()
     file_ = CreateNewFile(
         folder, [&](int n) { return ToWide(porttool::JobFileStem(received, jobId_, n)) + extension; }, path_);
     return file_ ? true : Fail(::GetLastError());
+}
+
+bool TCapture::IsBatchJob(const std::wstring& spool)
+{
+    std::string text;
+    if (!FileExists(spool + ToWide(folimar::kDestNoteFileName)) ||
+        !ReadSmallFile(spool + ToWide(folimar::kRowNoteFileName), kMaxRowNoteBytes, text))
+        return false;
+    const std::optional<porttool::TRowNote> note = porttool::ParseRowNote(text);
+    // Another program's job while a batch runs is an ordinary print, never the row's PDF.
+    if (!note || !porttool::IsRowJob(*note, documentName_) || !ProgramRunsAs(program_, owner_.sid))
+        return false;
+    token_ = note->token;
+    return true;
 }
 
 bool TCapture::Write(const BYTE* data, DWORD size, DWORD* written)
@@ -136,7 +155,7 @@ bool TCapture::Hand()
 {
     const std::string jobFile = ToUtf8(path_);
     if (batch_)
-        return PublishJobId(FolderOf(path_), jobId_, jobFile);
+        return PublishJobId(FolderOf(path_), jobId_, porttool::JobIdFileText({jobFile, token_}));
     porttool::PortJob job;
     job.jobFile = jobFile;
     job.printer = ToUtf8(printerName_);

@@ -19,9 +19,8 @@ public:
     TCapture(const TCapture&) = delete;
     TCapture& operator=(const TCapture&) = delete;
 
-    // Finds the owner and creates the job file: in the owner's spool folder for a batch (the
-    // program's batch is printing: its destination note is there and folimar.exe runs as the
-    // owner), else in the owner's jobs folder. False with the last error set.
+    // Finds the owner and creates the job file: in the owner's spool folder for a batch's job (see
+    // IsBatchJob), else in the owner's jobs folder. False with the last error set.
     bool StartDoc(const wchar_t* printer, DWORD jobId, const wchar_t* documentName);
     // Appends to the job file; after a failed write the job is lost and every call fails.
     bool Write(const BYTE* data, DWORD size, DWORD* written);
@@ -34,6 +33,10 @@ public:
 
 private:
     bool CreateJobFile();
+    // A job of the row the owner's batch prints: the batch's notes are in its spool folder, the
+    // job's document name matches the names of the row note, and folimar.exe runs as the owner
+    // (notes left by a killed batch take no job). Sets the row's token.
+    bool IsBatchJob(const std::wstring& spool);
     bool Hand();
     bool StartProgram(const std::string& arguments) const;
     std::string OwnerName() const;
@@ -44,6 +47,7 @@ private:
     DWORD error_ = ERROR_SUCCESS;
     DWORD jobId_ = 0;
     bool batch_ = false;
+    std::string token_; // the row's, for a batch's job
     JobOwner owner_;
     win::Printer printer_;
     std::wstring printerName_;

@@ -81,6 +81,25 @@ bool FileExists(const std::wstring& path)
     return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
+bool ReadSmallFile(const std::wstring& path, size_t maxBytes, std::string& text)
+{
+    // Shared for deleting too: the batch replaces or removes its notes whenever it needs to; this
+    // handle keeps what it opened.
+    win::UniqueHandle file(::CreateFileW(path.c_str(), GENERIC_READ,
+                                         FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                                         FILE_ATTRIBUTE_NORMAL, nullptr));
+    LARGE_INTEGER size{};
+    if (!file || !::GetFileSizeEx(file.get(), &size) || size.QuadPart < 0 ||
+        static_cast<uint64_t>(size.QuadPart) > maxBytes)
+        return false;
+    text.resize(static_cast<size_t>(size.QuadPart));
+    DWORD got = 0;
+    if (!::ReadFile(file.get(), text.data(), static_cast<DWORD>(text.size()), &got, nullptr))
+        return false;
+    text.resize(got);
+    return true;
+}
+
 win::UniqueHandle CreateNewFile(const std::wstring& folder, const std::function<std::wstring(int)>& nameOf,
                                 std::wstring& path)
 {

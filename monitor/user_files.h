@@ -23,6 +23,10 @@ bool CreateFolders(const std::wstring& folder);
 
 bool FileExists(const std::wstring& path);
 
+// The whole content of a small file another process may replace or delete meanwhile; false when
+// it cannot be read or holds more than maxBytes.
+bool ReadSmallFile(const std::wstring& path, size_t maxBytes, std::string& text);
+
 // Creates a file that did not exist, named folder + nameOf(n) for the first n from 0 whose name is
 // free, opened for writing; sets path. An invalid handle with the last error set otherwise.
 win::UniqueHandle CreateNewFile(const std::wstring& folder, const std::function<std::wstring(int)>& nameOf,

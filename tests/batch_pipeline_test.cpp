@@ -11,6 +11,7 @@
 #include "files/folders.h"
 #include "tests/batch_test_support.h"
 #include "port/batch_job.h"
+#include "port/row_note.h"
 #include "tests/gs_available.h"
 #include "tests/pdf_info.h"
 #include "tests/print_app_stub.h"
@@ -253,6 +254,12 @@ TEST_F(PrintFilesRun, OnlyTheDocumentsOwnJobMakesItsPdf)
          {{40, {otherJob, porttool::JobToken(porttool::BatchObjectName(1, 2), 0)}}},
          TRowFailure::NoJob,
          true},
+        {"a job of no row (no token)",
+         {},
+         {{40, JOB_ADDED}, {40, JOB_FINISHED}},
+         {{40, {otherJob, ""}}},
+         TRowFailure::NoJob,
+         true},
         {"its job reported before its print started",
          {{41, JOB_ADDED}, {41, JOB_FINISHED}},
          {},
@@ -269,8 +276,9 @@ TEST_F(PrintFilesRun, OnlyTheDocumentsOwnJobMakesItsPdf)
     };
     const std::string letter = PostScript("Letter", 2);
     const std::string started = folder_ + "started";
-    // Prints nothing; tells the test that the print program runs.
-    const std::string command = "C:\\windows\\system32\\cmd.exe /c echo x>\"" + started + "\" & rem \"%1\"";
+    // Prints nothing; tells the test that the print program runs, with the row note it found.
+    const std::string command = "C:\\windows\\system32\\cmd.exe /c copy /y \"" + spool_ + kRowNoteFileName + "\" \"" +
+                                started + "\" >nul & rem \"%1\"";
     for (const Case& c : cases) {
         ASSERT_TRUE(CreateFolderPath(spool_));
         ASSERT_TRUE(WriteFileBytes(ownJob, letter));
@@ -294,6 +302,8 @@ TEST_F(PrintFilesRun, OnlyTheDocumentsOwnJobMakesItsPdf)
                 jobs_->Push({id, kind});
         });
         const bool made = c.result == TRowFailure::None;
+        EXPECT_EQ(ReadFileBytes(started), porttool::RowNoteText({own, {"letter.txt"}})) << c.what;
+        EXPECT_FALSE(FileExists(spool_ + kRowNoteFileName)) << c.what << ": the note goes with the row";
         EXPECT_EQ(got,
                   (std::vector<Status>{
                       {BATCH_ITEM_STARTED, 0}, {made ? BATCH_ITEM_DONE : BATCH_ITEM_FAILED, 0}, {BATCH_FINISHED, 0}}))

@@ -124,7 +124,7 @@ TEST(JudgeJob, TakesOnlyThePortsJobOfTheDocumentsOwnToken)
         {"the document's own job", job, mine, TJobVerdict::Take},
         {"the folder in another case", "c:\\USERS\\me\\AppData\\Roaming\\QUORPSFILES\\TEMP\\job-20261211-041500-1f.~ps",
          mine, TJobVerdict::Take},
-        {"a job without a token (the Windows port monitor's)", job, "", TJobVerdict::Take},
+        {"a job without a token (of no row)", job, "", TJobVerdict::Discard},
         {"an earlier row's job", job, "FOLIMAR_BATCH_1c_2/2", TJobVerdict::Discard},
         {"another batch's job", job, "FOLIMAR_BATCH_1c_1/3", TJobVerdict::Discard},
         {"a user's file", "C:\\users\\me\\Documents\\letter.txt", mine, TJobVerdict::Refuse},

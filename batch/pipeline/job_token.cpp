@@ -1,7 +1,12 @@
-// The print program's token in the environment it inherits.
+// The print program's token in the environment it inherits, and the row note.
 #include "batch/pipeline/job_token.h"
 
+#include "base/printer_constants.h"
+#include "files/folders.h"
+#include "files/small_file.h"
 #include "port/batch_job.h"
+
+#include <windows.h>
 
 #include <stdlib.h>
 
@@ -23,6 +28,22 @@ TJobTokenScope::~TJobTokenScope()
     if (set_)
         ::unsetenv(porttool::kJobTokenVariable);
 #endif
+}
+
+TRowNoteScope::TRowNoteScope(const std::string& spoolFolder, const porttool::TRowNote& note)
+{
+    // As the destination note: a spool folder removed meanwhile is made again.
+    if (!DirectoryExists(spoolFolder))
+        CreateFolderPath(spoolFolder);
+    const std::string path = spoolFolder + kRowNoteFileName;
+    if (ReplaceTextFile(path, porttool::RowNoteText(note)))
+        FPath = path;
+}
+
+TRowNoteScope::~TRowNoteScope()
+{
+    if (!FPath.empty())
+        ::DeleteFileA(FPath.c_str());
 }
 
 } // namespace folimar

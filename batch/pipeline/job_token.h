@@ -1,5 +1,8 @@
-// The token a batch document's print program carries to the printer's port.
+// How a batch document's job is known for its own: the token its print program carries to the
+// printer's port, and the row note in the spool folder for a port that cannot see the program.
 #pragma once
+
+#include "port/row_note.h"
 
 #include <string>
 
@@ -19,6 +22,24 @@ public:
 
 private:
     bool set_ = false;
+};
+
+// Keeps the row note (RowNoteText) as spoolFolder + "~row.tmp" while the scope lives: written whole
+// through a temporary file, so that the Windows port monitor, reading it at a job's start, finds a
+// whole note or none; removed when the scope ends, however the row ends.
+class TRowNoteScope {
+public:
+    TRowNoteScope(const std::string& spoolFolder, const porttool::TRowNote& note);
+    ~TRowNoteScope();
+    TRowNoteScope(const TRowNoteScope&) = delete;
+    TRowNoteScope& operator=(const TRowNoteScope&) = delete;
+
+    // False when the note could not be written: the Windows port monitor would then take the
+    // row's job for an ordinary print.
+    bool Written() const { return !FPath.empty(); }
+
+private:
+    std::string FPath; // empty when nothing was written
 };
 
 } // namespace folimar

@@ -237,6 +237,10 @@ TRowResult TPrintFilesThread::PrintEntry(const TBatchEntry& entry)
     // prints nothing of it.
     if (!commands.printable)
         return {TRowFailure::NoPrintCommand, LowerAscii(FileExtension(entry.fields[kFieldDocument])), {}};
+    // The Windows port monitor knows the row's job by its document name, which the note gives.
+    const TRowNoteScope note(FSpoolFolder, RowNoteFor(FJobToken, entry.fields[kFieldDocument], *name));
+    if (!note.Written())
+        return Failed("cannot write the printer's note in " + FSpoolFolder);
     return PrintDocument(commands.commandLine, commands.ddeCommand, entry.fields[kFieldDdeApplication],
                          entry.fields[kFieldDdeTopic], entry.fields[kFieldPdfPath]);
 }

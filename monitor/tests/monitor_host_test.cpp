@@ -4,12 +4,14 @@
 
 #include "monitor/monitor_names.h"
 #include "monitor/tests/spooler_stand_in.h"
+#include "port/batch_job.h"
 #include "tests/temp_dir.h"
 #include "win/handle.h"
 
 #include <psapi.h>
 #include <tlhelp32.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <set>
 #include <thread>
@@ -111,6 +113,15 @@ protected:
     std::string SpoolFolder() const { return appData_ + "QUORPSFILES\\TEMP\\"; }
     std::string RecordedFolder() const { return bin_ + "recorded\\"; }
 
+    // The notes a batch keeps in its spool folder while a row prints.
+    void PlantBatchNotes(const std::string& rowNote)
+    {
+        ASSERT_TRUE(::CreateDirectoryA((appData_ + "QUORPSFILES").c_str(), nullptr));
+        ASSERT_TRUE(::CreateDirectoryA(SpoolFolder().c_str(), nullptr));
+        ASSERT_TRUE(WriteFileBytes(SpoolFolder() + "~dest.tmp", "C:\\out\\letter.pdf"));
+        ASSERT_TRUE(WriteFileBytes(SpoolFolder() + "~row.tmp", rowNote));
+    }
+
     // The command lines the recorder has written, waiting up to 30 s for count of them.
     std::vector<std::string> Recorded(size_t count) const
     {
@@ -190,48 +201,94 @@ TEST_F(MonitorHost, HostileDocumentNamesGiveASafeTitle)
     }
 }
 
-TEST_F(MonitorHost, ABatchJobIsAnnouncedByItsJobIdFileAndStartsNothing)
+// A batch's program running as the same user: "folimar.exe" waiting until it is told to end.
+class LingeringBatch {
+public:
+    explicit LingeringBatch(const std::string& program)
+    {
+        STARTUPINFOA startup{};
+        startup.cb = sizeof startup;
+        PROCESS_INFORMATION process{};
+        std::string command = "\"" + program + "\" --linger";
+        if (::CreateProcessA(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+                             &process)) {
+            ::CloseHandle(process.hThread);
+            process_.reset(process.hProcess);
+        }
+    }
+    ~LingeringBatch()
+    {
+        win::UniqueHandle stop(::OpenEventW(EVENT_MODIFY_STATE, FALSE, L"qv-recorder-stop"));
+        if (stop)
+            ::SetEvent(stop.get());
+        if (process_ && ::WaitForSingleObject(process_.get(), 10000) != WAIT_OBJECT_0)
+            ::TerminateProcess(process_.get(), 1);
+    }
+    LingeringBatch(const LingeringBatch&) = delete;
+    LingeringBatch& operator=(const LingeringBatch&) = delete;
+    bool running() const { return process_.valid(); }
+
+private:
+    win::UniqueHandle process_;
+};
+
+// While a batch prints a row, only a job named after the row's document goes to the batch, with
+// the row's token; any other program's job is an ordinary print that starts the program.
+TEST_F(MonitorHost, OnlyAJobNamedAfterTheRowsDocumentGoesToTheBatch)
 {
-    ASSERT_TRUE(::CreateDirectoryA((appData_ + "QUORPSFILES").c_str(), nullptr));
-    ASSERT_TRUE(::CreateDirectoryA(SpoolFolder().c_str(), nullptr));
-    ASSERT_TRUE(WriteFileBytes(SpoolFolder() + "~dest.tmp", "C:\\out\\letter.pdf"));
-    // The batch's program runs as the same user.
-    STARTUPINFOA startup{};
-    startup.cb = sizeof startup;
-    PROCESS_INFORMATION process{};
-    std::string command = "\"" + bin_ + "folimar.exe\" --linger";
-    ASSERT_TRUE(
-        ::CreateProcessA(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process));
-    win::UniqueHandle thread(process.hThread), running(process.hProcess);
+    const std::string token = "FOLIMAR_BATCH_1c_2f/3";
+    // The document "Ωmega letter.txt", handed to its print program by its short name.
+    PlantBatchNotes(token + "\n\xCE\xA9mega letter.txt\nOMEGAL~1.TXT");
+    LingeringBatch batch(bin_ + "folimar.exe");
+    ASSERT_TRUE(batch.running());
     ASSERT_EQ(ProcessesNamed(L"folimar.exe"), 1);
-
-    const std::string job = Job(100000);
-    const auto outcome = spooler_->PrintBytes(4242, L"Letter", job);
-    EXPECT_TRUE(outcome.started && outcome.written && outcome.ended) << outcome.endError;
-    EXPECT_EQ(ProcessesNamed(L"folimar.exe"), 1) << "a batch job starts no program";
-    const std::string captured = ReadFileBytes(SpoolFolder() + "4242");
-    EXPECT_EQ(captured.rfind(SpoolFolder(), 0), 0u) << captured;
-    EXPECT_EQ(captured.substr(captured.size() - 4), ".~ps");
-    EXPECT_EQ(ReadFileBytes(captured), job);
-    EXPECT_TRUE(FilesIn(RecordedFolder()).empty());
-
-    win::UniqueHandle stop(::OpenEventW(EVENT_MODIFY_STATE, FALSE, L"qv-recorder-stop"));
-    if (stop)
-        ::SetEvent(stop.get());
-    if (::WaitForSingleObject(running.get(), 10000) != WAIT_OBJECT_0)
-        ::TerminateProcess(running.get(), 1);
+    const struct {
+        const wchar_t* document;
+        bool batch;
+    } cases[] = {
+        {L"\x03A9mega letter - Notepad", true}, {L"C:\\docs\\OMEGAL~1.TXT", true},
+        {L"\x03A9MEGA LETTER.TXT", true},       {L"Private letter", false},
+        {L"Untitled - Notepad", false},         {L"", false},
+    };
+    DWORD jobId = 4240;
+    size_t ordinary = 0;
+    for (const auto& c : cases) {
+        const std::string what = monitor_test::Narrow(c.document);
+        const std::string job = Job(100000, "From " + what);
+        const auto outcome = spooler_->PrintBytes(++jobId, c.document, job);
+        ASSERT_TRUE(outcome.started && outcome.written && outcome.ended) << what << ": " << outcome.endError;
+        const std::string idFile = SpoolFolder() + std::to_string(jobId);
+        if (c.batch) {
+            const porttool::TJobIdRecord record = porttool::ParseJobIdFile(ReadFileBytes(idFile));
+            EXPECT_EQ(record.token, token) << what;
+            EXPECT_EQ(record.psPath.rfind(SpoolFolder(), 0), 0u) << what << ": " << record.psPath;
+            EXPECT_EQ(ReadFileBytes(record.psPath), job) << what;
+            EXPECT_EQ(ProcessesNamed(L"folimar.exe"), 1) << what << ": a batch job starts no program";
+        } else {
+            EXPECT_EQ(::GetFileAttributesA(idFile.c_str()), INVALID_FILE_ATTRIBUTES) << what << ": not the batch's";
+            const auto lines = Recorded(++ordinary);
+            ASSERT_EQ(lines.size(), ordinary) << what << ": the program is started for it";
+            bool found = false;
+            for (const std::string& line : lines) {
+                const auto args = QuotedArguments(line);
+                found |= args.size() == 8u && args[0].rfind(JobsFolder(), 0) == 0 && ReadFileBytes(args[0]) == job;
+            }
+            EXPECT_TRUE(found) << what << ": the job reaches the program whole";
+        }
+    }
+    EXPECT_EQ(Recorded(ordinary).size(), ordinary) << "the batch's jobs start nothing";
 }
 
-TEST_F(MonitorHost, ADestinationNoteOfAKilledBatchDoesNotSwallowJobs)
+TEST_F(MonitorHost, NotesOfAKilledBatchDoNotSwallowJobs)
 {
-    ASSERT_TRUE(::CreateDirectoryA((appData_ + "QUORPSFILES").c_str(), nullptr));
-    ASSERT_TRUE(::CreateDirectoryA(SpoolFolder().c_str(), nullptr));
-    ASSERT_TRUE(WriteFileBytes(SpoolFolder() + "~dest.tmp", "C:\\out\\letter.pdf"));
+    PlantBatchNotes("FOLIMAR_BATCH_1c_2f/0\nletter.txt");
     ASSERT_EQ(ProcessesNamed(L"folimar.exe"), 0);
-    const auto outcome = spooler_->PrintBytes(5, L"After the crash", Job(5000));
+    const auto outcome = spooler_->PrintBytes(5, L"letter.txt - Notepad", Job(5000));
     ASSERT_TRUE(outcome.ended) << outcome.endError;
     EXPECT_EQ(Recorded(1).size(), 1u);
-    EXPECT_EQ(FilesIn(SpoolFolder()), std::vector<std::string>{"~dest.tmp"});
+    auto left = FilesIn(SpoolFolder());
+    std::sort(left.begin(), left.end());
+    EXPECT_EQ(left, (std::vector<std::string>{"~dest.tmp", "~row.tmp"})) << "nothing of the job goes there";
 }
 
 TEST_F(MonitorHost, TwoJobsOnTwoHandlesAtOnceStayApart)
