@@ -15,7 +15,7 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int)
     ::InitCommonControlsEx(&icc);
 
     // Either mode: a job printed while this instance runs must not be taken for a batch that died.
-    folimar::RemoveDestNoteOfLostBatch(folimar::SpoolFolderPath());
+    folimar::RemovePortNotesOfLostBatch(folimar::SpoolFolderPath());
 
     std::unique_ptr<win::Window> mainWindow;
     bool created = false;

@@ -572,18 +572,20 @@ TEST_F(BatchRun, CapturedJobsLeftInTheSpoolFolderGoAtTheStart)
     EXPECT_TRUE(FileExists(spool_ + "keep.txt"));
 }
 
-TEST_F(BatchRun, APortNoteLeftByAKilledBatchGoesOnlyWhenNoBatchRuns)
+TEST_F(BatchRun, ThePortNotesLeftByAKilledBatchGoOnlyWhenNoBatchRuns)
 {
     ASSERT_TRUE(CreateFolderPath(spool_));
-    ASSERT_TRUE(WriteFileBytes(spool_ + kDestNoteFileName, "C:\\out\\a.pdf"));
+    const std::vector<std::string> notes{kDestNoteFileName, kRowNoteFileName};
+    for (const std::string& note : notes)
+        ASSERT_TRUE(WriteFileBytes(spool_ + note, "left by a killed batch"));
     {
         win::UniqueHandle running(::CreateMutexA(nullptr, FALSE, mutexName_.c_str()));
         ASSERT_TRUE(running);
-        RemoveDestNoteOfLostBatch(spool_, mutexName_);
-        EXPECT_TRUE(FileExists(spool_ + kDestNoteFileName)) << "a running batch's note stays";
+        RemovePortNotesOfLostBatch(spool_, mutexName_);
+        EXPECT_EQ(FileNamesIn(spool_), notes) << "a running batch's notes stay";
     }
-    RemoveDestNoteOfLostBatch(spool_, mutexName_);
-    EXPECT_FALSE(FileExists(spool_ + kDestNoteFileName));
+    RemovePortNotesOfLostBatch(spool_, mutexName_);
+    EXPECT_EQ(FileNamesIn(spool_), std::vector<std::string>{});
     ASSERT_EQ(Start(Setup({})), TBatchStart::Started) << "only looking leaves no mutex behind";
     Collect();
 }

@@ -75,12 +75,13 @@ void RestorePrinterAfterLostBatch()
     ::DeleteFileA(note.c_str());
 }
 
-void RemoveDestNoteOfLostBatch(const std::string& spoolFolder, const std::string& mutexName)
+void RemovePortNotesOfLostBatch(const std::string& spoolFolder, const std::string& mutexName)
 {
     // Opened, not created: a batch starting meanwhile in another instance must not be refused.
     if (win::UniqueHandle running{::OpenMutexA(SYNCHRONIZE, FALSE, mutexName.c_str())})
         return;
-    ::DeleteFileA((spoolFolder + kDestNoteFileName).c_str());
+    for (const char* note : {kDestNoteFileName, kRowNoteFileName})
+        ::DeleteFileA((spoolFolder + note).c_str());
 }
 
 win::UniqueHandle CreateBatchMutex(const std::string& name, bool& alreadyRunning, DWORD& error)

@@ -31,11 +31,11 @@ win::UniqueHandle CreateBatchMutex(const std::string& name, bool& alreadyRunning
 // note of the user's printer: when no batch runs in any instance, the printer is put back now.
 void RestorePrinterAfterLostBatch();
 
-// A batch killed while a document printed left the port's note ("~dest.tmp") in the spool folder;
-// on Windows the port would then take every job for a batch while any instance runs, and the jobs
-// would stay unconverted there. When no batch runs in any instance (no mutex of that name), the
-// note goes.
-void RemoveDestNoteOfLostBatch(const std::string& spoolFolder, const std::string& mutexName = kBatchMutexName);
+// A batch killed while a document printed left the port's notes ("~dest.tmp", "~row.tmp") in the
+// spool folder; on Windows the port would then take jobs for a batch while any instance runs, and
+// they would stay unconverted there. When no batch runs in any instance (no mutex of that name),
+// the notes go.
+void RemovePortNotesOfLostBatch(const std::string& spoolFolder, const std::string& mutexName = kBatchMutexName);
 
 // What a batch works on.
 struct TBatchSetup {
