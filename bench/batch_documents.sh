@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# A whole batch against its conversions alone: bench/batch_documents.sh N
+# A whole batch against its conversions alone: bench/batch_documents.sh [--batch-only] N
 #
 # Makes a fresh Wine prefix with the virtual printer and the print programs, N documents (text
 # documents and every tenth a PostScript one), runs them as one batch through the batch window as
@@ -7,14 +7,23 @@
 # time. Then the same jobs once more without the batch: the text documents printed to the virtual
 # printer by print_text while a batch's mutex is held (so the port only captures them), and every
 # job converted by folimarc, one after the other; it prints the printing and the conversion times.
+# With --batch-only it stops after the batch. Every PDF of the batch is checked for its pages.
 # Needs the Winelib build (build/ or FOLIMAR_BUILD_DIR) and runs under an X server of its own.
+# FOLIMAR_BUILD_DIR may name the build of an older commit: the batch is driven the same way as long
+# as its window has "Create PDF" (102), "Stop" (104) and the list (107), so --batch-only compares
+# builds like for like (bench/batch_pairs.sh runs them in turn).
 set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
 build=${FOLIMAR_BUILD_DIR:-$top/build}
-count=${1:?usage: bench/batch_documents.sh N}
 if [ -z "${DISPLAY:-}" ]; then
   exec xvfb-run -a -s "-screen 0 1024x768x24" "$0" "$@"
 fi
+batch_only=0
+if [ "${1:-}" = --batch-only ]; then
+  batch_only=1
+  shift
+fi
+count=${1:?usage: bench/batch_documents.sh [--batch-only] N}
 export FOLIMAR_BIN=$build FOLIMAR_SOURCE=$top WINEPREFIX=$build/bench-batch-prefix
 "$top/tests/e2e/fresh-prefix.sh" "$WINEPREFIX" >/dev/null
 . "$top/tests/e2e/batch_lib.sh"
@@ -53,6 +62,14 @@ echo "batch through the window: $batch s (load average $(cut -d' ' -f1-3 /proc/l
 made=$("$driver" rows "$window" 107 | awk -F'\t' '$6 == 5' | wc -l)
 "$driver" close "$window" --wait-exit >/dev/null
 [ "$made" -eq "$count" ] || fail "only $made of $count PDFs were made"
+# A row's tick says a PDF was placed; its pages say it is the document's.
+for i in $(seq "$count"); do
+  if ((i % 10 == 0)); then pdf=$out/doc$i.ps.pdf pages=3; else pdf=$out/doc$i.txt.pdf pages=2; fi
+  got=$(pdfinfo "$pdf" 2>/dev/null | sed -n 's/^Pages: *//p')
+  [ "$got" = "$pages" ] || fail "$pdf: '$got' pages, expected $pages"
+done
+echo "PDFs checked: $count, each with its pages"
+((batch_only)) && exit 0
 
 # --- The same jobs without the batch: printed while a batch's object is held and with a token of
 # it (as the batch gives its print programs), the port captures each job and names it in a job-id
