@@ -1,0 +1,55 @@
+// The mouse as the test driver moves it: real pointer input through the system's input queue.
+#include "tools/driver_pointer.h"
+
+#include "tools/driver_wait.h"
+
+namespace driver {
+
+bool MovePointer(POINT screen)
+{
+    // Absolute input is in 1/65536 of the primary screen; the cursor is placed first as well, so
+    // that rounding cannot put the pointer on the neighbouring pixel.
+    const int width = ::GetSystemMetrics(SM_CXSCREEN), height = ::GetSystemMetrics(SM_CYSCREEN);
+    if (width <= 1 || height <= 1 || !::SetCursorPos(screen.x, screen.y))
+        return false;
+    INPUT move{};
+    move.type = INPUT_MOUSE;
+    move.mi.dx = static_cast<LONG>((screen.x * 65535LL) / (width - 1));
+    move.mi.dy = static_cast<LONG>((screen.y * 65535LL) / (height - 1));
+    move.mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
+    return ::SendInput(1, &move, sizeof(INPUT)) == 1;
+}
+
+bool RestPointerOn(HWND control, POINT client)
+{
+    POINT at = client;
+    if (!::ClientToScreen(control, &at))
+        return false;
+    if (!MovePointer({at.x + 8, at.y}))
+        return false;
+    ::Sleep(kPollMs);
+    return MovePointer(at);
+}
+
+bool MovePointerOff(HWND window)
+{
+    RECT r{};
+    if (!::GetWindowRect(window, &r))
+        return false;
+    return MovePointer({r.left > 0 ? r.left - 1 : r.right, r.top});
+}
+
+bool DoubleClickAt(POINT screen)
+{
+    if (!MovePointer(screen))
+        return false;
+    INPUT inputs[4]{};
+    const DWORD flags[] = {MOUSEEVENTF_LEFTDOWN, MOUSEEVENTF_LEFTUP, MOUSEEVENTF_LEFTDOWN, MOUSEEVENTF_LEFTUP};
+    for (int i = 0; i < 4; ++i) {
+        inputs[i].type = INPUT_MOUSE;
+        inputs[i].mi.dwFlags = flags[i];
+    }
+    return ::SendInput(4, inputs, sizeof(INPUT)) == 4;
+}
+
+} // namespace driver
