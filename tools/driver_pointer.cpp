@@ -2,6 +2,8 @@
 #include "tools/driver_pointer.h"
 
 #include "tools/driver_wait.h"
+#include "tools/driver_windows.h"
+#include "tools/remote_memory.h"
 
 namespace driver {
 
@@ -37,6 +39,32 @@ bool MovePointerOff(HWND window)
     if (!::GetWindowRect(window, &r))
         return false;
     return MovePointer({r.left > 0 ? r.left - 1 : r.right, r.top});
+}
+
+std::optional<std::string> RestOnRowForTip(HWND list, int row, const std::string& other, int timeoutMs,
+                                           std::string& error)
+{
+    RECT bounds{};
+    if (!ReadRowBounds(list, row, bounds)) {
+        error = "cannot find row " + std::to_string(row);
+        return std::nullopt;
+    }
+    // Inside the row's first column, clear of the row's delete button at its left end.
+    if (!RestPointerOn(list, {bounds.left + 40, (bounds.top + bounds.bottom) / 2})) {
+        error = "cannot move the mouse onto row " + std::to_string(row);
+        return std::nullopt;
+    }
+    const DWORD pid = ProcessOf(list);
+    std::string text;
+    WaitFor(timeoutMs, [&] {
+        text = ShownTooltipText(pid);
+        return !text.empty() && text != other;
+    });
+    if (text.empty() || text == other) {
+        error = "no tooltip showed over row " + std::to_string(row) + (text.empty() ? "" : ", only: " + text);
+        return std::nullopt;
+    }
+    return text;
 }
 
 bool DoubleClickAt(POINT screen)

@@ -3,6 +3,9 @@
 
 #include <windows.h>
 
+#include <optional>
+#include <string>
+
 namespace driver {
 
 // Moves the pointer to a point of the screen as a mouse would: the window under it gets its
@@ -15,6 +18,11 @@ bool RestPointerOn(HWND control, POINT client);
 
 // Moves the pointer off window: just beside its left edge (right edge when at the screen's left).
 bool MovePointerOff(HWND window);
+
+// Rests the pointer on row of a list view and waits up to timeoutMs for a tooltip of the list's
+// process with a text other than other; that text, or nothing with the reason in error.
+std::optional<std::string> RestOnRowForTip(HWND list, int row, const std::string& other, int timeoutMs,
+                                           std::string& error);
 
 // Moves the pointer to a point of the screen and double-clicks the left button there.
 bool DoubleClickAt(POINT screen);

@@ -461,29 +461,29 @@ int Rows(const Command& command)
 
 // Rests the mouse on a list view's row, as a user points at it, and waits for the tooltip of the
 // list's process to show a text. The mouse leaves the window first, and any tooltip must go with
-// it: a tip left over from elsewhere is never taken for the row's.
+// it: a tip left over from elsewhere is never taken for the row's. With a fourth operand the mouse
+// comes from that row (after its tooltip showed) straight to the row, without leaving the list.
 int RowTip(const Command& command)
 {
     HWND window = nullptr;
     HWND list = FindControl(command, window);
     if (!list)
         return 1;
-    RECT bounds{};
-    if (!driver::ReadRowBounds(list, std::atoi(command.operands[2].c_str()), bounds))
-        return FailWithError("cannot find row " + command.operands[2]);
     const DWORD pid = ProcessOf(list);
     ::SetForegroundWindow(window);
     if (!driver::MovePointerOff(window))
         return FailWithError("moving the mouse off the window");
     if (!WaitFor(command.timeoutMs, [pid] { return driver::ShownTooltipText(pid).empty(); }))
         return Fail("a tooltip stays after the mouse left the window: " + driver::ShownTooltipText(pid));
-    if (!driver::RestPointerOn(list, {bounds.left + 40, (bounds.top + bounds.bottom) / 2}))
-        return FailWithError("moving the mouse onto row " + command.operands[2]);
-    std::string text;
-    WaitFor(command.timeoutMs, [pid, &text] { return !(text = driver::ShownTooltipText(pid)).empty(); });
-    if (text.empty())
-        return Fail("no tooltip showed over row " + command.operands[2]);
-    std::printf("text=%s\n", driver::OneLine(text).c_str());
+    std::string error;
+    std::optional<std::string> text = std::string();
+    if (command.operands.size() > 3)
+        text = driver::RestOnRowForTip(list, std::atoi(command.operands[3].c_str()), {}, command.timeoutMs, error);
+    if (text)
+        text = driver::RestOnRowForTip(list, std::atoi(command.operands[2].c_str()), *text, command.timeoutMs, error);
+    if (!text)
+        return Fail(error);
+    std::printf("text=%s\n", driver::OneLine(*text).c_str());
     return 0;
 }
 

@@ -41,10 +41,10 @@ columns_fit() {
     fail "$1: the columns ($widths) pass the list's width $(field client "$c")"
   echo "ok: $1: columns $widths in $(field client "$c") pixels"
 }
-# The tooltip that shows while the mouse rests on row N.
+# The tooltip that shows while the mouse rests on row N (coming straight from row FROM, when given).
 row_tip() {
   local o
-  o=$("$driver" row-tip "$window" 107 "$1" --timeout 20) || fail "row $1: $o"
+  o=$("$driver" row-tip "$window" 107 "$@" --timeout 20 2>&1) || fail "row $1: $o"
   field text "$o"
 }
 
@@ -86,7 +86,9 @@ expect "failed row: tooltip" "$(row_tip 2)" "$reason"
 screenshot batch-report-failed-tip
 expect "made row: tooltip" "$(row_tip 0)" "PDF made: $outw\\minutes.txt.pdf"
 screenshot batch-report-made-tip
-expect "failed row: tooltip again" "$(row_tip 2)" "$reason"
+# From row to row inside the list, the tip follows the mouse.
+expect "failed row, from a made row: tooltip" "$(row_tip 2 0)" "$reason"
+expect "made row, from the failed row: tooltip" "$(row_tip 3 2)" "PDF made: $outw\\letter.txt.pdf"
 echo "ok: the rows' tooltips: $reason"
 after "overwrite"
 
