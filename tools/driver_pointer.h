@@ -20,7 +20,8 @@ bool RestPointerOn(HWND control, POINT client);
 bool MovePointerOff(HWND window);
 
 // Rests the pointer on row of a list view and waits up to timeoutMs for a tooltip of the list's
-// process with a text other than other; that text, or nothing with the reason in error.
+// process with a text other than other: that text, empty when none came; nothing (the reason in
+// error) when the row or the mouse cannot be reached.
 std::optional<std::string> RestOnRowForTip(HWND list, int row, const std::string& other, int timeoutMs,
                                            std::string& error);
 

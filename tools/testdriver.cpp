@@ -459,10 +459,15 @@ int Rows(const Command& command)
     return 0;
 }
 
+// How long the mouse rests on the row it comes from when that row shows no tooltip: well past
+// the tooltip's delay (the double-click time, 500 ms by default).
+constexpr int kFromRowRestMs = 3000;
+
 // Rests the mouse on a list view's row, as a user points at it, and waits for the tooltip of the
 // list's process to show a text. The mouse leaves the window first, and any tooltip must go with
 // it: a tip left over from elsewhere is never taken for the row's. With a fourth operand the mouse
-// comes from that row (after its tooltip showed) straight to the row, without leaving the list.
+// comes from that row (after its tooltip showed, if it has one) straight to the row, without leaving
+// the list.
 int RowTip(const Command& command)
 {
     HWND window = nullptr;
@@ -477,12 +482,14 @@ int RowTip(const Command& command)
         return Fail("a tooltip stays after the mouse left the window: " + driver::ShownTooltipText(pid));
     std::string error;
     std::optional<std::string> text = std::string();
-    if (command.operands.size() > 3)
-        text = driver::RestOnRowForTip(list, std::atoi(command.operands[3].c_str()), {}, command.timeoutMs, error);
+    if (command.operands.size() > 3) // a row without a tooltip is left after the tooltip's delay
+        text = driver::RestOnRowForTip(list, std::atoi(command.operands[3].c_str()), {}, kFromRowRestMs, error);
     if (text)
         text = driver::RestOnRowForTip(list, std::atoi(command.operands[2].c_str()), *text, command.timeoutMs, error);
     if (!text)
         return Fail(error);
+    if (text->empty())
+        return Fail("no tooltip showed over row " + command.operands[2]);
     std::printf("text=%s\n", driver::OneLine(*text).c_str());
     return 0;
 }
