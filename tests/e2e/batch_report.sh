@@ -156,10 +156,13 @@ settings "$outw" 1
 start_batch_window
 "$driver" drop "$window" 107 "${many[@]}" >/dev/null
 : >"$work/counts"
+# The button's state is read before the rows: reading 300 rows takes a while, and a state read
+# after them may already be the one that follows the last slice.
 all_listed() {
-  local n
+  local n state
+  state=$("$driver" enabled "$window" 102)
   n=$("$driver" rows "$window" 107 | wc -l)
-  echo "$n $("$driver" enabled "$window" 102)" >>"$work/counts"
+  echo "$n $state" >>"$work/counts"
   [ "$n" -eq 300 ]
 }
 wait_until 300 all_listed || fail "300 files: listed $(tail -n1 "$work/counts")"
