@@ -40,7 +40,8 @@ constexpr CommandRule kRules[] = {
     {"edit-view", 2, 2, kPid | kTimeout},
     {"set-text", 3, 3, kPid | kTimeout},
     {"rows", 2, 2, kPid | kTimeout},
-    {"row-tip", 3, 3, kPid | kTimeout},
+    {"row-tip", 3, 4, kPid | kTimeout},
+    {"columns", 2, 2, kPid | kTimeout},
     {"drop", 3, kAny, kPid | kTimeout},
     {"record", 1, kAny, kRest},
     {"post-quit", 1, 1, kTimeout | kWaitExit},
@@ -281,8 +282,12 @@ const char* Usage()
            "                                     columns' texts, the item's image, the third column's\n"
            "                                     image and 1 when selected, separated by tabs; then the\n"
            "                                     fourth column's text where the list has one\n"
-           "  row-tip WINDOW CONTROL ROW         move the mouse over a list view's row and wait for its\n"
-           "                                     tooltip; prints text=\n"
+           "  row-tip WINDOW CONTROL ROW [FROM]  move the mouse off the window, then rest it on a list\n"
+           "                                     view's row (first on row FROM, until its tooltip shows or\n"
+           "                                     3 s when it has none) and wait for the row's tooltip;\n"
+           "                                     prints text=\n"
+           "  columns WINDOW CONTROL             a list view's client width and column widths; prints\n"
+           "                                     client=, widths=W,W,...\n"
            "  drop WINDOW CONTROL FILE...        drop the files on the control (WM_DROPFILES)\n"
            "  post-quit PID [--wait-exit]        post WM_QUIT to the process's primary thread; prints thread=N\n"
            "  dde-execute SERVICE TOPIC COMMAND  send COMMAND as a DDE execute, connecting for up to --timeout\n"

@@ -10,6 +10,7 @@
 // did not wait for it.
 #include "tools/detached_process.h"
 #include "tools/driver_args.h"
+#include "tools/driver_pointer.h"
 #include "tools/driver_process.h"
 #include "tools/driver_wait.h"
 #include "tools/driver_windows.h"
@@ -250,16 +251,8 @@ int DoubleClick(const Command& command)
     ::SetForegroundWindow(window);
     RECT r{};
     ::GetWindowRect(control, &r);
-    if (!::SetCursorPos((r.left + r.right) / 2, (r.top + r.bottom) / 2))
-        return FailWithError("SetCursorPos");
-    INPUT inputs[4]{};
-    const DWORD flags[] = {MOUSEEVENTF_LEFTDOWN, MOUSEEVENTF_LEFTUP, MOUSEEVENTF_LEFTDOWN, MOUSEEVENTF_LEFTUP};
-    for (int i = 0; i < 4; ++i) {
-        inputs[i].type = INPUT_MOUSE;
-        inputs[i].mi.dwFlags = flags[i];
-    }
-    if (::SendInput(4, inputs, sizeof(INPUT)) != 4)
-        return FailWithError("SendInput");
+    if (!driver::DoubleClickAt({(r.left + r.right) / 2, (r.top + r.bottom) / 2}))
+        return FailWithError("double click");
     return 0;
 }
 
@@ -466,36 +459,57 @@ int Rows(const Command& command)
     return 0;
 }
 
-// Moves the mouse over a list view's row, as a user points at it, and waits for the tooltip of the
-// list's process to show a text.
+// How long the mouse rests on the row it comes from when that row shows no tooltip: well past
+// the tooltip's delay (the double-click time, 500 ms by default).
+constexpr int kFromRowRestMs = 3000;
+
+// Rests the mouse on a list view's row, as a user points at it, and waits for the tooltip of the
+// list's process to show a text. The mouse leaves the window first, and any tooltip must go with
+// it: a tip left over from elsewhere is never taken for the row's. With a fourth operand the mouse
+// comes from that row (after its tooltip showed, if it has one) straight to the row, without leaving
+// the list.
 int RowTip(const Command& command)
 {
     HWND window = nullptr;
     HWND list = FindControl(command, window);
     if (!list)
         return 1;
-    const int row = std::atoi(command.operands[2].c_str());
-    RECT bounds{};
-    if (!driver::ReadRowBounds(list, row, bounds))
-        return FailWithError("cannot find row " + command.operands[2]);
-    ::SetForegroundWindow(window);
-    POINT at{bounds.left + 40, (bounds.top + bounds.bottom) / 2};
-    ::ClientToScreen(list, &at);
-    // Two positions: the list sees the mouse arrive and then move onto the row.
-    ::SetCursorPos(at.x + 8, at.y);
-    ::Sleep(kPollMs);
-    if (!::SetCursorPos(at.x, at.y))
-        return FailWithError("SetCursorPos");
-    INPUT move{};
-    move.type = INPUT_MOUSE;
-    move.mi.dwFlags = MOUSEEVENTF_MOVE;
-    ::SendInput(1, &move, sizeof(INPUT));
     const DWORD pid = ProcessOf(list);
-    std::string text;
-    WaitFor(command.timeoutMs, [pid, &text] { return !(text = driver::ShownTooltipText(pid)).empty(); });
-    if (text.empty())
+    ::SetForegroundWindow(window);
+    if (!driver::MovePointerOff(window))
+        return FailWithError("moving the mouse off the window");
+    if (!WaitFor(command.timeoutMs, [pid] { return driver::ShownTooltipText(pid).empty(); }))
+        return Fail("a tooltip stays after the mouse left the window: " + driver::ShownTooltipText(pid));
+    std::string error;
+    std::optional<std::string> text = std::string();
+    if (command.operands.size() > 3) // a row without a tooltip is left after the tooltip's delay
+        text = driver::RestOnRowForTip(list, std::atoi(command.operands[3].c_str()), {}, kFromRowRestMs, error);
+    if (text)
+        text = driver::RestOnRowForTip(list, std::atoi(command.operands[2].c_str()), *text, command.timeoutMs, error);
+    if (!text)
+        return Fail(error);
+    if (text->empty())
         return Fail("no tooltip showed over row " + command.operands[2]);
-    std::printf("text=%s\n", driver::OneLine(text).c_str());
+    std::printf("text=%s\n", driver::OneLine(*text).c_str());
+    return 0;
+}
+
+// A list view's column widths and the width of its client area, in pixels.
+int Columns(const Command& command)
+{
+    HWND window = nullptr;
+    HWND list = FindControl(command, window);
+    if (!list)
+        return 1;
+    const auto header = Ask(list, LVM_GETHEADER);
+    const auto count = header ? Ask(reinterpret_cast<HWND>(*header), HDM_GETITEMCOUNT) : std::nullopt;
+    RECT client{};
+    if (!count || !::GetClientRect(list, &client))
+        return Fail("cannot read the list's columns");
+    std::printf("client=%d\nwidths=", static_cast<int>(client.right));
+    for (int c = 0; c < static_cast<int>(*count); ++c)
+        std::printf(c ? ",%d" : "%d", static_cast<int>(Ask(list, LVM_GETCOLUMNWIDTH, c).value_or(0)));
+    std::printf("\n");
     return 0;
 }
 
@@ -591,6 +605,7 @@ int main(int argc, char** argv)
         {"set-text", SetText},
         {"rows", Rows},
         {"row-tip", RowTip},
+        {"columns", Columns},
         {"drop", Drop},
         {"record", [](const Command& c) { return driver::AppendLine(c.operands[0], ::GetCommandLineA()) ? 0 : 1; }},
         {"post-quit", PostQuit},

@@ -171,30 +171,79 @@ TOOLINFOA ToolFor(HWND control, const std::string& text)
     return ti;
 }
 
+TOOLINFOA AreaFor(HWND control, UINT_PTR id, const RECT& area, const std::string& text)
+{
+    TOOLINFOA ti{};
+    ti.cbSize = sizeof(ti);
+    ti.hwnd = control;
+    ti.uId = id;
+    ti.rect = area;
+    ti.lpszText = const_cast<char*>(text.c_str()); // the tool tip copies the text
+    return ti;
+}
+
+bool IsMouseMessage(UINT msg)
+{
+    return msg >= WM_MOUSEFIRST && msg <= WM_MBUTTONDBLCLK;
+}
+
 } // namespace
+
+void Hints::Send(UINT msg, HWND control, const TOOLINFOA& tool)
+{
+    if (tooltip_ && control)
+        ::SendMessageA(tooltip_, msg, 0, reinterpret_cast<LPARAM>(&tool));
+}
 
 void Hints::Add(HWND control, const std::string& text)
 {
-    if (!tooltip_ || !control)
-        return;
-    TOOLINFOA ti = ToolFor(control, text);
-    ::SendMessageA(tooltip_, TTM_ADDTOOLA, 0, reinterpret_cast<LPARAM>(&ti));
+    Send(TTM_ADDTOOLA, control, ToolFor(control, text));
 }
 
 void Hints::Update(HWND control, const std::string& text)
 {
-    if (!tooltip_ || !control)
-        return;
-    TOOLINFOA ti = ToolFor(control, text);
-    ::SendMessageA(tooltip_, TTM_UPDATETIPTEXTA, 0, reinterpret_cast<LPARAM>(&ti));
+    Send(TTM_UPDATETIPTEXTA, control, ToolFor(control, text));
 }
 
 void Hints::Remove(HWND control)
 {
-    if (!tooltip_ || !control)
+    Send(TTM_DELTOOLA, control, ToolFor(control, ""));
+}
+
+void Hints::AddArea(HWND control, UINT_PTR id, const RECT& area, const std::string& text)
+{
+    Send(TTM_ADDTOOLA, control, AreaFor(control, id, area, text));
+}
+
+void Hints::MoveArea(HWND control, UINT_PTR id, const RECT& area)
+{
+    Send(TTM_NEWTOOLRECTA, control, AreaFor(control, id, area, ""));
+}
+
+void Hints::UpdateArea(HWND control, UINT_PTR id, const std::string& text)
+{
+    Send(TTM_UPDATETIPTEXTA, control, AreaFor(control, id, {}, text));
+}
+
+void Hints::RemoveArea(HWND control, UINT_PTR id)
+{
+    Send(TTM_DELTOOLA, control, AreaFor(control, id, {}, ""));
+}
+
+void Hints::Relay(HWND control, UINT msg, WPARAM wParam, LPARAM lParam)
+{
+    if (!tooltip_ || !IsMouseMessage(msg))
         return;
-    TOOLINFOA ti = ToolFor(control, "");
-    ::SendMessageA(tooltip_, TTM_DELTOOLA, 0, reinterpret_cast<LPARAM>(&ti));
+    // The tool tip reads the message's point in the control's client pixels, as sent.
+    MSG message{};
+    message.hwnd = control;
+    message.message = msg;
+    message.wParam = wParam;
+    message.lParam = lParam;
+    message.time = static_cast<DWORD>(::GetMessageTime());
+    const DWORD pos = ::GetMessagePos();
+    message.pt = {static_cast<short>(LOWORD(pos)), static_cast<short>(HIWORD(pos))};
+    ::SendMessageA(tooltip_, TTM_RELAYEVENT, 0, reinterpret_cast<LPARAM>(&message));
 }
 
 } // namespace win

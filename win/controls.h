@@ -5,6 +5,8 @@
 
 #include <windows.h>
 
+#include <commctrl.h>
+
 #include <functional>
 #include <string>
 
@@ -45,7 +47,9 @@ std::string GetText(HWND control);
 // path field that browses when double-clicked). The action lives as long as the control.
 bool OnDoubleClick(HWND control, std::function<void()> action);
 
-// The hints of one window: tool tips over its controls.
+// The hints of one window: tool tips over its controls, and over areas inside a control (a
+// list's rows), each area its own tool, so that the tip shows again when the mouse goes from one
+// area to the next.
 class Hints {
 public:
     bool Create(HWND owner);
@@ -54,7 +58,19 @@ public:
     // Before the control goes: the tool tip must not keep a tool for a destroyed window.
     void Remove(HWND control);
 
+    // An area of control (its client pixels) told apart from the control's other areas by id.
+    // The control hands its mouse messages to Relay: the tool tip does not subclass it for areas,
+    // since taking away one area's subclass would silence the others.
+    void AddArea(HWND control, UINT_PTR id, const RECT& area, const std::string& text);
+    void MoveArea(HWND control, UINT_PTR id, const RECT& area);
+    void UpdateArea(HWND control, UINT_PTR id, const std::string& text);
+    void RemoveArea(HWND control, UINT_PTR id);
+    // A mouse message of a control with areas; any other message is ignored.
+    void Relay(HWND control, UINT msg, WPARAM wParam, LPARAM lParam);
+
 private:
+    void Send(UINT msg, HWND control, const TOOLINFOA& tool);
+
     HWND tooltip_ = nullptr; // owned by its owner window, destroyed with it
 };
 

@@ -178,6 +178,16 @@ bool ListView::SelectOnly(int item)
     return true;
 }
 
+int ListView::ColumnWidth(int column) const
+{
+    return static_cast<int>(::SendMessageA(hwnd_, LVM_GETCOLUMNWIDTH, column, 0));
+}
+
+bool ListView::SetColumnWidth(int column, int width)
+{
+    return ::SendMessageA(hwnd_, LVM_SETCOLUMNWIDTH, column, MAKELPARAM(width, 0)) != FALSE;
+}
+
 bool ListView::ItemBounds(int item, RECT& rect) const
 {
     rect = RECT{};

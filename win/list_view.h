@@ -61,6 +61,9 @@ public:
     // Selects item alone, focuses it and scrolls it into view.
     bool SelectOnly(int item);
 
+    int ColumnWidth(int column) const;
+    bool SetColumnWidth(int column, int width);
+
     // The item's whole row, in the control's client coordinates.
     bool ItemBounds(int item, RECT& rect) const;
 

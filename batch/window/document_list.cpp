@@ -15,6 +15,8 @@ constexpr UINT_PTR kListViewSubclassId = 1;
 // The list's images are drawn on this colour and it is their transparent one.
 constexpr COLORREF kImageMask = RGB(255, 0, 255);
 constexpr COLORREF kRowButtonBackground = RGB(240, 240, 240);
+// The PDF column takes what the others leave of the list's width, but not less (pixels at 96 DPI).
+constexpr int kMinPdfColumnWidth = 120;
 
 } // namespace
 
@@ -44,7 +46,7 @@ bool TDocumentList::Create(HWND window, const win::Bounds& bounds, int id, HFONT
     constexpr DWORD style = WS_VISIBLE | WS_TABSTOP | LVS_SHOWSELALWAYS | LVS_SHAREIMAGELISTS;
     constexpr DWORD listExStyle = LVS_EX_GRIDLINES | LVS_EX_FULLROWSELECT | LVS_EX_SUBITEMIMAGES;
     if (!ListView::Create(window, bounds, id, font, style, listExStyle,
-                          {{"File Name", 100}, {"Size", 65}, {"PDF File Name", 400}, {"Status", 160}}))
+                          {{"File Name", 100}, {"Size", 65}, {"PDF File Name", kMinPdfColumnWidth}, {"Status", 160}}))
         return false;
     const int size = win::Scale(kListImageSize);
     ImageList1.reset(::ImageList_Create(size, size, ILC_COLOR32 | ILC_MASK, kListImageCount, 0));
@@ -53,8 +55,7 @@ bool TDocumentList::Create(HWND window, const win::Bounds& bounds, int id, HFONT
         ::ImageList_AddMasked(ImageList1.get(), images.get(), kImageMask);
     SetImageList(ImageList1.get());
     ::DragAcceptFiles(Handle(), TRUE);
-    // One tool over the whole list; its text follows the row under the mouse.
-    FHints->Add(Handle(), "");
+    FitColumns();
     return ::SetWindowSubclass(Handle(), ListViewWndProc, kListViewSubclassId, reinterpret_cast<DWORD_PTR>(this)) !=
            FALSE;
 }
@@ -164,33 +165,65 @@ void TDocumentList::SetRowReport(int index, const std::string& statusText, const
     auto it = FindEntry(FEntries, Param(index));
     if (it == FEntries.end())
         return;
-    it->tip = tip;
     if (!pdfPath.empty()) {
         it->entry.fields[kFieldPdfPath] = pdfPath;
         SetText(index, kPdfColumn, pdfPath);
     }
     SetText(index, kStatusTextColumn, statusText);
-    if (FTipKey == it->key)
-        FHints->Update(Handle(), tip);
+    SetRowTip(*it, index, tip);
+}
+
+void TDocumentList::SetRowTip(TListEntry& entry, int index, const std::string& tip)
+{
+    // A row has a tool of its own while it has a tip: moving from one row to the next is moving to
+    // another tool, which the tool tip shows again after its delay (one tool over the whole list
+    // showed a tip only where the mouse first came into the list).
+    const bool hadTool = !entry.tip.empty();
+    entry.tip = tip;
+    const auto id = static_cast<UINT_PTR>(entry.key);
+    if (tip.empty()) {
+        if (hadTool)
+            FHints->RemoveArea(Handle(), id);
+        entry.tipArea = {};
+    } else if (hadTool) {
+        FHints->UpdateArea(Handle(), id, tip);
+    } else {
+        ItemBounds(index, entry.tipArea);
+        FHints->AddArea(Handle(), id, entry.tipArea, tip);
+    }
+}
+
+void TDocumentList::PlaceRowTip(TListEntry& entry, const RECT& row)
+{
+    if (entry.tip.empty() || ::EqualRect(&entry.tipArea, &row))
+        return;
+    entry.tipArea = row;
+    FHints->MoveArea(Handle(), static_cast<UINT_PTR>(entry.key), row);
+}
+
+void TDocumentList::FitColumns()
+{
+    RECT client{};
+    if (!::GetClientRect(Handle(), &client))
+        return;
+    // The room of a vertical scroll bar stays free while there is none, so that rows filling the
+    // list never push the last column past its right edge.
+    const bool scrollBar = (::GetWindowLongA(Handle(), GWL_STYLE) & WS_VSCROLL) != 0;
+    const int width = client.right - (scrollBar ? 0 : ::GetSystemMetrics(SM_CXVSCROLL));
+    int others = 0;
+    for (int column = 0; column < kColumnCount; ++column) {
+        if (column != kPdfColumn)
+            others += ColumnWidth(column);
+    }
+    const int pdfWidth = std::max(win::Scale(kMinPdfColumnWidth), width - others);
+    if (pdfWidth != ColumnWidth(kPdfColumn))
+        SetColumnWidth(kPdfColumn, pdfWidth);
 }
 
 void TDocumentList::ShowRow(int index)
 {
     if (index >= 0 && index < Count())
         ListView_EnsureVisible(Handle(), index, FALSE);
-}
-
-void TDocumentList::TipForRowAt(LPARAM point)
-{
-    LVHITTESTINFO hit{};
-    hit.pt = {static_cast<short>(LOWORD(point)), static_cast<short>(HIWORD(point))};
-    const int index = ListView_HitTest(Handle(), &hit);
-    const LPARAM key = index >= 0 ? Param(index) : -1;
-    if (key == FTipKey)
-        return;
-    FTipKey = key;
-    auto it = FindEntry(FEntries, key);
-    FHints->Update(Handle(), it == FEntries.end() ? std::string() : it->tip);
 }
 
 void TDocumentList::RemoveSelected()
@@ -266,7 +299,7 @@ void TDocumentList::CreateRowButton(TListEntry& entry, int index)
 void TDocumentList::PlaceRowButtons()
 {
     // The list scrolls its rows but not the buttons on them: each button follows its row, and
-    // hides while its row is out of view.
+    // hides while its row is out of view. Row tooltips follow their rows too.
     RECT area{};
     ::GetClientRect(Handle(), &area);
     RECT header{};
@@ -275,7 +308,10 @@ void TDocumentList::PlaceRowButtons()
     for (int i = 0, n = Count(); i < n; ++i) {
         auto it = FindEntry(FEntries, Param(i));
         RECT row{};
-        if (it == FEntries.end() || !it->rowButton || !ItemBounds(i, row))
+        if (it == FEntries.end() || !ItemBounds(i, row))
+            continue;
+        PlaceRowTip(*it, row);
+        if (!it->rowButton)
             continue;
         const RECT r = RowButtonRect(row);
         HWND button = it->rowButton->Handle();
@@ -303,10 +339,8 @@ void TDocumentList::ListView1Deletion(LPARAM key)
     auto it = FindEntry(FEntries, key);
     if (it == FEntries.end())
         return;
-    if (FTipKey == key) {
-        FTipKey = -1;
-        FHints->Update(Handle(), "");
-    }
+    if (!it->tip.empty())
+        FHints->RemoveArea(Handle(), static_cast<UINT_PTR>(key));
     if (it->entry.image == kImageConvertible)
         --FConvertibleCount;
     if (it->rowButton)
@@ -377,13 +411,17 @@ LRESULT CALLBACK TDocumentList::ListViewWndProc(HWND hwnd, UINT msg, WPARAM wPar
 
 LRESULT TDocumentList::ListViewMessage(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
 {
+    // The rows' tooltips learn where the mouse is from the list itself (they do not subclass it).
+    FHints->Relay(hwnd, msg, wParam, lParam);
     switch (msg) {
     case WM_DROPFILES:
         ListViewDropFiles(reinterpret_cast<HDROP>(wParam));
         return 0;
-    case WM_MOUSEMOVE:
-        TipForRowAt(lParam);
-        break;
+    case WM_SIZE: {
+        const LRESULT result = ::DefSubclassProc(hwnd, msg, wParam, lParam);
+        FitColumns();
+        return result;
+    }
     case WM_COMMAND:
         // The row delete buttons live on the list.
         if (LOWORD(wParam) >= kRowButtonFirstId && HIWORD(wParam) == BN_CLICKED && lParam) {

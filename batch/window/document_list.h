@@ -32,6 +32,7 @@ public:
     static constexpr int kStatusColumn = 2;        // the column that shows an entry's status image
     static constexpr int kPdfColumn = 2;           // the PDF's path, planned or written
     static constexpr int kStatusTextColumn = 3;    // what became of the row, in words
+    static constexpr int kColumnCount = 4;         // file name, size, PDF, status
     static constexpr int kRowButtonFirstId = 1000; // a row delete button: this + the key of its entry
 
     // Examines a document: its entry, or nothing when it is refused.
@@ -46,7 +47,7 @@ public:
     ~TDocumentList();
 
     // Makes the list view on window with its columns, images, drop target and subclass; hints
-    // (the window's) gets the row buttons' hint.
+    // (the window's) gets the row buttons' hints and the rows' tooltips.
     bool Create(HWND window, const win::Bounds& bounds, int id, HFONT font, win::Hints& hints, LockedFn locked,
                 FilesDroppedFn filesDropped);
 
@@ -94,6 +95,7 @@ private:
         TBatchEntry entry;
         std::unique_ptr<win::PictureButton> rowButton; // made the first time the row is drawn
         std::string tip;                               // the row's tooltip; empty: none
+        RECT tipArea{};                                // where the row's tooltip tool lies now
     };
 
     // The entry of a key in entries (const or not), or its end.
@@ -110,7 +112,9 @@ private:
     void DeleteButtonClick(HWND button);
     void DestroyRowButton(win::PictureButton& button);
     void ListViewDropFiles(HDROP drop);
-    void TipForRowAt(LPARAM point);
+    void SetRowTip(TListEntry& entry, int index, const std::string& tip);
+    void PlaceRowTip(TListEntry& entry, const RECT& row);
+    void FitColumns();
     static LRESULT CALLBACK ListViewWndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, UINT_PTR id,
                                             DWORD_PTR self);
     LRESULT ListViewMessage(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
@@ -124,7 +128,6 @@ private:
     std::vector<TListEntry> FEntries;
     LPARAM FNextKey = 0;
     int FConvertibleCount = 0;
-    LPARAM FTipKey = -1; // the entry whose tooltip the list shows
     // Row delete buttons detached from their entries, destroyed on WM_FREE_ROW_BUTTON (or with
     // the list when that message never comes).
     std::vector<std::unique_ptr<win::PictureButton>> FFreedButtons;

@@ -54,6 +54,8 @@ void TfrmMain_1::CreateControls()
     ::ShowWindow(lblHelp.Handle(), SW_HIDE);
     lblAbout.Create(Panel1, idLblAbout, {526, 8, 48, 20}, "About", FLinkFont.get(), Layout::Link, win::kPanelColor);
 
+    // The hints exist before the controls that add tools to them.
+    FHints.Create(form);
     ListView1.Create(
         form, {0, 70, 583, 306}, idListView1, font, FHints, [this] { return BatchRunning(); },
         [this](const std::vector<std::string>& paths) { AddFilesToList(paths); });
@@ -66,7 +68,6 @@ void TfrmMain_1::CreateControls()
                          Layout::Link, win::kFormColor);
     ::ShowWindow(lblOpenFolder.Handle(), SW_HIDE);
 
-    FHints.Create(form);
     FHints.Add(sbAddFiles.Handle(), "Add file(s) into list");
     FHints.Add(sbStartProcess.Handle(), "start to create pdf");
     FHints.Add(sbSetup.Handle(), "settings");

@@ -31,6 +31,22 @@ idle() { visible 102 && ! visible 104; }
 wait_idle() { wait_until 180 idle || fail "$1: the batch did not end: $(statuses)"; }
 text_of() { pdftotext "$out/$1" - 2>/dev/null | tr -s ' \n' ' '; }
 has_text() { grep -qF "$2" <<<"$(text_of "$1")" || fail "$1 does not hold \"$2\": $(text_of "$1")"; }
+# The list's columns end inside its client area: the Status column is seen without scrolling.
+columns_fit() {
+  local c widths
+  c=$("$driver" columns "$window" 107) || fail "$1: cannot read the columns"
+  widths=$(field widths "$c")
+  [ "$(grep -o , <<<"$widths" | wc -l)" -eq 3 ] || fail "$1: not four columns: $widths"
+  [ $(( ${widths//,/+} )) -le "$(field client "$c")" ] ||
+    fail "$1: the columns ($widths) pass the list's width $(field client "$c")"
+  echo "ok: $1: columns $widths in $(field client "$c") pixels"
+}
+# The tooltip that shows while the mouse rests on row N (coming straight from row FROM, when given).
+row_tip() {
+  local o
+  o=$("$driver" row-tip "$window" 107 "$@" --timeout 20 2>&1) || fail "row $1: $o"
+  field text "$o"
+}
 
 # --- "Overwrite": namesakes, a failed row, the status line, tooltip, Enter and double click.
 settings "$outw" 1
@@ -63,9 +79,17 @@ expect "overwrite: Status column" "$(rows | cut -d'|' -f4 | sed -n '1p;2p;4p' | 
   "PDF made/PDF made/PDF made/"
 reason=$(rows | sed -n 3p | cut -d'|' -f4)
 [ -n "$reason" ] && [ "$reason" != "PDF made" ] || fail "the failed row gives no reason: '$reason'"
-# The rows' tooltips (the same texts) are not checked: no tooltip of the list could be made to
-# show under Wine and Xvfb (the driver's mouse moves do not bring it up).
-screenshot batch-report-failed
+columns_fit "default size"
+# The mouse resting on a row brings up its tooltip: the failed row's names its reason, as its
+# Status column does; a made row's names the PDF written, and no failure.
+expect "failed row: tooltip" "$(row_tip 2)" "$reason"
+screenshot batch-report-failed-tip
+expect "made row: tooltip" "$(row_tip 0)" "PDF made: $outw\\minutes.txt.pdf"
+screenshot batch-report-made-tip
+# From row to row inside the list, the tip follows the mouse.
+expect "failed row, from a made row: tooltip" "$(row_tip 2 0)" "$reason"
+expect "made row, from the failed row: tooltip" "$(row_tip 3 2)" "PDF made: $outw\\letter.txt.pdf"
+echo "ok: the rows' tooltips: $reason"
 after "overwrite"
 
 # Enter on the list opens the selected row's PDF; it never starts the batch again.
@@ -136,10 +160,13 @@ settings "$outw" 1
 start_batch_window
 "$driver" drop "$window" 107 "${many[@]}" >/dev/null
 : >"$work/counts"
+# The button's state is read before the rows: reading 300 rows takes a while, and a state read
+# after them may already be the one that follows the last slice.
 all_listed() {
-  local n
+  local n state
+  state=$("$driver" enabled "$window" 102)
   n=$("$driver" rows "$window" 107 | wc -l)
-  echo "$n $("$driver" enabled "$window" 102)" >>"$work/counts"
+  echo "$n $state" >>"$work/counts"
   [ "$n" -eq 300 ]
 }
 wait_until 300 all_listed || fail "300 files: listed $(tail -n1 "$work/counts")"
@@ -149,5 +176,6 @@ grep -q ' disabled$' <<<"$partly" || fail "300 files: Create PDF was usable befo
 echo "ok: 300 files: the window answered with $partly"
 expect "300 files: drop order" "$(rows | cut -d'|' -f1 | tr '\n' ' ')" "$(printf 'm%d.txt ' $(seq 300))"
 wait_until 30 idle || fail "300 files: Create PDF never came back"
+columns_fit "300 rows"
 expect "300 files: Create PDF" "$("$driver" enabled "$window" 102)" "enabled"
 close_window
