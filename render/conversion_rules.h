@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <mutex>
 #include <optional>
+#include <string>
 
 namespace folimar {
 
@@ -30,6 +31,9 @@ struct TConvertOutcome {
     DWORD error = ERROR_SUCCESS; // the system's code, for the reasons that have one
     int pagesFound = 0;          // PagesMissing: the pages rendered and those the header announces
     int pagesAnnounced = 0;
+    // RenderFailed: Ghostscript's own words for its error ("undefined: foo", "rangecheck in
+    // --setpagedevice--"); empty when it gave none.
+    std::string gsError{};
 
     bool Made() const { return reason == TConvertReason::Made; }
 };
