@@ -13,7 +13,7 @@ std::string HelpPagePath(const std::string& programPath);
 
 // Opens the help for the user, owned by owner: the help file beside the program with the shell's
 // "open" verb; under Wine, which has no HTML engine here to show a help file, the pages it is made
-// from in the desktop's browser. A failed opening is not reported.
+// from in the desktop's browser. When nothing can show it, a box owned by owner says where it is.
 void OpenHelp(HWND owner, const std::string& programPath);
 
 } // namespace folimar
