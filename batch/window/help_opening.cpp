@@ -9,8 +9,6 @@
 
 #include <shellapi.h>
 
-#include <memory>
-
 namespace folimar {
 
 namespace {
@@ -38,37 +36,11 @@ void ShowHelpNotShown(HWND owner, const std::string& path, bool found)
 }
 
 #ifdef __WINE__
-// winebrowser ends as soon as it has started a browser, with 1 when it found none. It is watched
-// from the window's own message loop: Wine may take seconds to start it on a busy machine.
+// winebrowser ends as soon as it has started a browser, with 1 when it found none. Wine may take
+// seconds to start it on a busy machine.
 constexpr UINT kBrowserCheckMs = 200;
 // A browser command that is still running by then is taken as showing the pages.
 constexpr DWORD kBrowserWaitLimitMs = 60 * 1000;
-
-struct TBrowserStart {
-    win::UniqueHandle process;
-    HWND owner = nullptr;
-    std::string shownPath;
-    DWORD started = 0;
-    UINT_PTR timer = 0;
-};
-
-// One start watched at a time: a second F1 takes the place of the first.
-std::unique_ptr<TBrowserStart> gBrowserStart;
-
-void CALLBACK CheckBrowserStart(HWND, UINT, UINT_PTR, DWORD)
-{
-    if (!gBrowserStart)
-        return;
-    const bool ended = ::WaitForSingleObject(gBrowserStart->process.get(), 0) == WAIT_OBJECT_0;
-    if (!ended && ::GetTickCount() - gBrowserStart->started < kBrowserWaitLimitMs)
-        return;
-    ::KillTimer(nullptr, gBrowserStart->timer);
-    // Let go before the box: its own message loop runs this timer's messages.
-    const std::unique_ptr<TBrowserStart> start = std::move(gBrowserStart);
-    DWORD code = 0;
-    if (ended && ::GetExitCodeProcess(start->process.get(), &code) && code != 0)
-        ShowHelpNotShown(start->owner, start->shownPath, true);
-}
 
 // The path as a user of the Linux desktop opens it.
 std::string PathForUser(const std::string& windowsPath)
@@ -76,8 +48,18 @@ std::string PathForUser(const std::string& windowsPath)
     return ToLibraryPath(windowsPath).value_or(windowsPath);
 }
 
-void OpenHelpPages(HWND owner, const std::string& programPath)
+#endif
+
+} // namespace
+
+std::string HelpPagePath(const std::string& programPath)
 {
+    return std::string(FolderPart(programPath)) + "help-html\\index.htm";
+}
+
+void THelpOpener::Open(HWND owner, const std::string& programPath)
+{
+#ifdef __WINE__
     // winebrowser hands a page to the desktop's browser (xdg-open); Wine's own viewer would show
     // an empty window.
     const std::string page = HelpPagePath(programPath);
@@ -98,29 +80,12 @@ void OpenHelpPages(HWND owner, const std::string& programPath)
         ShowHelpNotShown(owner, PathForUser(page), true);
         return;
     }
-    if (gBrowserStart)
-        ::KillTimer(nullptr, gBrowserStart->timer);
-    auto start = std::make_unique<TBrowserStart>();
-    start->process.reset(sei.hProcess);
-    start->owner = owner;
-    start->shownPath = PathForUser(page);
-    start->started = ::GetTickCount();
-    start->timer = ::SetTimer(nullptr, 0, kBrowserCheckMs, CheckBrowserStart);
-    gBrowserStart = start->timer ? std::move(start) : nullptr;
-}
-#endif
-
-} // namespace
-
-std::string HelpPagePath(const std::string& programPath)
-{
-    return std::string(FolderPart(programPath)) + "help-html\\index.htm";
-}
-
-void OpenHelp(HWND owner, const std::string& programPath)
-{
-#ifdef __WINE__
-    OpenHelpPages(owner, programPath);
+    browser_.reset(sei.hProcess);
+    owner_ = owner;
+    shownPath_ = PathForUser(page);
+    started_ = ::GetTickCount();
+    if (!::SetTimer(owner, timerId_, kBrowserCheckMs, nullptr))
+        browser_.reset();
 #else
     const std::string file = HelpFilePath(programPath);
     const auto result =
@@ -128,6 +93,28 @@ void OpenHelp(HWND owner, const std::string& programPath)
     if (result <= 32)
         ShowHelpNotShown(owner, file, FileExists(file));
 #endif
+}
+
+bool THelpOpener::OnTimer(UINT_PTR id)
+{
+    if (id != timerId_)
+        return false;
+#ifdef __WINE__
+    if (!browser_) {
+        ::KillTimer(owner_, timerId_);
+        return true;
+    }
+    const bool ended = ::WaitForSingleObject(browser_.get(), 0) == WAIT_OBJECT_0;
+    if (!ended && ::GetTickCount() - started_ < kBrowserWaitLimitMs)
+        return true;
+    ::KillTimer(owner_, timerId_);
+    // Let go before the box: its own message loop would run this timer again.
+    const win::UniqueHandle browser = std::move(browser_);
+    DWORD code = 0;
+    if (ended && ::GetExitCodeProcess(browser.get(), &code) && code != 0)
+        ShowHelpNotShown(owner_, shownPath_, true);
+#endif
+    return true;
 }
 
 } // namespace folimar
