@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Checks the compiled help file as a reader of CHM files sees it: every page of the sources is
-# in it unchanged, its links lead to pages inside it, and its contents and index are there.
+# in it unchanged, its links lead to pages inside it, its pictures are in it, and its contents and
+# index are there.
 #   tests/check_help.sh HELP_SOURCE_DIR folimar.chm
 set -euo pipefail
 src=$1
@@ -28,6 +29,13 @@ for name in "${pages[@]}"; do
   for target in $(grep -o 'href="[^"]*"' "$src/$name" | sed 's/^href="//; s/"$//; s/#.*//'); do
     [ -n "$target" ] || continue
     grep -qx "/$target" "$work/list" || fail "$name links to $target, which is not in the help file"
+  done
+done
+
+# Pictures: every picture a page shows is in the help file too.
+for name in "${pages[@]}"; do
+  for target in $(grep -o 'src="[^"]*"' "$src/$name" | sed 's/^src="//; s/"$//'); do
+    grep -qx "/$target" "$work/list" || fail "$name shows $target, which is not in the help file"
   done
 done
 

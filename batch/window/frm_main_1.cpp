@@ -7,7 +7,6 @@
 #include "batch/rules/batch_window_rules.h"
 #include "batch/pipeline/default_printer.h"
 #include "batch/pipeline/print_program_record.h"
-#include "batch/window/help_opening.h"
 #include "dialogs/about.h"
 #include "dialogs/setup.h"
 #include "files/text_rules.h"
@@ -152,7 +151,7 @@ void TfrmMain_1::lblAboutClick()
 
 void TfrmMain_1::lblHelpClick()
 {
-    OpenHelp(Handle(), win::ProgramPath());
+    FHelp.Open(Handle(), win::ProgramPath());
 }
 
 void TfrmMain_1::lblUrlClick()
@@ -291,6 +290,8 @@ LRESULT TfrmMain_1::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam)
             Timer1Timer();
             return 0;
         }
+        if (FHelp.OnTimer(wParam))
+            return 0;
         break;
     }
     return DefaultProc(msg, wParam, lParam);

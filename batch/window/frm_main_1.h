@@ -3,6 +3,7 @@
 
 #include "batch/pipeline/batch_run.h"
 #include "batch/window/document_list.h"
+#include "batch/window/help_opening.h"
 #include "settings/settings.h"
 #include "win/controls.h"
 #include "win/form.h"
@@ -39,6 +40,7 @@ public:
         idOpenFolder1 = 204,
         idOpenFocusedPdf = 205, // Enter on the list
         idTimer1 = 300,
+        idHelpTimer = 301,                                   // watches the help browser's start
         idRowButtonFirst = TDocumentList::kRowButtonFirstId, // a row delete button: this + the number of its entry
     };
 
@@ -104,6 +106,7 @@ private:
     TBatch FBatch;
     int FCurrentItem = -1; // the row the print-files thread works on, animated by Timer1
     bool FTimer1On = false;
+    THelpOpener FHelp{idHelpTimer};
     // The running batch's count for the status line.
     int FBatchTotal = 0;
     int FBatchNumber = 0;

@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # The batch window as a user works it: documents added by the open dialog and by drop (refused
 # ones told once with the tip, sizes, planned PDF paths in both modes, duplicates), removed by
-# their row buttons and the Delete key; F1 and the web link reaching what the shell opens; and
-# "core components not found" without the virtual printer.
+# their row buttons and the Delete key; F1 and the web link reaching what the shell opens, and F1
+# naming the help's page when no browser starts; "core components not found" without the virtual
+# printer.
 . "$(dirname "$0")/lib.sh"
 
 docs=$work/docs
@@ -148,6 +149,17 @@ expect "F1 opens" "$(sed -n 1p "$record")" "browser file://$page"
 "$driver" keys "$window" alt+f1 >/dev/null
 wait_lines "$record" 2
 expect "Alt+F1 opens" "$(sed -n 2p "$record")" "browser file://$page"
+# With no browser to hand the pages to, F1 says where the help is instead of doing nothing.
+reg 'HKCU\Software\Wine\WineBrowser' /v Browsers /d "$work/no-such-browser"
+"$driver" keys "$window" f1 >/dev/null
+o=$("$driver" wait-msgbox --pid "$pid" --timeout 60) || fail "F1 without a browser: no message box"
+expect "F1 without a browser: caption" "$(field caption "$o")" "Help"
+field text "$o" | grep -qF "$page" || fail "F1 without a browser: the box does not name $page: $(field text "$o")"
+echo "ok: F1 without a browser: the box names the page"
+screenshot batch-help-not-opened
+"$driver" answer-msgbox OK --pid "$pid" >/dev/null
+expect "F1 without a browser: nothing opened" "$(wc -l <"$record")" "2"
+reg 'HKCU\Software\Wine\WineBrowser' /v Browsers /d "$work/browser"
 "$driver" click "$window" 109 >/dev/null
 wait_lines "$record" 3
 sed -n 3p "$record" | grep -qF '"https://www.quorvel.com/folimar"' || fail "the link opened: $(sed -n 3p "$record")"
