@@ -43,16 +43,8 @@ inline void SetString(HKEY root, const char* key, const char* name, const std::s
               ERROR_SUCCESS);
 }
 
-inline std::vector<std::string> FilesIn(const std::string& folder)
-{
-    std::vector<std::string> names;
-    WIN32_FIND_DATAA found;
-    win::FindHandle find(::FindFirstFileA((folder + "*").c_str(), &found));
-    for (bool more = find.valid(); more; more = ::FindNextFileA(find.get(), &found))
-        if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
-            names.push_back(found.cFileName);
-    return names;
-}
+// The names of the files in a folder; none when it does not exist.
+inline constexpr auto* FilesIn = &testing_support::FileNamesIn;
 
 // The eight quoted arguments of a command line as the port writes it; empty when it is not so.
 inline std::vector<std::string> QuotedArguments(const std::string& line)
