@@ -254,10 +254,12 @@ bool TCapture::Hand()
         return false;
     }
     step_ = "start the program";
-    // Starting a process for another user takes the spooler's own rights, not the owner's.
-    ThreadTokenScope asSpooler(nullptr);
-    if (asSpooler.ok() && StartProgram(porttool::JobCommandLine(job)))
-        return true;
+    {
+        // Starting a process for another user takes the spooler's own rights, not the owner's.
+        ThreadTokenScope asSpooler(nullptr);
+        if (asSpooler.ok() && StartProgram(porttool::JobCommandLine(job)))
+            return true;
+    }
     PendingFile(std::exchange(companion_, std::wstring())).Discard(); // Park writes its own
     return false;
 }
