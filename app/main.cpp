@@ -1,8 +1,10 @@
 // Program entry: chooses the mode from the command line and runs the one main window.
 #include "app/arg_count.h"
+#include "app/pending_jobs.h"
 #include "batch/pipeline/batch_run.h"
 #include "batch/window/frm_main_1.h"
 #include "single/frm_main.h"
+#include "win/program_path.h"
 #include "win/window.h"
 
 #include <commctrl.h>
@@ -16,6 +18,8 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int)
 
     // Either mode: a job printed while this instance runs must not be taken for a batch that died.
     folimar::RemovePortNotesOfLostBatch(folimar::SpoolFolderPath());
+    // Jobs printed while the program could not be started wait for any start of it.
+    folimar::OfferPendingJobs(win::ProgramPath());
 
     std::unique_ptr<win::Window> mainWindow;
     bool created = false;

@@ -29,21 +29,26 @@ std::wstring TokenUserSid(HANDLE token)
 
 namespace {
 
-// The user the spooler impersonates on this thread, as a primary token; none when the thread
-// runs as the spooler itself or its token cannot be made primary (identification level).
+// The user the spooler impersonates on this thread: SID and name, and a primary token when the
+// thread's token may act for the user; nothing when the thread runs as the spooler itself.
 JobOwner FromThreadToken()
 {
     win::UniqueHandle thread;
     if (!::OpenThreadToken(::GetCurrentThread(), TOKEN_QUERY | TOKEN_DUPLICATE, TRUE, thread.put()))
         return {};
-    JobOwner owner;
-    owner.sid = TokenUserSid(thread.get());
-    if (owner.sid.empty())
+    JobOwner client;
+    client.sid = TokenUserSid(thread.get());
+    if (client.sid.empty())
         return {};
-    if (!::DuplicateTokenEx(thread.get(), MAXIMUM_ALLOWED, nullptr, SecurityImpersonation, TokenPrimary,
-                            owner.token.put()))
-        return {};
-    return owner;
+    client.name = TokenAccountName(thread.get());
+    SECURITY_IMPERSONATION_LEVEL level = SecurityAnonymous;
+    DWORD size = 0;
+    // A token for identification only cannot be made one that acts: Windows refuses, Wine not.
+    if (::GetTokenInformation(thread.get(), TokenImpersonationLevel, &level, sizeof level, &size) &&
+        level >= SecurityImpersonation)
+        ::DuplicateTokenEx(thread.get(), MAXIMUM_ALLOWED, nullptr, SecurityImpersonation, TokenPrimary,
+                           client.token.put());
+    return client;
 }
 
 // The job's user name as the spooler recorded it.
@@ -96,10 +101,12 @@ DWORD TokenSession(HANDLE token)
     return ::GetTokenInformation(token, TokenSessionId, &session, sizeof session, &size) ? session : 0;
 }
 
-// The primary token of the logged-on session of user ("name" or "DOMAIN\name").
-JobOwner FromSession(const std::string& user)
+// The primary token of the logged-on session of user ("name" or "DOMAIN\name"), when that
+// session's user has the SID expected (when one is).
+JobOwner FromSession(const std::string& user, const std::wstring& expectedSid)
 {
     JobOwner owner;
+    owner.name = user;
     const std::optional<uint32_t> session = ChooseSession(LoggedOnSessions(), user);
     if (!session) {
         ::SetLastError(ERROR_NO_SUCH_LOGON_SESSION);
@@ -108,9 +115,9 @@ JobOwner FromSession(const std::string& user)
     if (!::WTSQueryUserToken(*session, owner.token.put()))
         return {};
     owner.sid = TokenUserSid(owner.token.get());
-    if (owner.sid.empty()) {
+    if (owner.sid.empty() || (!expectedSid.empty() && owner.sid != expectedSid)) {
         owner.token.reset();
-        ::SetLastError(ERROR_NO_SUCH_USER);
+        ::SetLastError(ERROR_NO_SUCH_LOGON_SESSION); // another user of the same name
     }
     return owner;
 }
@@ -135,6 +142,21 @@ std::string TokenAccountName(HANDLE token)
     return domain[0] ? ToUtf8(domain) + "\\" + ToUtf8(name) : ToUtf8(name);
 }
 
+std::wstring AccountSid(const std::string& name)
+{
+    BYTE sid[SECURITY_MAX_SID_SIZE];
+    DWORD sidSize = sizeof sid;
+    wchar_t domain[257];
+    DWORD domainSize = 257;
+    SID_NAME_USE use;
+    win::Scoped<win::LocalMemoryTraits<LPWSTR>> text;
+    if (name.empty() ||
+        !::LookupAccountNameW(nullptr, ToWide(name).c_str(), sid, &sidSize, domain, &domainSize, &use) ||
+        !::ConvertSidToStringSidW(sid, text.put()))
+        return {};
+    return text.get();
+}
+
 JobOwner FindJobOwner(const wchar_t* printer, DWORD jobId)
 {
     JobOwner client = FromThreadToken();
@@ -142,11 +164,22 @@ JobOwner FindJobOwner(const wchar_t* printer, DWORD jobId)
     // desktop: the owner's own session is taken when the owner is logged on here.
     if (client.token && TokenSession(client.token.get()) != 0)
         return client;
-    const std::string user = client.token ? TokenAccountName(client.token.get()) : JobUserName(printer, jobId);
-    if (user.empty())
+    // The session list and a session's token are the spooler's to ask for, not the client's.
+    ThreadTokenScope asSpooler(nullptr);
+    if (client.name.empty())
+        client.name = JobUserName(printer, jobId);
+    if (client.name.empty()) {
+        ::SetLastError(ERROR_NO_SUCH_USER);
         return client;
-    JobOwner owner = FromSession(user);
-    return owner.token ? std::move(owner) : std::move(client);
+    }
+    if (client.sid.empty())
+        client.sid = AccountSid(client.name);
+    JobOwner owner = FromSession(client.name, client.sid);
+    if (owner.token)
+        return owner;
+    const DWORD error = ::GetLastError();
+    ::SetLastError(error ? error : ERROR_NO_SUCH_LOGON_SESSION);
+    return client;
 }
 
 ThreadTokenScope::ThreadTokenScope(HANDLE token)

@@ -12,6 +12,7 @@ namespace qvmon {
 struct JobOwner {
     win::UniqueHandle token;
     std::wstring sid;
+    std::string name; // "DOMAIN\name" or the spooler's user name of the job; for the log
 };
 
 // "DOMAIN\name" of a token's user; empty when it cannot be looked up.
@@ -20,12 +21,18 @@ std::string TokenAccountName(HANDLE token);
 // The SID of a token's user as text; empty for LocalSystem or when it cannot be read.
 std::wstring TokenUserSid(HANDLE token);
 
+// The SID of an account name ("name" or "DOMAIN\name") as text; empty when unknown.
+std::wstring AccountSid(const std::string& name);
+
 // Finds the owner of job jobId of printer. When the spooler calls us impersonating a user (not
-// LocalSystem), that user is the owner, in the client's session; otherwise (or when that session
-// is 0, which has no desktop) the user's name (the client's, or the job's from GetJob) is looked
-// up among the logged-on sessions and that session's token is taken (WTSQueryUserToken, which
-// needs the spooler's LocalSystem rights). A client of session 0 who is not logged on here keeps
-// the client's token. An invalid token with the last error set when there is no owner.
+// LocalSystem) with a token that can act (impersonation level), that user is the owner, in the
+// client's session; otherwise (session 0, which has no desktop, or a token only good for
+// identification) the user's name (the client's, or the job's from GetJob) is looked up among the
+// logged-on sessions and that session's token is taken, if its user has the owner's SID. The
+// session calls run outside impersonation (WTSQueryUserToken needs the spooler's own LocalSystem
+// rights) and the thread's token is put back afterwards. A client of session 0 who is not logged
+// on here keeps the client's token. An invalid token with the last error set when there is no
+// owner; sid and name are still filled in as far as they are known.
 JobOwner FindJobOwner(const wchar_t* printer, DWORD jobId);
 
 // Runs the scope on the calling thread as the given token (a primary or impersonation token, or

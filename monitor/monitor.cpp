@@ -2,6 +2,7 @@
 // The spooler finds the functions through the table InitializePrintMonitor2 returns; every entry
 // catches everything, so that no exception reaches the spooler.
 #include "monitor/capture.h"
+#include "monitor/handle_table.h"
 #include "monitor/monitor_names.h"
 
 #include <winsplp.h>
@@ -24,6 +25,11 @@ struct TPort {
 struct TXcv {
     ACCESS_MASK access = 0;
 };
+
+// The spooler should never close a handle twice, but the monitor lives in the spooler's process:
+// a mistake there must fail one call, not take the spooler down.
+THandleTable<TPort> gPorts(0x515650);
+THandleTable<TXcv> gXcvs(0x515658);
 
 template <class R, class F> R Guarded(R failure, F&& body) noexcept
 {
@@ -91,7 +97,7 @@ BOOL WINAPI OpenPort(HANDLE, LPWSTR name, PHANDLE port)
     return Guarded(FALSE, [&]() -> BOOL {
         if (!IsOurPort(name))
             return Refuse(ERROR_UNKNOWN_PORT);
-        *port = new TPort;
+        *port = gPorts.Add(std::make_shared<TPort>());
         return TRUE;
     });
 }
@@ -99,7 +105,7 @@ BOOL WINAPI OpenPort(HANDLE, LPWSTR name, PHANDLE port)
 BOOL WINAPI StartDocPort(HANDLE port, LPWSTR printer, DWORD jobId, DWORD level, LPBYTE docInfo)
 {
     return Guarded(FALSE, [&]() -> BOOL {
-        auto* p = static_cast<TPort*>(port);
+        const std::shared_ptr<TPort> p = gPorts.Find(port);
         if (!p)
             return Refuse(ERROR_INVALID_HANDLE);
         if (p->job)
@@ -118,9 +124,10 @@ BOOL WINAPI StartDocPort(HANDLE port, LPWSTR printer, DWORD jobId, DWORD level, 
 BOOL WINAPI WritePort(HANDLE port, LPBYTE buffer, DWORD size, LPDWORD written)
 {
     return Guarded(FALSE, [&]() -> BOOL {
-        auto* p = static_cast<TPort*>(port);
-        *written = 0;
-        if (!p || !p->job)
+        const std::shared_ptr<TPort> p = gPorts.Find(port);
+        if (written)
+            *written = 0;
+        if (!p || !p->job || !written)
             return Refuse(ERROR_INVALID_HANDLE);
         return p->job->Write(buffer, size, written);
     });
@@ -135,7 +142,7 @@ BOOL WINAPI ReadPort(HANDLE, LPBYTE, DWORD, LPDWORD read)
 BOOL WINAPI EndDocPort(HANDLE port)
 {
     return Guarded(FALSE, [&]() -> BOOL {
-        auto* p = static_cast<TPort*>(port);
+        const std::shared_ptr<TPort> p = gPorts.Find(port);
         if (!p || !p->job)
             return Refuse(ERROR_INVALID_HANDLE);
         std::unique_ptr<TCapture> job = std::move(p->job);
@@ -146,15 +153,15 @@ BOOL WINAPI EndDocPort(HANDLE port)
 BOOL WINAPI ClosePort(HANDLE port)
 {
     return Guarded(FALSE, [&]() -> BOOL {
-        delete static_cast<TPort*>(port);
-        return TRUE;
+        // A job still open is dropped with the last reference to its port.
+        return gPorts.Remove(port) ? TRUE : Refuse(ERROR_INVALID_HANDLE);
     });
 }
 
 BOOL WINAPI XcvOpenPort(HANDLE, LPCWSTR, ACCESS_MASK granted, PHANDLE xcv)
 {
     return Guarded(FALSE, [&]() -> BOOL {
-        *xcv = new TXcv{granted};
+        *xcv = gXcvs.Add(std::make_shared<TXcv>(TXcv{granted}));
         return TRUE;
     });
 }
@@ -164,10 +171,12 @@ BOOL WINAPI XcvOpenPort(HANDLE, LPCWSTR, ACCESS_MASK granted, PHANDLE xcv)
 DWORD WINAPI XcvDataPort(HANDLE xcv, LPCWSTR dataName, PBYTE input, DWORD inputSize, PBYTE, DWORD, PDWORD outputNeeded)
 {
     return Guarded(static_cast<DWORD>(ERROR_INTERNAL_ERROR), [&]() -> DWORD {
-        const auto* x = static_cast<TXcv*>(xcv);
+        const std::shared_ptr<TXcv> x = gXcvs.Find(xcv);
         if (outputNeeded)
             *outputNeeded = 0;
-        if (!x || !dataName)
+        if (!x)
+            return ERROR_INVALID_HANDLE;
+        if (!dataName)
             return ERROR_INVALID_PARAMETER;
         const std::wstring_view what = dataName;
         // The port name arrives as a wide string; never read past the bytes given.
@@ -188,10 +197,7 @@ DWORD WINAPI XcvDataPort(HANDLE xcv, LPCWSTR dataName, PBYTE input, DWORD inputS
 
 BOOL WINAPI XcvClosePort(HANDLE xcv)
 {
-    return Guarded(FALSE, [&]() -> BOOL {
-        delete static_cast<TXcv*>(xcv);
-        return TRUE;
-    });
+    return Guarded(FALSE, [&]() -> BOOL { return gXcvs.Remove(xcv) ? TRUE : Refuse(ERROR_INVALID_HANDLE); });
 }
 
 VOID WINAPI Shutdown(HANDLE monitor)

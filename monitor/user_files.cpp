@@ -5,6 +5,7 @@
 #include "monitor/monitor_names.h"
 #include "port/write_all.h"
 
+#include <sddl.h>
 #include <tlhelp32.h>
 
 #include <string>
@@ -144,6 +145,32 @@ bool PublishJobId(const std::wstring& folder, uint32_t id, std::string_view cont
                        MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
         return false;
     pending.Keep();
+    return true;
+}
+
+bool CreatePrivateFolder(const std::wstring& folder, const std::wstring& sid)
+{
+    std::wstring sddl = L"D:P(A;OICI;FA;;;SY)(A;OICI;FA;;;BA)";
+    if (!sid.empty())
+        sddl += L"(A;OICI;FA;;;" + sid + L")";
+    win::Scoped<win::LocalMemoryTraits<PSECURITY_DESCRIPTOR>> descriptor;
+    if (!::ConvertStringSecurityDescriptorToSecurityDescriptorW(sddl.c_str(), SDDL_REVISION_1, descriptor.put(),
+                                                                nullptr))
+        return false;
+    const size_t parent = folder.find_last_of(L'\\', folder.size() >= 2 ? folder.size() - 2 : 0);
+    if (parent != std::wstring::npos && !CreateFolders(folder.substr(0, parent + 1)))
+        return false;
+    SECURITY_ATTRIBUTES attributes{sizeof attributes, descriptor.get(), FALSE};
+    ::CreateDirectoryW(folder.c_str(), &attributes);
+    const DWORD found = ::GetFileAttributesW(folder.c_str());
+    return found != INVALID_FILE_ATTRIBUTES && (found & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+bool MoveIntoFolder(const std::wstring& path, const std::wstring& target, std::wstring& moved)
+{
+    if (!::MoveFileExW(path.c_str(), target.c_str(), MOVEFILE_COPY_ALLOWED | MOVEFILE_WRITE_THROUGH))
+        return false;
+    moved = target;
     return true;
 }
 

@@ -41,6 +41,15 @@ bool WriteWholeFile(const std::wstring& path, std::string_view content);
 // replaced. False with the last error set and nothing of ours left otherwise.
 bool PublishJobId(const std::wstring& folder, uint32_t id, std::string_view content);
 
+// Makes folder (and the folders above it) with an access list of its own: full control for
+// LocalSystem, the administrators and, when sid is not empty, that user; what is made inside
+// inherits it. True when the folder exists afterwards.
+bool CreatePrivateFolder(const std::wstring& folder, const std::wstring& sid);
+
+// Moves a file of ours to target, a name that must be free (copying across volumes); sets moved
+// to target. False with the last error set otherwise.
+bool MoveIntoFolder(const std::wstring& path, const std::wstring& target, std::wstring& moved);
+
 // True when a process runs program (full path, any case) as the user of sid.
 bool ProgramRunsAs(const std::wstring& program, const std::wstring& sid);
 

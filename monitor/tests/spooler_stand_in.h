@@ -60,17 +60,22 @@ public:
         bool written = true; // every WritePort took all its bytes
         bool ended = false;
         DWORD endError = 0;
+        bool tokenKept = true; // after each port call the thread still impersonated the client
     };
 
-    // One job on an open port; write is called with a sink that passes bytes to WritePort.
+    // One job on an open port; write is called with a sink that passes bytes to WritePort. The
+    // thread impersonates the host's user at level for the job, as the spooler its client.
     Outcome Print(HANDLE port, DWORD jobId, const std::wstring& document,
-                  const std::function<void(const std::function<bool(std::string_view)>&)>& write) const
+                  const std::function<void(const std::function<bool(std::string_view)>&)>& write,
+                  SECURITY_IMPERSONATION_LEVEL level = SecurityImpersonation) const
     {
         Outcome outcome;
-        ::ImpersonateSelf(SecurityImpersonation);
+        ::ImpersonateSelf(level);
+        const auto checkToken = [&] { outcome.tokenKept = outcome.tokenKept && ThreadTokenLevel() == int(level); };
         DOC_INFO_1W doc{const_cast<LPWSTR>(document.c_str()), nullptr, const_cast<LPWSTR>(L"RAW")};
         outcome.started = table_->pfnStartDocPort(port, const_cast<LPWSTR>(kPrinter), jobId, 1,
                                                   reinterpret_cast<LPBYTE>(&doc)) != FALSE;
+        checkToken();
         if (outcome.started) {
             write([&](std::string_view bytes) {
                 DWORD done = 0;
@@ -80,24 +85,42 @@ public:
                 outcome.written = outcome.written && ok;
                 return ok;
             });
+            checkToken();
             outcome.ended = table_->pfnEndDocPort(port) != FALSE;
             outcome.endError = outcome.ended ? 0 : ::GetLastError();
+            checkToken();
         }
         ::RevertToSelf();
         return outcome;
     }
 
     // OpenPort, one job of the given bytes in chunks of chunk bytes, ClosePort.
-    Outcome PrintBytes(DWORD jobId, const std::wstring& document, std::string_view bytes, size_t chunk = 4093) const
+    Outcome PrintBytes(DWORD jobId, const std::wstring& document, std::string_view bytes, size_t chunk = 4093,
+                       SECURITY_IMPERSONATION_LEVEL level = SecurityImpersonation) const
     {
         HANDLE port = OpenPort(L"QUORVEL:");
-        Outcome outcome = Print(port, jobId, document, [&](const auto& sink) {
-            for (size_t at = 0; at < bytes.size(); at += chunk)
-                if (!sink(bytes.substr(at, chunk)))
-                    return;
-        });
+        Outcome outcome = Print(
+            port, jobId, document,
+            [&](const auto& sink) {
+                for (size_t at = 0; at < bytes.size(); at += chunk)
+                    if (!sink(bytes.substr(at, chunk)))
+                        return;
+            },
+            level);
         table_->pfnClosePort(port);
         return outcome;
+    }
+
+    // The impersonation level of the calling thread's token; -1 when it has none.
+    static int ThreadTokenLevel()
+    {
+        win::UniqueHandle token;
+        if (!::OpenThreadToken(::GetCurrentThread(), TOKEN_QUERY, TRUE, token.put()))
+            return -1;
+        SECURITY_IMPERSONATION_LEVEL level{};
+        DWORD size = 0;
+        return ::GetTokenInformation(token.get(), TokenImpersonationLevel, &level, sizeof level, &size) ? int(level)
+                                                                                                        : -1;
     }
 
 private:
