@@ -77,7 +77,7 @@ browser() {
 # --- Look and place: caption, size, controls, centred on the owner, Ok disabled.
 open "$alpha" 1
 expect "caption" "$(field caption "$opened")" "Setup"
-expect "client size" "$(field client "$opened")" "381x258"
+expect "client size" "$(field client "$opened")" "381x446"
 owner=$(field owner "$(cat "$work/host.out")")
 centre() { awk -F, '{ printf "%d %d", $1 + $3 / 2, $2 + $4 / 2 }' <<<"$1"; }
 read -r dx dy <<<"$(centre "$(field rect "$opened")")"
@@ -94,7 +94,8 @@ screenshot settings-dialog
 
 # --- Keyboard: Tab order (a disabled Ok is skipped), Esc without a change asks nothing.
 wait_expect "focus at start: the folder" 101 focused
-for next in 102 105 2 101; do
+# The printed documents' group lies between the mode and the buttons.
+for next in 102 105 111 113 114 116 119 121 2 101; do
   keys tab
   wait_expect "Tab order: on to $next" "$next" focused
 done
@@ -153,7 +154,9 @@ keys right
 wait_expect "Right moves to Overwrite" 105 focused
 wait_expect "Ok after the arrow key" enabled ok_state
 keys tab
-wait_expect "Tab from the group reaches Ok" 1 focused
+wait_expect "Tab from the group reaches the printed documents' group" 111 focused
+keys tab tab tab tab tab tab
+wait_expect "Tab through that group reaches Ok" 1 focused
 screenshot settings-keyboard-ok
 keys alt+o
 returned "Alt+O" 1 "$alpha" 1
