@@ -63,8 +63,11 @@ private:
     bool CloseQuery(int& result) override { return FormCloseQuery(result); }
     void CreateControls() override;
     void OnCommand(int id, int code, HWND control) override;
-    // The read-only folder field looks like a field, not like the form.
-    bool IsPanelColored(HWND control) const override { return control == Edit1 || control == edtPrintedFolder; }
+    // The fields look like fields, not like the form (the read-only ones too).
+    bool IsPanelColored(HWND control) const override
+    {
+        return control == Edit1 || control == edtPrintedFolder || control == edtPattern;
+    }
     WPARAM DefaultButtonId() const override;
 
     void FormCreate() override;
@@ -92,6 +95,7 @@ private:
     int FMode = 0;
     TAutoSaveSettings FOrigAutoSave;
     TAutoSaveSettings FAutoSave;
+    bool FPrintedShown = false;
 
     win::Hints FHints;
 

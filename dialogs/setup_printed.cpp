@@ -47,7 +47,7 @@ void TfrmSetting::CreatePrintedControls(HWND form, HFONT font)
     auto label = [&](const char* text, win::Bounds bounds, int id) {
         return win::CreateChild(grpPrinted, "STATIC", text, WS_VISIBLE | SS_NOPREFIX, bounds, id, font);
     };
-    grpPrinted = win::CreateGroupBox(form, "Printed documents", {12, 176, 357, 214}, idGrpPrinted, font);
+    grpPrinted = win::CreateGroupBox(form, "Printed documents", {12, 176, 357, 242}, idGrpPrinted, font);
     chkAutoSave =
         win::CreateChild(grpPrinted, "BUTTON", "Save printed documents automatically",
                          WS_VISIBLE | WS_TABSTOP | WS_GROUP | BS_AUTOCHECKBOX, {14, 22, 330, 20}, idChkAutoSave, font);
@@ -57,18 +57,20 @@ void TfrmSetting::CreatePrintedControls(HWND form, HFONT font)
     btnPrintedFolder.Create(grpPrinted, idBtnPrintedFolder, {307, 62, 36, 29}, "", font,
                             win::PictureButton::Layout::Glyph, win::kFormColor,
                             MakeButtonGlyph(Glyph::Browse, win::kFormColor));
-    label("File name pattern (<Title> <Date> <Time> <User> <Counter>):", {14, 96, 329, 14}, idLblPattern);
-    edtPattern = win::CreateChild(grpPrinted, "EDIT", "", WS_VISIBLE | WS_TABSTOP | ES_AUTOHSCROLL, {14, 114, 329, 21},
+    label("File name pattern: text and the fields <Title> <Date> <Time> <User> <Counter>", {14, 94, 329, 28},
+          idLblPattern);
+    edtPattern = win::CreateChild(grpPrinted, "EDIT", "", WS_VISIBLE | WS_TABSTOP | ES_AUTOHSCROLL, {14, 126, 329, 21},
                                   idEdtPattern, font, WS_EX_CLIENTEDGE);
-    lblExample = label("", {14, 139, 329, 14}, idLblExample);
-    label("When the name is taken:", {14, 162, 140, 16}, idLblTaken);
+    // Two lines: a refusal's reason is longer than a name.
+    lblExample = label("", {14, 152, 329, 28}, idLblExample);
+    label("When the name is taken:", {14, 190, 140, 16}, idLblTaken);
     rbAutoNewName = win::CreateChild(grpPrinted, "BUTTON", "New name", WS_VISIBLE | WS_GROUP | BS_AUTORADIOBUTTON,
-                                     {156, 160, 90, 20}, idRbAutoNewName, font);
+                                     {156, 188, 90, 20}, idRbAutoNewName, font);
     rbAutoOverwrite = win::CreateChild(grpPrinted, "BUTTON", "Overwrite", WS_VISIBLE | BS_AUTORADIOBUTTON,
-                                       {250, 160, 90, 20}, idRbAutoOverwrite, font);
+                                       {250, 188, 90, 20}, idRbAutoOverwrite, font);
     chkOpenPdf =
         win::CreateChild(grpPrinted, "BUTTON", "Open the PDF when it is made",
-                         WS_VISIBLE | WS_TABSTOP | WS_GROUP | BS_AUTOCHECKBOX, {14, 186, 330, 20}, idChkOpenPdf, font);
+                         WS_VISIBLE | WS_TABSTOP | WS_GROUP | BS_AUTOCHECKBOX, {14, 214, 330, 20}, idChkOpenPdf, font);
     FHints.Add(edtPrintedFolder, "");
 }
 
@@ -84,6 +86,8 @@ void TfrmSetting::ShowPrinted()
     SetTabStop(rbAutoOverwrite, FAutoSave.overwrite);
     Check(chkOpenPdf, FAutoSave.openPdf);
     ShowExample();
+    // From now on what the controls report is the user's doing.
+    FPrintedShown = true;
 }
 
 void TfrmSetting::ReadPrinted()
@@ -106,6 +110,8 @@ void TfrmSetting::ShowExample()
 
 void TfrmSetting::PrintedCommand(int id, int code)
 {
+    if (!FPrintedShown)
+        return;
     switch (id) {
     case idChkAutoSave:
     case idRbAutoNewName:

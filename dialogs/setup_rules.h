@@ -10,7 +10,7 @@
 namespace folimar {
 
 // The dialog's height with the printed documents' group.
-inline constexpr int kSetupClientHeight = 446;
+inline constexpr int kSetupClientHeight = 474;
 
 // Output-mode indexes of the radio group.
 inline constexpr int kModeNewName = 0;

@@ -45,6 +45,6 @@ inline constexpr char kConversionFailedText[] = "An unknown error occurred, the 
 std::string FailureMessage(const std::string& reason);
 
 // What the window says in place of the bar after Cancel stopped an auto-save.
-inline constexpr char kStoppedText[] = "Cancelled: the print job is kept; Convert saves it, Cancel discards it.";
+inline constexpr char kStoppedText[] = "Cancelled: the print job is kept.";
 
 } // namespace folimar

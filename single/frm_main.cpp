@@ -51,7 +51,7 @@ void TfrmMain::CreateControls()
                         win::kFormColor, MakeButtonGlyph(Glyph::Browse, win::kFormColor));
     ProgressBar1 = win::CreateChild(GroupBox1, PROGRESS_CLASSA, "", 0, {19, 44, 289, 17}, idProgressBar1, nullptr);
     lblStatus =
-        win::CreateChild(GroupBox1, "STATIC", "", SS_NOPREFIX | SS_ENDELLIPSIS, {215, 46, 93, 14}, idLblStatus, font);
+        win::CreateChild(GroupBox1, "STATIC", "", SS_NOPREFIX | SS_ENDELLIPSIS, {175, 46, 133, 14}, idLblStatus, font);
 
     // Alt+C converts and Alt+A cancels; the underlines show only once the keyboard is used.
     sbConvert.Create(form, idSbConvert, {80, 144, 57, 57}, "&Convert", font,

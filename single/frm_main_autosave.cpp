@@ -55,9 +55,9 @@ void TfrmMain::ShowCompact(bool compact)
 {
     FCompact = compact;
     // Compact: the document's name over the path and the bar, Cancel beside them; nothing else.
-    SetVisible(Panel1, !compact);
-    SetVisible(SpeedButton1.Handle(), !compact);
-    SetVisible(sbConvert.Handle(), !compact);
+    // Set by style: the window itself may not show yet, and then every control counts as hidden.
+    for (HWND control : {Panel1, SpeedButton1.Handle(), sbConvert.Handle()})
+        ::ShowWindow(control, compact ? SW_HIDE : SW_SHOWNA);
     const std::string name = FDocTitle.empty() ? std::string(kUntitledName) : TitleLabelCaption(FDocTitle);
     ::SetWindowTextA(GroupBox1, compact ? name.c_str() : "Output file name");
     if (compact) {

@@ -270,11 +270,12 @@ void TfrmMain::ShowPage(int64_t page)
 void TfrmMain::ShowStatus(const std::string& text, bool besideBar)
 {
     // Beside the bar while it runs; across the whole row, where the bar was, for a reason.
+    // "page 100000 of 100000" fits beside the bar.
     if (besideBar)
-        MoveControl(lblStatus, 215, 46, 93, 14);
+        MoveControl(lblStatus, 175, 46, 133, 14);
     else
         MoveControl(lblStatus, 19, 46, 289, 14);
-    MoveControl(ProgressBar1, 19, 44, besideBar ? 190 : 289, 17);
+    MoveControl(ProgressBar1, 19, 44, besideBar ? 150 : 289, 17);
     ::SetWindowTextA(lblStatus, text.c_str());
     FHints.Update(lblStatus, text);
     ::ShowWindow(lblStatus, text.empty() ? SW_HIDE : SW_SHOW);

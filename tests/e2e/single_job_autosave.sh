@@ -81,6 +81,9 @@ sleep 2
 expect "off: the job waits" "$(spool_files)" "2"
 result=$("$driver" close "$window" --wait-exit)
 expect "off: closed" "$(field exit "$result")" "0"
+# Closed without converting: the job went, its companion file stays for the port, as before.
+expect "off: the companion file stays" "$(spool_files)" "1"
+rm -f "$spool"/*
 
 # --- The compact window: the document's name, the path, the bar with "page N of M", Cancel.
 # Cancel stops the render at once: no PDF is put in place, the older one stays, the job stays and
@@ -104,7 +107,7 @@ echo "ok: compact: $("$driver" text "$window" 110)"
 expect "compact: Convert hidden" "$("$driver" children "$window" | grep -c 'id=107 .*visible=1')" "0"
 screenshot autosave-compact
 "$driver" click "$window" Cancel >/dev/null
-stopped() { [ "$("$driver" text "$window" 110)" = "Cancelled: the print job is kept; Convert saves it, Cancel discards it." ]; }
+stopped() { [ "$("$driver" text "$window" 110)" = "Cancelled: the print job is kept." ]; }
 wait_until 30 stopped || fail "cancel: status '$("$driver" text "$window" 110)'"
 opened=$("$driver" wait-window TfrmMain --pid "$pid")
 expect "cancel: the normal window" "$(field client "$opened")" "403x224"
