@@ -4,9 +4,8 @@
 
 #include "files/folders.h"
 #include "resources/glyphs.h"
+#include "settings/name_fields.h"
 #include "win/form_colors.h"
-
-#include <lmcons.h>
 
 namespace folimar {
 
@@ -14,21 +13,6 @@ namespace {
 
 // What the example under the pattern shows for <Title>.
 constexpr char kSampleTitle[] = "Annual report";
-
-std::string UserName()
-{
-    char name[UNLEN + 1] = {};
-    DWORD size = sizeof name;
-    return ::GetUserNameA(name, &size) ? std::string(name) : std::string();
-}
-
-TNameFields SampleFields()
-{
-    SYSTEMTIME now{};
-    ::GetLocalTime(&now);
-    return {kSampleTitle, DateField(now.wYear, now.wMonth, now.wDay), TimeField(now.wHour, now.wMinute, now.wSecond),
-            UserName()};
-}
 
 bool Checked(HWND button)
 {
@@ -105,7 +89,8 @@ void TfrmSetting::ReadPrinted()
 
 void TfrmSetting::ShowExample()
 {
-    ::SetWindowTextA(lblExample, PatternExampleText(FAutoSave.pattern, FAutoSave.folder, SampleFields()).c_str());
+    ::SetWindowTextA(lblExample,
+                     PatternExampleText(FAutoSave.pattern, FAutoSave.folder, NameFieldsNow(kSampleTitle)).c_str());
 }
 
 void TfrmSetting::PrintedCommand(int id, int code)
@@ -152,7 +137,7 @@ void TfrmSetting::BrowsePrintedFolder()
 
 bool TfrmSetting::PatternAccepted()
 {
-    const std::string problem = NamePatternProblem(FAutoSave.pattern, FAutoSave.folder, UserName());
+    const std::string problem = NamePatternProblem(FAutoSave.pattern, FAutoSave.folder, NameFieldsNow({}).user);
     if (problem.empty())
         return true;
     Box("The file name pattern cannot be used: " + problem + ".", "Setup", MB_OK | MB_ICONWARNING);

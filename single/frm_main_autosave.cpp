@@ -5,38 +5,18 @@
 #include "files/code_pages.h"
 #include "files/folders.h"
 #include "files/text_rules.h"
+#include "settings/name_fields.h"
 #include "settings/name_pattern.h"
 #include "single/job_cmdline.h"
 #include "win/dpi.h"
 #include "win/window.h"
 
-#include <lmcons.h>
-
 namespace folimar {
-
-namespace {
-
-std::string UserName()
-{
-    char name[UNLEN + 1] = {};
-    DWORD size = sizeof name;
-    return ::GetUserNameA(name, &size) ? std::string(name) : std::string();
-}
-
-TNameFields FieldsNow(const std::string& title)
-{
-    SYSTEMTIME now{};
-    ::GetLocalTime(&now);
-    return {DscTextToUtf8(title), DateField(now.wYear, now.wMonth, now.wDay),
-            TimeField(now.wHour, now.wMinute, now.wSecond), UserName()};
-}
-
-} // namespace
 
 void TfrmMain::StartAutoSave()
 {
     const std::string path =
-        AutoSavePath(FAutoSave.folder, FAutoSave.pattern, FieldsNow(FDocTitle), FAutoSave.overwrite,
+        AutoSavePath(FAutoSave.folder, FAutoSave.pattern, NameFieldsNow(DscTextToUtf8(FDocTitle)), FAutoSave.overwrite,
                      [](const std::string& p) { return FileExists(p) || DirectoryExists(p); });
     if (path.empty()) {
         Failed("no free file name in " + FAutoSave.folder);
