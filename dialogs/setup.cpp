@@ -27,14 +27,14 @@ int CALLBACK BrowseCallback(HWND hwnd, UINT msg, LPARAM, LPARAM data)
     return 0;
 }
 
+} // namespace
+
 void SetTabStop(HWND control, bool tabStop)
 {
     LONG_PTR style = ::GetWindowLongPtrA(control, GWL_STYLE);
     style = tabStop ? (style | WS_TABSTOP) : (style & ~static_cast<LONG_PTR>(WS_TABSTOP));
     ::SetWindowLongPtrA(control, GWL_STYLE, style);
 }
-
-} // namespace
 
 bool BrowseForFolder(HWND owner, const std::string& title, const std::string& initialFolder, std::string& folder)
 {
@@ -65,15 +65,23 @@ bool BrowseForFolder(HWND owner, const std::string& title, const std::string& in
 
 bool ShowSettingsDialog(HWND owner, TSettings& settings)
 {
-    TfrmSetting dialog(settings);
+    TAutoSaveSettings autoSave{false, settings.outputFolder, kDefaultNamePattern, false, true};
+    return ShowSettingsDialog(owner, settings, autoSave);
+}
+
+bool ShowSettingsDialog(HWND owner, TSettings& settings, TAutoSaveSettings& autoSave)
+{
+    TfrmSetting dialog(settings, autoSave);
     if (dialog.ShowModal(owner) != IDOK)
         return false;
     settings = dialog.Settings();
+    autoSave = dialog.AutoSave();
     return true;
 }
 
-TfrmSetting::TfrmSetting(const TSettings& settings)
-    : FOrigFolder(settings.outputFolder), FOrigMode(ModeIndex(settings)), FFolder(FOrigFolder), FMode(FOrigMode)
+TfrmSetting::TfrmSetting(const TSettings& settings, const TAutoSaveSettings& autoSave)
+    : FOrigFolder(settings.outputFolder), FOrigMode(ModeIndex(settings)), FFolder(FOrigFolder), FMode(FOrigMode),
+      FOrigAutoSave(autoSave), FAutoSave(autoSave)
 {
 }
 
@@ -84,7 +92,7 @@ TSettings TfrmSetting::Settings() const
 
 bool TfrmSetting::CreateModal(HWND owner)
 {
-    return CreateDialogForm(owner, {"TfrmSetting", "Setup", 381, 258, IDI_FOLIMAR});
+    return CreateDialogForm(owner, {"TfrmSetting", "Setup", 381, kSetupClientHeight, IDI_FOLIMAR});
 }
 
 void TfrmSetting::FormCreate()
@@ -94,6 +102,7 @@ void TfrmSetting::FormCreate()
     ::SendMessageA(FOrigMode == kModeNewName ? rbNewName : rbOverwrite, BM_SETCHECK, BST_CHECKED, 0);
     SetTabStop(rbNewName, FOrigMode == kModeNewName);
     SetTabStop(rbOverwrite, FOrigMode != kModeNewName);
+    ShowPrinted();
     UpdateOk();
     win::HideKeyboardCues(Handle());
     ::SetFocus(Edit1);
@@ -117,10 +126,13 @@ void TfrmSetting::CreateControls()
     rbOverwrite = win::CreateChild(rdgrpOutputMode, "BUTTON", "Overwrite", WS_VISIBLE | BS_AUTORADIOBUTTON,
                                    {186, 28, 150, 20}, idOverwrite, font);
 
+    CreatePrintedControls(form, font);
+
+    const int buttonsTop = kSetupClientHeight - 44;
     BitBtn1 = win::CreateChild(form, "BUTTON", "&Ok", WS_VISIBLE | WS_TABSTOP | WS_GROUP | BS_DEFPUSHBUTTON,
-                               {206, 214, 75, 25}, idBitBtn1, font);
-    BitBtn2 = win::CreateChild(form, "BUTTON", "&Cancel", WS_VISIBLE | WS_TABSTOP | BS_PUSHBUTTON, {294, 214, 75, 25},
-                               idBitBtn2, font);
+                               {206, buttonsTop, 75, 25}, idBitBtn1, font);
+    BitBtn2 = win::CreateChild(form, "BUTTON", "&Cancel", WS_VISIBLE | WS_TABSTOP | BS_PUSHBUTTON,
+                               {294, buttonsTop, 75, 25}, idBitBtn2, font);
 
     FHints.Create(form);
     FHints.Add(Edit1, "");
@@ -167,6 +179,9 @@ bool TfrmSetting::FormCloseQuery(int& result)
     if (!AsksToSave(FChanged, result))
         return true;
     result = ResultAfterSaveAnswer(Box(kSaveQuestion, kSaveQuestionCaption, MB_YESNOCANCEL | MB_ICONQUESTION));
+    // Saving a pattern that cannot make names is refused as Ok refuses it.
+    if (result == IDOK && !PatternAccepted())
+        result = 0;
     return result != 0;
 }
 
@@ -175,7 +190,7 @@ void TfrmSetting::OnCommand(int id, int code, HWND control)
     switch (id) {
     case idBitBtn1:
         // Enter and Alt+O reach here too: a disabled Ok does nothing.
-        if (::IsWindowEnabled(BitBtn1))
+        if (::IsWindowEnabled(BitBtn1) && PatternAccepted())
             SetModalResult(IDOK);
         break;
     case idBitBtn2:
@@ -190,13 +205,16 @@ void TfrmSetting::OnCommand(int id, int code, HWND control)
         if (code == BN_CLICKED)
             rdgrpOutputModeClick();
         break;
+    default:
+        PrintedCommand(id, code);
+        break;
     }
 }
 
 WPARAM TfrmSetting::DefaultButtonId() const
 {
     // Enter presses the focused button, and Ok from anywhere else.
-    return FocusedButtonOr({SpeedButton1.Handle(), BitBtn1, BitBtn2}, idBitBtn1);
+    return FocusedButtonOr({SpeedButton1.Handle(), btnPrintedFolder.Handle(), BitBtn1, BitBtn2}, idBitBtn1);
 }
 
 } // namespace folimar

@@ -48,6 +48,14 @@ int ResultAfterSaveAnswer(int answer)
     }
 }
 
+std::string PatternExampleText(const std::string& pattern, const std::string& folder, const TNameFields& sampleFields)
+{
+    const std::string problem = NamePatternProblem(pattern, folder, sampleFields.user);
+    if (!problem.empty())
+        return "Not usable: " + problem;
+    return "Example: " + ExpandNamePattern(pattern, sampleFields, 1) + ".pdf";
+}
+
 std::string PermissionWarning(const std::string& folder)
 {
     return "The permission is not enough for accessing \"" + folder + "\".";

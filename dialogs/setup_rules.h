@@ -2,11 +2,15 @@
 // close does with the "Save settings?" answer, the texts, and the browser's folder form.
 #pragma once
 
+#include "settings/name_pattern.h"
 #include "settings/settings.h"
 
 #include <string>
 
 namespace folimar {
+
+// The dialog's height with the printed documents' group.
+inline constexpr int kSetupClientHeight = 474;
 
 // Output-mode indexes of the radio group.
 inline constexpr int kModeNewName = 0;
@@ -34,6 +38,10 @@ int ResultAfterSaveAnswer(int answer);
 
 inline constexpr char kSaveQuestion[] = "Settings has been changed, do you want to save the settings?";
 inline constexpr char kSaveQuestionCaption[] = "Save settings?";
+
+// The line under the pattern field: an example name for sampleFields, or why the pattern is
+// refused (which OK then shows).
+std::string PatternExampleText(const std::string& pattern, const std::string& folder, const TNameFields& sampleFields);
 
 // The warning for a chosen folder in which no file can be created.
 std::string PermissionWarning(const std::string& folder);

@@ -145,6 +145,11 @@ TConverterProcess::TWait TConverterProcess::WaitForReply(const std::string& pdfF
 {
     for (;;) {
         if (std::optional<std::string> whole = TakeLine(received_)) {
+            if (const std::optional<int> page = ParsePageLine(*whole)) {
+                if (setup_.progress)
+                    setup_.progress->Report(*page);
+                continue;
+            }
             line = std::move(*whole);
             return TWait::Reply;
         }

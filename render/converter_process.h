@@ -28,6 +28,7 @@ struct TConverterSetup {
     std::string program;   // the console converter
     HANDLE stop = nullptr; // manual reset: once set, a running render is ended
     uint64_t diskMargin = kDiskMarginBytes;
+    TPageSink* progress = nullptr; // gets the pages the render reaches, when given
 };
 
 class TConverterProcess : public TRenderer {

@@ -9,6 +9,7 @@ namespace {
 
 constexpr char kRendered[] = "rendered ";
 constexpr char kFailed[] = "failed ";
+constexpr char kPage[] = "page ";
 
 bool Unsplittable(const std::string& path)
 {
@@ -55,6 +56,23 @@ std::optional<TRenderReply> ParseRenderReply(std::string_view line)
     if (count.empty() || error != std::errc() || end != count.data() + count.size() || reply.pages < 0)
         return std::nullopt;
     return reply;
+}
+
+std::string PageLine(int page)
+{
+    return kPage + std::to_string(page) + "\n";
+}
+
+std::optional<int> ParsePageLine(std::string_view line)
+{
+    if (!line.starts_with(kPage))
+        return std::nullopt;
+    const std::string_view number = line.substr(sizeof kPage - 1);
+    int page = 0;
+    auto [end, error] = std::from_chars(number.data(), number.data() + number.size(), page);
+    if (number.empty() || error != std::errc() || end != number.data() + number.size() || page == 0 || page < -1)
+        return std::nullopt;
+    return page;
 }
 
 std::optional<std::string> TakeLine(std::string& buffer)

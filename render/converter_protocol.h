@@ -32,6 +32,12 @@ std::string RenderReplyLine(const TRenderReply& reply);
 // A reply line without its line end; nothing when it is not one.
 std::optional<TRenderReply> ParseRenderReply(std::string_view line);
 
+// "page N\n": a page the render has reached (-1: the last page), sent before the reply, for a
+// caller that shows progress.
+std::string PageLine(int page);
+// A page line without its line end; nothing when it is not one.
+std::optional<int> ParsePageLine(std::string_view line);
+
 // Takes the first whole line off the front of buffer, without its "\n"; nothing while no line is
 // whole.
 std::optional<std::string> TakeLine(std::string& buffer);

@@ -23,14 +23,34 @@ bool WriteAll(HANDLE out, const std::string& text)
     return true;
 }
 
-TRenderReply Render(std::string_view line)
+// Counts the pages and tells the caller of each as it comes.
+class TPipePages final : public TPageSink {
+public:
+    explicit TPipePages(HANDLE out) : out_(out) {}
+    void Report(int page) noexcept override
+    {
+        counter_.Report(page);
+        try {
+            WriteAll(out_, PageLine(page));
+        } catch (...) {
+            // Progress is a courtesy: the reply still comes.
+        }
+    }
+    int Highest() const noexcept { return counter_.Highest(); }
+
+private:
+    HANDLE out_;
+    TPageCounter counter_;
+};
+
+TRenderReply Render(std::string_view line, HANDLE out)
 {
     TRenderReply reply;
     const std::optional<TRenderRequest> request = ParseRenderRequest(line);
     if (!request)
         return reply;
     try {
-        TPageCounter pages;
+        TPipePages pages(out);
         reply.rendered = ConvertPsToPdf(request->psFile, request->pdfFile, &pages);
         reply.pages = pages.Highest();
     } catch (...) {
@@ -47,7 +67,7 @@ int ServeRenders(HANDLE in, HANDLE out)
     char chunk[4096];
     for (;;) {
         while (std::optional<std::string> line = TakeLine(buffer))
-            if (!WriteAll(out, RenderReplyLine(Render(*line))))
+            if (!WriteAll(out, RenderReplyLine(Render(*line, out))))
                 return 1;
         DWORD read = 0;
         if (!::ReadFile(in, chunk, sizeof chunk, &read, nullptr) || read == 0)

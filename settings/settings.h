@@ -34,4 +34,28 @@ bool SaveSettings(const std::string& dataFolder, const TSettings& settings);
 // "Unable to write to <the settings file's full path>".
 std::string SaveSettingsFailedText(const std::string& dataFolder);
 
+// What single-job mode does with a printed document, kept in the same file and section.
+inline constexpr char kAutoSaveKey[] = "AutoSave";
+inline constexpr char kAutoSaveFolderKey[] = "AutoSaveFolder";
+inline constexpr char kAutoSaveNameKey[] = "AutoSaveName";
+inline constexpr char kAutoSaveOverwriteKey[] = "AutoSaveOverwrite";
+inline constexpr char kOpenPdfKey[] = "OpenPdf";
+
+struct TAutoSaveSettings {
+    bool autoSave = false;  // save at once to folder + pattern, without waiting for Convert
+    std::string folder;     // ends in a backslash
+    std::string pattern;    // see settings/name_pattern.h
+    bool overwrite = false; // a taken name is replaced rather than numbered
+    bool openPdf = true;    // open the PDF once it is made (in both single-job forms)
+
+    bool operator==(const TAutoSaveSettings&) const = default;
+};
+
+// The auto-save keys; missing or unreadable ones give the defaults: off, the user's documents
+// folder, "<Title>", "New name", open the PDF. A switch is on when its number is 1.
+TAutoSaveSettings LoadAutoSaveSettings(const std::string& dataFolder);
+
+// Writes the auto-save keys and leaves every other key as it is; false as SaveSettings.
+bool SaveAutoSaveSettings(const std::string& dataFolder, const TAutoSaveSettings& settings);
+
 } // namespace folimar

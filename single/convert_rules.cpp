@@ -55,4 +55,18 @@ TBarState FinishBar(const TBarState& bar)
     return bar;
 }
 
+std::string PageText(int64_t page, int32_t pageCount)
+{
+    if (page <= 0)
+        return {};
+    if (pageCount <= 0)
+        return "page " + std::to_string(page);
+    return "page " + std::to_string(std::min<int64_t>(page, pageCount)) + " of " + std::to_string(pageCount);
+}
+
+std::string FailureMessage(const std::string& reason)
+{
+    return reason.empty() ? kConversionFailedText : std::string(kConversionFailedText) + "\n" + reason;
+}
+
 } // namespace folimar

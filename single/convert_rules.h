@@ -36,4 +36,15 @@ TBarState PageProgress(const TBarState& bar, int64_t page);
 // The bar when the worker has ended.
 TBarState FinishBar(const TBarState& bar);
 
+// The text beside the bar: "page N of M" with a page count, "page N" without one; empty before the
+// first page. page is the page reached (at most pageCount when there is one).
+std::string PageText(int64_t page, int32_t pageCount);
+
+// The failure message: the program's failure text on its first line, the reason below it.
+inline constexpr char kConversionFailedText[] = "An unknown error occurred, the conversion failed.";
+std::string FailureMessage(const std::string& reason);
+
+// What the window says in place of the bar after Cancel stopped an auto-save.
+inline constexpr char kStoppedText[] = "Cancelled: the print job is kept.";
+
 } // namespace folimar

@@ -8,6 +8,7 @@
 #include "files/folders.h"
 #include "files/text_rules.h"
 #include "files/user_folders.h"
+#include "settings/settings.h"
 #include "render/gsapi.h"
 #include "resources/glyphs.h"
 #include "single/job_cmdline.h"
@@ -18,6 +19,13 @@
 #include <shellapi.h>
 
 namespace folimar {
+
+namespace {
+
+// Posted to itself by the window that saves a printed document at once.
+constexpr UINT WM_START_AUTOSAVE = WM_APP + 1;
+
+} // namespace
 
 bool TfrmMain::Create()
 {
@@ -42,6 +50,8 @@ void TfrmMain::CreateControls()
     SpeedButton1.Create(GroupBox1, idSpeedButton1, {315, 15, 36, 29}, "", font, win::PictureButton::Layout::Glyph,
                         win::kFormColor, MakeButtonGlyph(Glyph::Browse, win::kFormColor));
     ProgressBar1 = win::CreateChild(GroupBox1, PROGRESS_CLASSA, "", 0, {19, 44, 289, 17}, idProgressBar1, nullptr);
+    lblStatus =
+        win::CreateChild(GroupBox1, "STATIC", "", SS_NOPREFIX | SS_ENDELLIPSIS, {175, 46, 133, 14}, idLblStatus, font);
 
     // Alt+C converts and Alt+A cancels; the underlines show only once the keyboard is used.
     sbConvert.Create(form, idSbConvert, {80, 144, 57, 57}, "&Convert", font,
@@ -63,6 +73,7 @@ void TfrmMain::CreateControls()
     FHints.Add(sbConvert.Handle(), "start conversion");
     FHints.Add(sbCancel.Handle(), "exit application");
     FHints.Add(Label1, "");
+    FHints.Add(lblStatus, "");
 }
 
 void TfrmMain::FormCreate()
@@ -79,9 +90,17 @@ void TfrmMain::FormCreate()
     if (!FDocTitle.empty())
         SetOutputPath(MakeOutputName(FDocTitle, FInitialFolder));
 
+    FAutoSave = LoadAutoSaveSettings(DataFolderOf(AppDataFolder()));
+    const bool autoSave = FAutoSave.autoSave && !FJobFile.empty() && FileExists(StripQuotes(FJobFile));
+    if (autoSave)
+        ShowCompact(true);
+
     win::HideKeyboardCues(Handle());
     ::SetWindowPos(Handle(), HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_SHOWWINDOW);
-    ::SetFocus(Edit1);
+    ::SetFocus(autoSave ? sbCancel.Handle() : Edit1);
+    // Converted once the window shows and its message loop runs.
+    if (autoSave)
+        ::PostMessageA(Handle(), WM_START_AUTOSAVE, 0, 0);
 }
 
 void TfrmMain::ApplicationEvents1Idle()
@@ -113,11 +132,14 @@ void TfrmMain::Label4Click()
 
 void TfrmMain::FormDestroy()
 {
-    // After Cancel or the close box the job goes; the companion file stays for the port.
+    // After Cancel or the close box the job goes; the companion file stays for the port, unless a
+    // failed conversion kept it, as it keeps the job, for another try.
     if (!FJobFile.empty()) {
         std::string job = StripQuotes(FJobFile);
         if (FileExists(job))
             ::DeleteFileA(job.c_str());
+        if (FAttempted && !FCompanionFile.empty())
+            ::DeleteFileA(FCompanionFile.c_str());
     }
 }
 
@@ -215,6 +237,9 @@ LRESULT TfrmMain::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam)
     switch (msg) {
     case WM_PAGE_PROGRESS:
         WMPageProgress(wParam);
+        return 0;
+    case WM_START_AUTOSAVE:
+        StartAutoSave();
         return 0;
     case WM_CLOSE:
         // During a conversion, closing stops it (and ends the program once its files are gone).

@@ -2,12 +2,14 @@
 #pragma once
 
 #include "render/page_progress.h"
+#include "settings/settings.h"
 #include "single/convert_rules.h"
 #include "win/controls.h"
 #include "win/form.h"
 #include "win/picture_button.h"
 
 #include <memory>
+#include <optional>
 #include <string>
 
 namespace folimar {
@@ -28,6 +30,7 @@ public:
         idSbConvert = 107,
         idSbCancel = 108,
         idLabel1 = 109,
+        idLblStatus = 110, // the page beside the bar; after a failure, why
     };
 
     bool Create();
@@ -56,12 +59,23 @@ private:
     void FormDestroy() override;
 
     // Parts of the conversion, in the order the Convert handler runs them.
+    void Convert(const std::string& pdfPath);
     void BeginBusy();
-    void ConvertJob(const std::string& jobPath, const std::string& pdfPath);
-    void ReportOutcome(DWORD exitCode, const std::string& pdfPath);
+    // Nothing when the PDF was made; else why not, in plain words.
+    std::optional<std::string> ConvertJob(const std::string& jobPath, const std::string& pdfPath);
+    void Succeeded(const std::string& pdfPath);
+    void Failed(const std::string& reason);
+    void OpenPdf(const std::string& pdfPath);
     void CleanUp();
     void CancelConversion();
     void ShowBar(const TBarState& bar);
+    void ShowPage(int64_t page);
+    void ShowStatus(const std::string& text, bool besideBar);
+
+    // Auto-save: the compact form that converts at once, and the normal form it falls back to.
+    void StartAutoSave();
+    void ShowCompact(bool compact);
+    void MoveControl(HWND control, int left, int top, int width, int height);
 
     void Close();
     void SetCloseBoxEnabled(bool enabled);
@@ -73,10 +87,16 @@ private:
     std::string FDocTitle;      // without quotes
     std::string FInitialFolder; // where the save dialog starts
     bool FBusy = false;
+    TAutoSaveSettings FAutoSave;
+    bool FCompact = false;   // the compact auto-save form is shown
+    bool FStopping = false;  // Cancel stopped a render in a converter process: the job stays
+    bool FAttempted = false; // a conversion failed: the companion file goes with the job
     bool FCloseBoxEnabled = true;
     TBarState FBar;
+    int64_t FPage = 0;                        // the page the status shows
     std::unique_ptr<TPageProgress> FProgress; // page progress of the conversion
     TConvertParams* FRunning = nullptr;       // the conversion being awaited
+    HANDLE FStop = nullptr;                   // its converter process's stop, when it has one
 
     // Window resources.
     win::Bitmap FLogo;
@@ -89,6 +109,7 @@ private:
     HWND Edit1 = nullptr;
     HWND ProgressBar1 = nullptr;
     HWND Label1 = nullptr;
+    HWND lblStatus = nullptr;
     win::PictureButton SpeedButton2;
     win::PictureButton SpeedButton1;
     win::PictureButton sbConvert;

@@ -4,7 +4,10 @@
 #include "base/printer_constants.h"
 #include "files/folders.h"
 #include "files/text_rules.h"
+#include "jobprep/job_error.h"
 #include "jobprep/strip_fonts.h"
+#include "render/convert_failure.h"
+#include "render/converter_process.h"
 #include "render/pdf_output.h"
 #include "single/conversion_worker.h"
 #include "win/error_text.h"
@@ -14,6 +17,7 @@
 #include <shellapi.h>
 
 #include <exception>
+#include <memory>
 #include <optional>
 #include <vector>
 
@@ -73,39 +77,37 @@ void TfrmMain::SpeedButton1Click()
         SetOutputPath(chosen);
         return;
     }
-    // The path the user had stays: emptying it would lose a good proposal for a bad choice, and
-    // Convert stays usable with it. The message names the folder that was refused.
-    Box(folder + "\n" + win::SystemErrorText(error, 1024), "Error", MB_OK | MB_ICONERROR);
+    // The path goes, so Convert waits for a folder that can be written.
+    SetOutputPath({});
+    Box(win::SystemErrorText(error, 1024), "Error", MB_OK | MB_ICONERROR);
 }
 
 void TfrmMain::btnConvertClick()
 {
-    const std::string jobPath = StripQuotes(FJobFile);
     const std::string pdfPath = win::GetText(Edit1);
     if (FileExists(pdfPath) &&
         Box(OverwriteQuestion(pdfPath), "confirm overwrite", MB_YESNO | MB_ICONQUESTION) != IDYES)
         return;
+    Convert(pdfPath);
+}
 
+void TfrmMain::Convert(const std::string& pdfPath)
+{
     BeginBusy();
-    std::optional<std::string> error;
-    try {
-        ConvertJob(jobPath, pdfPath);
-    } catch (const std::exception& e) {
-        error = e.what();
-    } catch (...) {
-        error = "An unexpected error occurred.";
-    }
-    CleanUp();
-    // The top-level report of an error raised by the conversion steps (a job that cannot be
-    // read): shown while the window is still there to own it; the program ends after it.
-    if (error)
-        Box(*error, kAppTitle, MB_OK | MB_ICONERROR);
-    Close();
+    const std::optional<std::string> failure = ConvertJob(StripQuotes(FJobFile), pdfPath);
+    FBusy = false;
+    ::SetCursor(::LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(IDC_ARROW)));
+    if (failure)
+        Failed(*failure);
+    else
+        Succeeded(pdfPath);
 }
 
 void TfrmMain::BeginBusy()
 {
     FBusy = true;
+    FStopping = false;
+    FPage = 0;
     ::SetCursor(::LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(IDC_WAIT)));
     // The idle rule does not run while the worker is awaited, so the controls are set here.
     // Cancel and the close box stay: they stop the conversion.
@@ -114,49 +116,76 @@ void TfrmMain::BeginBusy()
     SetEnabled(Edit1, false);
 }
 
-void TfrmMain::ConvertJob(const std::string& jobPath, const std::string& pdfPath)
+std::optional<std::string> TfrmMain::ConvertJob(const std::string& jobPath, const std::string& pdfPath)
 {
     int32_t pageCount = 0; // stays 0 when the job gives no usable count
-    StripFontsAndCountPages(jobPath, pageCount);
+    try {
+        StripFontsAndCountPages(jobPath, pageCount);
+    } catch (const JobFileError& e) {
+        return ConvertFailureText({TConvertReason::JobUnreadable, e.code()}, pdfPath);
+    } catch (const std::exception& e) {
+        return e.what();
+    }
+    ShowStatus({}, true);
     ShowBar(StartBar(pageCount));
     ::ShowWindow(ProgressBar1, SW_SHOW);
     ::RedrawWindow(Handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
 
     FProgress = std::make_unique<TPageProgress>(Handle());
-    // The PDF is written beside its target and replaces it only when whole.
-    TConvertParams params({jobPath, pdfPath, TDocInfoPlace::AppendToJob, FProgress.get()});
-    win::UniqueHandle worker = StartConversionWorker(params);
-    if (!worker) {
-        DWORD code = win::LastErrorOr();
-        Box(win::SystemErrorText(code), "Failed", MB_OK | MB_ICONERROR);
-        return;
+    // With auto-save on, the render runs in a converter process, which Cancel can end while the
+    // job stays; otherwise in this process, which Cancel ends with the job.
+    win::UniqueHandle stop;
+    std::unique_ptr<TConverterProcess> converter;
+    if (FAutoSave.autoSave) {
+        stop.reset(::CreateEventA(nullptr, TRUE, FALSE, nullptr));
+        if (!stop)
+            return win::SystemErrorText(win::LastErrorOr());
+        converter = std::make_unique<TConverterProcess>(
+            TConverterSetup{ConverterBesideProgram(), stop.get(), kDiskMarginBytes, FProgress.get()});
     }
-    DWORD exitCode = 0;
+    // The PDF is written beside its target and replaces it only when whole.
+    TConvertParams params({jobPath, pdfPath, TDocInfoPlace::AppendToJob, FProgress.get(), converter.get(), stop.get()});
+    win::UniqueHandle worker = StartConversionWorker(params);
+    if (!worker)
+        return win::SystemErrorText(win::LastErrorOr());
     {
         // Cancel and the close box reach the conversion through FRunning while it is awaited.
         struct Running {
             TConvertParams*& slot;
-            ~Running() { slot = nullptr; }
-        } running{FRunning = &params};
-        exitCode = WaitForConversionWorker(worker.get());
+            HANDLE& stopSlot;
+            ~Running() { slot = nullptr, stopSlot = nullptr; }
+        } running{FRunning = &params, FStop = stop.get()};
+        WaitForConversionWorker(worker.get());
     }
     worker.reset();
-    if (params.Outcome.reason == TConvertReason::FolderNotWritable) {
-        Box(win::SystemErrorText(params.Outcome.error), "Failed", MB_OK | MB_ICONERROR);
-        return;
-    }
+    if (converter && converter->StartError() != ERROR_SUCCESS)
+        return "the converter could not start: " + win::SystemErrorText(converter->StartError());
     // The last page may still wait behind a pending wake-up.
     if (int page = FProgress->Take(); page != 0)
-        ShowBar(PageProgress(FBar, page));
+        ShowPage(page);
     ShowBar(FinishBar(FBar));
-    ReportOutcome(exitCode, pdfPath);
+    if (params.Outcome.Made())
+        return std::nullopt;
+    if (params.Outcome.reason == TConvertReason::Cancelled)
+        return std::string(kStoppedText);
+    return ConvertFailureText(params.Outcome, pdfPath);
 }
 
 void TfrmMain::CancelConversion()
 {
-    // Nothing runs, or the PDF is in place already: the conversion then ends by itself.
-    if (!FRunning || !FRunning->Conversion.Cancel())
+    if (!FRunning)
         return;
+    // Nothing is put in place from now on; false when the PDF is in place already, and the
+    // conversion then ends by itself.
+    if (FStopping || !FRunning->Conversion.Cancel())
+        return;
+    if (FStop) {
+        // A render in a converter process ends with it, and the job stays for another try.
+        FStopping = true;
+        ShowStatus("stopping...", true);
+        ::SetEvent(FStop);
+        return;
+    }
     // Ghostscript cannot be stopped from outside (it never polls), so the process ends here, once
     // what the attempt leaves has gone: the partial PDF (the cancel removed it), then the job
     // files as after any attempt.
@@ -166,13 +195,34 @@ void TfrmMain::CancelConversion()
     ::TerminateProcess(::GetCurrentProcess(), 1);
 }
 
-void TfrmMain::ReportOutcome(DWORD exitCode, const std::string& pdfPath)
+void TfrmMain::Succeeded(const std::string& pdfPath)
 {
-    if (exitCode == 0) {
-        Box("An unknown error occurred, the conversion failed.", "Failed", MB_OK | MB_ICONERROR);
-        return;
-    }
-    Box("The coversion completed!", "success", MB_OK | MB_ICONINFORMATION);
+    // An auto-save says nothing: the PDF opening, or the window closing, is the news.
+    if (!FCompact)
+        Box("The coversion completed!", "success", MB_OK | MB_ICONINFORMATION);
+    if (FAutoSave.openPdf)
+        OpenPdf(pdfPath);
+    CleanUp();
+    Close();
+}
+
+void TfrmMain::Failed(const std::string& reason)
+{
+    // The job stays for another try: Browse, Convert again, or Cancel to let it go.
+    FAttempted = true;
+    const bool stopped = FStopping;
+    FStopping = false;
+    if (FCompact)
+        ShowCompact(false);
+    ::ShowWindow(ProgressBar1, SW_HIDE);
+    ShowStatus(reason, false);
+    if (!stopped)
+        Box(FailureMessage(reason), "Failed", MB_OK | MB_ICONERROR);
+    ApplicationEvents1Idle();
+}
+
+void TfrmMain::OpenPdf(const std::string& pdfPath)
+{
     SHELLEXECUTEINFOA sei{};
     sei.cbSize = sizeof(sei);
     sei.fMask = SEE_MASK_NOCLOSEPROCESS | SEE_MASK_FLAG_NO_UI;
@@ -202,7 +252,33 @@ void TfrmMain::WMPageProgress(WPARAM wParam)
     // The message is a wake-up: the page to show is the latest one reported.
     INT_PTR page = FProgress ? FProgress->Take() : static_cast<INT_PTR>(wParam);
     if (page != 0)
-        ShowBar(PageProgress(FBar, page));
+        ShowPage(page);
+}
+
+void TfrmMain::ShowPage(int64_t page)
+{
+    ShowBar(PageProgress(FBar, page));
+    // -1 is the last page: with a count that is the count, without one the page shown stays.
+    if (page == -1 && !FBar.marquee)
+        page = FBar.max;
+    if (page > 0)
+        FPage = page;
+    if (!FStopping)
+        ShowStatus(PageText(FPage, FBar.marquee ? 0 : FBar.max), true);
+}
+
+void TfrmMain::ShowStatus(const std::string& text, bool besideBar)
+{
+    // Beside the bar while it runs; across the whole row, where the bar was, for a reason.
+    // "page 100000 of 100000" fits beside the bar.
+    if (besideBar)
+        MoveControl(lblStatus, 175, 46, 133, 14);
+    else
+        MoveControl(lblStatus, 19, 46, 289, 14);
+    MoveControl(ProgressBar1, 19, 44, besideBar ? 150 : 289, 17);
+    ::SetWindowTextA(lblStatus, text.c_str());
+    FHints.Update(lblStatus, text);
+    ::ShowWindow(lblStatus, text.empty() ? SW_HIDE : SW_SHOW);
 }
 
 void TfrmMain::ShowBar(const TBarState& bar)

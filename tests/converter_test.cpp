@@ -101,6 +101,22 @@ TEST(RenderProtocol, RepliesCarryTheEndAndThePageCount)
     }
 }
 
+TEST(RenderProtocol, PageLinesGoBeforeTheReplyAndAreNotTakenForIt)
+{
+    EXPECT_EQ(PageLine(7), "page 7\n");
+    EXPECT_EQ(PageLine(-1), "page -1\n");
+    struct Case {
+        const char* line;
+        std::optional<int> page;
+    } cases[] = {
+        {"page 1", 1},          {"page -1", -1},          {"page 0", std::nullopt},  {"page -2", std::nullopt},
+        {"page", std::nullopt}, {"page x", std::nullopt}, {"page 3 ", std::nullopt}, {"rendered 3", std::nullopt},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(ParsePageLine(c.line), c.page) << c.line;
+    EXPECT_FALSE(ParseRenderReply("page 3").has_value());
+}
+
 // pages pages under a header that announces announced (0: no count), each page drawn and shown;
 // then tail, PostScript that runs after the last page.
 std::string Job(int pages, int announced, const std::string& tail = {})
@@ -170,6 +186,31 @@ TEST_F(ConverterProcess, OneProcessRendersJobAfterJobAndCountsTheirPages)
     ASSERT_TRUE(WriteFileBytes(broken, "%!PS\n/nosuchoperator foo\n"));
     int counted = -1;
     EXPECT_EQ(RenderBounded(converter, broken, dir_ / "broken.pdf", counted), TRenderEnd::Failed);
+}
+
+// Keeps every page reported, in order.
+class PageRecord final : public TPageSink {
+public:
+    void Report(int page) noexcept override { pages.push_back(page); }
+    std::vector<int> pages;
+};
+
+TEST_F(ConverterProcess, PagesReachTheCallerAsTheyAreRendered)
+{
+    PageRecord record;
+    TConverterProcess converter({ConverterBesideProgram(), stop_.get(), kDiskMarginBytes, &record});
+    const std::string ps = dir_ / "job.ps";
+    ASSERT_TRUE(WriteFileBytes(ps, Job(3, 3)));
+    int counted = -1;
+    ASSERT_EQ(RenderBounded(converter, ps, dir_ / "out.pdf", counted), TRenderEnd::Rendered);
+    EXPECT_EQ(counted, 3);
+    ASSERT_FALSE(record.pages.empty());
+    // Each page in turn, as the single-job window shows them.
+    std::vector<int> numbered;
+    for (int page : record.pages)
+        if (page > 0)
+            numbered.push_back(page);
+    EXPECT_EQ(numbered, (std::vector<int>{1, 2, 3}));
 }
 
 TEST_F(ConverterProcess, AStopEndsARenderThatNeverEndsAndTheNextJobGetsANewProcess)

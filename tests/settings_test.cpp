@@ -162,4 +162,41 @@ TEST_F(SettingsFile, ARefusedWriteIsReported)
     EXPECT_FALSE(SaveSettings(other, {"E:\\PDF\\", false}));
 }
 
+TEST_F(SettingsFile, AutoSaveKeysHaveTheirDefaultsAndReadBack)
+{
+    const TAutoSaveSettings defaults{false, GetMyDocumentsFolder(), "<Title>", false, true};
+    struct Case {
+        const char* ini;
+        TAutoSaveSettings expected;
+    } cases[] = {
+        {"", defaults},
+        {"[Folimar]\r\nOutputFolder=D:\\PDF\\\r\nOverWrite=0\r\n", defaults}, // the batch's keys are its own
+        {"[Folimar]\r\nAutoSave=1\r\nAutoSaveFolder=E:\\Printed\r\nAutoSaveName=<Date> <Title>\r\n"
+         "AutoSaveOverwrite=1\r\nOpenPdf=0\r\n",
+         {true, "E:\\Printed\\", "<Date> <Title>", true, false}},
+        // Switches are on only at 1; a value that is no number keeps the default.
+        {"[Folimar]\r\nAutoSave=2\r\nAutoSaveOverwrite=yes\r\nOpenPdf=x\r\nAutoSaveName=\r\n", defaults},
+        {"[Folimar]\r\nAutoSave=0x1\r\nOpenPdf=0\r\n", {true, GetMyDocumentsFolder(), "<Title>", false, false}},
+    };
+    for (const Case& c : cases) {
+        WriteIni(c.ini);
+        EXPECT_EQ(LoadAutoSaveSettings(data_), c.expected) << c.ini;
+    }
+}
+
+TEST_F(SettingsFile, SavingAutoSaveKeysLeavesTheBatchKeys)
+{
+    WriteIni("[Folimar]\r\nOutputFolder=C:\\Old\\\r\nOverWrite=0\r\n");
+    const TAutoSaveSettings saved{true, "F:\\Jobs\\", "<User> <Counter>", true, false};
+    ASSERT_TRUE(SaveAutoSaveSettings(data_, saved));
+    EXPECT_EQ(LoadAutoSaveSettings(data_), saved);
+    EXPECT_EQ(LoadSettings(data_), (TSettings{"C:\\Old\\", false}));
+    const std::string text = ReadFileBytes(File());
+    EXPECT_NE(text.find("AutoSaveName=<User> <Counter>\r\n"), std::string::npos) << text;
+
+    // A refused write is reported as the batch keys' is.
+    ASSERT_TRUE(WriteFileBytes(root_ / "Elsewhere", "in the way"));
+    EXPECT_FALSE(SaveAutoSaveSettings(root_ / "Elsewhere\\", saved));
+}
+
 } // namespace

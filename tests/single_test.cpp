@@ -105,6 +105,24 @@ TEST(ProgressBar, LatePageAfterTheEndOfAMarqueeKeepsItFull)
     EXPECT_EQ(PageProgress(bar, 40), (TBarState{false, 1, 1}));
 }
 
+TEST(PageText, CountedOrNot)
+{
+    struct Case {
+        int64_t page;
+        int32_t pageCount;
+        const char* text;
+    } cases[] = {
+        {0, 12, ""},
+        {1, 12, "page 1 of 12"},
+        {12, 12, "page 12 of 12"},
+        {15, 12, "page 12 of 12"}, // markers beyond the announced count
+        {3, 0, "page 3"},          // the job announces no count
+        {0, 0, ""},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(PageText(c.page, c.pageCount), c.text) << c.page << " / " << c.pageCount;
+}
+
 // ---- The worker on real jobs ----
 
 // Three pages, each announcing itself on standard output as a printer driver's job would.

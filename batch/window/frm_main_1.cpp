@@ -110,7 +110,9 @@ void TfrmMain_1::ApplicationEvents1Idle()
 void TfrmMain_1::sbSetupClick()
 {
     TSettings settings{FOutputFolder, FOverwrite};
-    if (!ShowSettingsDialog(Handle(), settings))
+    // The printed documents' settings are single-job mode's: read fresh, saved beside the batch's.
+    TAutoSaveSettings autoSave = LoadAutoSaveSettings(FDataFolder);
+    if (!ShowSettingsDialog(Handle(), settings, autoSave))
         return;
     const bool replan = settings.outputFolder != FOutputFolder || settings.overwrite != FOverwrite;
     FOutputFolder = WithTrailingBackslash(settings.outputFolder);
@@ -118,7 +120,7 @@ void TfrmMain_1::sbSetupClick()
     if (replan)
         ReplanWaitingRows();
     settings.outputFolder = FOutputFolder;
-    if (!SaveSettings(FDataFolder, settings))
+    if (!SaveSettings(FDataFolder, settings) || !SaveAutoSaveSettings(FDataFolder, autoSave))
         Box(SaveSettingsFailedText(FDataFolder), "Error", MB_ICONERROR);
 }
 

@@ -77,7 +77,7 @@ browser() {
 # --- Look and place: caption, size, controls, centred on the owner, Ok disabled.
 open "$alpha" 1
 expect "caption" "$(field caption "$opened")" "Setup"
-expect "client size" "$(field client "$opened")" "381x258"
+expect "client size" "$(field client "$opened")" "381x474"
 owner=$(field owner "$(cat "$work/host.out")")
 centre() { awk -F, '{ printf "%d %d", $1 + $3 / 2, $2 + $4 / 2 }' <<<"$1"; }
 read -r dx dy <<<"$(centre "$(field rect "$opened")")"
@@ -94,7 +94,8 @@ screenshot settings-dialog
 
 # --- Keyboard: Tab order (a disabled Ok is skipped), Esc without a change asks nothing.
 wait_expect "focus at start: the folder" 101 focused
-for next in 102 105 2 101; do
+# The printed documents' group lies between the mode and the buttons.
+for next in 102 105 111 113 114 116 119 121 2 101; do
   keys tab
   wait_expect "Tab order: on to $next" "$next" focused
 done
@@ -153,7 +154,9 @@ keys right
 wait_expect "Right moves to Overwrite" 105 focused
 wait_expect "Ok after the arrow key" enabled ok_state
 keys tab
-wait_expect "Tab from the group reaches Ok" 1 focused
+wait_expect "Tab from the group reaches the printed documents' group" 111 focused
+keys tab tab tab tab tab tab
+wait_expect "Tab through that group reaches Ok" 1 focused
 screenshot settings-keyboard-ok
 keys alt+o
 returned "Alt+O" 1 "$alpha" 1
@@ -221,3 +224,41 @@ screenshot settings-browser-no-preselection
 "$driver" keys "$browser" esc >/dev/null
 "$driver" click "$dialog" 2 >/dev/null
 returned "empty folder" 0 "" 1
+
+# --- Printed documents: the example follows the pattern; a pattern that cannot make names is
+# refused with the reason and the dialog stays; the caller gets the group's values.
+open "$alpha" 1
+expect "printed: the switch" "$("$driver" text "$dialog" 111)" "Save printed documents automatically"
+expect "printed: the folder" "$("$driver" text "$dialog" 113)" "$alpha"
+expect "printed: the default pattern" "$("$driver" text "$dialog" 116)" "<Title>"
+expect "printed: the example" "$("$driver" text "$dialog" 117)" "Example: Annual report.pdf"
+expect "printed: open the PDF" "$("$driver" text "$dialog" 121)" "Open the PDF when it is made"
+"$driver" set-text "$dialog" 116 "Scan: <Title>" >/dev/null
+refusal='a file name cannot hold control characters or any of \ / : * ? " < > |'
+wait_expect "printed: the example says why" "Not usable: $refusal" "$driver" text "$dialog" 117
+wait_expect "printed: Ok after a change" enabled ok_state
+"$driver" click "$dialog" 1 >/dev/null
+msgbox "printed: Ok refuses" Setup "The file name pattern cannot be used: $refusal." OK
+screenshot settings-dialog-printed-refused
+"$driver" answer-msgbox OK >/dev/null
+still_open "printed: refused pattern"
+"$driver" set-text "$dialog" 116 "<Titel>" >/dev/null
+wait_expect "printed: an unknown field" \
+  "Not usable: <Titel> is no field: the fields are <Title> <Date> <Time> <User> <Counter>" \
+  "$driver" text "$dialog" 117
+"$driver" set-text "$dialog" 116 "<Date> <Title> <Counter>" >/dev/null
+example() { "$driver" text "$dialog" 117 | grep -qE '^Example: [0-9]{4}-[0-9]{2}-[0-9]{2} Annual report 1\.pdf$'; }
+wait_until 30 example || fail "printed: example $("$driver" text "$dialog" 117)"
+echo "ok: printed: $("$driver" text "$dialog" 117)"
+"$driver" click "$dialog" 111 >/dev/null
+"$driver" click "$dialog" 120 >/dev/null
+"$driver" click "$dialog" 121 >/dev/null
+screenshot settings-dialog-printed
+"$driver" click "$dialog" 1 >/dev/null
+returned "printed" 1 "$alpha" 1
+out=$(cat "$work/host.out")
+expect "printed: auto-save on" "$(field autosave "$out")" "1"
+expect "printed: folder" "$(field printed_folder "$out")" "$alpha"
+expect "printed: pattern" "$(field pattern "$out")" "<Date> <Title> <Counter>"
+expect "printed: overwrite" "$(field printed_overwrite "$out")" "1"
+expect "printed: open the PDF off" "$(field open_pdf "$out")" "0"

@@ -3,7 +3,11 @@
 //   owner=LEFT,TOP,WIDTH,HEIGHT   (before the dialog opens)
 //   result=1|0
 //   folder=...  overwrite=1|0     (the settings after the call)
+//   autosave=1|0 printed_folder=... pattern=... printed_overwrite=1|0 open_pdf=1|0
+//                                 (the printed documents' settings after the call; before it they
+//                                 are the defaults, with FOLDER as their folder)
 #include "dialogs/setup.h"
+#include "settings/name_pattern.h"
 
 #include <commctrl.h>
 
@@ -32,9 +36,13 @@ int main(int argc, char** argv)
                 static_cast<int>(r.right - r.left), static_cast<int>(r.bottom - r.top));
     std::fflush(stdout);
 
-    const bool taken = folimar::ShowSettingsDialog(owner.get(), settings);
+    folimar::TAutoSaveSettings autoSave{false, argv[1], folimar::kDefaultNamePattern, false, true};
+    const bool taken = folimar::ShowSettingsDialog(owner.get(), settings, autoSave);
     std::printf("result=%d\nfolder=%s\noverwrite=%d\nowner_enabled=%d\n", taken ? 1 : 0, settings.outputFolder.c_str(),
                 settings.overwrite ? 1 : 0, ::IsWindowEnabled(owner.get()) ? 1 : 0);
+    std::printf("autosave=%d\nprinted_folder=%s\npattern=%s\nprinted_overwrite=%d\nopen_pdf=%d\n",
+                autoSave.autoSave ? 1 : 0, autoSave.folder.c_str(), autoSave.pattern.c_str(),
+                autoSave.overwrite ? 1 : 0, autoSave.openPdf ? 1 : 0);
     std::fflush(stdout);
     return 0;
 }

@@ -80,34 +80,58 @@ no_temp_pdf() {
   expect "$1: no temporary PDF left" "$(find "$2" -maxdepth 1 -name '~folimar-*' | wc -l)" 0
 }
 
-# --- A job the renderer rejects: the failure message, the older PDF stays byte for byte, and the
-# job files go all the same.
+# failed CASE REASON: the failure message names the reason below the failure text; after OK the
+# window stays with the reason, the job and the companion file stay, and Convert can try again.
+failed() {
+  local out text
+  out=$("$driver" wait-msgbox --pid "$pid" --timeout 180)
+  text=$(field text "$out")
+  expect "$1: message caption" "$(field caption "$out")" "Failed"
+  [[ $text == "An unknown error occurred, the conversion failed.\\n$2"* ]] || fail "$1: message text: $text"
+  echo "ok: $1: message text: $text"
+  [ "$1" = broken ] && screenshot single-job-failed
+  "$driver" answer-msgbox OK >/dev/null
+  "$driver" wait-window TfrmMain --pid "$pid" --timeout 5 >/dev/null || fail "$1: the window closed"
+  [[ $(control_text 110) == "$2"* ]] || fail "$1: the reason in the window: $(control_text 110)"
+  echo "ok: $1: the window stays with the reason"
+  kept "$1: job file kept" "$job"
+  kept "$1: companion file kept" "$companion"
+  wait_expect "$1: Convert again" "enabled" "$driver" enabled "$window" Convert
+}
+
+# cancel_ends CASE: Cancel lets the kept job go, with its companion file, and ends the program.
+cancel_ends() {
+  local out
+  out=$("$driver" click "$window" Cancel --wait-exit)
+  expect "$1: program ended" "$(field exit "$out")" "0"
+  gone "$1: job file deleted" "$job"
+  gone "$1: companion file deleted" "$companion"
+}
+
+# --- A job the renderer rejects: the failure message with Ghostscript's error, the older PDF stays
+# byte for byte, and the job stays until Cancel.
 echo "old pdf" >"$pdf"
 printf '%%!PS-Adobe-3.0\n%%%%Title: Broken\n%%%%EndComments\nthisisnotanoperator\nshowpage\n' >"$work/broken.ps"
 start "$work/broken.ps"
 "$driver" click "$window" Convert >/dev/null
 "$driver" answer-msgbox Yes >/dev/null
-msgbox broken Failed "An unknown error occurred, the conversion failed."
-screenshot single-job-failed
-answer_and_end broken OK
+failed broken "PostScript error"
 expect "broken: older PDF unchanged" "$(cat "$pdf")" "old pdf"
 no_temp_pdf broken "$docs"
-gone "broken: job file deleted" "$job"
-gone "broken: companion file deleted" "$companion"
+cancel_ends broken
 rm -f "$pdf"
 
-# --- An empty job is no job: the failure message, no PDF.
+# --- An empty job is no job: the failure message says so, no PDF.
 : >"$work/empty.ps"
 start "$work/empty.ps"
 "$driver" click "$window" Convert >/dev/null
-msgbox empty Failed "An unknown error occurred, the conversion failed."
-answer_and_end empty OK
+failed empty "the print job is empty"
 gone "empty: no PDF" "$pdf"
 no_temp_pdf empty "$docs"
-gone "empty: job file deleted" "$job"
+cancel_ends empty
 
-# --- A full disk: Ghostscript may not report it, but the PDF is not whole, so it is a failure and
-# the older PDF stays. A small file system of its own needs root.
+# --- A full disk: "disk full", the older PDF stays, and the job converts in another folder. A small
+# file system of its own needs root.
 full=$work/full
 mkdir -p "$full"
 if mount -t tmpfs -o size=1m tmpfs "$full" 2>/dev/null; then
@@ -118,11 +142,22 @@ if mount -t tmpfs -o size=1m tmpfs "$full" 2>/dev/null; then
   start "$work/noise.ps"
   "$driver" click "$window" Convert >/dev/null
   "$driver" answer-msgbox Yes >/dev/null
-  msgbox "full disk" Failed "An unknown error occurred, the conversion failed."
-  answer_and_end "full disk" OK
+  failed "full disk" "disk full"
   expect "full disk: older PDF unchanged" "$(cat "$full/Report_ Q1-Q2.pdf")" "old pdf"
   no_temp_pdf "full disk" "$full"
+  "$driver" click "$window" 105 >/dev/null
+  dialog=$(field hwnd "$("$driver" wait-window --title "Input file name" --pid "$pid")")
+  name=$("$driver" children "$dialog" | sed -n 's/^id=\([0-9]*\) class=Edit .* visible=1 .*/\1/p' | head -n1)
+  "$driver" set-text "$dialog" "$name" "$(winpath "$docs/Noise.pdf")" >/dev/null
+  "$driver" click "$dialog" "&Save" >/dev/null
+  wait_expect "full disk: browsed elsewhere" "$(winpath "$docs/Noise.pdf")" control_text 104
+  "$driver" click "$window" Convert >/dev/null
+  msgbox "full disk: elsewhere" success "The coversion completed!"
+  answer_and_end "full disk: elsewhere" OK
+  expect "full disk: the PDF elsewhere" "$(pdfinfo "$docs/Noise.pdf" | sed -n 's/^Pages: *//p')" "1"
   gone "full disk: job file deleted" "$job"
+  gone "full disk: companion file deleted" "$companion"
+  rm -f "$docs/Noise.pdf"
   set_documents "$docs"
   umount "$full"
 else
@@ -173,7 +208,8 @@ for how in Cancel close; do
   kept "$how: companion file kept" "$companion"
 done
 
-# --- Browsing to a folder that cannot be written: the system's text, the path emptied.
+# --- Browsing to a folder that cannot be written: the system's text, the path emptied, Convert
+# disabled until a usable path is chosen.
 locked=$work/locked
 mkdir -p "$locked"
 # Root writes through permission bits; an immutable folder stops it as well.
@@ -191,9 +227,10 @@ dialog=$(field hwnd "$("$driver" wait-window --title "Input file name" --pid "$p
 [ -n "$dialog" ] || fail "browse: no save dialog"
 screenshot single-job-save-dialog
 "$driver" click "$dialog" "&Save" >/dev/null
-msgbox browse Error "$(winpath "$locked")\\\\nAccess denied."
+msgbox browse Error "Access denied."
 screenshot single-job-browse-error
 "$driver" answer-msgbox OK >/dev/null
-expect "browse: proposal kept" "$(control_text 104)" "$(winpath "$locked/Report_ Q1-Q2.pdf")"
+expect "browse: path emptied" "$(control_text 104)" ""
+wait_expect "browse: Convert disabled" "disabled" "$driver" enabled "$window" Convert
 out=$("$driver" close "$window" --wait-exit)
 expect "browse: program ended" "$(field exit "$out")" "0"
