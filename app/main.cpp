@@ -19,7 +19,7 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int)
     // Either mode: a job printed while this instance runs must not be taken for a batch that died.
     folimar::RemovePortNotesOfLostBatch(folimar::SpoolFolderPath());
     // Jobs printed while the program could not be started wait for any start of it.
-    folimar::OfferPendingJobs(win::ProgramPath());
+    folimar::OfferPendingJobs(win::StartableProgram(win::ProgramPath()));
 
     std::unique_ptr<win::Window> mainWindow;
     bool created = false;

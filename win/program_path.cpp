@@ -21,4 +21,11 @@ std::string ProgramPath()
     }
 }
 
+std::string StartableProgram(const std::string& exePath)
+{
+    const std::string winelib = exePath + ".so";
+    const DWORD attributes = ::GetFileAttributesA(winelib.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY) ? winelib : exePath;
+}
+
 } // namespace win
