@@ -130,6 +130,8 @@ void TfrmMain_1::lblOpenFolderClick()
 
 void TfrmMain_1::SetStatusLine(const std::string& text, bool openFolderShown)
 {
+    FStatusText = text;
+    FOpenFolderShown = openFolderShown;
     ::SetWindowTextA(lblStatus, text.c_str());
     SetVisible(lblOpenFolder.Handle(), openFolderShown);
 }
@@ -276,6 +278,9 @@ LRESULT TfrmMain_1::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam)
         } else if (!HIWORD(wParam)) {
             ::SetFocus(FFocus && ::IsWindow(FFocus) && ::IsWindowVisible(FFocus) ? FFocus : ListView1.Handle());
         }
+        return 0;
+    case WM_MENUSELECT:
+        PopupMenu1Select(LOWORD(wParam), HIWORD(wParam), reinterpret_cast<HMENU>(lParam));
         return 0;
     case WM_FREE_ROW_BUTTON:
         ListView1.WMFreeRowButton(wParam);

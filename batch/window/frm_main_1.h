@@ -2,6 +2,7 @@
 #pragma once
 
 #include "batch/pipeline/batch_run.h"
+#include "batch/rules/batch_window_rules.h"
 #include "batch/window/document_list.h"
 #include "settings/settings.h"
 #include "win/controls.h"
@@ -10,6 +11,7 @@
 #include "win/picture_button.h"
 
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace folimar {
@@ -41,6 +43,12 @@ public:
         idTimer1 = 300,
         idRowButtonFirst = TDocumentList::kRowButtonFirstId, // a row delete button: this + the number of its entry
     };
+
+    // The list's pop-up menu, in order.
+    static constexpr std::pair<int, TPopupItem> kPopupMenu1[] = {{idRemoveSelected1, TPopupItem::RemoveSelected},
+                                                                 {idRemoveAll1, TPopupItem::RemoveAll},
+                                                                 {idOpenPDFDoc1, TPopupItem::OpenPdf},
+                                                                 {idOpenFolder1, TPopupItem::OpenFolder}};
 
     TfrmMain_1() = default;
     ~TfrmMain_1() override;
@@ -90,6 +98,8 @@ private:
     void sbAddFilesClick();
     void ShowPopupMenu(POINT screen);
     void PopupMenu1Popup(HMENU menu);
+    // An item of the pop-up menu highlighted (WM_MENUSELECT): the status line shows its hint.
+    void PopupMenu1Select(UINT id, UINT flags, HMENU menu);
     void RemoveSelected1Click();
     void RemoveAll1Click();
     void OpenPDFDoc1Click();
@@ -117,6 +127,9 @@ private:
     HWND FFocus = nullptr; // the control that had the focus when the window was last active
 
     win::Hints FHints;
+    // What the status line says when no menu hint covers it.
+    std::string FStatusText;
+    bool FOpenFolderShown = false;
 
     // Controls, named as on the form.
     HWND Panel1 = nullptr;
