@@ -15,7 +15,7 @@
 #include "base/printer_constants.h"
 #include "files/folders.h"
 #include "files/user_folders.h"
-#include "tools/detached_process.h"
+#include "win/detached_process.h"
 #include "port/batch_job.h"
 #include "port/port_job.h"
 #include "tools/spool_files.h"
@@ -165,7 +165,7 @@ int StartProgram(const std::string& program)
     porttool::PendingFile pendingCompanion(job.companionFile);
     if (!WriteWholeFile(job.companionFile, porttool::CompanionText(job)))
         return Fail("cannot write " + job.companionFile);
-    if (!porttool::StartDetached(program, porttool::JobCommandLine(job)))
+    if (!win::StartDetached(program, porttool::JobCommandLine(job)))
         return Fail("cannot start " + program);
     pendingJob.Keep();
     pendingCompanion.Keep();

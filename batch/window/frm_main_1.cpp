@@ -87,6 +87,7 @@ void TfrmMain_1::FormCreate()
     TSettings settings = LoadSettings(FDataFolder);
     FOutputFolder = settings.outputFolder;
     FOverwrite = settings.overwrite;
+    FPrintLimitSeconds = settings.printLimitSeconds;
     if (!printerInstalled) {
         // The program ends as soon as its message loop runs; the window is never shown.
         ::PostQuitMessage(1);

@@ -110,6 +110,7 @@ private:
     std::string FDataFolder;
     std::string FOutputFolder;
     bool FOverwrite = true;
+    unsigned FPrintLimitSeconds = kDefaultPrintLimitSeconds; // hand-edited only, read at creation
     // The batch (FPrintThread): running, or idle.
     TBatch FBatch;
     int FCurrentItem = -1; // the row the print-files thread works on, animated by Timer1

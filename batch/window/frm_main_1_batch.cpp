@@ -32,6 +32,7 @@ void TfrmMain_1::sbStartProcessClick()
     setup.window = Handle();
     setup.entries = ListView1.BatchEntries();
     setup.overwrite = FOverwrite;
+    setup.printLimitMs = FPrintLimitSeconds * 1000;
     const int total = static_cast<int>(std::count_if(
         setup.entries.begin(), setup.entries.end(), [](const TBatchEntry& e) { return e.image == kImageConvertible; }));
     setup.spoolFolder = spoolFolder;
