@@ -4,6 +4,7 @@
 
 #include <windows.h>
 
+#include <cstdint>
 #include <string>
 
 namespace folimar {
@@ -23,5 +24,13 @@ bool CanCreateFileIn(const std::string& folder, DWORD& error);
 // links, "..". Parts of path that do not exist yet are skipped up to the first that does; false
 // when folder does not exist.
 bool IsSameOrInsideFolder(const std::string& path, const std::string& folder);
+
+// The bytes the files directly in folder hold together (0 when it cannot be read).
+uint64_t FolderFileBytes(const std::string& folder);
+
+// True when path is a regular file, no link of any kind (symbolic, junction or a second hard
+// link), whose own folder is folder itself, judged as IsSameOrInsideFolder judges: by what the
+// folders are on disk, not by their spelling.
+bool IsPlainFileDirectlyIn(const std::string& path, const std::string& folder);
 
 } // namespace folimar

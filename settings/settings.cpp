@@ -10,6 +10,7 @@
 
 #include <windows.h>
 
+#include <algorithm>
 #include <optional>
 #include <utility>
 
@@ -18,6 +19,14 @@ namespace folimar {
 bool OverwriteFromProfile(std::string_view value)
 {
     return ParseProfileNumber(value).value_or(1) == 1;
+}
+
+unsigned PrintLimitFromProfile(std::string_view value)
+{
+    const std::optional<int32_t> seconds = ParseProfileNumber(value);
+    if (!seconds || *seconds <= 0)
+        return kDefaultPrintLimitSeconds;
+    return std::clamp(static_cast<unsigned>(*seconds), kMinPrintLimitSeconds, kMaxPrintLimitSeconds);
 }
 
 std::string SettingsFilePath(const std::string& dataFolder)
@@ -62,6 +71,7 @@ TSettings LoadSettings(const std::string& dataFolder)
     TSettings settings;
     settings.outputFolder = read(kOutputFolderKey);
     settings.overwrite = OverwriteFromProfile(read(kOverwriteKey));
+    settings.printLimitSeconds = PrintLimitFromProfile(read(kPrintLimitKey));
     if (settings.outputFolder.empty())
         settings.outputFolder = GetMyDocumentsFolder();
     // A folder edited by hand without its backslash would put the PDFs beside it.

@@ -9,16 +9,29 @@ namespace folimar {
 inline constexpr char kSettingsSection[] = "Folimar";
 inline constexpr char kOutputFolderKey[] = "OutputFolder";
 inline constexpr char kOverwriteKey[] = "OverWrite";
+// Seconds a batch row's printing may show no sign of life; only ever written by hand.
+inline constexpr char kPrintLimitKey[] = "PrintLimitSeconds";
+
+inline constexpr unsigned kDefaultPrintLimitSeconds = 120;
+// A hand-edited limit is held to this range: shorter would end programs still starting, longer
+// than a day would keep a hung program for good.
+inline constexpr unsigned kMinPrintLimitSeconds = 10;
+inline constexpr unsigned kMaxPrintLimitSeconds = 86400;
 
 struct TSettings {
     std::string outputFolder; // joined to file names as stored
     bool overwrite = true;    // false: "New name", a numbered name beside an existing PDF
+    unsigned printLimitSeconds = kDefaultPrintLimitSeconds;
 
     bool operator==(const TSettings&) const = default;
 };
 
 // "OverWrite" means "Overwrite" when its value is 1, and when it is missing or not a number.
 bool OverwriteFromProfile(std::string_view value);
+
+// "PrintLimitSeconds": a positive number of seconds, held to the range above; missing, not a
+// number, zero or negative gives the default.
+unsigned PrintLimitFromProfile(std::string_view value);
 
 // dataFolder (ending in a backslash) + "folimar.ini".
 std::string SettingsFilePath(const std::string& dataFolder);
@@ -27,8 +40,8 @@ std::string SettingsFilePath(const std::string& dataFolder);
 // documents folder (in memory only) and "Overwrite". The folder always ends in a backslash.
 TSettings LoadSettings(const std::string& dataFolder);
 
-// Writes both keys, creating the data folder first when it is missing. False when the system
-// refused a write; the caller shows SaveSettingsFailedText.
+// Writes the two keys the settings dialog sets (the print limit is left as it is), creating the data folder first when
+// it is missing. False when the system refused a write; the caller shows SaveSettingsFailedText.
 bool SaveSettings(const std::string& dataFolder, const TSettings& settings);
 
 // "Unable to write to <the settings file's full path>".

@@ -1,5 +1,6 @@
 // The batch pipeline without the window: whole runs of the print-files thread, and batches.
-// (The job queue, the watcher and the job rules are in job_queue_test.cpp.)
+// (The job queue, the watcher and the job rules are in job_queue_test.cpp; which job a row takes
+// and how long it waits for one in batch_jobs_test.cpp.)
 #include "tests/gtest_win.h"
 
 #include "base/printer_constants.h"
@@ -11,7 +12,6 @@
 #include "files/folders.h"
 #include "tests/batch_test_support.h"
 #include "port/batch_job.h"
-#include "port/row_note.h"
 #include "tests/gs_available.h"
 #include "tests/pdf_info.h"
 #include "tests/print_app_stub.h"
@@ -20,7 +20,6 @@
 #include "tests/test_window.h"
 
 #include <functional>
-#include <map>
 #include <memory>
 #include <string>
 #include <utility>
@@ -45,21 +44,6 @@ std::string PostScript(const std::string& title, int pages)
 class PrintFilesRun : public testing_support::PrintFilesFixture {
 protected:
     PrintFilesRun() : PrintFilesFixture("FolimarBatchTest") {}
-
-    // A document to print exists (the thread fails one that has gone); PostScript ones are the
-    // test's to write.
-    TBatchEntry Entry(const std::string& document, const std::string& command, const std::string& pdf)
-    {
-        if (command != kPostScriptCommand && !FileExists(document)) {
-            EXPECT_TRUE(WriteFileBytes(document, "a document\r\n"));
-        }
-        TBatchEntry e;
-        e.caption = document;
-        e.fields[kFieldPrintCommand] = command;
-        e.fields[kFieldDocument] = document;
-        e.fields[kFieldPdfPath] = pdf;
-        return e;
-    }
 
     // A new thread over entries with a new job queue.
     TPrintFilesThread& Make(std::vector<TBatchEntry> entries, DWORD jobGraceMs = kJobGraceAfterExitMs,
@@ -221,111 +205,7 @@ TEST_F(PrintFilesRun, ADocumentWhoseJobNoWatcherCanReportFailsAtOnce)
     EXPECT_EQ(FileNamesIn(spool_), std::vector<std::string>{});
 }
 
-// The watcher's reports and the port's job-id files, played by the test: which job the document's
-// PDF comes from. Only a job reported after the document's print started, captured by the port
-// and carrying the document's token makes its PDF; others' captured files go, a user's file that
-// a job-id file names stays as it was.
-TEST_F(PrintFilesRun, OnlyTheDocumentsOwnJobMakesItsPdf)
-{
-    FOLIMAR_REQUIRE_GHOSTSCRIPT();
-    const std::string own = porttool::JobToken(batchObject_, 0);
-    const std::string ownJob = spool_ + "job-20261211-041500-29.~ps";
-    const std::string otherJob = spool_ + "job-20261211-041459-28.~ps";
-    const std::string userFile = folder_ + "private letter.txt";
-    using Jobs = std::vector<std::pair<DWORD, LPARAM>>;
-    struct Case {
-        const char* what;
-        Jobs before; // reported before the document's print started
-        Jobs after;  // reported once its print program runs
-        std::map<DWORD, porttool::TJobIdRecord> idFiles;
-        TRowFailure result;
-        bool otherJobDeleted;
-    } cases[] = {
-        {"its own job", {}, {{41, JOB_ADDED}, {41, JOB_FINISHED}}, {{41, {ownJob, own}}}, TRowFailure::None, false},
-        {"an earlier row's late job, then its own",
-         {},
-         {{40, JOB_ADDED}, {40, JOB_FINISHED}, {41, JOB_ADDED}, {41, JOB_FINISHED}},
-         {{40, {otherJob, porttool::JobToken(batchObject_, 7)}}, {41, {ownJob, own}}},
-         TRowFailure::None,
-         true},
-        {"another batch's job only",
-         {},
-         {{40, JOB_ADDED}, {40, JOB_FINISHED}},
-         {{40, {otherJob, porttool::JobToken(porttool::BatchObjectName(1, 2), 0)}}},
-         TRowFailure::NoJob,
-         true},
-        {"a job of no row (no token)",
-         {},
-         {{40, JOB_ADDED}, {40, JOB_FINISHED}},
-         {{40, {otherJob, ""}}},
-         TRowFailure::NoJob,
-         true},
-        {"its job reported before its print started",
-         {{41, JOB_ADDED}, {41, JOB_FINISHED}},
-         {},
-         {{41, {ownJob, own}}},
-         TRowFailure::NoJob,
-         false},
-        {"finished with no job added", {}, {{41, JOB_FINISHED}}, {{41, {ownJob, own}}}, TRowFailure::NoJob, false},
-        {"a job-id file naming a user's file",
-         {},
-         {{41, JOB_ADDED}, {41, JOB_FINISHED}},
-         {{41, {userFile, own}}},
-         TRowFailure::JobRefused,
-         false},
-    };
-    const std::string letter = PostScript("Letter", 2);
-    const std::string started = folder_ + "started";
-    // Prints nothing; tells the test that the print program runs, with the row note it found.
-    const std::string command = "C:\\windows\\system32\\cmd.exe /c copy /y \"" + spool_ + kRowNoteFileName + "\" \"" +
-                                started + "\" >nul & rem \"%1\"";
-    for (const Case& c : cases) {
-        ASSERT_TRUE(CreateFolderPath(spool_));
-        ASSERT_TRUE(WriteFileBytes(ownJob, letter));
-        ASSERT_TRUE(WriteFileBytes(otherJob, PostScript("Somebody else's", 1)));
-        ASSERT_TRUE(WriteFileBytes(userFile, "Dear Sir"));
-        for (const auto& [id, record] : c.idFiles)
-            ASSERT_TRUE(WriteFileBytes(spool_ + std::to_string(id), porttool::JobIdFileText(record)));
-        ::DeleteFileA(started.c_str());
-        const std::string pdf = folder_ + "letter.pdf";
-        ::DeleteFileA(pdf.c_str());
-        TPrintFilesThread& thread = Make({Entry(folder_ + "letter.txt", command, pdf)}, 3000);
-        for (const auto& [id, kind] : c.before)
-            jobs_->Push({id, kind});
-        Start(thread);
-        const auto got = Collect(thread, [&](const Status& s) {
-            if (s.first != BATCH_ITEM_STARTED)
-                return;
-            for (int i = 0; i < 600 && !FileExists(started); ++i)
-                ::Sleep(50);
-            for (const auto& [id, kind] : c.after)
-                jobs_->Push({id, kind});
-        });
-        const bool made = c.result == TRowFailure::None;
-        EXPECT_EQ(ReadFileBytes(started), porttool::RowNoteText({own, {"letter.txt"}})) << c.what;
-        EXPECT_FALSE(FileExists(spool_ + kRowNoteFileName)) << c.what << ": the note goes with the row";
-        EXPECT_EQ(got,
-                  (std::vector<Status>{
-                      {BATCH_ITEM_STARTED, 0}, {made ? BATCH_ITEM_DONE : BATCH_ITEM_FAILED, 0}, {BATCH_FINISHED, 0}}))
-            << c.what;
-        const std::optional<TRowResult> result = results_.Get(0);
-        ASSERT_TRUE(result) << c.what;
-        EXPECT_EQ(static_cast<int>(result->failure), static_cast<int>(c.result))
-            << c.what << ": " << RowFailureText(*result);
-        EXPECT_EQ(FileExists(pdf), made) << c.what;
-        if (made) {
-            EXPECT_EQ(testing_support::PdfInfoField(pdf, "Pages"), "2") << c.what;
-            EXPECT_EQ(testing_support::PdfInfoField(pdf, "Title"), "Letter") << c.what;
-            EXPECT_EQ(result->pdfPath, pdf) << c.what;
-        }
-        if (c.otherJobDeleted) {
-            EXPECT_FALSE(FileExists(otherJob)) << c.what << ": a job the document does not take is deleted";
-        }
-        EXPECT_EQ(ReadFileBytes(userFile), "Dear Sir") << c.what << ": a user's file stays as it was";
-        // The spool folder is emptied after every printed document.
-        EXPECT_EQ(FileNamesIn(spool_), std::vector<std::string>{}) << c.what;
-    }
-}
+// Which job a row takes: batch_jobs_test.cpp.
 
 TEST_F(PrintFilesRun, StopWhileWaitingForAJobEndsTheBatchWithoutAResult)
 {

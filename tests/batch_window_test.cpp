@@ -147,22 +147,26 @@ TEST(RefusedFilesText, NamesEachFileUpToTwenty)
     EXPECT_EQ(text.find("f20:"), std::string::npos);
 }
 
-TEST(OutputFolderRefusal, TheDataFolderAndEverythingInIt)
+TEST(OutputFolderRefusal, TheSpoolFolderAndEverythingInItButNotTheRestOfTheDataFolder)
 {
-    const char* data = "C:\\users\\me\\AppData\\Roaming\\QUORPSFILES\\";
+    const char* spool = "C:\\users\\me\\AppData\\Roaming\\QUORPSFILES\\TEMP\\";
     struct Case {
         const char* folder;
         bool refused;
     } cases[] = {
-        {"C:\\users\\me\\AppData\\Roaming\\QUORPSFILES\\TEMP\\", true}, // the spool folder
-        {"c:\\Users\\ME\\appdata\\roaming\\quorpsfiles\\temp", true},   // by hand, other case
-        {"C:\\users\\me\\AppData\\Roaming\\QUORPSFILES", true},         {"C:\\users\\me\\AppData\\Roaming\\", false},
-        {"C:\\users\\me\\AppData\\Roaming\\QUORPSFILES2\\", false},     {"C:\\users\\me\\Documents\\", false},
+        {"C:\\users\\me\\AppData\\Roaming\\QUORPSFILES\\TEMP\\", true},      // the spool folder
+        {"c:\\Users\\ME\\appdata\\roaming\\quorpsfiles\\temp", true},        // by hand, other case
+        {"C:\\users\\me\\AppData\\Roaming\\QUORPSFILES\\TEMP\\sub\\", true}, // inside it
+        {"C:\\users\\me\\AppData\\Roaming\\QUORPSFILES", false},             // the data folder
+        {"C:\\users\\me\\AppData\\Roaming\\QUORPSFILES\\PDF\\", false},      // beside the spool folder
+        {"C:\\users\\me\\AppData\\Roaming\\QUORPSFILES\\TEMP2\\", false},
+        {"C:\\users\\me\\AppData\\Roaming\\", false},
+        {"C:\\users\\me\\Documents\\", false},
     };
     for (const Case& c : cases)
-        EXPECT_EQ(!OutputFolderRefusal(c.folder, data).empty(), c.refused) << c.folder;
+        EXPECT_EQ(!OutputFolderRefusal(c.folder, spool).empty(), c.refused) << c.folder;
     // Another spelling of the same folder (another drive letter, a short name) only the disk can tell.
-    EXPECT_NE(OutputFolderRefusal("Z:\\home\\me\\", data, true), "");
+    EXPECT_NE(OutputFolderRefusal("Z:\\home\\me\\", spool, true), "");
 }
 
 TEST(OpenDialogFiles, OnePathOrAFolderWithNames)

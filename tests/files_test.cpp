@@ -12,6 +12,7 @@
 #include "win/handle.h"
 
 #include <algorithm>
+#include <cstdio>
 #include <map>
 #include <optional>
 #include <string>
@@ -231,6 +232,47 @@ TEST(IsSameOrInsideFolder, TheFolderAndWhatIsInItWhateverTheSpelling)
     for (const Case& c : cases)
         EXPECT_EQ(IsSameOrInsideFolder(c.path, data), c.inside) << c.path;
     EXPECT_FALSE(IsSameOrInsideFolder(data, dir / "gone")) << "a folder that does not exist holds nothing";
+}
+
+TEST(IsPlainFileDirectlyIn, OnlyAFileOfItsOwnDirectlyInTheFolder)
+{
+    TempDir dir;
+    const std::string spool = dir / "QUORPSFILES\\TEMP";
+    ASSERT_TRUE(CreateFolderPath(spool + "\\sub"));
+    const std::string job = spool + "\\captured job.ps";
+    const std::string userFile = dir / "letter.txt";
+    ASSERT_TRUE(testing_support::WriteFileBytes(job, "%!PS"));
+    ASSERT_TRUE(testing_support::WriteFileBytes(spool + "\\sub\\below.ps", "%!PS"));
+    ASSERT_TRUE(testing_support::WriteFileBytes(userFile, "Dear Sir"));
+    ASSERT_TRUE(::CreateHardLinkA((spool + "\\hard.ps").c_str(), userFile.c_str(), nullptr));
+    char shortName[MAX_PATH] = {};
+    ASSERT_NE(::GetShortPathNameA(spool.c_str(), shortName, MAX_PATH), 0u);
+    struct Case {
+        std::string path;
+        bool plain;
+    } cases[] = {
+        {job, true},
+        {std::string(shortName) + "\\captured job.ps", true},
+        {spool + "\\sub\\..\\captured job.ps", true},
+        {dir / "qUORPSFILES\\temp\\CAPTURED JOB.PS", true},
+        {spool + "\\sub\\below.ps", false},
+        {spool + "\\hard.ps", false},
+        {spool + "\\..\\TEMP", false},
+        {spool + "\\sub", false},
+        {spool + "\\missing.ps", false},
+        {userFile, false},
+        {"", false},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(IsPlainFileDirectlyIn(c.path, spool), c.plain) << c.path;
+    EXPECT_FALSE(IsPlainFileDirectlyIn(job, dir / "gone")) << "a folder that does not exist holds nothing";
+    // A symbolic link in the folder to a user's file, where the system makes one.
+    const std::string link = spool + "\\link.ps";
+    if (::CreateSymbolicLinkA(link.c_str(), userFile.c_str(), 0))
+        EXPECT_FALSE(IsPlainFileDirectlyIn(link, spool));
+    else
+        std::printf("no symbolic link made (error %lu): that case is not tried\n",
+                    static_cast<unsigned long>(::GetLastError()));
 }
 
 TEST(WriteDestFile, WritesTheTextExactly)

@@ -109,35 +109,33 @@ TEST_F(JobQueue, ClearingForgetsWaitingJobsButNotTheClose)
     EXPECT_EQ(Take(INFINITE), TWait::Closed);
 }
 
-// Which job a document takes, as the job-id file tells it.
-TEST(JudgeJob, TakesOnlyThePortsJobOfTheDocumentsOwnToken)
+// Which job a row takes, as the job-id file and the disk tell it.
+TEST(JudgeJob, TheRowsTokenOrTheFirstJobWithoutOneOthersAreHandedOver)
 {
-    const std::string spool = "C:\\users\\me\\AppData\\Roaming\\QUORPSFILES\\TEMP\\";
-    const std::string job = spool + "job-20261211-041500-1f.~ps";
+    const std::string job = "C:\\users\\me\\AppData\\Roaming\\QUORPSFILES\\TEMP\\captured.ps";
     const std::string mine = "FOLIMAR_BATCH_1c_2/3";
     struct Case {
         const char* what;
-        std::string path;
         std::string token;
+        bool inSpoolFolder;
+        bool rowWaiting;
         TJobVerdict verdict;
     } cases[] = {
-        {"the document's own job", job, mine, TJobVerdict::Take},
-        {"the folder in another case", "c:\\USERS\\me\\AppData\\Roaming\\QUORPSFILES\\TEMP\\job-20261211-041500-1f.~ps",
-         mine, TJobVerdict::Take},
-        {"a job without a token (of no row)", job, "", TJobVerdict::Discard},
-        {"an earlier row's job", job, "FOLIMAR_BATCH_1c_2/2", TJobVerdict::Discard},
-        {"another batch's job", job, "FOLIMAR_BATCH_1c_1/3", TJobVerdict::Discard},
-        {"a user's file", "C:\\users\\me\\Documents\\letter.txt", mine, TJobVerdict::Refuse},
-        {"a port's name in another folder", "C:\\users\\me\\Documents\\job-20261211-041500-1f.~ps", mine,
-         TJobVerdict::Refuse},
-        {"a folder below the spool folder", spool + "sub\\job-20261211-041500-1f.~ps", mine, TJobVerdict::Refuse},
-        {"a way out of the spool folder", spool + "..\\job-20261211-041500-1f.~ps", mine, TJobVerdict::Refuse},
-        {"another name in the spool folder", spool + "~tmpps.ps", mine, TJobVerdict::Refuse},
-        {"the spool folder itself", spool, mine, TJobVerdict::Refuse},
-        {"an empty path", "", "", TJobVerdict::Refuse},
+        {"the row's own job", mine, true, true, TJobVerdict::Take},
+        {"a job with the path alone", "", true, true, TJobVerdict::Take},
+        {"an earlier row's job", "FOLIMAR_BATCH_1c_2/2", true, true, TJobVerdict::HandOver},
+        {"another batch's job", "FOLIMAR_BATCH_1c_1/3", true, true, TJobVerdict::HandOver},
+        {"a token of no batch", "print", true, true, TJobVerdict::HandOver},
+        {"the row's own job after its row", mine, true, false, TJobVerdict::Drop},
+        {"a job with the path alone after the row's", "", true, false, TJobVerdict::HandOver},
+        {"another row's job after the row", "FOLIMAR_BATCH_1c_2/2", true, false, TJobVerdict::HandOver},
+        {"a file not in the spool folder", mine, false, true, TJobVerdict::Refuse},
+        {"a file not in the spool folder, no token", "", false, true, TJobVerdict::Refuse},
+        {"a file not in the spool folder after the row", "", false, false, TJobVerdict::Refuse},
     };
     for (const Case& c : cases)
-        EXPECT_EQ(JudgeJob({c.path, c.token}, spool, mine), c.verdict) << c.what;
+        EXPECT_EQ(JudgeJob({job, c.token}, c.inSpoolFolder, mine, c.rowWaiting), c.verdict) << c.what;
+    EXPECT_EQ(JudgeJob({job, mine}, true, "", true), TJobVerdict::HandOver) << "no row: no job is its own";
 }
 
 TEST(SpoolJobEvent, ReportsAddedJobsAndFinishedStatuses)

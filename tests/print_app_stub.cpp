@@ -8,11 +8,18 @@
 //     left abandoned when the process is ended before.
 //   print_app_stub spawn MUTEX STUB: starts "STUB hold MUTEX" (STUB: this program's path), waits
 //     until the mutex exists and ends: a print program that leaves a child running.
+//   print_app_stub busy MS MARKER [ANY...]: keeps the processor busy for MS, then writes MARKER and
+//     ends: a print program that takes long to print.
+//   print_app_stub grow FILE MS [ANY...]: adds a byte to FILE every 200 ms for MS, idle between, then
+//     writes FILE.done and ends: a job being captured slowly.
+//   "JOB" "PRINTER" ... (a single-job command line, eight quoted arguments): writes the whole
+//     command line into JOB.args and ends: the program single-job mode runs in.
 #include <windows.h>
 
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <string>
 
 namespace {
 
@@ -51,6 +58,49 @@ int Spawn(const char* self, const char* mutexName)
     return 4;
 }
 
+bool WriteWhole(const std::string& path, const std::string& text, DWORD disposition = CREATE_ALWAYS)
+{
+    // Through Windows' file calls: the path is a Windows path in both builds.
+    HANDLE file = ::CreateFileA(path.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ, nullptr, disposition,
+                                FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE)
+        return false;
+    DWORD written = 0;
+    const BOOL ok = ::WriteFile(file, text.data(), static_cast<DWORD>(text.size()), &written, nullptr);
+    return ::CloseHandle(file) && ok && written == text.size();
+}
+
+int Busy(DWORD ms, const char* marker)
+{
+    const DWORD start = ::GetTickCount();
+    volatile unsigned long spin = 0;
+    while (::GetTickCount() - start < ms)
+        for (int i = 0; i < 100000; ++i)
+            spin = spin + 1;
+    return WriteWhole(marker, "printed") ? 0 : 4;
+}
+
+int Grow(const char* file, DWORD ms)
+{
+    const DWORD start = ::GetTickCount();
+    while (::GetTickCount() - start < ms) {
+        if (!WriteWhole(file, "x", OPEN_ALWAYS))
+            return 4;
+        ::Sleep(200);
+    }
+    return WriteWhole(std::string(file) + ".done", "grown") ? 0 : 4;
+}
+
+// The single-job command line begins with the job file in quotes.
+int RecordSingleJob()
+{
+    const std::string line = ::GetCommandLineA();
+    const size_t end = line.find('"', 1);
+    if (line.empty() || line[0] != '"' || end == std::string::npos)
+        return 2;
+    return WriteWhole(line.substr(1, end - 1) + ".args", line) ? 0 : 4;
+}
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -61,6 +111,12 @@ int main(int argc, char** argv)
         return Hold(argv[2]);
     if (argc == 4 && std::strcmp(argv[1], "spawn") == 0)
         return Spawn(argv[3], argv[2]);
+    if (argc >= 4 && std::strcmp(argv[1], "busy") == 0)
+        return Busy(static_cast<DWORD>(std::atol(argv[2])), argv[3]);
+    if (argc >= 4 && std::strcmp(argv[1], "grow") == 0)
+        return Grow(argv[2], static_cast<DWORD>(std::atol(argv[3])));
+    if (std::strstr(::GetCommandLineA(), "\"Quorvel Virtual Printer\""))
+        return RecordSingleJob();
     if (argc != 3)
         return 2;
     const bool ignore = std::strcmp(argv[1], "ignore") == 0;

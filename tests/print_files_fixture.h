@@ -51,6 +51,21 @@ protected:
         return setup;
     }
 
+    // A list entry; a document to print exists (the thread fails one that has gone), PostScript
+    // ones are the test's to write.
+    folimar::TBatchEntry Entry(const std::string& document, const std::string& command, const std::string& pdf)
+    {
+        if (command != folimar::kPostScriptCommand && !folimar::FileExists(document)) {
+            EXPECT_TRUE(WriteFileBytes(document, "a document\r\n"));
+        }
+        folimar::TBatchEntry e;
+        e.caption = document;
+        e.fields[folimar::kFieldPrintCommand] = command;
+        e.fields[folimar::kFieldDocument] = document;
+        e.fields[folimar::kFieldPdfPath] = pdf;
+        return e;
+    }
+
     folimar::TPrintFilesThread& Launch(folimar::TPrintFilesSetup setup)
     {
         thread_ = std::make_unique<folimar::TPrintFilesThread>(std::move(setup));

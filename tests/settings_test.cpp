@@ -74,6 +74,20 @@ TEST(OverwriteFromProfile, OnlyOneOrNoNumberMeansOverwrite)
         EXPECT_FALSE(OverwriteFromProfile(value)) << value;
 }
 
+TEST(PrintLimitFromProfile, APositiveNumberOfSecondsHeldToItsRangeElseTheDefault)
+{
+    struct Case {
+        const char* value;
+        unsigned seconds;
+    } cases[] = {
+        {"300", 300},     {"0x3C", 60},         {" 45 ", 45}, {"10", 10}, {"9", 10},   {"1", 10},
+        {"86400", 86400}, {"2000000", 86400},   {"", 120},    {"0", 120}, {"-5", 120}, {"two minutes", 120},
+        {"1.5", 120},     {"99999999999", 120},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(PrintLimitFromProfile(c.value), c.seconds) << c.value;
+}
+
 // A data folder of the test's own, as "QUORPSFILES\" below a temporary folder.
 class SettingsFile : public ::testing::Test {
 protected:
@@ -121,6 +135,18 @@ TEST_F(SettingsFile, ReadsBothKeysByTheProgramsNumberRule)
         WriteIni(c.ini);
         EXPECT_EQ(LoadSettings(data_), c.expected) << c.ini;
     }
+}
+
+// The print limit is only ever written by hand: the settings dialog's save leaves it as it is.
+TEST_F(SettingsFile, ThePrintLimitIsReadAndASaveKeepsIt)
+{
+    EXPECT_EQ(LoadSettings(data_).printLimitSeconds, kDefaultPrintLimitSeconds) << "no file";
+    WriteIni("[Folimar]\r\nPrintLimitSeconds=600\r\nOverWrite=1\r\n");
+    TSettings settings = LoadSettings(data_);
+    EXPECT_EQ(settings.printLimitSeconds, 600u);
+    ASSERT_TRUE(SaveSettings(data_, {"F:\\New\\", false}));
+    EXPECT_NE(ReadFileBytes(File()).find("PrintLimitSeconds=600\r\n"), std::string::npos) << ReadFileBytes(File());
+    EXPECT_EQ(LoadSettings(data_).printLimitSeconds, 600u);
 }
 
 TEST_F(SettingsFile, FirstSaveCreatesTheDataFolder)

@@ -198,7 +198,7 @@ KeyStroke ParseKeyStroke(std::string_view text)
         uint16_t vk;
     } kNamed[] = {{"tab", 0x09}, {"enter", 0x0D}, {"esc", 0x1B},  {"space", 0x20}, {"left", 0x25},
                   {"up", 0x26},  {"right", 0x27}, {"down", 0x28}, {"alt", 0x12},   {"delete", 0x2E},
-                  {"f1", 0x70},  {"home", 0x24},  {"end", 0x23}};
+                  {"f1", 0x70},  {"f10", 0x79},   {"home", 0x24}, {"end", 0x23}};
     KeyStroke key;
     for (;;) {
         size_t plus = text.find('+');

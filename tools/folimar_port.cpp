@@ -12,10 +12,13 @@
 // - otherwise (another program printed, or the batch has ended) with its companion file in a
 //   spool folder of its own, starting PROGRAM detached with the job's command line, so that no
 //   job ever vanishes into a batch that does not want it.
+// Every text it writes is UTF-8, the program's code page (it has the program's manifest), so that a
+// profile folder such as C:\users\josé reads the same on both sides.
 #include "base/printer_constants.h"
+#include "files/code_pages.h"
 #include "files/folders.h"
 #include "files/user_folders.h"
-#include "tools/detached_process.h"
+#include "win/detached_process.h"
 #include "port/batch_job.h"
 #include "port/port_job.h"
 #include "tools/spool_files.h"
@@ -161,11 +164,12 @@ int StartProgram(const std::string& program)
         return 1;
     porttool::PendingFile pendingJob(job.jobFile);
     job.companionFile = job.jobFile.substr(0, job.jobFile.size() - 3) + ".inf";
-    job.title = porttool::DscTitle(header);
+    // Wine's driver writes the title in the legacy code page; the program's texts are UTF-8.
+    job.title = folimar::DscTextToUtf8(porttool::DscTitle(header));
     porttool::PendingFile pendingCompanion(job.companionFile);
     if (!WriteWholeFile(job.companionFile, porttool::CompanionText(job)))
         return Fail("cannot write " + job.companionFile);
-    if (!porttool::StartDetached(program, porttool::JobCommandLine(job)))
+    if (!win::StartDetached(program, porttool::JobCommandLine(job)))
         return Fail("cannot start " + program);
     pendingJob.Keep();
     pendingCompanion.Keep();

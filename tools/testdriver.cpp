@@ -8,7 +8,7 @@
 // exact command line the port gives. With FOLIMAR_TESTDRIVER_HOLD=FILE as well, it then waits
 // (at most a minute) until FILE exists and appends "released", so a test can tell that the port
 // did not wait for it.
-#include "tools/detached_process.h"
+#include "win/detached_process.h"
 #include "tools/driver_args.h"
 #include "tools/driver_pointer.h"
 #include "tools/driver_process.h"
@@ -166,7 +166,7 @@ int Launch(const Command& command)
         line = driver::QuotedCommandLine(words);
     }
     // Detached: the program must not hold the caller's output open after the driver has ended.
-    DWORD pid = porttool::StartDetached(program, line);
+    DWORD pid = win::StartDetached(program, line);
     if (!pid)
         return FailWithError("cannot start " + program);
     std::printf("pid=%lu\n", static_cast<unsigned long>(pid));

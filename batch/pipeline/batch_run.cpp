@@ -212,6 +212,8 @@ TBatchStart TBatch::Start(TBatchSetup setup, DWORD& error)
     files.diskMargin = setup.diskMargin;
     files.batchObject = batchObject;
     files.printLimitMs = setup.printLimitMs;
+    files.jobsFolder = std::move(setup.jobsFolder);
+    files.singleJobProgram = std::move(setup.singleJobProgram);
     files.printProgramNote = std::move(setup.printProgramNote);
     files.overwrite = setup.overwrite;
     run->printFiles = std::make_unique<TPrintFilesThread>(std::move(files));

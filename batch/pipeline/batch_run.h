@@ -47,7 +47,9 @@ struct TBatchSetup {
     DWORD jobGraceMs = kJobGraceAfterExitMs;
     std::string converter = {};             // the console converter that renders; empty: the one beside the program
     uint64_t diskMargin = kDiskMarginBytes; // a render that leaves less free space fails its row "disk full"
-    DWORD printLimitMs = kPrintLimitSeconds * 1000; // a print program showing no job by then is ended
+    DWORD printLimitMs = kPrintLimitSeconds * 1000; // a print showing no sign of life this long is ended
+    std::string jobsFolder = {};                    // where others' jobs go for single-job mode; empty: the usual
+    std::string singleJobProgram = {};              // started for each of them; empty: the one beside the program
     std::string printProgramNote;                   // where the running print program is noted; empty: nowhere
     bool overwrite = true;                          // the settings' mode, for the name each PDF gets when it is written
 };

@@ -6,6 +6,7 @@
 
 #include <ddeml.h>
 
+#include <algorithm>
 #include <vector>
 
 namespace folimar {
@@ -69,6 +70,27 @@ std::optional<std::string> NameForPrintProgram(const std::string& path)
     if (shortName == path || !FitsLegacyAnsiCodePage(shortName))
         return std::nullopt;
     return shortName;
+}
+
+uint64_t ProcessorTimeMs(const TPrintProcess& process)
+{
+    auto ms = [](const FILETIME& kernel, const FILETIME& user) {
+        const auto units = [](const FILETIME& t) {
+            return (static_cast<uint64_t>(t.dwHighDateTime) << 32) | t.dwLowDateTime;
+        };
+        return (units(kernel) + units(user)) / 10000; // 100 ns units
+    };
+    uint64_t most = 0;
+    JOBOBJECT_BASIC_ACCOUNTING_INFORMATION accounting{};
+    if (process.job && ::QueryInformationJobObject(process.job.get(), JobObjectBasicAccountingInformation, &accounting,
+                                                   sizeof accounting, nullptr))
+        most = static_cast<uint64_t>(accounting.TotalKernelTime.QuadPart + accounting.TotalUserTime.QuadPart) / 10000;
+    FILETIME created, ended, kernel, user;
+    if (process.process && ::GetProcessTimes(process.process.get(), &created, &ended, &kernel, &user))
+        most = std::max(most, ms(kernel, user));
+    if (process.thread && ::GetThreadTimes(process.thread.get(), &created, &ended, &kernel, &user))
+        most = std::max(most, ms(kernel, user));
+    return most;
 }
 
 bool StartPrintCommand(const std::string& commandLine, TPrintProcess& process)

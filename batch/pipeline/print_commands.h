@@ -7,6 +7,7 @@
 
 #include <windows.h>
 
+#include <cstdint>
 #include <optional>
 #include <string>
 
@@ -32,6 +33,11 @@ struct TPrintProcess {
     FILETIME created{};    // with the id, names this process and no later one that reuses the id
     win::UniqueHandle job; // null where the system gives none: then only the process is ended
 };
+
+// The processor time (ms) the print application has used so far: its job's processes where the
+// system counts them (Windows), else its own process or at least its first thread (Wine counts
+// only threads of other processes).
+uint64_t ProcessorTimeMs(const TPrintProcess& process);
 
 // Starts the command line as a hidden process inside a job object of its own; false, with the
 // last error set, when it cannot be started.

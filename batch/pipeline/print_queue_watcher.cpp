@@ -55,29 +55,12 @@ void WatchSpooler(const TWatcherParams& p, HANDLE printer, HANDLE notification)
     }
 }
 
-// The job ids the spool folder announces now.
-std::set<DWORD> JobFilesIn(const std::string& folder)
-{
-    std::set<DWORD> ids;
-    WIN32_FIND_DATAA found;
-    win::FindHandle find(::FindFirstFileA((folder + "*").c_str(), &found));
-    if (!find)
-        return ids;
-    do {
-        if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
-            continue;
-        if (std::optional<DWORD> id = JobIdOfFileName(found.cFileName))
-            ids.insert(*id);
-    } while (::FindNextFileA(find.get(), &found));
-    return ids;
-}
-
 void WatchSpoolFolder(const TWatcherParams& p)
 {
     win::ChangeNotification notification(
         ::FindFirstChangeNotificationA(p.spoolFolder.c_str(), FALSE, FILE_NOTIFY_CHANGE_FILE_NAME));
     // Files there before the batch belong to no job of it.
-    std::set<DWORD> known = JobFilesIn(p.spoolFolder);
+    std::set<DWORD> known = JobIdsAnnouncedIn(p.spoolFolder);
     HANDLE handles[2] = {p.stopEvent, notification.get()};
     const DWORD count = notification ? 2 : 1;
     for (;;) {
@@ -86,7 +69,7 @@ void WatchSpoolFolder(const TWatcherParams& p)
             ::FindNextChangeNotification(notification.get());
         else if (r != WAIT_TIMEOUT)
             return;
-        const std::set<DWORD> now = JobFilesIn(p.spoolFolder);
+        const std::set<DWORD> now = JobIdsAnnouncedIn(p.spoolFolder);
         for (DWORD id : now) {
             if (known.count(id))
                 continue;
@@ -141,6 +124,22 @@ std::optional<DWORD> JobIdOfFileName(std::string_view name)
     if (id > 0xFFFFFFFFull)
         return std::nullopt;
     return static_cast<DWORD>(id);
+}
+
+std::set<DWORD> JobIdsAnnouncedIn(const std::string& folder)
+{
+    std::set<DWORD> ids;
+    WIN32_FIND_DATAA found;
+    win::FindHandle find(::FindFirstFileA((folder + "*").c_str(), &found));
+    if (!find)
+        return ids;
+    do {
+        if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
+            continue;
+        if (std::optional<DWORD> id = JobIdOfFileName(found.cFileName))
+            ids.insert(*id);
+    } while (::FindNextFileA(find.get(), &found));
+    return ids;
 }
 
 DWORD WINAPI PrintQueueWatcher(LPVOID params)

@@ -7,6 +7,7 @@
 #include <windows.h>
 
 #include <optional>
+#include <set>
 #include <string>
 #include <string_view>
 
@@ -27,6 +28,9 @@ DWORD WINAPI PrintQueueWatcher(LPVOID params);
 
 // What a spooler change means for the first job of the queue: JOB_ADDED, JOB_FINISHED or nothing.
 std::optional<LPARAM> SpoolJobEvent(DWORD changeBits, DWORD jobStatus);
+
+// The job ids whose job-id files are in folder now.
+std::set<DWORD> JobIdsAnnouncedIn(const std::string& folder);
 
 // The job id a file in the spool folder announces: a name of decimal digits only that fits in 32 bits.
 std::optional<DWORD> JobIdOfFileName(std::string_view name);

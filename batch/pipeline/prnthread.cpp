@@ -4,23 +4,27 @@
 #include "base/printer_constants.h"
 #include "batch/rules/print_command_rules.h"
 #include "batch/pipeline/default_printer.h"
+#include "batch/pipeline/job_handover.h"
 #include "batch/pipeline/job_token.h"
 #include "batch/pipeline/print_program_record.h"
 #include "batch/pipeline/print_queue_watcher.h"
 #include "batch/pipeline/row_conversion.h"
+#include "batch/rules/print_activity.h"
 #include "batch/rules/spool_job_rules.h"
 #include "files/folders.h"
 #include "files/small_file.h"
 #include "files/text_rules.h"
+#include "files/user_folders.h"
 #include "jobprep/doc_info.h"
 #include "render/pdf_conversion.h"
 #include "render/pdf_output.h"
-#include "win/error_text.h"
 #include "port/batch_job.h"
+#include "port/port_job.h"
+#include "win/error_text.h"
 #include "win/thread_wait.h"
 
-#include <set>
 #include <algorithm>
+#include <set>
 #include <string>
 
 namespace folimar {
@@ -36,6 +40,8 @@ constexpr DWORD kJobFileRetryMs = 50;
 constexpr int kJobFileTries = 200;
 // A job file holds one path; anything longer is not a job file.
 constexpr size_t kMaxJobFileBytes = 32768;
+// How often a print that waits for its job is looked at for signs of life.
+constexpr DWORD kLookEveryMs = 1000;
 
 TRowResult Stopped()
 {
@@ -45,6 +51,34 @@ TRowResult Stopped()
 TRowResult Failed(std::string detail = {})
 {
     return {TRowFailure::Other, std::move(detail), {}};
+}
+
+TRowResult NotPrinted(DWORD limitMs)
+{
+    const DWORD seconds = (limitMs + 999) / 1000;
+    return {TRowFailure::NotPrinted, seconds == kPrintLimitSeconds ? std::string() : std::to_string(seconds), {}};
+}
+
+enum class TJobIdRead { Read, Missing, Unreadable };
+
+// Reads the job-id file at path. The port writes it whole by a rename, so a sharing conflict with
+// its writer is brief: it is waited out for a while (cut short by stop, when there is one).
+TJobIdRead ReadJobIdFile(const std::string& path, HANDLE stop, std::string& text)
+{
+    for (int attempt = 0; attempt < kJobFileTries; ++attempt) {
+        win::UniqueHandle file(
+            ::CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
+        if (file)
+            return ReadSmallFile(file.get(), kMaxJobFileBytes, text) ? TJobIdRead::Read : TJobIdRead::Unreadable;
+        const DWORD error = ::GetLastError();
+        if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND)
+            return TJobIdRead::Missing;
+        if (!stop)
+            ::Sleep(kJobFileRetryMs);
+        else if (::WaitForSingleObject(stop, kJobFileRetryMs) != WAIT_TIMEOUT)
+            return TJobIdRead::Unreadable;
+    }
+    return TJobIdRead::Unreadable;
 }
 
 } // namespace
@@ -70,6 +104,10 @@ std::optional<std::string> FindOrDeleteFiles(const std::string& pattern, bool de
 TPrintFilesThread::TPrintFilesThread(TPrintFilesSetup setup)
     : FWindowHandle(setup.window), FListView(std::move(setup.entries)), FSpoolFolder(std::move(setup.spoolFolder)),
       FStop(setup.stop), FJobs(setup.jobs), FJobGraceMs(setup.jobGraceMs), FPrintLimitMs(setup.printLimitMs),
+      FJobsFolder(setup.jobsFolder.empty() ? DataFolderOf(AppDataFolder()) + porttool::kJobsFolderName
+                                           : std::move(setup.jobsFolder)),
+      FSingleJobProgram(setup.singleJobProgram.empty() ? SingleJobProgramBesideProgram()
+                                                       : std::move(setup.singleJobProgram)),
       FPrintProgramNote(std::move(setup.printProgramNote)), FResults(setup.results),
       FBatchObject(std::move(setup.batchObject)), FOverwrite(setup.overwrite),
       FConverter({setup.converter.empty() ? ConverterBesideProgram() : setup.converter, setup.stop, setup.diskMargin})
@@ -276,6 +314,7 @@ TRowResult TPrintFilesThread::PrintDocument(const std::string& commandLine, cons
         // A program that printed is asked to quit; one stopped, overdue or refused goes at once.
         EndPrintCommand(process, !result.Made());
     }
+    HandOverLeftJobs();
     FindOrDeleteFiles(FSpoolFolder + "*.*", true);
     return result;
 }
@@ -293,19 +332,19 @@ TRowResult TPrintFilesThread::WaitForJob(const TPrintProcess& process, const std
     std::set<DWORD> added;                      // jobs that appeared since this document's print started
     HANDLE application = process.process.get(); // watched until it ends
     std::optional<DWORD> exitedAt;              // tick count when the print application ended
-    const DWORD startedAt = ::GetTickCount();
+    TPrintActivity activity(::GetTickCount());
     for (;;) {
-        // Until a job appears the print program has its limit; once it has ended without one,
-        // the job has a while to appear.
-        DWORD timeout = INFINITE;
-        if (added.empty()) {
-            const DWORD waited = ::GetTickCount() - startedAt;
-            if (waited >= FPrintLimitMs)
-                return {TRowFailure::NotPrinted, {}, {}};
-            timeout = FPrintLimitMs - waited;
-        }
+        // The limit holds from the last sign of life, also once a job was added: a job that
+        // vanishes from the queue without a finished report ends the row too.
+        const DWORD now = ::GetTickCount();
+        activity.Look(now, ProcessorTimeMs(process), FolderFileBytes(FSpoolFolder));
+        const DWORD quiet = activity.QuietMs(now);
+        if (quiet >= FPrintLimitMs)
+            return NotPrinted(FPrintLimitMs);
+        DWORD timeout = std::min(kLookEveryMs, FPrintLimitMs - quiet);
+        // Once the print application has ended without a job, the job has a while to appear.
         if (exitedAt && added.empty()) {
-            const DWORD waited = ::GetTickCount() - *exitedAt;
+            const DWORD waited = now - *exitedAt;
             if (waited >= FJobGraceMs)
                 return {TRowFailure::NoJob, {}, {}};
             timeout = std::min(timeout, FJobGraceMs - waited);
@@ -342,28 +381,26 @@ std::optional<TRowResult> TPrintFilesThread::CollectJob(DWORD jobId, const std::
 {
     const std::string jobFile = FSpoolFolder + std::to_string(jobId);
     std::string text;
-    bool read = false;
-    for (int attempt = 0; attempt < kJobFileTries && !Terminated(); ++attempt) {
-        win::UniqueHandle file(
-            ::CreateFileA(jobFile.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
-        if (file) {
-            read = ReadSmallFile(file.get(), kMaxJobFileBytes, text);
-            break;
-        }
-        ::WaitForSingleObject(FStop, kJobFileRetryMs);
-    }
+    const TJobIdRead read = ReadJobIdFile(jobFile, FStop, text);
     ::DeleteFileA(jobFile.c_str());
     if (Terminated())
         return TRowResult{TRowFailure::Stopped, {}, {}};
-    if (!read)
+    // The port announces every batch job before it reads as finished; a job without that file is
+    // another program's ordinary print, which the port hands to single-job mode itself.
+    if (read == TJobIdRead::Missing)
+        return std::nullopt;
+    if (read == TJobIdRead::Unreadable)
         return TRowResult{TRowFailure::Other, "the print job could not be read", {}};
     const porttool::TJobIdRecord job = porttool::ParseJobIdFile(text);
-    switch (JudgeJob(job, FSpoolFolder, FJobToken)) {
+    switch (JudgeJob(job, IsPlainFileDirectlyIn(job.psPath, FSpoolFolder), FJobToken, true)) {
     case TJobVerdict::Refuse:
         // Whatever the file names is not ours to change or delete.
         return TRowResult{TRowFailure::JobRefused, "not a job the virtual printer captured: " + job.psPath, {}};
-    case TJobVerdict::Discard:
-        // Another document's late or extra job: this document waits on for its own.
+    case TJobVerdict::HandOver:
+        // Another document's late job or another program's print: this document waits on for its own.
+        HandOver(job.psPath);
+        return std::nullopt;
+    case TJobVerdict::Drop:
         ::DeleteFileA(job.psPath.c_str());
         return std::nullopt;
     case TJobVerdict::Take:
@@ -379,6 +416,28 @@ std::optional<TRowResult> TPrintFilesThread::CollectJob(DWORD jobId, const std::
     }
     ::DeleteFileA(job.psPath.c_str());
     return result;
+}
+
+void TPrintFilesThread::HandOverLeftJobs()
+{
+    for (DWORD id : JobIdsAnnouncedIn(FSpoolFolder)) {
+        const std::string jobFile = FSpoolFolder + std::to_string(id);
+        std::string text;
+        if (ReadJobIdFile(jobFile, nullptr, text) != TJobIdRead::Read)
+            continue;
+        const porttool::TJobIdRecord job = porttool::ParseJobIdFile(text);
+        // The row has ended: only its own late job goes with the folder.
+        if (JudgeJob(job, IsPlainFileDirectlyIn(job.psPath, FSpoolFolder), FJobToken, false) == TJobVerdict::HandOver)
+            HandOver(job.psPath);
+        ::DeleteFileA(jobFile.c_str());
+    }
+}
+
+void TPrintFilesThread::HandOver(const std::string& psPath)
+{
+    // A step that fails leaves the job where it got to: moved out of the spool folder first, it is
+    // safe from the emptying of the folder unless that very move failed.
+    HandJobToSingleJobMode(psPath, FJobsFolder, FSingleJobProgram);
 }
 
 bool TPrintFilesThread::WaitMilliseconds(DWORD ms)

@@ -36,8 +36,13 @@ struct TPrintFilesSetup {
     uint64_t diskMargin = kDiskMarginBytes;  // a render that leaves less free space on its disk fails "disk full"
     std::string batchObject = {};            // the batch's named object; its rows' tokens are made from it
 
-    // Then a print program that shows no job of its document is ended and the row fails.
+    // A print that shows no sign of life this long (its program idle, no job growing in the spool
+    // folder) is ended and the row fails.
     DWORD printLimitMs = kPrintLimitSeconds * 1000;
+    // Where a job that is not the row's goes for single-job mode, and the program that is started
+    // for it there; empty: the data folder's jobs folder, the window program beside this one.
+    std::string jobsFolder = {};
+    std::string singleJobProgram = {};
     // Where the running print program is noted; empty: nowhere.
     std::string printProgramNote;
     bool overwrite = true; // "Overwrite" (else "New name"), for FinalPdfPath
@@ -78,8 +83,13 @@ private:
     // earlier documents.
     bool StartPrintProgram(const std::string& commandLine, TPrintProcess& process);
     TRowResult WaitForJob(const TPrintProcess& process, const std::string& outputPath);
-    // The row's result, or nothing when the job was not the document's (it is then deleted).
+    // The row's result, or nothing when the job was not the document's (it is then handed to
+    // single-job mode, or it was no job announced to the batch).
     std::optional<TRowResult> CollectJob(DWORD jobId, const std::string& outputPath);
+    // After a printed row: the jobs still announced in the spool folder are not the row's; each
+    // other program's goes to single-job mode before the folder is emptied.
+    void HandOverLeftJobs();
+    void HandOver(const std::string& psPath);
     // The PostScript file psFile as the PDF pdfPath, rendered by the converter process.
     TRowResult ConvertToPdfFile(const std::string& psFile, const std::string& pdfPath);
     bool WaitMilliseconds(DWORD ms);
@@ -94,6 +104,8 @@ private:
     TJobQueue* const FJobs;
     const DWORD FJobGraceMs;
     const DWORD FPrintLimitMs;
+    const std::string FJobsFolder;
+    const std::string FSingleJobProgram;
     const std::string FPrintProgramNote;
     TRowResults* const FResults;
     const std::string FBatchObject;

@@ -47,6 +47,40 @@ bool RowButtonShown(const RECT& button, const RECT& itemArea)
     return button.top >= itemArea.top && button.top < itemArea.bottom;
 }
 
+namespace {
+
+struct TPopupWords {
+    const char* caption;
+    const char* hint;
+};
+
+TPopupWords PopupWords(TPopupItem item)
+{
+    switch (item) {
+    case TPopupItem::RemoveSelected:
+        return {"Remove Selected", "Remove selected item(s)"};
+    case TPopupItem::RemoveAll:
+        return {"Remove All", "Remove all item(s)"};
+    case TPopupItem::OpenPdf:
+        return {"Open PDF", "Open PDF Document by default reader"};
+    case TPopupItem::OpenFolder:
+        return {"Open containing folder", "Open the folder of the PDF document"};
+    }
+    return {"", ""};
+}
+
+} // namespace
+
+const char* PopupItemCaption(TPopupItem item)
+{
+    return PopupWords(item).caption;
+}
+
+const char* PopupItemHint(TPopupItem item)
+{
+    return PopupWords(item).hint;
+}
+
 TPopupStates PopupStates(int count, int selectedCount, int firstSelectedImage, bool pdfExists, bool batchRunning)
 {
     TPopupStates states;
@@ -95,14 +129,14 @@ std::string RefusedFilesText(const std::vector<std::string>& lines)
     return text;
 }
 
-std::string OutputFolderRefusal(std::string_view folder, std::string_view dataFolder, bool insideOnDisk)
+std::string OutputFolderRefusal(std::string_view folder, std::string_view spoolFolder, bool insideOnDisk)
 {
     const std::string f = LowerAscii(WithTrailingBackslash(std::string(folder)));
-    const std::string d = LowerAscii(WithTrailingBackslash(std::string(dataFolder)));
-    if (!insideOnDisk && (d.size() <= 1 || f.compare(0, d.size(), d) != 0))
+    const std::string s = LowerAscii(WithTrailingBackslash(std::string(spoolFolder)));
+    if (!insideOnDisk && (s.size() <= 1 || f.compare(0, s.size(), s) != 0))
         return {};
     return "The output folder " + std::string(folder) +
-           " is the program's own data folder, whose files it deletes; choose another one in Setting.";
+           " is the program's spool folder, whose files it deletes; choose another one in Setting.";
 }
 
 std::vector<std::string> OpenDialogFiles(std::string_view buffer)

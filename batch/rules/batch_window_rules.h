@@ -53,6 +53,12 @@ struct TPopupStates {
     bool operator==(const TPopupStates&) const = default;
 };
 
+// The items of the list's pop-up menu, in order, and the hint the status line shows while each
+// is highlighted.
+enum class TPopupItem { RemoveSelected, RemoveAll, OpenPdf, OpenFolder };
+const char* PopupItemCaption(TPopupItem item);
+const char* PopupItemHint(TPopupItem item);
+
 // firstSelectedImage: the image index of the first selected entry (-1 when none is selected);
 // pdfExists: a file is at that entry's PDF path. Nothing is removed while a batch runs.
 TPopupStates PopupStates(int count, int selectedCount, int firstSelectedImage, bool pdfExists,
@@ -72,10 +78,10 @@ std::string BatchSummaryText(int made, int failed, bool stopped);
 // ("name: reason"), the first 20 of them and how many more.
 std::string RefusedFilesText(const std::vector<std::string>& lines);
 
-// Why folder cannot take the batch's PDFs: the program's data folder and everything in it (the
-// spool folder, whose files each batch deletes, among them), by its spelling or because the disk
-// says so (insideOnDisk). Empty when it can.
-std::string OutputFolderRefusal(std::string_view folder, std::string_view dataFolder, bool insideOnDisk = false);
+// Why folder cannot take the batch's PDFs: the spool folder, whose files each batch deletes, and
+// everything in it, by its spelling or because the disk says so (insideOnDisk). The rest of the
+// data folder is the user's to choose. Empty when it can.
+std::string OutputFolderRefusal(std::string_view folder, std::string_view spoolFolder, bool insideOnDisk = false);
 
 // The files an open dialog with several choices returns in its buffer: one full path, or the
 // folder followed by the names, each ended by a zero byte and the list by a second one.

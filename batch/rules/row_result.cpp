@@ -27,7 +27,9 @@ std::string RowFailureText(const TRowResult& result)
     case TRowFailure::PrintProgramFailed:
         return WithDetail("the print program could not print", result.detail);
     case TRowFailure::NotPrinted:
-        return "the print program did not print within " + std::to_string(kPrintLimitSeconds) + " s";
+        // detail: the limit in seconds, when it is not the default one
+        return "the print program showed no sign of printing for " +
+               (result.detail.empty() ? std::to_string(kPrintLimitSeconds) : result.detail) + " s";
     case TRowFailure::NoJob:
         return "the print program ended without printing";
     case TRowFailure::JobRefused:

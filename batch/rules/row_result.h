@@ -2,6 +2,8 @@
 // records a row's result before it posts the row's status; the window reads it from the batch.
 #pragma once
 
+#include "settings/settings.h"
+
 #include <string>
 
 namespace folimar {
@@ -13,7 +15,7 @@ enum class TRowFailure {
     NoPrintCommand,     // no program prints this type; detail: the extension (".docx")
     NameNotPrintable,   // the print command cannot name this file; detail: why
     PrintProgramFailed, // the print program could not be started or told to print; detail: why
-    NotPrinted,         // no job came within the limit; the print program was ended
+    NotPrinted,         // no sign of printing within the limit; the print program was ended; detail: seconds
     NoJob,              // the print program ended without printing
     JobRefused,         // what arrived was no job the virtual printer's port captured
     PostScriptError,    // Ghostscript reported an error
@@ -33,12 +35,12 @@ struct TRowResult {
     bool Made() const { return failure == TRowFailure::None; }
 };
 
-// How long a print program may take before a job of its document appears; then it is ended and
-// the row fails.
-inline constexpr unsigned kPrintLimitSeconds = 120;
+// How long a row's printing may show no sign of life (its print program idle, no job growing in
+// the spool folder) unless the settings say otherwise; then it is ended and the row fails.
+inline constexpr unsigned kPrintLimitSeconds = kDefaultPrintLimitSeconds;
 
 // The reason as the row's tooltip and status text show it: "file not found", "no program can
-// print .docx files", "the print program did not print within 120 s", "PostScript error",
+// print .docx files", "the print program showed no sign of printing for 120 s", "PostScript error",
 // "cannot write to FOLDER: ...", "disk full", ... Empty for a made row.
 std::string RowFailureText(const TRowResult& result);
 

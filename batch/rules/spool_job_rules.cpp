@@ -5,15 +5,15 @@
 
 namespace folimar {
 
-TJobVerdict JudgeJob(const porttool::TJobIdRecord& job, std::string_view spoolFolder, std::string_view expectedToken)
+TJobVerdict JudgeJob(const porttool::TJobIdRecord& job, bool inSpoolFolder, std::string_view rowToken, bool rowWaiting)
 {
-    const std::string_view folder = FolderPart(job.psPath);
-    const std::string_view name = std::string_view(job.psPath).substr(folder.size());
-    if (spoolFolder.empty() || !EqualsNoCaseAscii(folder, spoolFolder) || !porttool::IsCapturedJobName(name))
+    if (!inSpoolFolder)
         return TJobVerdict::Refuse;
-    if (!expectedToken.empty() && job.token == expectedToken)
-        return TJobVerdict::Take;
-    return TJobVerdict::Discard;
+    if (job.token.empty())
+        return rowWaiting ? TJobVerdict::Take : TJobVerdict::HandOver;
+    if (rowToken.empty() || job.token != rowToken)
+        return TJobVerdict::HandOver;
+    return rowWaiting ? TJobVerdict::Take : TJobVerdict::Drop;
 }
 
 porttool::TRowNote RowNoteFor(std::string_view token, std::string_view documentPath, std::string_view printedPath)

@@ -11,17 +11,19 @@
 namespace folimar {
 
 enum class TJobVerdict {
-    Take,    // the document's own job: convert it
-    Discard, // a job of another row or batch, or of no known row: delete its captured file, wait on
-    Refuse,  // no job the port captured: the row fails and the named file stays as it is
+    Take,     // the row's own job: convert it
+    Drop,     // the row's own job come after its row ended: it goes with the spool folder
+    HandOver, // another row's or batch's job, or one more of this row: an ordinary print, for single-job mode
+    Refuse,   // its file is none the spool folder holds: nothing is done to it
 };
 
-// A job is the port's only when its file is a captured job's name directly in the spool folder;
-// then it is the document's only when it carries the document's token. Both ports write the token
-// of the row a job belongs to (the Linux port from the printing process's environment, the
-// Windows port monitor from the row note when the job's document name matches it), so a job
-// without one was never meant for this batch.
-TJobVerdict JudgeJob(const porttool::TJobIdRecord& job, std::string_view spoolFolder, std::string_view expectedToken);
+// Which job is a row's. inSpoolFolder: the job-id file names a plain file directly in the spool
+// folder (IsPlainFileDirectlyIn), where only ports put files. rowWaiting: the row still waits for
+// its job, which was reported after the row's print started. A job with a token is the row's when
+// it carries the row's token (both of our ports write it); a job without one comes from a port
+// that writes the job-id file with the path alone, and the first such job a waiting row sees is
+// its own. No job that is not the row's is ever deleted: it is another program's print.
+TJobVerdict JudgeJob(const porttool::TJobIdRecord& job, bool inSpoolFolder, std::string_view rowToken, bool rowWaiting);
 
 // The row note of a document printed with token: the document's file name and, when its print
 // program gets another name for it (the 8.3 short name), that file name too.

@@ -86,6 +86,7 @@ void TfrmMain_1::FormCreate()
     TSettings settings = LoadSettings(FDataFolder);
     FOutputFolder = settings.outputFolder;
     FOverwrite = settings.overwrite;
+    FPrintLimitSeconds = settings.printLimitSeconds;
     if (!printerInstalled) {
         // The program ends as soon as its message loop runs; the window is never shown.
         ::PostQuitMessage(1);
@@ -131,6 +132,8 @@ void TfrmMain_1::lblOpenFolderClick()
 
 void TfrmMain_1::SetStatusLine(const std::string& text, bool openFolderShown)
 {
+    FStatusText = text;
+    FOpenFolderShown = openFolderShown;
     ::SetWindowTextA(lblStatus, text.c_str());
     SetVisible(lblOpenFolder.Handle(), openFolderShown);
 }
@@ -277,6 +280,9 @@ LRESULT TfrmMain_1::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam)
         } else if (!HIWORD(wParam)) {
             ::SetFocus(FFocus && ::IsWindow(FFocus) && ::IsWindowVisible(FFocus) ? FFocus : ListView1.Handle());
         }
+        return 0;
+    case WM_MENUSELECT:
+        PopupMenu1Select(LOWORD(wParam), HIWORD(wParam), reinterpret_cast<HMENU>(lParam));
         return 0;
     case WM_FREE_ROW_BUTTON:
         ListView1.WMFreeRowButton(wParam);

@@ -2,6 +2,7 @@
 #pragma once
 
 #include "batch/pipeline/batch_run.h"
+#include "batch/rules/batch_window_rules.h"
 #include "batch/window/document_list.h"
 #include "batch/window/help_opening.h"
 #include "settings/settings.h"
@@ -11,6 +12,7 @@
 #include "win/picture_button.h"
 
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace folimar {
@@ -43,6 +45,12 @@ public:
         idHelpTimer = 301,                                   // watches the help browser's start
         idRowButtonFirst = TDocumentList::kRowButtonFirstId, // a row delete button: this + the number of its entry
     };
+
+    // The list's pop-up menu, in order.
+    static constexpr std::pair<int, TPopupItem> kPopupMenu1[] = {{idRemoveSelected1, TPopupItem::RemoveSelected},
+                                                                 {idRemoveAll1, TPopupItem::RemoveAll},
+                                                                 {idOpenPDFDoc1, TPopupItem::OpenPdf},
+                                                                 {idOpenFolder1, TPopupItem::OpenFolder}};
 
     TfrmMain_1() = default;
     ~TfrmMain_1() override;
@@ -92,6 +100,8 @@ private:
     void sbAddFilesClick();
     void ShowPopupMenu(POINT screen);
     void PopupMenu1Popup(HMENU menu);
+    // An item of the pop-up menu highlighted (WM_MENUSELECT): the status line shows its hint.
+    void PopupMenu1Select(UINT id, UINT flags, HMENU menu);
     void RemoveSelected1Click();
     void RemoveAll1Click();
     void OpenPDFDoc1Click();
@@ -102,6 +112,7 @@ private:
     std::string FDataFolder;
     std::string FOutputFolder;
     bool FOverwrite = true;
+    unsigned FPrintLimitSeconds = kDefaultPrintLimitSeconds; // hand-edited only, read at creation
     // The batch (FPrintThread): running, or idle.
     TBatch FBatch;
     int FCurrentItem = -1; // the row the print-files thread works on, animated by Timer1
@@ -120,6 +131,9 @@ private:
     HWND FFocus = nullptr; // the control that had the focus when the window was last active
 
     win::Hints FHints;
+    // What the status line says when no menu hint covers it.
+    std::string FStatusText;
+    bool FOpenFolderShown = false;
 
     // Controls, named as on the form.
     HWND Panel1 = nullptr;

@@ -20,9 +20,10 @@ void TfrmMain_1::sbStartProcessClick()
 {
     if (BatchRunning() || Examining())
         return;
-    // A hand-edited setting can name the data folder, whose spool files every batch deletes.
+    // A hand-edited setting can name the spool folder, whose files every batch deletes.
+    const std::string spoolFolder = SpoolFolderPath();
     if (const std::string refusal =
-            OutputFolderRefusal(FOutputFolder, FDataFolder, IsSameOrInsideFolder(FOutputFolder, FDataFolder));
+            OutputFolderRefusal(FOutputFolder, spoolFolder, IsSameOrInsideFolder(FOutputFolder, spoolFolder));
         !refusal.empty()) {
         Box(refusal, "Error", MB_ICONERROR);
         return;
@@ -31,9 +32,10 @@ void TfrmMain_1::sbStartProcessClick()
     setup.window = Handle();
     setup.entries = ListView1.BatchEntries();
     setup.overwrite = FOverwrite;
+    setup.printLimitMs = FPrintLimitSeconds * 1000;
     const int total = static_cast<int>(std::count_if(
         setup.entries.begin(), setup.entries.end(), [](const TBatchEntry& e) { return e.image == kImageConvertible; }));
-    setup.spoolFolder = SpoolFolderPath();
+    setup.spoolFolder = spoolFolder;
     setup.printerNote = FDataFolder + kPrinterNoteFileName;
     setup.printProgramNote = FDataFolder + kPrintProgramNoteFileName;
     DWORD error = ERROR_SUCCESS;

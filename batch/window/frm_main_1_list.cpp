@@ -117,16 +117,29 @@ void TfrmMain_1::ShowPopupMenu(POINT screen)
     win::Menu menu(::CreatePopupMenu());
     if (!menu)
         return;
-    ::AppendMenuA(menu.get(), MF_STRING, idRemoveSelected1, "Remove Selected");
-    ::AppendMenuA(menu.get(), MF_STRING, idRemoveAll1, "Remove All");
-    ::AppendMenuA(menu.get(), MF_SEPARATOR, 0, nullptr);
-    ::AppendMenuA(menu.get(), MF_STRING, idOpenPDFDoc1, "Open PDF");
-    ::AppendMenuA(menu.get(), MF_STRING, idOpenFolder1, "Open containing folder");
+    for (const auto& [id, item] : kPopupMenu1) {
+        // The openings are set apart from the removals.
+        if (item == TPopupItem::OpenPdf)
+            ::AppendMenuA(menu.get(), MF_SEPARATOR, 0, nullptr);
+        ::AppendMenuA(menu.get(), MF_STRING, id, PopupItemCaption(item));
+    }
     PopupMenu1Popup(menu.get());
     const UINT command =
         ::TrackPopupMenu(menu.get(), TPM_RETURNCMD | TPM_RIGHTBUTTON, screen.x, screen.y, 0, Handle(), nullptr);
+    // The hint of the item last highlighted gives way to the status it covered.
+    SetStatusLine(FStatusText, FOpenFolderShown);
     if (command)
         OnCommand(static_cast<int>(command), 0, nullptr);
+}
+
+void TfrmMain_1::PopupMenu1Select(UINT id, UINT flags, HMENU menu)
+{
+    // Closed (flags 0xFFFF, no menu): ShowPopupMenu puts the status back.
+    if (!menu || (flags & (MF_POPUP | MF_SEPARATOR)))
+        return;
+    for (const auto& [itemId, item] : kPopupMenu1)
+        if (static_cast<UINT>(itemId) == id)
+            ::SetWindowTextA(lblStatus, PopupItemHint(item));
 }
 
 void TfrmMain_1::PopupMenu1Popup(HMENU menu)

@@ -74,7 +74,7 @@ wait_until 60 grep -qs '^started 0' "$o" || fail "the batch did not start"
 rm "$docs/gone.txt"
 wait $hostpid || fail "batch_host failed: $(cat "$o")"
 expect "limit" "$(tr '\n' ' ' <"$o")" \
-  "started 0 failed 0: the print program did not print within 120 s started 1 failed 1: file not found started 2 failed 2: the print program did not print within 120 s finished "
+  "started 0 failed 0: the print program showed no sign of printing for 4 s started 1 failed 1: file not found started 2 failed 2: the print program showed no sign of printing for 4 s finished "
 [ -z "$(ls -A "$out")" ] || fail "limit: PDFs were made: $(ls "$out")"
 [ ! -e "$note" ] || fail "the note of the print program outlived the batch"
 after "limit"

@@ -4,7 +4,7 @@
 # PDFs alone; the status line counts the batch and sums it up; a failed row names its reason in
 # its Status column and its tooltip; Enter on a made row opens its PDF and never starts the batch
 # again; a hand-written output folder without its backslash still takes the PDFs,
-# and the program's data folder is refused as output.
+# and the program's spool folder is refused as output.
 . "$(dirname "$0")/batch_lib.sh"
 
 record=$work/record.txt
@@ -26,6 +26,7 @@ settings() {
 rows() { "$driver" rows "$window" 107 | awk -F'\t' '{print $2 "|" $4 "|" $6 "|" $8}'; }
 statuses() { rows | awk -F'|' '{printf "%s ", $3}'; }
 status_line() { "$driver" text "$window" 110; }
+status_is() { [ "$(status_line)" = "$1" ]; }
 visible() { "$driver" children "$window" | grep -q "^id=$1 .* visible=1"; }
 idle() { visible 102 && ! visible 104; }
 wait_idle() { wait_until 180 idle || fail "$1: the batch did not end: $(statuses)"; }
@@ -140,13 +141,35 @@ for spool_as in "C:\\users\\$(whoami)\\AppData\\Roaming\\QUORPSFILES\\TEMP" \
   "$driver" click "$window" 102 >/dev/null
   o=$("$driver" wait-msgbox --pid "$pid" --timeout 30)
   expect "spool folder $spool_as: caption" "$(field caption "$o")" "Error"
-  grep -qF "data folder" <<<"$(field text "$o")" || fail "spool folder $spool_as: $(field text "$o")"
+  grep -qF "spool folder" <<<"$(field text "$o")" || fail "spool folder $spool_as: $(field text "$o")"
   "$driver" answer-msgbox OK --pid "$pid" >/dev/null
   wait_until 60 no_message_box "$pid" || fail "spool folder $spool_as: the box stays"
   expect "spool folder $spool_as: rows" "$(statuses)" "1 "
   expect "spool folder $spool_as: default printer" "$(default_printer)" "Office Laser,winspool,LPT1:"
   close_window
 done
+
+# --- The rest of the data folder is the user's: a folder beside the spool folder takes the PDFs.
+# Before the batch, the list's pop-up menu (Shift+F10 on the list) shows the hint of the item
+# highlighted in the status line, and gives the line back when it closes.
+settings "C:\\users\\$(whoami)\\AppData\\Roaming\\QUORPSFILES\\PDF" 1
+start_batch_window
+"$driver" drop "$window" 107 "$(w letter.txt)" >/dev/null
+"$driver" keys "$window" shift+f10 down >/dev/null
+wait_until 10 status_is "Remove selected item(s)" || fail "menu hint: \"$(status_line)\""
+screenshot batch-menu-hint
+"$driver" keys "$window" down >/dev/null
+wait_until 10 status_is "Remove all item(s)" || fail "menu hint: \"$(status_line)\""
+"$driver" keys "$window" esc >/dev/null
+wait_until 10 status_is "" || fail "after the menu: \"$(status_line)\""
+expect "menu: rows kept" "$(statuses)" "1 "
+"$driver" click "$window" 102 >/dev/null
+wait_until 30 visible 104 || true
+wait_idle "data folder"
+expect "data folder: rows" "$(statuses)" "5 "
+[ -f "$data/PDF/letter.txt.pdf" ] || fail "data folder: no PDF in $data/PDF"
+echo "ok: a folder in the data folder takes the PDFs; the menu's hints"
+close_window
 
 # --- 300 dropped files: examined a slice at a time, so the window answers while it works through
 # them (a partly filled list is seen), and the list keeps the drop order.

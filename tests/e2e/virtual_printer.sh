@@ -32,6 +32,8 @@ recorded_job() {
   done
 }
 
+utf8_of() { printf '%s' "$1" | iconv -f WINDOWS-1252 -t UTF-8; }
+
 # check_job LABEL TITLE: the first line of the record names a stored PostScript job of that title,
 # of the size it says, and its companion file.
 check_job() {
@@ -44,8 +46,10 @@ check_job() {
   [[ $arg1 =~ \\QUORPSFILES\\JOBS\\job-[0-9]{8}-[0-9]{6}-[0-9a-f]+(-[0-9]+)?\.ps$ ]] || fail "job file name: $arg1"
   expect "$1: companion beside the job" "$arg3" "${arg1%.ps}.inf"
   expect "$1: size argument" "$arg5" "$(stat -c %s "$job")"
-  grep -qxF "JobFile=$arg1"$'\r' "$companion" || fail "companion file $companion: $(cat "$companion")"
-  grep -qxF "Document=$2"$'\r' "$companion" || fail "companion file $companion: $(cat "$companion")"
+  # The recorder reads its command line in code page 1252; the port writes its files in UTF-8, as
+  # the program reads them.
+  grep -qxF "JobFile=$(utf8_of "$arg1")"$'\r' "$companion" || fail "companion file $companion: $(cat "$companion")"
+  grep -qxF "Document=$(utf8_of "$2")"$'\r' "$companion" || fail "companion file $companion: $(cat "$companion")"
   echo "ok: $1: stored as $job"
 }
 

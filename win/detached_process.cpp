@@ -1,19 +1,18 @@
 // Starting a detached program.
-#include "tools/detached_process.h"
+#include "win/detached_process.h"
 
-#include "files/text_rules.h"
-#include "tools/wine_paths.h"
 #include "win/handle.h"
 
 #include <vector>
 
-namespace porttool {
+namespace win {
 
 DWORD StartDetached(const std::string& program, const std::string& commandLine)
 {
     std::vector<char> line(commandLine.begin(), commandLine.end());
     line.push_back('\0'); // CreateProcessA may write to it
-    std::string folder(folimar::FolderPart(program));
+    const size_t slash = program.find_last_of("\\/");
+    const std::string folder = slash == std::string::npos ? std::string() : program.substr(0, slash + 1);
     STARTUPINFOA startup{};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION info{};
@@ -21,9 +20,9 @@ DWORD StartDetached(const std::string& program, const std::string& commandLine)
                           DETACHED_PROCESS | CREATE_NEW_PROCESS_GROUP, nullptr,
                           folder.empty() ? nullptr : folder.c_str(), &startup, &info))
         return 0;
-    win::UniqueHandle process(info.hProcess);
-    win::UniqueHandle thread(info.hThread);
+    UniqueHandle process(info.hProcess);
+    UniqueHandle thread(info.hThread);
     return info.dwProcessId;
 }
 
-} // namespace porttool
+} // namespace win

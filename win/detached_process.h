@@ -5,7 +5,7 @@
 
 #include <string>
 
-namespace porttool {
+namespace win {
 
 // Starts program with commandLine exactly as given (so it may begin with something other than
 // the program's own name), in the program's folder, detached: it gets no console, no inherited
@@ -13,4 +13,4 @@ namespace porttool {
 // process id, or 0 with the system's last error set.
 DWORD StartDetached(const std::string& program, const std::string& commandLine);
 
-} // namespace porttool
+} // namespace win
