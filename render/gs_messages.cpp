@@ -2,6 +2,11 @@
 #include "render/gs_messages.h"
 
 #include <algorithm>
+
+// MinGW's headers lack this one.
+#ifndef ERROR_DISK_QUOTA_EXCEEDED
+#define ERROR_DISK_QUOTA_EXCEEDED 1295L
+#endif
 #include <cctype>
 
 namespace folimar {

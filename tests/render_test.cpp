@@ -21,6 +21,11 @@
 #include <utility>
 #include <vector>
 
+// MinGW's headers lack this one.
+#ifndef ERROR_DISK_QUOTA_EXCEEDED
+#define ERROR_DISK_QUOTA_EXCEEDED 1295L
+#endif
+
 using namespace folimar;
 using testing_support::TempDir;
 using testing_support::WriteFileBytes;
