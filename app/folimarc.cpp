@@ -5,6 +5,7 @@
 #include "files/text_rules.h"
 #include "jobprep/job_error.h"
 #include "jobprep/strip_fonts.h"
+#include "render/convert_failure.h"
 #include "render/converter_protocol.h"
 #include "render/converter_server.h"
 #include "render/gs_library.h"
@@ -163,26 +164,8 @@ int Convert(const std::string& input, const std::string& output, Run& run)
         return Fail("cannot start the conversion: " + win::SystemErrorText(win::LastErrorOr()));
     WaitShowingProgress(worker.get(), pageReached.get());
 
-    using folimar::TConvertReason;
-    const DWORD code = params.Outcome.error;
-    switch (params.Outcome.reason) {
-    case TConvertReason::Made:
-        break;
-    case TConvertReason::EmptyJob:
-        return Fail("the job " + input + " is empty: there is nothing to convert");
-    case TConvertReason::SameFile:
-        return Fail("cannot write " + output + ": it is the job itself");
-    case TConvertReason::JobUnreadable:
-        return Fail("cannot read the job " + input + ": " + win::SystemErrorText(code));
-    case TConvertReason::FolderNotWritable:
-        return Fail("cannot write " + output + ": " + win::SystemErrorText(code));
-    case TConvertReason::Incomplete:
-        return Fail("the PDF could not be written completely (is the disk full?); " + output + " was not changed");
-    case TConvertReason::NotPlaced:
-        return Fail("cannot put the PDF in place at " + output + ": " + win::SystemErrorText(code));
-    default:
-        return Fail("Ghostscript could not convert " + input);
-    }
+    if (!params.Outcome.Made())
+        return Fail("could not convert " + input + ": " + folimar::ConvertFailureText(params.Outcome, output));
     if (g_progressShown)
         std::fprintf(stderr, "\n"); // ends the progress line
     std::printf("%s\n", output.c_str());

@@ -131,7 +131,8 @@ int Render(int runs, const std::string& job, const std::string& pdf, const std::
     for (int i = 0; i <= runs; ++i) {
         const double start = Seconds();
         int pages = 0;
-        if (process.Render(job, pdf, pages) != folimar::TRenderEnd::Rendered)
+        folimar::TRenderFault fault;
+        if (process.Render(job, pdf, pages, fault) != folimar::TRenderEnd::Rendered)
             return 1;
         inConverter.push_back(Seconds() - start);
     }

@@ -10,6 +10,43 @@ TConvertOutcome Outcome(TConvertReason reason, DWORD error = ERROR_SUCCESS)
     return TConvertOutcome{reason, error};
 }
 
+// A failed write is the cause, whatever error Ghostscript raised for it.
+TConvertOutcome FailedRender(const TRenderFault& fault)
+{
+    if (fault.writeError != ERROR_SUCCESS)
+        return Outcome(TConvertReason::WriteFailed, fault.writeError);
+    TConvertOutcome failed = Outcome(TConvertReason::RenderFailed);
+    failed.gsError = fault.gsError;
+    return failed;
+}
+
+// Whether text holds "%%Trailer" or "%%EOF" at the start of a line.
+bool HoldsTrailer(std::string_view text)
+{
+    for (std::string_view mark : {"%%Trailer", "%%EOF"})
+        for (size_t at = text.find(mark); at != std::string_view::npos; at = text.find(mark, at + 1))
+            if (at == 0 || text[at - 1] == '\n' || text[at - 1] == '\r')
+                return true;
+    return false;
+}
+
+// The ordinal of "%%Page: label ordinal", the last number on its line; 0 when there is none.
+int PageOrdinal(std::string_view line)
+{
+    const size_t end = line.find_last_of("0123456789");
+    if (end == std::string_view::npos)
+        return 0;
+    size_t start = end;
+    while (start > 0 && line[start - 1] >= '0' && line[start - 1] <= '9')
+        --start;
+    if (end - start >= 9)
+        return 0;
+    int ordinal = 0;
+    for (size_t i = start; i <= end; ++i)
+        ordinal = ordinal * 10 + (line[i] - '0');
+    return ordinal;
+}
+
 // The steps between the reserved temporary file and the PDF in place.
 TConvertOutcome RenderAndPlace(TConversionSteps& steps, TConversionGate& gate)
 {
@@ -24,13 +61,13 @@ TConvertOutcome RenderAndPlace(TConversionSteps& steps, TConversionGate& gate)
     case TRenderEnd::DiskFull:
         return Outcome(TConvertReason::DiskFull);
     case TRenderEnd::Failed:
-        return Outcome(gate.Cancelled() || steps.StopRequested() ? TConvertReason::Cancelled
-                                                                 : TConvertReason::RenderFailed);
+        return gate.Cancelled() || steps.StopRequested() ? Outcome(TConvertReason::Cancelled)
+                                                         : FailedRender(steps.RenderFault());
     }
     // Ghostscript does not always report a failed write: the file itself must be whole.
-    if (!steps.TempPdfComplete())
-        return Outcome(gate.Cancelled() || steps.StopRequested() ? TConvertReason::Cancelled
-                                                                 : TConvertReason::Incomplete);
+    if (!steps.TempPdfComplete(error))
+        return gate.Cancelled() || steps.StopRequested() ? Outcome(TConvertReason::Cancelled)
+                                                         : Outcome(TConvertReason::Incomplete, error);
     if (const std::optional<TPageCount> pages = steps.RenderedPages(); pages && PagesMissing(*pages)) {
         TConvertOutcome missing = Outcome(TConvertReason::PagesMissing);
         missing.pagesFound = pages->found;
@@ -53,7 +90,30 @@ TConvertOutcome RenderAndPlace(TConversionSteps& steps, TConversionGate& gate)
 
 bool PagesMissing(const TPageCount& pages)
 {
-    return pages.announced > 0 && pages.found < pages.announced - 1;
+    return pages.announced > 0 && pages.found < pages.announced && !pages.endsWhole;
+}
+
+TJobEnd ReadJobEnd(std::string_view tail)
+{
+    TJobEnd end;
+    size_t lastPage = std::string_view::npos;
+    for (size_t at = tail.find("%%Page:"); at != std::string_view::npos; at = tail.find("%%Page:", at + 1))
+        if (at == 0 || tail[at - 1] == '\n' || tail[at - 1] == '\r')
+            lastPage = at;
+    std::string_view after = tail;
+    if (lastPage != std::string_view::npos) {
+        const size_t lineEnd = tail.find_first_of("\r\n", lastPage);
+        end.lastPage = PageOrdinal(tail.substr(
+            lastPage + 7, lineEnd == std::string_view::npos ? std::string_view::npos : lineEnd - lastPage - 7));
+        after = lineEnd == std::string_view::npos ? std::string_view{} : tail.substr(lineEnd);
+    }
+    end.closed = HoldsTrailer(after);
+    return end;
+}
+
+bool JobEndsWhole(const TJobEnd& end, int found)
+{
+    return end.closed && end.lastPage <= found;
 }
 
 TConvertOutcome RunConversion(TConversionSteps& steps, TConversionGate& gate)

@@ -2,12 +2,15 @@
 // comes when and what a failure means. The steps themselves touch the files (pdf_conversion).
 #pragma once
 
+#include "render/gs_messages.h"
+
 #include <windows.h>
 
 #include <cstdint>
 #include <mutex>
 #include <optional>
 #include <string>
+#include <string_view>
 
 namespace folimar {
 
@@ -19,7 +22,8 @@ enum class TConvertReason {
     JobUnreadable,     // the job could not be looked at or its header read (error tells why)
     FolderNotWritable, // no temporary PDF could be made in the PDF's folder (error tells why)
     RenderFailed,      // Ghostscript reported an error
-    Incomplete,        // Ghostscript ended, but the file it wrote is not a whole PDF (a full disk)
+    WriteFailed,       // Ghostscript could not write the PDF (error tells why)
+    Incomplete,        // Ghostscript ended, but the file it wrote is not a whole PDF (error tells why, if known)
     NotPlaced,         // the whole PDF could not replace the target (error tells why)
     Cancelled,
     DiskFull,     // the render was ended: its temporary PDF was taking the last free space
@@ -46,15 +50,32 @@ enum class TRenderEnd {
     DiskFull, // ended because the temporary PDF was taking the last free space of its disk
 };
 
-// The pages of a rendered job: those rendered, and those its header announces (0: not known).
+// The pages of a rendered job: those rendered, and those its header announces (0: not known);
+// endsWhole: the job ends as a whole document does (see JobEndsWhole).
 struct TPageCount {
     int found = 0;
     int announced = 0;
+    bool endsWhole = false;
 };
 
-// Whether a job lost pages on its way: more are missing than the last, partly drawn one that a cut
-// job leaves out. Only an announced count can tell.
+// Whether a job was cut off on its way: fewer pages came than its header announces, and the job
+// does not end whole. A header's count alone is often wrong (a document that was edited, a driver
+// that counts sheets): a job that ends whole is made whatever its header says.
 bool PagesMissing(const TPageCount& pages);
+
+// How a job's last bytes end it: whether a trailer ("%%Trailer" or "%%EOF") follows its last page,
+// and the ordinal of its last "%%Page:" (0 when the bytes hold none).
+struct TJobEnd {
+    bool closed = false;
+    int lastPage = 0;
+};
+
+// Reads the end of a job from its last bytes (a DSC job's trailer is short).
+TJobEnd ReadJobEnd(std::string_view tail);
+
+// Whether a job of that end, of which found pages were rendered, ends whole: a trailer follows its
+// last page, and Ghostscript did not meet the end of the file inside that page.
+bool JobEndsWhole(const TJobEnd& end, int found);
 
 // The file operations of one conversion, called by RunConversion in this order.
 class TConversionSteps {
@@ -69,7 +90,11 @@ public:
     // job's header cannot be read.
     virtual bool AddDocInfo(DWORD& error) = 0;
     virtual TRenderEnd Render() = 0;
-    virtual bool TempPdfComplete() = 0;
+    // Why the failed render failed, as far as it was told.
+    virtual TRenderFault RenderFault() = 0;
+    // Whether the temporary PDF is whole; false, with error set when the system tells why (else
+    // ERROR_SUCCESS), when not.
+    virtual bool TempPdfComplete(DWORD& error) = 0;
     // The pages the render found against those announced; nothing when not to be checked.
     virtual std::optional<TPageCount> RenderedPages() = 0;
     // Whether the caller has asked the conversion to end: then no PDF is put in place.

@@ -38,6 +38,7 @@ std::string ConvertFailureText(const TConvertOutcome& outcome, const std::string
         return "cannot write to " + FolderOf(pdfFile) + ": " + win::SystemErrorText(outcome.error);
     case TConvertReason::RenderFailed:
         return outcome.gsError.empty() ? "PostScript error" : "PostScript error: " + outcome.gsError;
+    case TConvertReason::WriteFailed:
     case TConvertReason::Incomplete:
     case TConvertReason::DiskFull:
         // Without a code the file's own state was all there was to go on: a short PDF is a full

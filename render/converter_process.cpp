@@ -4,6 +4,7 @@
 #include "files/folders.h"
 #include "files/text_rules.h"
 #include "render/converter_protocol.h"
+#include "win/environment.h"
 #include "win/error_text.h"
 #include "win/program_path.h"
 #include "win/run_files.h"
@@ -35,7 +36,28 @@ win::UniqueHandle MakeKillOnCloseJob()
     return job;
 }
 
+std::optional<uint64_t> FreeSpace(const std::string& folder)
+{
+    ULARGE_INTEGER free{};
+    if (!::GetDiskFreeSpaceExA(folder.c_str(), &free, nullptr, nullptr))
+        return std::nullopt;
+    return free.QuadPart;
+}
+
+// The environment of a converter whose temporary folder is folder (ending in a backslash).
+std::string ConverterEnvironment(const std::string& folder)
+{
+    const std::string windowsPath = folder.substr(0, folder.size() - 1);
+    return win::CurrentEnvironmentWith({{"TEMP", windowsPath}, {"TMP", windowsPath}});
+}
+
 } // namespace
+
+uint64_t DiskMarginFor(const TDiskMargin& margin, uint64_t freeAtStart)
+{
+    const uint64_t share = freeAtStart / (margin.share == 0 ? 1 : margin.share);
+    return share < margin.most ? share : margin.most;
+}
 
 std::string ConverterBesideProgram()
 {
@@ -48,6 +70,14 @@ std::string ConverterBesideProgram()
 
 bool TConverterProcess::Start()
 {
+    // The scratch files of converters that were killed with their program go first.
+    win::RemoveDeadRunFolders();
+    auto temp = std::make_unique<win::TempFolder>();
+    if (!temp->valid()) {
+        startError_ = win::LastErrorOr();
+        return false;
+    }
+    std::string environment = ConverterEnvironment(temp->path());
     const std::string name =
         "\\\\.\\pipe\\" + win::RunFileName("folimar-render-", win::CurrentRun(), win::NextRunFileSerial(), "");
     win::UniqueHandle pipe(::CreateNamedPipeA(
@@ -73,7 +103,7 @@ bool TConverterProcess::Start()
     std::string commandLine = "\"" + setup_.program + "\" " + kRenderJobsArgument;
     PROCESS_INFORMATION pi{};
     if (!::CreateProcessA(setup_.program.c_str(), commandLine.data(), nullptr, nullptr, TRUE,
-                          CREATE_SUSPENDED | CREATE_NO_WINDOW, nullptr, nullptr, &si, &pi)) {
+                          CREATE_SUSPENDED | CREATE_NO_WINDOW, environment.data(), nullptr, &si, &pi)) {
         startError_ = win::LastErrorOr();
         return false;
     }
@@ -84,6 +114,7 @@ bool TConverterProcess::Start()
     if (job && !::AssignProcessToJobObject(job.get(), process.get()))
         job.reset();
     ::ResumeThread(thread.get());
+    temp_ = std::move(temp);
     job_ = std::move(job);
     process_ = std::move(process);
     pipe_ = std::move(pipe);
@@ -113,6 +144,8 @@ void TConverterProcess::End()
     process_.reset();
     job_.reset();
     received_.clear();
+    // Ghostscript's scratch files of an ended render are left to whoever ends it.
+    temp_.reset();
 }
 
 bool TConverterProcess::Send(const std::string& line)
@@ -134,15 +167,20 @@ bool TConverterProcess::Send(const std::string& line)
     return ::GetOverlappedResult(pipe_.get(), &write, &written, FALSE) && written == line.size();
 }
 
-bool TConverterProcess::DiskRunsOut(const std::string& folder) const
+std::vector<TConverterProcess::TWatchedDisk> TConverterProcess::WatchDisks(const std::string& pdfFolder) const
 {
-    ULARGE_INTEGER free{};
-    // A disk whose free space cannot be read is left to the render's own write errors.
-    return ::GetDiskFreeSpaceExA(folder.c_str(), &free, nullptr, nullptr) && free.QuadPart < setup_.diskMargin;
+    std::vector<TWatchedDisk> disks;
+    for (const std::string& folder : {pdfFolder, temp_ ? temp_->path() : std::string()}) {
+        // A disk whose free space cannot be read is left to the render's own write errors.
+        if (const std::optional<uint64_t> free = folder.empty() ? std::nullopt : FreeSpace(folder))
+            disks.push_back({folder, DiskMarginFor(setup_.diskMargin, *free)});
+    }
+    return disks;
 }
 
 TConverterProcess::TWait TConverterProcess::WaitForReply(const std::string& pdfFolder, std::string& line)
 {
+    const std::vector<TWatchedDisk> disks = WatchDisks(pdfFolder);
     for (;;) {
         if (std::optional<std::string> whole = TakeLine(received_)) {
             if (const std::optional<int> page = ParsePageLine(*whole)) {
@@ -167,8 +205,9 @@ TConverterProcess::TWait TConverterProcess::WaitForReply(const std::string& pdfF
         const DWORD woke =
             ::WaitForMultipleObjects(static_cast<DWORD>(waits.size()), waits.data(), FALSE, kDiskCheckMs);
         if (woke == WAIT_TIMEOUT) {
-            if (DiskRunsOut(pdfFolder))
-                return TWait::DiskFull;
+            for (const TWatchedDisk& disk : disks)
+                if (FreeSpace(disk.folder).value_or(UINT64_MAX) < disk.margin)
+                    return TWait::DiskFull;
             continue;
         }
         if (woke >= WAIT_OBJECT_0 + waits.size())
@@ -186,9 +225,11 @@ TConverterProcess::TWait TConverterProcess::WaitForReply(const std::string& pdfF
     }
 }
 
-TRenderEnd TConverterProcess::Render(const std::string& psFile, const std::string& pdfFile, int& pages)
+TRenderEnd TConverterProcess::Render(const std::string& psFile, const std::string& pdfFile, int& pages,
+                                     TRenderFault& fault)
 {
     pages = 0;
+    fault = {};
     const std::string request = RenderRequestLine({psFile, pdfFile});
     if (request.empty())
         return TRenderEnd::Failed;
@@ -213,6 +254,7 @@ TRenderEnd TConverterProcess::Render(const std::string& psFile, const std::strin
         return TRenderEnd::Failed;
     }
     pages = reply->pages;
+    fault = reply->fault;
     return reply->rendered ? TRenderEnd::Rendered : TRenderEnd::Failed;
 }
 

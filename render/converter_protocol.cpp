@@ -37,24 +37,55 @@ std::optional<TRenderRequest> ParseRenderRequest(std::string_view line)
 
 std::string RenderReplyLine(const TRenderReply& reply)
 {
-    return (reply.rendered ? kRendered : kFailed) + std::to_string(reply.pages < 0 ? 0 : reply.pages) + "\n";
+    std::string line = (reply.rendered ? kRendered : kFailed) + std::to_string(reply.pages < 0 ? 0 : reply.pages);
+    const TRenderFault& fault = reply.fault;
+    if (!reply.rendered && (fault.writeError != 0 || !fault.gsError.empty()))
+        line += " " + std::to_string(fault.writeError);
+    if (!reply.rendered && !fault.gsError.empty()) {
+        std::string words = fault.gsError;
+        for (char& c : words)
+            if (c == '\r' || c == '\n' || c == '\t')
+                c = ' ';
+        line += " " + words;
+    }
+    return line + "\n";
 }
+
+namespace {
+
+// A whole unsigned decimal number that fits T.
+template <class T> bool ParseNumber(std::string_view text, T& value)
+{
+    auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+    return !text.empty() && text.front() != '-' && error == std::errc() && end == text.data() + text.size();
+}
+
+} // namespace
 
 std::optional<TRenderReply> ParseRenderReply(std::string_view line)
 {
     TRenderReply reply;
-    std::string_view count;
+    std::string_view rest;
     if (line.starts_with(kRendered)) {
         reply.rendered = true;
-        count = line.substr(sizeof kRendered - 1);
+        rest = line.substr(sizeof kRendered - 1);
     } else if (line.starts_with(kFailed)) {
-        count = line.substr(sizeof kFailed - 1);
+        rest = line.substr(sizeof kFailed - 1);
     } else {
         return std::nullopt;
     }
-    auto [end, error] = std::from_chars(count.data(), count.data() + count.size(), reply.pages);
-    if (count.empty() || error != std::errc() || end != count.data() + count.size() || reply.pages < 0)
+    const size_t space = rest.find(' ');
+    if (!ParseNumber(rest.substr(0, space), reply.pages))
         return std::nullopt;
+    if (space == std::string_view::npos)
+        return reply;
+    // Only a failure says why.
+    rest = rest.substr(space + 1);
+    const size_t words = rest.find(' ');
+    if (reply.rendered || !ParseNumber(rest.substr(0, words), reply.fault.writeError))
+        return std::nullopt;
+    if (words != std::string_view::npos)
+        reply.fault.gsError = std::string(rest.substr(words + 1));
     return reply;
 }
 

@@ -2,6 +2,8 @@
 // Pure text, so both ends and their tests share it.
 #pragma once
 
+#include "render/gs_messages.h"
+
 #include <optional>
 #include <string>
 #include <string_view>
@@ -20,6 +22,7 @@ struct TRenderRequest {
 struct TRenderReply {
     bool rendered = false; // Ghostscript finished the job
     int pages = 0;         // the pages it rendered
+    TRenderFault fault{};  // why it failed, when it did
 };
 
 // "JOB<tab>PDF\n"; empty when a path holds a tab or a line end (no Windows path does).
@@ -27,7 +30,8 @@ std::string RenderRequestLine(const TRenderRequest& request);
 // A request line without its line end; nothing when it is not one.
 std::optional<TRenderRequest> ParseRenderRequest(std::string_view line);
 
-// "rendered PAGES\n" or "failed PAGES\n".
+// "rendered PAGES\n", or "failed PAGES[ WRITE-ERROR[ GHOSTSCRIPT'S WORDS]]\n" (the words with any
+// line end or tab made a space).
 std::string RenderReplyLine(const TRenderReply& reply);
 // A reply line without its line end; nothing when it is not one.
 std::optional<TRenderReply> ParseRenderReply(std::string_view line);

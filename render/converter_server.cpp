@@ -3,6 +3,7 @@
 
 #include "render/converter_protocol.h"
 #include "render/gsapi.h"
+#include "render/library_path.h"
 
 #include <string>
 
@@ -51,7 +52,7 @@ TRenderReply Render(std::string_view line, HANDLE out)
         return reply;
     try {
         TPipePages pages(out);
-        reply.rendered = ConvertPsToPdf(request->psFile, request->pdfFile, &pages);
+        reply.rendered = ConvertPsToPdf(request->psFile, request->pdfFile, &pages, {}, &reply.fault);
         reply.pages = pages.Highest();
     } catch (...) {
         reply.rendered = false;
@@ -63,6 +64,8 @@ TRenderReply Render(std::string_view line, HANDLE out)
 
 int ServeRenders(HANDLE in, HANDLE out)
 {
+    // The batch gave this process a temporary folder of its own, removed when the process ends.
+    LibraryTempFolderFromTemp();
     std::string buffer;
     char chunk[4096];
     for (;;) {

@@ -15,18 +15,29 @@ int GsStdin(void*, char*, int)
     return 0;
 }
 
-int GsStderr(void*, const char*, int)
+int GsStderr(void* caller, const char* str, int len)
 {
-    return 0;
+    try {
+        const auto* output = static_cast<const TGsOutput*>(caller);
+        if (output && output->messages && str && len > 0)
+            output->messages->Add(std::string_view(str, static_cast<size_t>(len)));
+    } catch (...) {
+        // Nothing may unwind into the library.
+    }
+    return len;
 }
 
 int GsStdout(void* caller, const char* str, int len)
 {
     try {
-        if (caller && str && len > 0) {
-            int page = ScanPageMarker(str, static_cast<size_t>(len));
+        const auto* output = static_cast<const TGsOutput*>(caller);
+        if (output && str && len > 0) {
+            // Ghostscript reports its errors here, not on the error stream.
+            if (output->messages)
+                output->messages->Add(std::string_view(str, static_cast<size_t>(len)));
+            int page = output->progress ? ScanPageMarker(str, static_cast<size_t>(len)) : 0;
             if (page != 0)
-                static_cast<TPageSink*>(caller)->Report(page);
+                output->progress->Report(page);
         }
     } catch (...) {
         // Nothing may unwind into the library.
@@ -141,7 +152,7 @@ std::vector<std::string> WithPrologue(std::vector<std::string> args, const std::
 }
 
 bool ConvertPsToPdf(const std::string& psFile, const std::string& pdfFile, TPageSink* progress,
-                    const std::string& prologue)
+                    const std::string& prologue, TRenderFault* fault)
 {
     std::optional<std::string> psPath = ToLibraryPath(psFile);
     std::optional<std::string> pdfPath = ToLibraryPath(pdfFile);
@@ -153,7 +164,12 @@ bool ConvertPsToPdf(const std::string& psFile, const std::string& pdfFile, TPage
     for (std::string& a : args)
         argv.push_back(a.data());
     argv.push_back(nullptr);
-    return RunGhostscript(static_cast<int>(args.size()), argv.data(), progress);
+    TGsMessages messages;
+    TGsOutput output{progress, fault ? &messages : nullptr};
+    const bool finished = RunGhostscript(static_cast<int>(args.size()), argv.data(), &output);
+    if (!finished && fault)
+        *fault = ReadGsFault(messages.Text());
+    return finished;
 }
 
 } // namespace folimar

@@ -1,6 +1,7 @@
 // One Ghostscript run: PostScript in, PDF out, page progress posted to a window.
 #pragma once
 
+#include "render/gs_messages.h"
 #include "render/page_progress.h"
 
 #include <windows.h>
@@ -18,12 +19,19 @@ inline constexpr int kGsErrorQuit = -101;
 bool GsRunSucceeded(int code);
 
 // Renders psFile into pdfFile with the pdfwrite device; true when the library finished the job.
-// Page markers go to progress when one is given. prologue is PostScript run before the job.
+// Page markers go to progress when one is given. prologue is PostScript run before the job. When
+// the run fails, fault (when given) gets what Ghostscript said of it.
 bool ConvertPsToPdf(const std::string& psFile, const std::string& pdfFile, TPageSink* progress = nullptr,
-                    const std::string& prologue = {});
+                    const std::string& prologue = {}, TRenderFault* fault = nullptr);
+
+// What a run hands to the library's output callbacks; either part may be null.
+struct TGsOutput {
+    TPageSink* progress = nullptr;   // gets the page markers of the standard output
+    TGsMessages* messages = nullptr; // keeps the end of the standard output and error
+};
 
 // One library instance from creation to deletion over the given arguments; caller is handed to the
-// output callbacks (a TPageSink, or null).
+// output callbacks (a TGsOutput, or null).
 bool RunGhostscript(int argc, char** argv, void* caller = nullptr);
 
 struct GsApi;

@@ -5,6 +5,10 @@
 
 #include <vector>
 
+#ifdef __WINE__
+#include <stdlib.h>
+#endif
+
 namespace folimar {
 
 std::optional<std::string> ToLibraryPath(const std::string& windowsPath)
@@ -29,6 +33,18 @@ std::optional<std::string> ToLibraryPath(const std::string& windowsPath)
     return result;
 #else
     return windowsPath;
+#endif
+}
+
+void LibraryTempFolderFromTemp()
+{
+#ifdef __WINE__
+    char folder[MAX_PATH + 1] = {};
+    const DWORD length = ::GetTempPathA(MAX_PATH, folder);
+    if (length == 0 || length > MAX_PATH)
+        return;
+    if (const std::optional<std::string> unixFolder = ToLibraryPath(folder))
+        ::setenv("TMPDIR", unixFolder->c_str(), 1);
 #endif
 }
 

@@ -8,6 +8,7 @@
 #include "render/gsapi.h"
 #include "render/output_check.h"
 #include "win/error_text.h"
+#include "win/handle.h"
 
 namespace folimar {
 
@@ -20,6 +21,46 @@ std::string DocInfoPrologue(const std::string& jobFile)
     DocInfoFromHeader(jobFile, docInfo);
     const TGMTTime gmt;
     return BuildDocInfoFragment(docInfo, gmt.UtcOffset(), UnicodeHexString);
+}
+
+// Counts the pages on their way to the caller's sink.
+class TCountingSink final : public TPageSink {
+public:
+    explicit TCountingSink(TPageSink* next) : next_(next) {}
+    void Report(int page) noexcept override
+    {
+        counter_.Report(page);
+        if (next_)
+            next_->Report(page);
+    }
+    int Highest() const noexcept { return counter_.Highest(); }
+
+private:
+    TPageSink* next_;
+    TPageCounter counter_;
+};
+
+// How many bytes at the end of a job tell whether it ends whole: its trailer and a bit of its last page.
+constexpr DWORD kJobTailBytes = 65536;
+
+// The last bytes of the job; empty when it cannot be read.
+std::string JobTail(const std::string& jobFile)
+{
+    win::UniqueHandle file(::CreateFileA(jobFile.c_str(), GENERIC_READ,
+                                         FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                                         FILE_ATTRIBUTE_NORMAL, nullptr));
+    LARGE_INTEGER size{};
+    if (!file || !::GetFileSizeEx(file.get(), &size))
+        return {};
+    LARGE_INTEGER start{};
+    start.QuadPart = size.QuadPart > kJobTailBytes ? size.QuadPart - kJobTailBytes : 0;
+    std::string tail(static_cast<size_t>(size.QuadPart - start.QuadPart), '\0');
+    DWORD read = 0;
+    if (!::SetFilePointerEx(file.get(), start, nullptr, FILE_BEGIN) ||
+        !::ReadFile(file.get(), tail.data(), static_cast<DWORD>(tail.size()), &read, nullptr))
+        return {};
+    tail.resize(read);
+    return tail;
 }
 
 } // namespace
@@ -84,12 +125,14 @@ TRenderEnd TPdfConversion::Render()
 {
     if (request_.renderer) {
         int pages = 0;
-        const TRenderEnd end = request_.renderer->Render(request_.jobFile, temp_->path(), pages);
+        const TRenderEnd end = request_.renderer->Render(request_.jobFile, temp_->path(), pages, fault_);
         renderedPages_ = pages;
         return end;
     }
-    return ConvertPsToPdf(request_.jobFile, temp_->path(), request_.progress, prologue_) ? TRenderEnd::Rendered
-                                                                                         : TRenderEnd::Failed;
+    TCountingSink pages(request_.progress);
+    const bool finished = ConvertPsToPdf(request_.jobFile, temp_->path(), &pages, prologue_, &fault_);
+    renderedPages_ = pages.Highest();
+    return finished ? TRenderEnd::Rendered : TRenderEnd::Failed;
 }
 
 std::optional<TPageCount> TPdfConversion::RenderedPages()
@@ -97,10 +140,15 @@ std::optional<TPageCount> TPdfConversion::RenderedPages()
     if (!renderedPages_)
         return std::nullopt;
     TPageCount pages{*renderedPages_, 0};
+    pages.endsWhole = JobEndsWhole(ReadJobEnd(JobTail(request_.jobFile)), pages.found);
+    // A job that ends whole is made whatever its header announces: no second read of it then.
+    if (pages.endsWhole)
+        return pages;
     try {
         pages.announced = ReadJobPageCount(request_.jobFile).value_or(0);
     } catch (const JobFileError&) {
         // Rendered whole, but no longer readable: nothing to hold the pages against.
+        return std::nullopt;
     }
     return pages;
 }
@@ -110,21 +158,25 @@ bool TPdfConversion::StopRequested()
     return request_.stop && ::WaitForSingleObject(request_.stop, 0) == WAIT_OBJECT_0;
 }
 
-bool TPdfConversion::TempPdfComplete()
+bool TPdfConversion::TempPdfComplete(DWORD& error)
 {
-    return PdfFileComplete(temp_->path());
+    return PdfFileComplete(temp_->path(), error);
 }
 
 bool TPdfConversion::PlacePdf(DWORD& error)
 {
+    // A held file cannot be moved.
+    temp_->Release();
     return folimar::PlacePdf(temp_->path(), request_.pdfFile, error);
 }
 
 void TPdfConversion::RemoveTempPdf()
 {
     // By name only: the object stays for a Cancel from another thread to read.
-    if (temp_)
+    if (temp_) {
+        temp_->Release();
         ::DeleteFileA(temp_->path().c_str());
+    }
 }
 
 } // namespace folimar

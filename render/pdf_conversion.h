@@ -21,8 +21,10 @@ enum class TDocInfoPlace {
 class TRenderer {
 public:
     virtual ~TRenderer() = default;
-    // Renders psFile into pdfFile; pages gets the number of pages rendered.
-    virtual TRenderEnd Render(const std::string& psFile, const std::string& pdfFile, int& pages) = 0;
+    // Renders psFile into pdfFile; pages gets the number of pages rendered, and fault why a failed
+    // render failed.
+    virtual TRenderEnd Render(const std::string& psFile, const std::string& pdfFile, int& pages,
+                              TRenderFault& fault) = 0;
 };
 
 struct TConvertRequest {
@@ -31,7 +33,7 @@ struct TConvertRequest {
     TDocInfoPlace docInfo = TDocInfoPlace::AppendToJob;
     TPageSink* progress = nullptr; // receives the page markers when given
     // Renders instead of the library in this process, with the document information appended to the
-    // job (AppendToJob); its page count is held against the count the job's header announces.
+    // job (AppendToJob).
     TRenderer* renderer = nullptr;
     HANDLE stop = nullptr; // a manual-reset event: once set, no PDF is put in place
 };
@@ -60,7 +62,8 @@ private:
     bool MakeTempPdf(DWORD& error) override;
     bool AddDocInfo(DWORD& error) override;
     TRenderEnd Render() override;
-    bool TempPdfComplete() override;
+    TRenderFault RenderFault() override { return fault_; }
+    bool TempPdfComplete(DWORD& error) override;
     std::optional<TPageCount> RenderedPages() override;
     bool StopRequested() override;
     bool PlacePdf(DWORD& error) override;
@@ -71,7 +74,8 @@ private:
     // Made once, under the gate, and kept to the end: Cancel reads it from another thread.
     std::unique_ptr<TTempPdf> temp_;
     std::string prologue_;
-    std::optional<int> renderedPages_; // known when the renderer counted them
+    std::optional<int> renderedPages_; // known once a render has ended
+    TRenderFault fault_;
 };
 
 } // namespace folimar

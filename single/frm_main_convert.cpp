@@ -141,7 +141,7 @@ std::optional<std::string> TfrmMain::ConvertJob(const std::string& jobPath, cons
         if (!stop)
             return win::SystemErrorText(win::LastErrorOr());
         converter = std::make_unique<TConverterProcess>(
-            TConverterSetup{ConverterBesideProgram(), stop.get(), kDiskMarginBytes, FProgress.get()});
+            TConverterSetup{ConverterBesideProgram(), stop.get(), TDiskMargin{}, FProgress.get()});
     }
     // The PDF is written beside its target and replaces it only when whole.
     TConvertParams params({jobPath, pdfPath, TDocInfoPlace::AppendToJob, FProgress.get(), converter.get(), stop.get()});

@@ -5,6 +5,7 @@
 #include "base/printer_constants.h"
 #include "batch/pipeline/prnthread.h"
 #include "batch/pipeline/row_conversion.h"
+#include "batch/rules/batch_window_rules.h"
 #include "files/folders.h"
 #include "render/pdf_output.h"
 #include "tests/batch_test_support.h"
@@ -36,36 +37,46 @@ TEST(RowResultOf, EachConversionReasonBecomesTheRowsReasonInItsWords)
     TConvertOutcome cut = outcome(TConvertReason::PagesMissing);
     cut.pagesFound = 3;
     cut.pagesAnnounced = 5;
+    TConvertOutcome undefined = outcome(TConvertReason::RenderFailed);
+    undefined.gsError = "undefined: foo";
     struct Case {
         TConvertOutcome outcome;
         DWORD converterError;
         TRowFailure failure;
         std::string text;
     } cases[] = {
-        {outcome(TConvertReason::RenderFailed), ERROR_SUCCESS, TRowFailure::PostScriptError, "PostScript error"},
-        {outcome(TConvertReason::Incomplete), ERROR_SUCCESS, TRowFailure::DiskFull, "disk full"},
-        {outcome(TConvertReason::DiskFull), ERROR_SUCCESS, TRowFailure::DiskFull, "disk full"},
-        {outcome(TConvertReason::FolderNotWritable, ERROR_ACCESS_DENIED), ERROR_SUCCESS, TRowFailure::FolderNotWritable,
+        {outcome(TConvertReason::RenderFailed), ERROR_SUCCESS, TRowFailure::NotConverted, "PostScript error"},
+        {undefined, ERROR_SUCCESS, TRowFailure::NotConverted, "PostScript error: undefined: foo"},
+        {outcome(TConvertReason::WriteFailed, ERROR_DISK_FULL), ERROR_SUCCESS, TRowFailure::NotConverted, "disk full"},
+        {outcome(TConvertReason::WriteFailed, ERROR_PATH_NOT_FOUND), ERROR_SUCCESS, TRowFailure::NotConverted,
+         "the PDF could not be written: " + win::SystemErrorText(ERROR_PATH_NOT_FOUND)},
+        {outcome(TConvertReason::Incomplete), ERROR_SUCCESS, TRowFailure::NotConverted, "disk full"},
+        {outcome(TConvertReason::DiskFull), ERROR_SUCCESS, TRowFailure::NotConverted, "disk full"},
+        {outcome(TConvertReason::FolderNotWritable, ERROR_ACCESS_DENIED), ERROR_SUCCESS, TRowFailure::NotConverted,
          "cannot write to C:\\out: " + win::SystemErrorText(ERROR_ACCESS_DENIED)},
-        {outcome(TConvertReason::NotPlaced, ERROR_SHARING_VIOLATION), ERROR_SUCCESS, TRowFailure::NotPlaced,
+        {outcome(TConvertReason::NotPlaced, ERROR_SHARING_VIOLATION), ERROR_SUCCESS, TRowFailure::NotConverted,
          "the PDF could not replace the older one: " + win::SystemErrorText(ERROR_SHARING_VIOLATION)},
-        {cut, ERROR_SUCCESS, TRowFailure::PagesMissing, "pages are missing: 3 of 5 pages made"},
+        {cut, ERROR_SUCCESS, TRowFailure::NotConverted, "pages are missing: 3 of 5 pages made"},
         {outcome(TConvertReason::Cancelled), ERROR_SUCCESS, TRowFailure::Stopped, "stopped"},
         {outcome(TConvertReason::RenderFailed), ERROR_FILE_NOT_FOUND, TRowFailure::Other,
          "failed: the converter could not be started: " + win::SystemErrorText(ERROR_FILE_NOT_FOUND)},
-        {outcome(TConvertReason::EmptyJob), ERROR_SUCCESS, TRowFailure::Other, "failed: the print job is empty"},
+        {outcome(TConvertReason::EmptyJob), ERROR_SUCCESS, TRowFailure::NotConverted, "the print job is empty"},
     };
     for (const Case& c : cases) {
         const TRowResult result = RowResultOf(c.outcome, pdf, c.converterError);
         EXPECT_EQ(result.failure, c.failure) << c.text;
         EXPECT_EQ(RowFailureText(result), c.text);
+        // The Status column and the tooltip show the same words.
+        EXPECT_EQ(RowStatusText(result), c.text);
+        EXPECT_EQ(RowTipText(result), c.text);
         EXPECT_EQ(result.pdfPath, "") << "no PDF was written";
     }
     const TRowResult made = RowResultOf(outcome(TConvertReason::Made), pdf, ERROR_SUCCESS);
     EXPECT_TRUE(made.Made());
     EXPECT_EQ(made.pdfPath, pdf);
-    EXPECT_EQ(RowResultOf(outcome(TConvertReason::FolderNotWritable, ERROR_ACCESS_DENIED), "D:\\a.pdf", 0).detail,
-              "D:\\: " + win::SystemErrorText(ERROR_ACCESS_DENIED))
+    EXPECT_EQ(
+        RowFailureText(RowResultOf(outcome(TConvertReason::FolderNotWritable, ERROR_ACCESS_DENIED), "D:\\a.pdf", 0)),
+        "cannot write to D:\\: " + win::SystemErrorText(ERROR_ACCESS_DENIED))
         << "a drive's root keeps its backslash";
 }
 
@@ -94,7 +105,7 @@ protected:
     }
 
     // Runs the list; onStarted sees each BATCH_ITEM_STARTED. The statuses, up to BATCH_FINISHED.
-    std::vector<Status> Run(std::vector<TBatchEntry> entries, uint64_t diskMargin = kDiskMarginBytes,
+    std::vector<Status> Run(std::vector<TBatchEntry> entries, TDiskMargin diskMargin = {},
                             const std::function<void(LPARAM)>& onStarted = {})
     {
         TPrintFilesSetup setup = Setup(std::move(entries));
@@ -125,8 +136,8 @@ TEST_F(BatchConversion, EveryFailedRowSaysWhyAndKeepsTheOlderPdf)
     ASSERT_TRUE(WriteFileBytes(folder_ + "broken.ps", "%!PS\n/nosuchoperator foo\n"));
     // Cut off during page 4 of 5: three whole pages.
     ASSERT_TRUE(WriteFileBytes(folder_ + "cut.ps", Document(3, 5, "%%Page: 4 4\n72 700 moveto (page 4) show\n")));
-    // Cut off during its last page: only that one is missing, and the row is made.
-    ASSERT_TRUE(WriteFileBytes(folder_ + "last.ps", Document(4, 5, "%%Page: 5 5\n72 700 moveto (page 5) show\n")));
+    // A whole document whose header announces more pages than it has: made as it is.
+    ASSERT_TRUE(WriteFileBytes(folder_ + "last.ps", Document(2, 5)));
     ASSERT_TRUE(WriteFileBytes(folder_ + "a file", "not a folder"));
     ASSERT_TRUE(CreateFolderPath(out_));
     for (const char* older : {"broken.pdf", "cut.pdf"})
@@ -147,10 +158,10 @@ TEST_F(BatchConversion, EveryFailedRowSaysWhyAndKeepsTheOlderPdf)
                                         {BATCH_FINISHED, 0}}));
     EXPECT_EQ(Reason(0), "made");
     EXPECT_EQ(results_.Get(0)->pdfPath, out_ + "good.pdf");
-    EXPECT_EQ(Reason(1), "PostScript error");
+    EXPECT_EQ(Reason(1), "PostScript error: undefined: foo");
     EXPECT_EQ(Reason(2), "pages are missing: 3 of 5 pages made");
     EXPECT_EQ(Reason(3), "made");
-    EXPECT_EQ(testing_support::PdfInfoField(out_ + "last.pdf", "Pages"), "4");
+    EXPECT_EQ(testing_support::PdfInfoField(out_ + "last.pdf", "Pages"), "2");
     EXPECT_EQ(Reason(4).rfind("cannot write to " + folder_ + "a file: ", 0), 0u) << Reason(4);
     EXPECT_EQ(ReadFileBytes(out_ + "broken.pdf"), kOlderPdf);
     EXPECT_EQ(ReadFileBytes(out_ + "cut.pdf"), kOlderPdf);
@@ -159,10 +170,10 @@ TEST_F(BatchConversion, EveryFailedRowSaysWhyAndKeepsTheOlderPdf)
 
 TEST_F(BatchConversion, ARenderThatWouldFillTheDiskFailsDiskFullAndKeepsTheOlderPdf)
 {
-    // Pages without end; no disk has the margin free, so the first look at the free space ends it.
+    // Pages without end; all the free space is the margin, so the first bytes written end it.
     ASSERT_TRUE(WriteFileBytes(folder_ + "flood.ps", Document(1, 0, "{ 72 600 moveto (again) show showpage } loop\n")));
     ASSERT_TRUE(WriteFileBytes(folder_ + "flood.pdf", kOlderPdf));
-    const auto got = Run({Entry("flood.ps", folder_ + "flood.pdf")}, UINT64_MAX);
+    const auto got = Run({Entry("flood.ps", folder_ + "flood.pdf")}, {UINT64_MAX, 1});
     EXPECT_EQ(got, (std::vector<Status>{{BATCH_ITEM_STARTED, 0}, {BATCH_ITEM_FAILED, 0}, {BATCH_FINISHED, 0}}));
     EXPECT_EQ(Reason(0), "disk full");
     EXPECT_EQ(ReadFileBytes(folder_ + "flood.pdf"), kOlderPdf);
@@ -175,17 +186,17 @@ TEST_F(BatchConversion, StopEndsADocumentThatNeverEndsAsStoppedAndKeepsTheOlderP
     ASSERT_TRUE(WriteFileBytes(folder_ + "next.ps", Document(1, 1)));
     ASSERT_TRUE(WriteFileBytes(folder_ + "endless.pdf", kOlderPdf));
     DWORD stoppedAt = 0;
-    const auto got = Run({Entry("endless.ps", folder_ + "endless.pdf"), Entry("next.ps", folder_ + "next.pdf")},
-                         kDiskMarginBytes, [&](LPARAM) {
-                             // The render is under way once its temporary PDF is there.
-                             bool rendering = false;
-                             for (int i = 0; i < 600 && !rendering; ++i, ::Sleep(100))
-                                 for (const std::string& name : FileNamesIn(folder_))
-                                     rendering = rendering || name.ends_with(kTempPdfSuffix);
-                             EXPECT_TRUE(rendering);
-                             stoppedAt = ::GetTickCount();
-                             ::SetEvent(stop_.get());
-                         });
+    const auto got =
+        Run({Entry("endless.ps", folder_ + "endless.pdf"), Entry("next.ps", folder_ + "next.pdf")}, {}, [&](LPARAM) {
+            // The render is under way once its temporary PDF is there.
+            bool rendering = false;
+            for (int i = 0; i < 600 && !rendering; ++i, ::Sleep(100))
+                for (const std::string& name : FileNamesIn(folder_))
+                    rendering = rendering || name.ends_with(kTempPdfSuffix);
+            EXPECT_TRUE(rendering);
+            stoppedAt = ::GetTickCount();
+            ::SetEvent(stop_.get());
+        });
     std::printf("the batch finished %lu ms after the stop\n", static_cast<unsigned long>(::GetTickCount() - stoppedAt));
     EXPECT_EQ(got, (std::vector<Status>{{BATCH_ITEM_STARTED, 0}, {BATCH_STOPPED, 0}, {BATCH_FINISHED, 0}}));
     EXPECT_EQ(Reason(0), "stopped");

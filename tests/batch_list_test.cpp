@@ -6,6 +6,7 @@
 #include "tests/temp_dir.h"
 #include "win/handle.h"
 
+#include <algorithm>
 #include <cstring>
 #include <set>
 #include <string>
@@ -290,11 +291,53 @@ TEST(IsConvertible, NeedsAReadableNonEmptyFileWithExtensionAndCommand)
     EXPECT_FALSE(IsConvertible({false, false, 1}, ".doc", "w.exe \"%1\""));
 }
 
-TEST(SameDocument, ComparesWholePathsWithoutCase)
+// text in the ANSI code page, as the program's paths are.
+std::string Ansi(const char16_t* text)
 {
-    EXPECT_TRUE(SameDocument("C:\\In\\Report.DOC", "c:\\in\\report.doc"));
-    EXPECT_FALSE(SameDocument("C:\\in\\report.doc", "D:\\in\\report.doc")); // same name, other folder
-    EXPECT_FALSE(SameDocument("C:\\in\\report.doc", "C:\\in\\report.doc "));
+    const auto wide = reinterpret_cast<LPCWSTR>(text);
+    const int n = ::WideCharToMultiByte(CP_ACP, 0, wide, -1, nullptr, 0, nullptr, nullptr);
+    std::string ansi(static_cast<size_t>(n > 0 ? n : 1), '\0');
+    ::WideCharToMultiByte(CP_ACP, 0, wide, -1, ansi.data(), n, nullptr, nullptr);
+    ansi.resize(ansi.size() - 1);
+    return ansi;
+}
+
+TEST(SameDocument, ComparesWholePathsAsTheFileSystemComparesNames)
+{
+    struct Case {
+        const char16_t* a;
+        const char16_t* b;
+        bool same;
+    } cases[] = {
+        {u"C:\\In\\Report.DOC", u"c:\\in\\report.doc", true},
+        {u"C:\\in\\report.doc", u"D:\\in\\report.doc", false}, // same name, other folder
+        {u"C:\\in\\report.doc", u"C:\\in\\report.doc ", false},
+        // Letters beyond ASCII have a case too.
+        {u"C:\\Out\\\u00C4rger.txt.pdf", u"C:\\Out\\\u00E4rger.txt.pdf", true},
+        {u"C:\\Out\\\u00C9T\u00C9.pdf", u"c:\\out\\\u00E9t\u00E9.PDF", true},
+        // Other letters stay other letters: no accent is dropped.
+        {u"C:\\Out\\\u00E4rger.txt.pdf", u"C:\\Out\\arger.txt.pdf", false},
+        {u"C:\\Out\\stra\u00DFe.pdf", u"C:\\Out\\strasse.pdf", false},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(SameDocument(Ansi(c.a), Ansi(c.b)), c.same) << Ansi(c.a) << " / " << Ansi(c.b);
+}
+
+TEST(NamesakesInCase, TwoDocumentsWhoseNamesDifferOnlyInANonAsciiLettersCaseNeverShareOnePdf)
+{
+    // "Ärger.txt" from one folder is in the list, "ärger.txt" from another comes: "Overwrite".
+    const std::string first = Ansi(u"C:\\Out\\\u00C4rger.txt.pdf");
+    const std::vector<std::string> rows = {first};
+    const PathTakenFn plannedByOtherRow = [&](const std::string& path) {
+        return std::any_of(rows.begin(), rows.end(), [&](const std::string& row) { return SameDocument(row, path); });
+    };
+    const PathTakenFn nothing = [](const std::string&) { return false; };
+    EXPECT_EQ(PlannedPdfPath("C:\\Out\\", Ansi(u"\u00E4rger.txt"), true, nothing, plannedByOtherRow),
+              Ansi(u"C:\\Out\\\u00E4rger.txt1.pdf"));
+    // When it is written, the first one's PDF of this batch is not replaced either.
+    EXPECT_EQ(FinalPdfPath(Ansi(u"C:\\Out\\\u00E4rger.txt.pdf"), Ansi(u"D:\\b\\\u00E4rger.txt"), true, nothing,
+                           plannedByOtherRow),
+              Ansi(u"C:\\Out\\\u00E4rger.txt1.pdf"));
 }
 
 // The same on real files in a temporary folder of the test prefix.

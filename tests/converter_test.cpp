@@ -9,8 +9,12 @@
 #include "tests/gs_available.h"
 #include "tests/pdf_info.h"
 #include "tests/temp_dir.h"
+#include "win/environment.h"
 #include "win/handle.h"
+#include "win/run_files.h"
+#include "win/temp_folder.h"
 
+#include <algorithm>
 #include <functional>
 #include <optional>
 #include <string>
@@ -117,6 +121,83 @@ TEST(RenderProtocol, PageLinesGoBeforeTheReplyAndAreNotTakenForIt)
     EXPECT_FALSE(ParseRenderReply("page 3").has_value());
 }
 
+TEST(RenderProtocol, AFailureCarriesGhostscriptsWordsAndAFailedWritesCause)
+{
+    struct Case {
+        const char* name;
+        TRenderFault fault;
+        std::string line;
+    } cases[] = {
+        {"nothing said", {}, "failed 2\n"},
+        {"Ghostscript's words", {"undefined: foo", ERROR_SUCCESS}, "failed 2 0 undefined: foo\n"},
+        {"a full disk", {"ioerror in --showpage--", ERROR_DISK_FULL}, "failed 2 112 ioerror in --showpage--\n"},
+        {"a cause without words", {"", ERROR_PATH_NOT_FOUND}, "failed 2 3\n"},
+    };
+    for (const Case& c : cases) {
+        const std::string line = RenderReplyLine({false, 2, c.fault});
+        EXPECT_EQ(line, c.line) << c.name;
+        std::string buffer = line;
+        const std::optional<TRenderReply> reply = ParseRenderReply(TakeLine(buffer).value_or(""));
+        ASSERT_TRUE(reply) << c.name;
+        EXPECT_FALSE(reply->rendered) << c.name;
+        EXPECT_EQ(reply->pages, 2) << c.name;
+        EXPECT_EQ(reply->fault.gsError, c.fault.gsError) << c.name;
+        EXPECT_EQ(reply->fault.writeError, c.fault.writeError) << c.name;
+    }
+    // The words stay on their line, whatever the job made Ghostscript say.
+    EXPECT_EQ(RenderReplyLine({false, 0, {"undefined: a\nb\tc", ERROR_SUCCESS}}), "failed 0 0 undefined: a b c\n");
+    EXPECT_EQ(RenderReplyLine({true, 1, {"undefined: foo", ERROR_DISK_FULL}}), "rendered 1\n") << "made: no fault";
+    for (const char* bad : {"rendered 1 0 x", "failed 1 x", "failed 1 -3", "failed 1  words"})
+        EXPECT_FALSE(ParseRenderReply(bad)) << bad;
+}
+
+TEST(DiskMargin, ARenderMayTakeAllButAShareOfTheFreeSpaceUpToAFixedMargin)
+{
+    constexpr uint64_t MiB = uint64_t{1} << 20;
+    struct Case {
+        TDiskMargin margin;
+        uint64_t freeAtStart;
+        uint64_t expected;
+    } cases[] = {
+        // An empty 60 MB disk keeps 3.75 MB: a 1 MB PDF, its scratch files beside it, fits.
+        {{}, 60 * MiB, 60 * MiB / 16},
+        {{}, 2 * MiB, 2 * MiB / 16},
+        {{}, 0, 0},
+        // A large disk keeps the fixed margin only.
+        {{}, 100000 * MiB, 64 * MiB},
+        {{}, 1024 * MiB, 64 * MiB},
+        {{UINT64_MAX, 1}, 5 * MiB, 5 * MiB},
+        {{8 * MiB, 0}, 5 * MiB, 5 * MiB},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(DiskMarginFor(c.margin, c.freeAtStart), c.expected)
+            << c.freeAtStart << " free, share " << c.margin.share;
+}
+
+TEST(ConverterEnvironment, TheSettingsTakeThePlaceOfVariablesOfTheSameName)
+{
+    using namespace std::string_literals;
+    struct Case {
+        const char* name;
+        std::string block;
+        win::EnvironmentSettings settings;
+        std::string expected;
+    } cases[] = {
+        {"replaced in any case, others kept",
+         "PATH=C:\\w\0Temp=C:\\old\0tmp=C:\\old\0\0"s,
+         {{"TEMP", "C:\\new"}, {"TMP", "C:\\new"}},
+         "PATH=C:\\w\0TEMP=C:\\new\0TMP=C:\\new\0\0"s},
+        {"a drive's folder is no variable of that name",
+         "=C:=C:\\w\0TEMPDIR=x\0\0"s,
+         {{"TEMP", "y"}},
+         "=C:=C:\\w\0TEMPDIR=x\0TEMP=y\0\0"s},
+        {"an empty block", "\0"s, {{"TMPDIR", "/tmp/a"}}, "TMPDIR=/tmp/a\0\0"s},
+        {"nothing set", "A=1\0\0"s, {}, "A=1\0\0"s},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(win::EnvironmentBlockWith(c.block, c.settings), c.expected) << c.name;
+}
+
 // pages pages under a header that announces announced (0: no count), each page drawn and shown;
 // then tail, PostScript that runs after the last page.
 std::string Job(int pages, int announced, const std::string& tail = {})
@@ -140,7 +221,7 @@ protected:
                              const std::function<void()>& whileRunning = {})
     {
         TRenderEnd end = TRenderEnd::Failed;
-        WorkThread render([&] { end = converter.Render(ps, pdf, pages); });
+        WorkThread render([&] { end = converter.Render(ps, pdf, pages, fault_); });
         if (whileRunning)
             whileRunning();
         if (!render.Wait(120000)) {
@@ -164,6 +245,7 @@ protected:
     }
 
     TempDir dir_;
+    TRenderFault fault_; // of the last RenderBounded
     win::UniqueHandle stop_{::CreateEventA(nullptr, TRUE, FALSE, nullptr)};
 };
 
@@ -186,6 +268,7 @@ TEST_F(ConverterProcess, OneProcessRendersJobAfterJobAndCountsTheirPages)
     ASSERT_TRUE(WriteFileBytes(broken, "%!PS\n/nosuchoperator foo\n"));
     int counted = -1;
     EXPECT_EQ(RenderBounded(converter, broken, dir_ / "broken.pdf", counted), TRenderEnd::Failed);
+    EXPECT_EQ(fault_.gsError, "undefined: foo") << "Ghostscript's words came across";
 }
 
 // Keeps every page reported, in order.
@@ -198,7 +281,7 @@ public:
 TEST_F(ConverterProcess, PagesReachTheCallerAsTheyAreRendered)
 {
     PageRecord record;
-    TConverterProcess converter({ConverterBesideProgram(), stop_.get(), kDiskMarginBytes, &record});
+    TConverterProcess converter({ConverterBesideProgram(), stop_.get(), TDiskMargin{}, &record});
     const std::string ps = dir_ / "job.ps";
     ASSERT_TRUE(WriteFileBytes(ps, Job(3, 3)));
     int counted = -1;
@@ -241,12 +324,71 @@ TEST_F(ConverterProcess, AStopEndsARenderThatNeverEndsAndTheNextJobGetsANewProce
 
 TEST_F(ConverterProcess, ARenderThatLeavesLessThanTheMarginFreeIsEndedAsDiskFull)
 {
-    // No disk has this much free: the first look at the free space ends the render.
-    TConverterProcess converter({ConverterBesideProgram(), stop_.get(), UINT64_MAX});
+    // All the free space is the margin: the first bytes written end the render.
+    TConverterProcess converter({ConverterBesideProgram(), stop_.get(), {UINT64_MAX, 1}});
     const std::string flood = dir_ / "flood.ps";
     ASSERT_TRUE(WriteFileBytes(flood, kPageFloodJob));
     int pages = 0;
     EXPECT_EQ(RenderBounded(converter, flood, dir_ / "flood.pdf", pages), TRenderEnd::DiskFull);
+}
+
+// The temporary folder the converters' scratch folders are made in, ending in a backslash.
+std::string TempBase()
+{
+    char base[MAX_PATH + 1] = {};
+    const DWORD n = ::GetTempPathA(MAX_PATH, base);
+    return std::string(base, n <= MAX_PATH ? n : 0);
+}
+
+// The names of the working folders in the temporary folder.
+std::vector<std::string> WorkFolders()
+{
+    std::vector<std::string> names;
+    WIN32_FIND_DATAA found;
+    win::FindHandle find(::FindFirstFileA((TempBase() + "folimar-*").c_str(), &found));
+    if (find) {
+        do {
+            if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
+                names.push_back(found.cFileName);
+        } while (::FindNextFileA(find.get(), &found));
+    }
+    return names;
+}
+
+TEST_F(ConverterProcess, ItsScratchFilesGoWithItAndThoseOfKilledConvertersAtTheNextStart)
+{
+    const std::string base = TempBase();
+    ASSERT_FALSE(base.empty());
+    // A folder of a run that is gone (no process has this id), and one of a run that goes on.
+    const std::string dead = win::RunFileName("folimar-", {4000000000u, 1}, 1, "");
+    const std::string live = win::RunFileName("folimar-", win::CurrentRun(), 4000000000u, "");
+    for (const std::string& folder : {dead, live}) {
+        ASSERT_TRUE(::CreateDirectoryA((base + folder).c_str(), nullptr)) << folder;
+        ASSERT_TRUE(WriteFileBytes(base + folder + "\\gs_scratch", "scratch"));
+    }
+    const std::vector<std::string> before = WorkFolders();
+
+    TConverterProcess converter({ConverterBesideProgram(), stop_.get()});
+    const std::string flood = dir_ / "flood.ps";
+    ASSERT_TRUE(WriteFileBytes(flood, kPageFloodJob));
+    std::string own;
+    int pages = 0;
+    const TRenderEnd end = RenderBounded(converter, flood, dir_ / "flood.pdf", pages, [&] {
+        // Ghostscript keeps its scratch files in the converter's own folder.
+        for (int i = 0; i < 600 && own.empty(); ++i, ::Sleep(100))
+            for (const std::string& name : WorkFolders())
+                if (std::count(before.begin(), before.end(), name) == 0 && !FileNamesIn(base + name).empty())
+                    own = name;
+        EXPECT_FALSE(own.empty()) << "no scratch files in a folder of the converter's own";
+        ::SetEvent(stop_.get());
+    });
+    EXPECT_EQ(end, TRenderEnd::Stopped);
+    const std::vector<std::string> after = WorkFolders();
+    EXPECT_EQ(std::count(after.begin(), after.end(), own), 0) << own << ": the stopped converter's folder stays";
+    EXPECT_EQ(std::count(after.begin(), after.end(), dead), 0) << "the dead run's folder stays";
+    EXPECT_EQ(std::count(after.begin(), after.end(), live), 1) << "the live run's folder is gone";
+    EXPECT_EQ(std::count(before.begin(), before.end(), dead), 1);
+    win::RemoveTree(base + live + "\\");
 }
 
 TEST_F(ConverterProcess, WithoutTheConverterEveryRenderFailsAndSaysWhy)
@@ -255,7 +397,7 @@ TEST_F(ConverterProcess, WithoutTheConverterEveryRenderFailsAndSaysWhy)
     const std::string ps = dir_ / "job.ps";
     ASSERT_TRUE(WriteFileBytes(ps, Job(1, 1)));
     int pages = 0;
-    EXPECT_EQ(converter.Render(ps, dir_ / "out.pdf", pages), TRenderEnd::Failed);
+    EXPECT_EQ(converter.Render(ps, dir_ / "out.pdf", pages, fault_), TRenderEnd::Failed);
     EXPECT_NE(converter.StartError(), static_cast<DWORD>(ERROR_SUCCESS));
 }
 
@@ -266,14 +408,17 @@ TEST_F(ConverterProcess, ThroughTheCoreAFailedStoppedOrCutRenderKeepsTheOlderPdf
     struct Case {
         const char* name;
         std::string job;
-        uint64_t margin;
+        TDiskMargin margin;
         bool stopWhileRendering;
         TConvertReason reason;
     } cases[] = {
-        {"cut during page 4 of 5", Job(3, 5, "%%Page: 4 4\n72 700 moveto (page 4) show\n"), kDiskMarginBytes, false,
+        {"cut during page 4 of 5",
+         Job(3, 5, "%%Page: 4 4\n72 700 moveto (page 4) show\n"),
+         {},
+         false,
          TConvertReason::PagesMissing},
-        {"never ends, stopped", kEndlessJob, kDiskMarginBytes, true, TConvertReason::Cancelled},
-        {"fills the disk", kPageFloodJob, UINT64_MAX, false, TConvertReason::DiskFull},
+        {"never ends, stopped", kEndlessJob, {}, true, TConvertReason::Cancelled},
+        {"fills the disk", kPageFloodJob, {UINT64_MAX, 1}, false, TConvertReason::DiskFull},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);

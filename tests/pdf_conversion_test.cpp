@@ -32,7 +32,9 @@ struct Script {
     DWORD tempError = ERROR_SUCCESS; // not 0: no temporary PDF can be made
     DWORD docInfoError = ERROR_SUCCESS;
     TRenderEnd render = TRenderEnd::Rendered;
+    TRenderFault fault{};
     bool complete = true;
+    DWORD completeError = ERROR_SUCCESS;
     std::optional<TPageCount> pages = std::nullopt; // nothing: no count to hold against the header
     bool stopAsked = false;
     DWORD placeError = ERROR_SUCCESS;
@@ -77,9 +79,15 @@ private:
             whileRendering_();
         return script_.render;
     }
-    bool TempPdfComplete() override
+    TRenderFault RenderFault() override
+    {
+        calls.push_back("fault");
+        return script_.fault;
+    }
+    bool TempPdfComplete(DWORD& error) override
     {
         calls.push_back("complete");
+        error = script_.completeError;
         return script_.complete;
     }
     std::optional<TPageCount> RenderedPages() override
@@ -140,12 +148,24 @@ TEST(RunConversion, EachFailureHasItsReasonAndNothingIsPlacedOrLeftAfterIt)
          Cancel::Never,
          TConvertReason::RenderFailed,
          ERROR_SUCCESS,
-         {"size", "same", "temp", "docinfo", "render", "remove"}},
+         {"size", "same", "temp", "docinfo", "render", "fault", "remove"}},
+        {"Ghostscript's write failed",
+         {.render = TRenderEnd::Failed, .fault = {"ioerror in --showpage--", ERROR_DISK_FULL}},
+         Cancel::Never,
+         TConvertReason::WriteFailed,
+         ERROR_DISK_FULL,
+         {"size", "same", "temp", "docinfo", "render", "fault", "remove"}},
         {"disk full",
          {.complete = false},
          Cancel::Never,
          TConvertReason::Incomplete,
          ERROR_SUCCESS,
+         {"size", "same", "temp", "docinfo", "render", "complete", "remove"}},
+        {"the PDF's folder vanished",
+         {.complete = false, .completeError = ERROR_PATH_NOT_FOUND},
+         Cancel::Never,
+         TConvertReason::Incomplete,
+         ERROR_PATH_NOT_FOUND,
          {"size", "same", "temp", "docinfo", "render", "complete", "remove"}},
         {"not placed",
          {.placeError = ERROR_ACCESS_DENIED},
@@ -183,8 +203,8 @@ TEST(RunConversion, EachFailureHasItsReasonAndNothingIsPlacedOrLeftAfterIt)
          TConvertReason::PagesMissing,
          ERROR_SUCCESS,
          renderedNotPlaced},
-        {"only the last page missing",
-         {.pages = TPageCount{4, 5}},
+        {"fewer pages than the header says, but whole",
+         {.pages = TPageCount{2, 5, true}},
          Cancel::Never,
          TConvertReason::Made,
          ERROR_SUCCESS,
@@ -220,17 +240,60 @@ TEST(RunConversion, EachFailureHasItsReasonAndNothingIsPlacedOrLeftAfterIt)
     }
 }
 
-TEST(PagesMissing, MoreThanTheLastPartlyDrawnPageMissingFailsOnlyWhenTheHeaderGivesACount)
+TEST(RunConversion, AFailedRenderCarriesGhostscriptsWords)
+{
+    TConversionGate gate;
+    ScriptedSteps steps({.render = TRenderEnd::Failed, .fault = {"undefined: foo", ERROR_SUCCESS}}, nullptr);
+    const TConvertOutcome outcome = RunConversion(steps, gate);
+    EXPECT_EQ(outcome.reason, TConvertReason::RenderFailed);
+    EXPECT_EQ(outcome.gsError, "undefined: foo");
+}
+
+TEST(PagesMissing, OnlyAJobThatIsCutOffAndShortOfItsAnnouncedPagesFails)
 {
     struct Case {
         TPageCount pages;
         bool missing;
     } cases[] = {
-        {{5, 5}, false}, {{4, 5}, false}, {{3, 5}, true},  {{0, 5}, true},  {{0, 1}, false},
-        {{0, 2}, true},  {{7, 5}, false}, {{3, 0}, false}, {{0, 0}, false},
+        {{5, 5, false}, false},
+        {{4, 5, false}, true},
+        {{3, 5, false}, true},
+        {{0, 5, false}, true},
+        {{7, 5, false}, false},
+        {{3, 0, false}, false},
+        {{0, 0, false}, false},
+        // A header's count that the whole document does not reach is the header's fault.
+        {{2, 5, true}, false},
+        {{0, 1, true}, false},
     };
     for (const Case& c : cases)
-        EXPECT_EQ(PagesMissing(c.pages), c.missing) << c.pages.found << " of " << c.pages.announced;
+        EXPECT_EQ(PagesMissing(c.pages), c.missing)
+            << c.pages.found << " of " << c.pages.announced << (c.pages.endsWhole ? ", whole" : ", cut");
+}
+
+TEST(JobEnd, ATrailerAfterTheLastPageThatGhostscriptFinishedEndsAJobWhole)
+{
+    struct Case {
+        const char* name;
+        std::string tail;
+        int found;
+        bool whole;
+    } cases[] = {
+        {"trailer and EOF", "%%Page: 2 2\nshowpage\n%%Trailer\n%%Pages: 2\n%%EOF\n", 2, true},
+        {"EOF alone, CR line ends", "%%Page: 1 1\r\nshowpage\r\n%%EOF\r\n", 1, true},
+        {"document information appended after the EOF", "%%Page: 2 2\nshowpage\n%%EOF\n[ /Title (x) /DOCINFO pdfmark\n",
+         2, true},
+        {"no pages, a trailer", "showpage\n%%EOF", 1, true},
+        {"cut inside the last page", "%%Page: 4 4\n72 700 moveto (page 4) show\n", 3, false},
+        {"cut right after a page", "%%Page: 3 3\nshowpage\n", 3, false},
+        {"EOF before the last page only", "%%EOF\n%%Page: 2 2\nshowpage\n", 2, false},
+        {"a trailer, but Ghostscript met the end inside page 3", "%%Page: 3 3\n(x) show\n%%EOF\n", 2, false},
+        {"EOF inside a line is no trailer", "%%Page: 1 1\nshowpage (%%EOF) pop\n", 1, false},
+        {"nothing at all", "", 0, false},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(JobEndsWhole(ReadJobEnd(c.tail), c.found), c.whole) << c.name;
+    EXPECT_EQ(ReadJobEnd("%%Page: iv 12\n").lastPage, 12) << "the ordinal, not the label";
 }
 
 TEST(RunConversion, APdfInPlaceCannotBeCancelled)
@@ -249,6 +312,10 @@ constexpr char kBrokenJob[] =
 constexpr char kJob[] = "%!PS-Adobe-3.0\n%%Title: Core test\n%%Pages: 1\n%%EndComments\n"
                         "/Helvetica findfont 20 scalefont setfont\n%%Page: 1 1\n72 700 moveto (one) show showpage\n"
                         "%%EOF\n";
+// Announces 3 pages and ends inside the second: no trailer after it.
+constexpr char kCutJob[] = "%!PS-Adobe-3.0\n%%Title: Cut\n%%Pages: 3\n%%EndComments\n"
+                           "/Helvetica findfont 20 scalefont setfont\n%%Page: 1 1\n72 700 moveto (one) show showpage\n"
+                           "%%Page: 2 2\n72 700 moveto (two) show\n";
 constexpr char kOlderPdf[] = "%PDF-1.4 the user's older file";
 
 // On real files: the user's older PDF stays byte for byte after every failure, the job as it was
@@ -265,12 +332,15 @@ TEST(PdfConversion, OnRealFilesAFailureKeepsTheOlderPdfAndLeavesNoTemporaryFile)
         bool needsGhostscript;
         TConvertReason reason;
         DWORD error;
+        std::string gsError = {};
     } cases[] = {
         {"empty job", "", keep, false, TConvertReason::EmptyJob, ERROR_SUCCESS},
         {"same file in another case", kJob, dir / "JOB.PS", false, TConvertReason::SameFile, ERROR_SUCCESS},
         {"folder that does not exist", kJob, dir / "no such folder\\x.pdf", false, TConvertReason::FolderNotWritable,
          ERROR_PATH_NOT_FOUND},
-        {"Ghostscript error", kBrokenJob, keep, true, TConvertReason::RenderFailed, ERROR_SUCCESS},
+        {"Ghostscript error", kBrokenJob, keep, true, TConvertReason::RenderFailed, ERROR_SUCCESS,
+         "undefined: thisisnotapostscriptoperator"},
+        {"cut off before its last page", kCutJob, keep, true, TConvertReason::PagesMissing, ERROR_SUCCESS},
     };
     const bool haveGhostscript = LoadGsApi();
     for (const Case& c : cases) {
@@ -283,6 +353,7 @@ TEST(PdfConversion, OnRealFilesAFailureKeepsTheOlderPdfAndLeavesNoTemporaryFile)
         const TConvertOutcome outcome = conversion.Run();
         EXPECT_EQ(outcome.reason, c.reason);
         EXPECT_EQ(outcome.error, c.error);
+        EXPECT_EQ(outcome.gsError, c.gsError);
         EXPECT_EQ(ReadFileBytes(keep), kOlderPdf);
         EXPECT_EQ(ReadFileBytes(job), c.job) << "with the document information as prologue the job stays";
         EXPECT_EQ(FileNamesIn(dir.path()), (std::vector<std::string>{"job.ps", "keep.pdf"}));

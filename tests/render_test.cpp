@@ -21,6 +21,11 @@
 #include <utility>
 #include <vector>
 
+// MinGW's headers lack this one.
+#ifndef ERROR_DISK_QUOTA_EXCEEDED
+#define ERROR_DISK_QUOTA_EXCEEDED 1295L
+#endif
+
 using namespace folimar;
 using testing_support::TempDir;
 using testing_support::WriteFileBytes;
@@ -243,11 +248,66 @@ TEST(RunGhostscript, DeletesTheInstanceWhenAnErrorEscapes)
     EXPECT_EQ(FakeLibrary::calls, "new stdio init(1) delete");
 }
 
-TEST(GsCallbacks, StdinGivesNothingAndStderrIsDiscarded)
+TEST(GsCallbacks, StdinGivesNothingAndBothOutputsAreKeptWhereAsked)
 {
     char buf[16];
     EXPECT_EQ(GsStdin(nullptr, buf, sizeof buf), 0);
-    EXPECT_EQ(GsStderr(nullptr, "error text", 10), 0);
+    EXPECT_EQ(GsStderr(nullptr, "error text", 10), 10);
+    TGsMessages messages;
+    TGsOutput output{nullptr, &messages};
+    EXPECT_EQ(GsStdout(&output, "Error: /undefined in foo\n", 25), 25);
+    EXPECT_EQ(GsStderr(&output, "GPL Ghostscript: Unrecoverable error\n", 37), 37);
+    EXPECT_EQ(messages.Text(), "Error: /undefined in foo\nGPL Ghostscript: Unrecoverable error\n");
+}
+
+TEST(GsMessages, OnlyTheEndIsKeptHoweverMuchAJobPrints)
+{
+    TGsMessages messages;
+    const std::string line(1000, 'x');
+    for (int i = 0; i < 1000; ++i)
+        messages.Add(line + "\n");
+    messages.Add("Error: /rangecheck in --put--\n");
+    EXPECT_LE(messages.Text().size(), 2 * kGsMessagesKept);
+    EXPECT_TRUE(messages.Text().ends_with("Error: /rangecheck in --put--\n"));
+}
+
+TEST(GsFault, GhostscriptsReportGivesItsErrorAndAFailedWritesCause)
+{
+    struct Case {
+        const char* name;
+        std::string output;
+        std::string gsError;
+        DWORD writeError;
+    } cases[] = {
+        {"undefined name", "Error: /undefined in foo_xyz\nOperand stack:\n\n", "undefined: foo_xyz", ERROR_SUCCESS},
+        {"range check", "Error: /rangecheck in --setpagedevice--\r\nOperand stack:\r\n",
+         "rangecheck in --setpagedevice--", ERROR_SUCCESS},
+        // Ghostscript repeats a stale C library error beside errors that have nothing to do with writing.
+        {"stale OS error beside a PostScript error",
+         "Error: /typecheck in --add--\nLast OS error: No such file or directory\n", "typecheck in --add--",
+         ERROR_SUCCESS},
+        {"full disk while a page is written",
+         "Error: /ioerror in --showpage--\nLast OS error: No space left on device\nCurrent file position is 3\n",
+         "ioerror in --showpage--", ERROR_DISK_FULL},
+        {"full disk as the device closes",
+         "Last OS error: No space left on device\nGPL Ghostscript 10.00.0: ERROR: ioerror (-12) on closing pdfwrite "
+         "device.\n",
+         "", ERROR_DISK_FULL},
+        {"quota", "Error: /ioerror in --showpage--\nLast OS error: Disk quota exceeded\n", "ioerror in --showpage--",
+         ERROR_DISK_QUOTA_EXCEEDED},
+        {"the folder vanished", "Error: /ioerror in --showpage--\nLast OS error: No such file or directory\n",
+         "ioerror in --showpage--", ERROR_PATH_NOT_FOUND},
+        {"a write failed for no stated cause", "Error: /ioerror in --showpage--\n", "ioerror in --showpage--",
+         ERROR_WRITE_FAULT},
+        {"the last report counts", "Error: /undefined in a\nError: /stackunderflow in --pop--\n",
+         "stackunderflow in --pop--", ERROR_SUCCESS},
+        {"nothing said", "", "", ERROR_SUCCESS},
+    };
+    for (const Case& c : cases) {
+        const TRenderFault fault = ReadGsFault(c.output);
+        EXPECT_EQ(fault.gsError, c.gsError) << c.name;
+        EXPECT_EQ(fault.writeError, c.writeError) << c.name;
+    }
 }
 
 // A job that draws one line per page and writes the page markers a driver's prolog prints.
@@ -320,8 +380,8 @@ TEST(PageProgress, AnEventIsSetAndTheLatestPageWins)
 
     // Ghostscript's output callback reaches it through the caller handle, as a run hands it over.
     const std::string lastPage = "%%[LastPage]%%\n";
-    TPageSink* sink = &progress;
-    EXPECT_EQ(GsStdout(sink, lastPage.data(), static_cast<int>(lastPage.size())), static_cast<int>(lastPage.size()));
+    TGsOutput sink{&progress, nullptr};
+    EXPECT_EQ(GsStdout(&sink, lastPage.data(), static_cast<int>(lastPage.size())), static_cast<int>(lastPage.size()));
     EXPECT_EQ(::WaitForSingleObject(event.get(), 0), WAIT_OBJECT_0);
     EXPECT_EQ(progress.Take(), -1);
 }
@@ -399,8 +459,11 @@ TEST(ConvertPsToPdf, FailuresReturnFalse)
     ASSERT_TRUE(WriteFileBytes(dir / "broken.ps", "%!PS-Adobe-3.0\n(%%[Page: 1]%%) = flush\nundefinedoperator_xyz\n"));
     ASSERT_TRUE(WriteFileBytes(dir / "good.ps", MakeJob(1, true)));
     ProgressWindow window;
-    EXPECT_FALSE(ConvertPsToPdf(dir / "broken.ps", dir / "broken.pdf", window.progress()));
+    TRenderFault fault;
+    EXPECT_FALSE(ConvertPsToPdf(dir / "broken.ps", dir / "broken.pdf", window.progress(), {}, &fault));
     EXPECT_EQ(window.Drain(), (std::pair<int, int>{1, 1}));
+    EXPECT_EQ(fault.gsError, "undefined: undefinedoperator_xyz");
+    EXPECT_EQ(fault.writeError, static_cast<DWORD>(ERROR_SUCCESS));
     EXPECT_FALSE(ConvertPsToPdf(dir / "missing.ps", dir / "missing.pdf"));
     EXPECT_FALSE(ConvertPsToPdf(dir / "good.ps", dir / "no such folder\\out.pdf"));
     // Each failed run let go of its instance: a normal run still works afterwards.
@@ -497,6 +560,8 @@ TEST(TempPdf, PlacingReplacesTheTargetAndALaterRunRemovesOnlyDeadRunsFiles)
     ASSERT_TRUE(WriteFileBytes(dir / "out.pdf", "old"));
     {
         TTempPdf temp(dir / "out.pdf");
+        // Written whole, it is let go before it is moved.
+        temp.Release();
         ASSERT_TRUE(WriteFileBytes(temp.path(), "new"));
         DWORD error = 0;
         ASSERT_TRUE(PlacePdf(temp.path(), dir / "out.pdf", error)) << error;
@@ -516,6 +581,31 @@ TEST(TempPdf, PlacingReplacesTheTargetAndALaterRunRemovesOnlyDeadRunsFiles)
     EXPECT_TRUE(Exists(ours));
     EXPECT_TRUE(Exists(other));
     EXPECT_TRUE(Exists(dir / "out.pdf"));
+}
+
+TEST(TempPdf, AFileItsWriterHoldsStaysWhateverItsNameSays)
+{
+    TempDir dir;
+    // A conversion in another Wine prefix, or on another computer: its id names no process here.
+    const std::string elsewhere = dir / win::RunFileName(kTempPdfStem, {4000000000u, 1}, 1, kTempPdfSuffix);
+    win::UniqueHandle writer = HoldTempPdf(elsewhere, CREATE_NEW);
+    ASSERT_TRUE(writer) << ::GetLastError();
+    TTempPdf own(dir / "out.pdf");
+    ASSERT_TRUE(own.valid());
+    // Others write beside the holder, as Ghostscript does.
+    win::UniqueHandle gs(::CreateFileA(own.path().c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                       CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    EXPECT_TRUE(gs) << ::GetLastError();
+    gs.reset();
+    EXPECT_FALSE(::DeleteFileA(elsewhere.c_str())) << "nobody deletes a held file";
+    RemoveDeadTempPdfs(dir / "out.pdf");
+    EXPECT_TRUE(Exists(elsewhere));
+    EXPECT_TRUE(Exists(own.path()));
+    // Once its writer has let go (or ended), the file is a dead run's.
+    writer.reset();
+    RemoveDeadTempPdfs(dir / "out.pdf");
+    EXPECT_FALSE(Exists(elsewhere));
+    EXPECT_TRUE(Exists(own.path()));
 }
 
 // ---- The output place ----

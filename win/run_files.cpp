@@ -86,7 +86,8 @@ unsigned NextRunFileSerial()
     return ++serial;
 }
 
-void RemoveDeadRunFiles(const std::string& folder, std::string_view stem, std::string_view suffix)
+void RemoveDeadRunFiles(const std::string& folder, std::string_view stem, std::string_view suffix,
+                        const RunFileCheck& mayRemove)
 {
     WIN32_FIND_DATAA fd;
     std::string pattern = folder + std::string(stem) + "*" + std::string(suffix);
@@ -98,6 +99,8 @@ void RemoveDeadRunFiles(const std::string& folder, std::string_view stem, std::s
         if (!owner || RunGoesOn(*owner))
             continue;
         std::string full = folder + fd.cFileName;
+        if (mayRemove && !mayRemove(full))
+            continue;
         if (fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
             RemoveTree(full + "\\");
         } else {

@@ -5,6 +5,7 @@
 #include <windows.h>
 
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -40,9 +41,14 @@ template <class Make>
 std::string MakeRunFile(const std::string& folder, std::string_view stem, std::string_view suffix, DWORD& error,
                         Make&& make);
 
+// Tells whether a file of an ended run may go (its full path given): another machine's run, or one
+// in another Wine prefix, has an id that names nothing here.
+using RunFileCheck = std::function<bool(const std::string& path)>;
+
 // Removes the files and folders (with their content) in folder that are named stem...suffix and
-// belong to a run that has ended.
-void RemoveDeadRunFiles(const std::string& folder, std::string_view stem, std::string_view suffix);
+// belong to a run that has ended, and that mayRemove (when given) lets go.
+void RemoveDeadRunFiles(const std::string& folder, std::string_view stem, std::string_view suffix,
+                        const RunFileCheck& mayRemove = {});
 
 // ---- template definition ----
 

@@ -45,8 +45,8 @@ struct TBatchSetup {
     std::string printerNote;          // where the replaced default printer is noted; empty: nowhere
     std::string mutexName = kBatchMutexName;
     DWORD jobGraceMs = kJobGraceAfterExitMs;
-    std::string converter = {};             // the console converter that renders; empty: the one beside the program
-    uint64_t diskMargin = kDiskMarginBytes; // a render that leaves less free space fails its row "disk full"
+    std::string converter = {}; // the console converter that renders; empty: the one beside the program
+    TDiskMargin diskMargin{};   // a render that leaves less free space fails its row "disk full"
     DWORD printLimitMs = kPrintLimitSeconds * 1000; // a print showing no sign of life this long is ended
     std::string jobsFolder = {};                    // where others' jobs go for single-job mode; empty: the usual
     std::string singleJobProgram = {};              // started for each of them; empty: the one beside the program

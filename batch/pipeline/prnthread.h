@@ -33,7 +33,7 @@ struct TPrintFilesSetup {
     DWORD jobGraceMs = kJobGraceAfterExitMs; // then a document whose application ended without a job fails
     TRowResults* results = nullptr;          // each ended row's result, recorded before its status is posted
     std::string converter = {};              // the console converter that renders; empty: the one beside the program
-    uint64_t diskMargin = kDiskMarginBytes;  // a render that leaves less free space on its disk fails "disk full"
+    TDiskMargin diskMargin{};                // a render that leaves less free space on its disks fails "disk full"
     std::string batchObject = {};            // the batch's named object; its rows' tokens are made from it
 
     // A print that shows no sign of life this long (its program idle, no job growing in the spool

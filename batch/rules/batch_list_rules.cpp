@@ -201,7 +201,7 @@ std::optional<TBatchEntry> PlanBatchEntry(const std::string& path, const TFileFa
 
 bool SameDocument(std::string_view a, std::string_view b)
 {
-    return a.size() == b.size() && LowerAscii(a) == LowerAscii(b);
+    return SameNameText(a, b);
 }
 
 } // namespace folimar

@@ -131,7 +131,8 @@ TRefusal RefusalOf(const TFileFacts& facts, std::string_view extension, std::str
 std::optional<TBatchEntry> PlanBatchEntry(const std::string& path, const TFileFacts& facts,
                                           const TBatchListContext& context, TRefusal* refusal = nullptr);
 
-// The list holds one entry per document: full paths compared without regard to ASCII case.
+// The list holds one entry per document: full paths compared as the file system compares names
+// (SameNameText).
 bool SameDocument(std::string_view a, std::string_view b);
 
 } // namespace folimar

@@ -34,16 +34,8 @@ std::string RowFailureText(const TRowResult& result)
         return "the print program ended without printing";
     case TRowFailure::JobRefused:
         return WithDetail("the print job was refused", result.detail);
-    case TRowFailure::PostScriptError:
-        return "PostScript error";
-    case TRowFailure::FolderNotWritable:
-        return "cannot write to " + result.detail;
-    case TRowFailure::DiskFull:
-        return "disk full";
-    case TRowFailure::PagesMissing:
-        return WithDetail("pages are missing", result.detail);
-    case TRowFailure::NotPlaced:
-        return WithDetail("the PDF could not replace the older one", result.detail);
+    case TRowFailure::NotConverted:
+        return result.detail.empty() ? "no PDF was made" : result.detail;
     case TRowFailure::Stopped:
         return "stopped";
     case TRowFailure::Other:

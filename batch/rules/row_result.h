@@ -18,11 +18,7 @@ enum class TRowFailure {
     NotPrinted,         // no sign of printing within the limit; the print program was ended; detail: seconds
     NoJob,              // the print program ended without printing
     JobRefused,         // what arrived was no job the virtual printer's port captured
-    PostScriptError,    // Ghostscript reported an error
-    FolderNotWritable,  // detail: "FOLDER: system text"
-    DiskFull,           // the PDF could not be written whole
-    PagesMissing,       // the job ends before its last page; detail: pages found and announced
-    NotPlaced,          // the finished PDF could not take the target's place; detail: why
+    NotConverted,       // the job made no PDF; detail: why, in the conversion's own words
     Stopped,            // the batch was stopped while this row ran
     Other,              // detail: what happened
 };
@@ -40,8 +36,8 @@ struct TRowResult {
 inline constexpr unsigned kPrintLimitSeconds = kDefaultPrintLimitSeconds;
 
 // The reason as the row's tooltip and status text show it: "file not found", "no program can
-// print .docx files", "the print program showed no sign of printing for 120 s", "PostScript error",
-// "cannot write to FOLDER: ...", "disk full", ... Empty for a made row.
+// print .docx files", "the print program showed no sign of printing for 120 s", "PostScript error:
+// undefined: foo", "cannot write to FOLDER: ...", "disk full", ... Empty for a made row.
 std::string RowFailureText(const TRowResult& result);
 
 } // namespace folimar

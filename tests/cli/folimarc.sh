@@ -66,6 +66,8 @@ temp_pdfs() { find "$1" -maxdepth 1 -name '~folimar-*' | wc -l; }
 
 # Errors: exit code 1, one clear line, and an older PDF at the output stays byte for byte.
 printf '%%!PS-Adobe-3.0\nundefined_operator_xyz\n' >"$work/broken.ps"
+# Announces 3 pages and ends inside the second, with no trailer: cut off on its way.
+printf '%%!PS-Adobe-3.0\n%%%%Pages: 3\n%%%%EndComments\n%%%%Page: 1 1\nshowpage\n%%%%Page: 2 2\nnewpath\n' >"$work/cut.ps"
 printf '%%!PS-Adobe-3.0\n%%%%Title: Same\nshowpage\n' >"$work/same.ps"
 : >"$work/empty.ps"
 { printf '\211PNG\r\n\032\n'; seq 1 3000; } >"$work/garbage.ps"
@@ -88,12 +90,25 @@ folder as the output|$work/cafe.ps|$work/pdfs|folimarc: cannot write $work/pdfs:
 path too long|$work/cafe.ps|$long|characters long; at most 259 are possible
 output is the job|$work/same.ps|$work/same.ps|folimarc: cannot write $work/same.ps: it is the job itself
 output is the job in other case|$work/same.ps|$work/SAME.PS|folimarc: cannot write $work/SAME.PS: it is the job itself
-ghostscript error|$work/broken.ps|$work/pdfs/keep.pdf|folimarc: Ghostscript could not convert
-garbage job|$work/garbage.ps|$work/pdfs/keep.pdf|folimarc: Ghostscript could not convert
+ghostscript error|$work/broken.ps|$work/pdfs/keep.pdf|folimarc: could not convert $work/broken.ps: PostScript error: undefined: undefined_operator_xyz
+garbage job|$work/garbage.ps|$work/pdfs/keep.pdf|folimarc: could not convert $work/garbage.ps: PostScript error: 
 usage|$work/cafe.ps||usage: folimarc JOB.ps OUT.pdf
 CASES
 check "broken job input unchanged" "$(cat "$work/broken.ps" | wc -l)" 2
 check "same job unchanged" "$(cat "$work/same.ps" | wc -l)" 3
+
+# A whole document whose header announces more pages than it has is made as it is.
+printf '%%!PS-Adobe-3.0\n%%%%Pages: 5\n%%%%EndComments\n%%%%Page: 1 1\nshowpage\n%%%%Page: 2 2\nshowpage\n%%%%EOF\n' \
+  >"$work/short.ps"
+"$folimarc" "$work/short.ps" "$work/short.pdf" >/dev/null 2>&1 && rc=0 || rc=$?
+check "header announces more pages: exit code" "$rc" 0
+# A job cut off on its way (no trailer after a page it did not finish) fails and keeps the older PDF.
+"$folimarc" "$work/cut.ps" "$work/pdfs/keep.pdf" >/dev/null 2>"$work/err" && rc=0 || rc=$?
+check "cut off job: exit code" "$rc" 1
+check "cut off job: message" "$(tr '\r' '\n' <"$work/err" | tail -n1)" \
+  "folimarc: could not convert $work/cut.ps: pages are missing: 1 of 3 pages made"
+check "cut off job: older PDF unchanged" "$(cat "$work/pdfs/keep.pdf")" "older PDF"
+check "header announces more pages: the pages it has" "$(pdfinfo "$work/short.pdf" 2>/dev/null | sed -n 's/^Pages: *//p')" 2
 check "empty job stays empty" "$(stat -c %s "$work/empty.ps")" 0
 check "no PDF for the empty job" "$(ls "$work/pdfs")" "keep.pdf"
 
@@ -107,10 +122,17 @@ if mount -t tmpfs -o size=1m tmpfs "$full" 2>/dev/null; then
   echo "older PDF" >"$full/keep.pdf"
   "$folimarc" "$work/noise.ps" "$full/keep.pdf" >/dev/null 2>"$work/err" && rc=0 || rc=$?
   check "full disk: exit code" "$rc" 1
-  check "full disk: message" "$(tail -n1 "$work/err")" \
-    "folimarc: the PDF could not be written completely (is the disk full?); $full/keep.pdf was not changed"
+  check "full disk: message" "$(tail -n1 "$work/err")" "folimarc: could not convert $work/noise.ps: disk full"
   check "full disk: older PDF unchanged" "$(cat "$full/keep.pdf")" "older PDF"
   check "full disk: no temporary PDF left" "$(temp_pdfs "$full")" 0
+  # A long text job: here Ghostscript itself fails the write (an ioerror), and the cause is still the disk.
+  "$FOLIMAR_SOURCE/tests/text_job.sh" "$work/text400.ps" 400
+  "$folimarc" "$work/text400.ps" "$full/keep.pdf" >/dev/null 2>"$work/err" && rc=0 || rc=$?
+  check "full disk, long text: exit code" "$rc" 1
+  check "full disk, long text: message" "$(tr '\r' '\n' <"$work/err" | tail -n1)" \
+    "folimarc: could not convert $work/text400.ps: disk full"
+  check "full disk, long text: older PDF unchanged" "$(cat "$full/keep.pdf")" "older PDF"
+  check "full disk, long text: no temporary PDF left" "$(temp_pdfs "$full")" 0
   umount "$full"
 else
   echo "skipped: full disk (mounting a small file system needs root)"
@@ -167,6 +189,20 @@ check "next run: exit code" "$rc" 0
 check "next run: the dead run's temporary PDF is gone" "$(temp_pdfs "$work/pdfs")" 0
 check "next run: the dead run's working copy is gone" "$(work_folders)" "$before"
 check "next run: nothing at the killed run's output" "$(ls "$work/pdfs" | grep -c killed || true)" 0
+
+# A conversion in another Wine prefix (on Windows: another computer) writing to the same folder:
+# its process id names nothing here, but it holds its temporary PDF, so a run here leaves it.
+other=$work/other-prefix
+"$FOLIMAR_SOURCE/scripts/wine-prefix.sh" "$other" >/dev/null 2>&1 || { echo "FAIL: no second prefix"; exit 1; }
+WINEPREFIX=$other start_loop "$work/pdfs/elsewhere.pdf"
+check "another prefix: its temporary PDF" "$(temp_pdfs "$work/pdfs")" 1
+"$folimarc" "$work/cafe.ps" "$work/pdfs/here.pdf" >/dev/null 2>&1 && rc=0 || rc=$?
+check "another prefix: a run here" "$rc" 0
+check "another prefix: its temporary PDF stays" "$(temp_pdfs "$work/pdfs")" 1
+kill -INT "$pid"
+wait "$pid" 2>/dev/null || true
+check "another prefix: stopped there, its temporary PDF goes" "$(temp_pdfs "$work/pdfs")" 0
+WINEPREFIX=$other wineserver -k 2>/dev/null || true
 
 # ---- Names of files: begin -------------------------------------------------------------------
 # Windows device names are refused; paths outside the locale's code page name exactly the file

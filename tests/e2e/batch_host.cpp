@@ -1,12 +1,14 @@
 // Runs one batch without the batch window:
-//   batch_host [--stop-after MS | --stop-on FILE] [--print-limit MS] [--reasons] OUTFOLDER DOCUMENT...
+//   batch_host [--stop-after MS | --stop-on FILE] [--print-limit MS] [--reasons] [--no-disk-guard]
+//              OUTFOLDER DOCUMENT...
 // Plans each document as the batch list does (overwrite mode, PDFs in OUTFOLDER), puts back what
 // a killed batch left as the window does at its start, starts the print-files thread and the
 // watcher as the window does, and prints each status message as it arrives ("started 0", "done 0",
 // "failed 1", "stopped", "finished"). With --stop-after, the batch is stopped that many
 // milliseconds after the first document started; with --stop-on, once FILE exists (looked for
 // every 100 ms); --print-limit sets how long a print program may show no job; --reasons adds a
-// failed row's reason to its line ("failed 1: file not found").
+// failed row's reason to its line ("failed 1: file not found"); --no-disk-guard lets a render fill
+// its disk, so that Ghostscript itself meets the full disk.
 #include "base/printer_constants.h"
 #include "batch/window/batch_list_file.h"
 #include "batch/pipeline/batch_run.h"
@@ -32,6 +34,7 @@ TBatch gBatch;
 DWORD gStopAfter = 0;
 std::string gStopFile;
 bool gReasons = false;
+bool gNoDiskGuard = false;
 
 LRESULT CALLBACK HostProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
 {
@@ -75,6 +78,8 @@ int main(int argc, char** argv)
         const std::string option = argv[first];
         if (option == "--reasons")
             gReasons = true;
+        else if (option == "--no-disk-guard")
+            gNoDiskGuard = true;
         else if (option == "--stop-after" && first + 1 < argc)
             gStopAfter = static_cast<DWORD>(std::strtoul(argv[++first], nullptr, 10));
         else if (option == "--stop-on" && first + 1 < argc)
@@ -86,8 +91,8 @@ int main(int argc, char** argv)
     }
     if (argc - first < 1) {
         std::fprintf(stderr,
-                     "usage: batch_host [--stop-after MS | --stop-on FILE] [--print-limit MS] [--reasons] OUTFOLDER "
-                     "DOCUMENT...\n");
+                     "usage: batch_host [--stop-after MS | --stop-on FILE] [--print-limit MS] [--reasons] "
+                     "[--no-disk-guard] OUTFOLDER DOCUMENT...\n");
         return 2;
     }
     const std::string dataFolder = DataFolderOf(AppDataFolder());
@@ -121,6 +126,8 @@ int main(int argc, char** argv)
     setup.spoolFolder = SpoolFolderPath();
     setup.printerNote = PrinterNotePath();
     setup.printLimitMs = printLimitMs;
+    if (gNoDiskGuard)
+        setup.diskMargin = {0, 1};
     setup.printProgramNote = dataFolder + kPrintProgramNoteFileName;
     DWORD error = 0;
     switch (gBatch.Start(std::move(setup), error)) {
