@@ -103,4 +103,23 @@ bool FitsLegacyAnsiCodePage(std::string_view text)
     return bytes > 0 && !usedDefault;
 }
 
+bool SameNameText(std::string_view a, std::string_view b)
+{
+    if (a == b)
+        return true;
+    // Upper case, unit by unit as the file system folds names: no locale's rules, no normalization.
+    const auto folded = [](std::string_view text) {
+        std::vector<WCHAR> units = ToWide(CP_ACP, text);
+        const int n = static_cast<int>(units.size());
+        std::vector<WCHAR> upper(units.size());
+        if (n == 0 || ::LCMapStringW(LOCALE_INVARIANT, LCMAP_UPPERCASE, units.data(), n, upper.data(), n) != n)
+            upper.clear();
+        return upper;
+    };
+    const std::vector<WCHAR> x = folded(a), y = folded(b);
+    if (x.empty() || y.empty())
+        return EqualsNoCaseAscii(a, b);
+    return x == y;
+}
+
 } // namespace folimar

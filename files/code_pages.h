@@ -9,6 +9,10 @@
 
 namespace folimar {
 
+// True when a and b, text in the ANSI code page, name one file as the file system compares names:
+// without case, letters beyond ASCII included ("Ärger.txt" and "ärger.txt"), nothing else folded.
+bool SameNameText(std::string_view a, std::string_view b);
+
 // The ANSI code page of the user's locale, which Windows printer drivers write job texts in
 // whatever code page this program runs with; 1252 when the locale gives none.
 UINT LegacyAnsiCodePage();

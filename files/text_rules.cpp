@@ -1,12 +1,9 @@
 // Quotes, path parts, UTF-8, device names and title file names.
 #include "files/text_rules.h"
 
-#include <windows.h>
-
 #include <algorithm>
 #include <array>
 #include <optional>
-#include <vector>
 
 namespace folimar {
 
@@ -24,30 +21,6 @@ bool EqualsNoCaseAscii(std::string_view a, std::string_view b)
     const auto lower = [](char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; };
     return a.size() == b.size() &&
            std::equal(a.begin(), a.end(), b.begin(), [&](char x, char y) { return lower(x) == lower(y); });
-}
-
-bool SameNameText(std::string_view a, std::string_view b)
-{
-    if (a == b)
-        return true;
-    // Upper case, unit by unit as the file system folds names: no locale's rules, no normalization.
-    // Not std::wstring: Winelib's WCHAR is 16 bits, the C++ library's wchar_t is not.
-    const auto folded = [](std::string_view text) {
-        std::vector<WCHAR> units;
-        const int n = ::MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
-        if (n <= 0)
-            return units;
-        units.resize(static_cast<size_t>(n));
-        ::MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), units.data(), n);
-        std::vector<WCHAR> upper(units.size());
-        if (::LCMapStringW(LOCALE_INVARIANT, LCMAP_UPPERCASE, units.data(), n, upper.data(), n) != n)
-            upper.clear();
-        return upper;
-    };
-    const std::vector<WCHAR> x = folded(a), y = folded(b);
-    if (x.empty() || y.empty())
-        return EqualsNoCaseAscii(a, b);
-    return x == y;
 }
 
 std::string_view TrimControlAndSpace(std::string_view s)

@@ -19,10 +19,6 @@ constexpr bool IsControlOrSpace(char c)
 // True when a and b are equal with ASCII letters compared without case (other bytes exactly).
 bool EqualsNoCaseAscii(std::string_view a, std::string_view b);
 
-// True when a and b, text in the ANSI code page, name one file as the file system compares names:
-// without case, letters beyond ASCII included ("Ärger.txt" and "ärger.txt"), nothing else folded.
-bool SameNameText(std::string_view a, std::string_view b);
-
 // s without control characters and spaces at both ends.
 std::string_view TrimControlAndSpace(std::string_view s);
 

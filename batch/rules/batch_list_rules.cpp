@@ -199,9 +199,4 @@ std::optional<TBatchEntry> PlanBatchEntry(const std::string& path, const TFileFa
     return entry;
 }
 
-bool SameDocument(std::string_view a, std::string_view b)
-{
-    return SameNameText(a, b);
-}
-
 } // namespace folimar
