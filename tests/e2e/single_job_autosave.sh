@@ -13,6 +13,9 @@ spool=$data/JOBS
 out=$work/printed
 full=$work/full
 mkdir -p "$out" "$data" "$full"
+# The folder must empty as each job is saved: jobs that earlier tests in this prefix kept (a failed
+# conversion keeps its job) are no part of this test.
+rm -f "$spool"/job-*
 # The prefix is shared with the other tests: its settings file goes back as it was.
 ini_before=$work/folimar.ini.before
 [ -f "$data/folimar.ini" ] && cp "$data/folimar.ini" "$ini_before"
