@@ -61,11 +61,9 @@ uint64_t DiskMarginFor(const TDiskMargin& margin, uint64_t freeAtStart)
 
 std::string ConverterBesideProgram()
 {
-    const std::string folder(FolderPart(win::ProgramPath()));
-    // A Winelib build's program is its .exe.so; the .exe beside it is a launcher script that
-    // CreateProcess cannot hand our standard handles to.
-    const std::string winelib = folder + "folimarc.exe.so";
-    return FileExists(winelib) ? winelib : folder + "folimarc.exe";
+    // In a Winelib build the .exe is a launcher script, which CreateProcess cannot hand our
+    // standard handles to either.
+    return win::StartableProgram(std::string(FolderPart(win::ProgramPath())) + "folimarc.exe");
 }
 
 bool TConverterProcess::Start()
